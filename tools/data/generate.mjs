@@ -1,0 +1,38 @@
+// Makes everything under data/ that ships in the program's folder from countries.tsv:
+//   node generate.mjs [lists] [flags] [maps] [intro] [help] [sheet]   (no argument: all of them)
+// Needs rsvg-convert (librsvg2-bin), ImageMagick, chmcmd (fp-utils) and the IPA P Gothic font.
+import path from 'node:path';
+import fs from 'node:fs';
+import { fileURLToPath } from 'node:url';
+import { readTable } from './lib/table.mjs';
+import { writeLists } from './lib/lists.mjs';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+export const dirs = {
+  here,
+  data: path.resolve(here, '../../data'),
+  pictures: path.resolve(here, '../../data/国旗'),
+  out: path.join(here, 'out'),
+};
+
+const steps = {
+  lists: async (rows) => writeLists(rows, dirs.data),
+  flags: async (rows) => (await import('./lib/flags.mjs')).makeFlags(rows, dirs),
+  maps: async (rows) => (await import('./lib/maps.mjs')).makeMaps(rows, dirs),
+  intro: async () => (await import('./lib/intro.mjs')).makeIntro(dirs),
+  help: async () => (await import('./lib/help.mjs')).makeHelp(dirs),
+  sheet: async (rows) => (await import('./lib/sheet.mjs')).makeSheets(rows, dirs),
+};
+
+const wanted = process.argv.slice(2);
+for (const w of wanted) if (!steps[w]) throw new Error(`unknown step ${w}; known: ${Object.keys(steps).join(' ')}`);
+const { rows } = readTable(path.join(here, 'countries.tsv'));
+fs.mkdirSync(dirs.pictures, { recursive: true });
+fs.mkdirSync(dirs.out, { recursive: true });
+for (const name of Object.keys(steps)) {
+  if (wanted.length && !wanted.includes(name)) continue;
+  const t = Date.now();
+  const report = await steps[name](rows);
+  console.log(`${name}: ${((Date.now() - t) / 1000).toFixed(1)} s`);
+  for (const line of report ?? []) console.log(`  ${line}`);
+}
