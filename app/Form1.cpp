@@ -1,0 +1,227 @@
+#include "Form1.h"
+
+#include "BaseList.h"
+#include "ClickableLabel.h"
+#include "GamePanel.h"
+#include "MessageBox.h"
+#include "NoticeCodec.h"
+#include "PicturePaths.h"
+#include "Regions.h"
+#include "ServerAccess.h"
+#include "StartupRules.h"
+#include "StudyView.h"
+#include "Twips.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QRadioButton>
+#include <QImageReader>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+template <typename W> W *place(W *widget, const char *name, int l, int t, int w, int h)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(Twips::rect(l, t, w, h));
+    return widget;
+}
+
+ClickableLabel *menuLabel(QWidget *parent, const char *name, const QString &caption, int l, int t,
+                          int w, int h, double points, bool bold = false)
+{
+    auto *label = place(new ClickableLabel(caption, parent), name, l, t, w, h);
+    label->setFont(Twips::designFont(points, bold));
+    label->setCursor(Qt::PointingHandCursor);
+    return label;
+}
+
+} // namespace
+
+Form1::Form1(AppState &state, Services &services, ServerAccess &server, const AppConfig &config,
+             QWidget *parent)
+    : QWidget(parent), m_config(config),
+      m_context(state, services, server, config.appPath, config.wikiBase)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("フラミオ"));
+    m_context.loadBaseList = [this] { loadBaseList(); };
+
+    createStartScreen();
+    m_study = new StudyView(m_context, this);
+    m_game = new GamePanel(m_context, this);
+    createMenu();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createMenu()
+{
+    m_label8 = menuLabel(this, "Label8", QStringLiteral("　  概要"), 30, 30, 2070, 615, 24);
+    m_label9 = menuLabel(this, "Label9", QStringLiteral(" 国旗から学習"), 2100, 30, 3045, 615, 24);
+    m_label10 = menuLabel(this, "Label10", QStringLiteral(" 国名から学習"), 5130, 30, 3120, 615, 24);
+    m_label11 = menuLabel(this, "Label11", QStringLiteral(" 札取りゲーム"), 8250, 30, 2970, 615, 24);
+
+    m_combo1 = place(new QComboBox(this), "Combo1", 11250, 30, 3255, 525);
+    m_combo1->setFont(Twips::designFont(20.25));
+    m_combo1->setPlaceholderText(QStringLiteral(" 成績グラフ"));
+    m_combo1->hide();
+    m_picture2 = place(new QFrame(this), "Picture2", 11220, 30, 3015, 585);
+    m_label19 = menuLabel(m_picture2, "Label19", QStringLiteral(" 成績グラフ"), 210, 0, 2925, 645, 24);
+
+    m_label21 = menuLabel(this, "Label21", QStringLiteral("　お勧めアプリ"), 15150, 150, 2295, 345,
+                          14.25, true);
+    m_command1 = place(new QPushButton(QStringLiteral("終了"), this), "Command1", 17760, 30, 1905, 645);
+    m_command1->setFont(Twips::designFont(21.75, true));
+    connect(m_command1, &QPushButton::clicked, this, &Form1::endRequested);
+
+    m_label12 = menuLabel(this, "Label12", QStringLiteral("地域地図"), 8040, 3300, 1395, 345, 12);
+}
+
+void Form1::createStartScreen()
+{
+    m_image6 = place(new ClickableLabel(this), "Image6", 4500, 1200, 9600, 6400);
+    m_image6->setScaledContents(true);
+    m_context.image6 = m_image6;
+
+    m_label7 = place(new QLabel(QStringLiteral("出典：外務省ホームページ"), this), "Label7", 13560,
+                     10000, 5325, 315);
+    m_label7->setFont(Twips::designFont(12));
+
+    m_text3 = place(new QPlainTextEdit(this), "Text3", 12900, 7800, 6600, 2100);
+    m_text3->setFont(Twips::designFont(12));
+    m_text3->setReadOnly(true);
+    m_text3->hide();
+    m_context.text3 = m_text3;
+    m_label15 = menuLabel(this, "Label15", QStringLiteral("一言欄を閉じる"), 12900, 6800, 2400, 345, 12);
+    m_label15->hide();
+    m_context.label15 = m_label15;
+    connect(m_label15, &ClickableLabel::clicked, this, [this] {
+        m_text3->hide();
+        m_label15->hide();
+    });
+
+    m_image7 = place(new ClickableLabel(this), "Image7", 390, 10200, 1800, 450);
+    m_image7->setScaledContents(true);
+    m_image7->setCursor(Qt::PointingHandCursor);
+    m_label22 = menuLabel(this, "Label22",
+                          QStringLiteral("フラミオはレンタルサーバーのサービスを利用しています"),
+                          2300, 10260, 6400, 345, 10.5);
+}
+
+bool Form1::load()
+{
+    AppState &state = m_context.state;
+    MessageBox &messages = m_context.services.messages;
+
+    state.skipCounterReport = 0;
+    setWindowIcon(QIcon());
+    state.counterDataName = m_context.appPath + QStringLiteral("/data1.csv");
+    state.recordCount = 0;
+    state.regionScoreBase = 1500;
+
+    m_game->frame1()->hide();
+    for (int i = 0; i < Regions::count; ++i)
+        m_game->option2(i)->hide();
+
+    m_context.appPath = m_config.appPath;
+    if (StartupRules::refusesFolder(m_context.services.drives, m_context.appPath)) {
+        messages.show(QStringLiteral(
+            "フラミオはCD-ROMから使用することは出来ません。フラミオのホルダーを丸ごとハードディスク又はメモリーにコピーしてからご使用下さい。"));
+        return false;
+    }
+
+    // Without a window manager a maximised window keeps its old size, so it is also given
+    // the screen's working area.
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        Twips::logicalDpi = qRound(screen->logicalDotsPerInch());
+        setGeometry(screen->availableGeometry());
+    }
+    showMaximized();
+
+    const QSize screenPixels = screen ? screen->geometry().size() : QSize(1920, 1080);
+    const int screenWidth = Twips::fromPixels(screenPixels.width());
+    const int screenHeight = Twips::fromPixels(screenPixels.height());
+    m_game->fitToScreen(screenWidth, screenHeight);
+    m_label7->move(m_label7->x(), Twips::toPixels(screenHeight - 1500));
+
+    m_game->label14()->hide();
+    m_game->command2()->hide();
+    m_game->command3()->hide();
+    m_game->text1()->hide();
+
+    const QString introPath = PicturePaths::intro(m_context.appPath);
+    QImage intro;
+    if (!QImageReader(introPath).read(&intro)) {
+        messages.show(QStringLiteral("%1 を読み込めません。").arg(introPath));
+        return false;
+    }
+    m_image6->setPixmap(QPixmap::fromImage(intro));
+
+    m_context.galleryScrollValue = 1;
+    const QString missing = m_study->loadGalleryPictures();
+    if (!missing.isEmpty()) {
+        messages.show(QStringLiteral("%1 を読み込めません。").arg(missing));
+        return false;
+    }
+    m_study->layoutAllCells();
+
+    state.regionKey = QStringLiteral("sekai");
+    try {
+        loadBaseList();
+    } catch (const BaseListError &error) {
+        messages.show(error.message());
+        return false;
+    }
+
+    m_combo1->clear();
+    for (const Region &region : Regions::all())
+        m_combo1->addItem(region.displayName);
+
+    m_context.server.fetchNotice();
+    switch (StartupRules::actionForNotice(state.serverReply)) {
+    case StartupRules::NoticeAction::EndProgram:
+        messages.show(QStringLiteral(
+            "インターネットにアクセス出来ません。フラミオはインターネットから国旗情報を読み取る必要があります。"));
+        return false;
+    case StartupRules::NoticeAction::Nothing:
+        return true;
+    case StartupRules::NoticeAction::ShowNews:
+        showNews();
+        return true;
+    }
+    return true;
+}
+
+void Form1::showNews()
+{
+    AppState &state = m_context.state;
+    m_context.server.fetchServerFile(QStringLiteral("naiyou.txt"));
+    state.noticeText = NoticeCodec::decode(state.serverReply);
+    m_text3->setPlainText(state.noticeText);
+    m_text3->show();
+    m_label15->move(m_label15->x(), m_text3->y() - Twips::toPixels(1000));
+    m_label15->show();
+}
+
+void Form1::loadBaseList()
+{
+    AppState &state = m_context.state;
+    const BaseListLoad load =
+        BaseList::load(BaseList::path(m_context.appPath, state.regionKey), m_context.table);
+    state.currentMapUrl = load.lastMapUrl;
+    m_context.rowIndex = load.recordCount + 1;
+    state.recordCount = load.recordCount;
+    // List1 holds the last list read, once; the study views reload the world list before
+    // they show it.
+    QListWidget *list = m_study->list1();
+    list->clear();
+    list->addItems(load.listLines);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "AppConfig.h"
+#include "MainWindowContext.h"
+
+#include <QWidget>
+
+class ClickableLabel;
+class GamePanel;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class StudyView;
+
+// The main window: the menu row, the start screen, and the game panel and study views that
+// live on it.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+public:
+    Form1(AppState &state, Services &services, ServerAccess &server, const AppConfig &config,
+          QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // The start-up. Returns false when the program must end (the player has been told why).
+    bool load();
+
+    MainWindowContext &context() { return m_context; }
+    GamePanel *gamePanel() const { return m_game; }
+    StudyView *studyView() const { return m_study; }
+
+    // Reads the base list of the current region into the country table and List1.
+    void loadBaseList();
+
+signals:
+    // The program is to end now, without asking any window.
+    void endRequested();
+
+private:
+    void createMenu();
+    void createStartScreen();
+    void showNews();
+
+    AppConfig m_config;
+    MainWindowContext m_context;
+    GamePanel *m_game = nullptr;
+    StudyView *m_study = nullptr;
+
+    QLabel *m_label7 = nullptr;
+    ClickableLabel *m_label8 = nullptr;
+    ClickableLabel *m_label9 = nullptr;
+    ClickableLabel *m_label10 = nullptr;
+    ClickableLabel *m_label11 = nullptr;
+    ClickableLabel *m_label12 = nullptr;
+    ClickableLabel *m_label15 = nullptr;
+    ClickableLabel *m_label19 = nullptr;
+    ClickableLabel *m_label21 = nullptr;
+    ClickableLabel *m_label22 = nullptr;
+    QFrame *m_picture2 = nullptr;
+    QComboBox *m_combo1 = nullptr;
+    QPushButton *m_command1 = nullptr;
+    QPlainTextEdit *m_text3 = nullptr;
+    ClickableLabel *m_image6 = nullptr;
+    ClickableLabel *m_image7 = nullptr;
+};

@@ -1,0 +1,43 @@
+#include "AppConfig.h"
+#include "AppState.h"
+#include "CurlHttpClient.h"
+#include "DesktopShell.h"
+#include "Fonts.h"
+#include "Form1.h"
+#include "MountTableDriveProbe.h"
+#include "QtMessageBox.h"
+#include "ServerAccess.h"
+#include "Services.h"
+#include "SystemClock.h"
+#include "SystemRandom.h"
+#include "Twips.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("フラミオ"));
+    Fonts::installSubstitutes();
+    QApplication::setFont(Twips::designFont(9));
+
+    CurlHttpClient http;
+    QtMessageBox messages;
+    DesktopShell shell;
+    MountTableDriveProbe drives;
+    SystemClock clock;
+    SystemRandom random;
+    Services services{http, messages, shell, drives, clock, random};
+
+    AppConfig config;
+    config.appPath = QCoreApplication::applicationDirPath();
+    AppState state;
+    ServerAccess server(state, http, clock, config.serverBase);
+
+    Form1 form(state, services, server, config);
+    messages.setParent(&form);
+    QObject::connect(&form, &Form1::endRequested, &app, [] { QCoreApplication::exit(0); });
+    if (!form.load())
+        return 1;
+    return QApplication::exec();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+// Pictures live in the folder 国旗 of the program's folder: the flag as ID.jpg, the two extra
+// pictures as IDa.jpg and IDb.jpg, and the start screen's intro.jpg.
+namespace PicturePaths {
+
+inline QString folder(const QString &appPath)
+{
+    return appPath + QStringLiteral("/国旗/");
+}
+
+inline QString flag(const QString &appPath, const QString &flagId)
+{
+    return folder(appPath) + flagId + QStringLiteral(".jpg");
+}
+
+inline QString flag(const QString &appPath, int flagId)
+{
+    return flag(appPath, QString::number(flagId));
+}
+
+inline QString extra(const QString &appPath, const QString &flagId, char which)
+{
+    return folder(appPath) + flagId + QLatin1Char(which) + QStringLiteral(".jpg");
+}
+
+inline QString intro(const QString &appPath)
+{
+    return folder(appPath) + QStringLiteral("intro.jpg");
+}
+
+} // namespace PicturePaths

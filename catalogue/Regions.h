@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+struct Region
+{
+    QString key;         // the name part of the files and the server paths
+    QString displayName; // what the region buttons and the graph list show
+    int scoreBase;       // the time allowance of a game, in tenths of a second
+};
+
+namespace Regions {
+
+inline constexpr int count = 5;
+inline constexpr int worldIndex = 4;
+
+// Index order is shared by the region buttons, the graph list and every table by region.
+const std::array<Region, count> &all();
+const Region &at(int index);
+// -1 when the key names no region.
+int indexOfKey(const QString &key);
+
+} // namespace Regions

@@ -1,0 +1,1 @@
+// The results window is built here.

@@ -1,0 +1,86 @@
+#include "CurlHttpClient.h"
+
+#include "CodePage.h"
+
+#include <curl/curl.h>
+
+#include <mutex>
+
+namespace {
+
+size_t appendBody(char *data, size_t size, size_t count, void *userData)
+{
+    auto *body = static_cast<QByteArray *>(userData);
+    body->append(data, static_cast<qsizetype>(size * count));
+    return size * count;
+}
+
+void initialiseOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+} // namespace
+
+CurlHttpClient::CurlHttpClient(std::chrono::milliseconds connectTimeout,
+                               std::chrono::milliseconds transferTimeout)
+    : m_connectTimeout(connectTimeout), m_transferTimeout(transferTimeout)
+{
+    initialiseOnce();
+}
+
+HttpResponse CurlHttpClient::get(const QString &url)
+{
+    HttpResponse response;
+    CURL *curl = curl_easy_init();
+    if (!curl)
+        return response;
+
+    const QByteArray address = url.toUtf8();
+    QByteArray body;
+    curl_easy_setopt(curl, CURLOPT_URL, address.constData());
+    curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_connectTimeout.count()));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(m_transferTimeout.count()));
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+
+    if (curl_easy_perform(curl) == CURLE_OK) {
+        long status = 0;
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        char *contentType = nullptr;
+        curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &contentType);
+        response.transferred = true;
+        response.status = static_cast<int>(status);
+        response.body = decodeBody(body, contentType ? QByteArray(contentType) : QByteArray());
+    }
+    curl_easy_cleanup(curl);
+    return response;
+}
+
+QString CurlHttpClient::decodeBody(const QByteArray &body, const QByteArray &contentType)
+{
+    QByteArray charset;
+    const QByteArray lowered = contentType.toLower();
+    const qsizetype at = lowered.indexOf("charset=");
+    if (at >= 0) {
+        charset = lowered.mid(at + 8);
+        const qsizetype end = charset.indexOf(';');
+        if (end >= 0)
+            charset.truncate(end);
+        charset = charset.trimmed();
+        if (charset.startsWith('"') && charset.endsWith('"') && charset.size() >= 2)
+            charset = charset.mid(1, charset.size() - 2);
+    }
+    if (charset == "shift_jis" || charset == "shift-jis" || charset == "sjis" ||
+        charset == "windows-31j" || charset == "cp932" || charset == "ms932" ||
+        charset == "x-sjis")
+        return CodePage::fromCp932(body);
+    if (charset == "iso-8859-1" || charset == "latin1" || charset == "us-ascii")
+        return QString::fromLatin1(body);
+    return QString::fromUtf8(body);
+}

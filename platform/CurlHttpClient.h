@@ -1,0 +1,22 @@
+#pragma once
+
+#include "HttpClient.h"
+
+#include <chrono>
+
+class CurlHttpClient : public HttpClient
+{
+public:
+    CurlHttpClient(std::chrono::milliseconds connectTimeout = std::chrono::seconds(3),
+                   std::chrono::milliseconds transferTimeout = std::chrono::seconds(10));
+
+    HttpResponse get(const QString &url) override;
+
+    // Turns the raw reply into text: CP932 when the server says Shift_JIS (or one of its
+    // aliases), Latin-1 when it says so, UTF-8 otherwise.
+    static QString decodeBody(const QByteArray &body, const QByteArray &contentType);
+
+private:
+    std::chrono::milliseconds m_connectTimeout;
+    std::chrono::milliseconds m_transferTimeout;
+};

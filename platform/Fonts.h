@@ -1,0 +1,7 @@
+#pragma once
+
+// Maps the Windows font names the windows are designed in to the Japanese Gothic fonts a
+// Linux desktop has, so Japanese never falls back to a font without kana and kanji.
+namespace Fonts {
+void installSubstitutes();
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "MessageBox.h"
+
+class QWidget;
+
+class QtMessageBox : public MessageBox
+{
+public:
+    explicit QtMessageBox(QWidget *parent = nullptr) : m_parent(parent) {}
+    void setParent(QWidget *parent) { m_parent = parent; }
+    void show(const QString &text) override;
+
+private:
+    QWidget *m_parent;
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// Hands an address or a file to the desktop's default program. The target is always passed
+// as one address, never through a command line, so nothing in it can run as a command.
+class ShellOpener
+{
+public:
+    enum class Show { Normal, Maximised };
+    virtual ~ShellOpener() = default;
+    virtual bool openAddress(const QString &address) = 0;
+    virtual bool openFile(const QString &path, Show show = Show::Normal) = 0;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+// Positions and sizes are kept in twips, 1440 to the logical inch, as the window designs are
+// drawn; this is the one place where they become pixels.
+namespace Twips {
+
+inline int logicalDpi = 96;
+
+inline int toPixels(int twips)
+{
+    return (twips * logicalDpi + (twips >= 0 ? 720 : -720)) / 1440;
+}
+
+inline int fromPixels(int pixels)
+{
+    return pixels * 1440 / logicalDpi;
+}
+
+inline QRect rect(int left, int top, int width, int height)
+{
+    return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
+}
+
+// The Windows font every caption is designed in; fontconfig maps it to a Japanese Gothic.
+inline const QString designFontFamily = QStringLiteral("ＭＳ Ｐゴシック");
+
+inline QFont designFont(double pointSize, bool bold = false)
+{
+    QFont font(designFontFamily);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+} // namespace Twips

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+class FolderError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The data folder's "kokki" subfolder, the only place files are served from. The folder is
+// opened once; files are opened relative to it and never through a symbolic link, so neither
+// a link inside the folder nor a name from a request can reach anything outside it.
+class KokkiFolder
+{
+public:
+    static constexpr const char *noNews = "<no news>";
+    static constexpr const char *newsAnnounced = "oshirase";
+    static constexpr size_t largestServedFile = 1 << 20;
+
+    // Creates dataDir/kokki when missing, and the notice "<no news>" when there is none yet.
+    // Throws FolderError when the folder cannot be made or is a link.
+    explicit KokkiFolder(const std::string &dataDir);
+    ~KokkiFolder();
+    KokkiFolder(const KokkiFolder &) = delete;
+    KokkiFolder &operator=(const KokkiFolder &) = delete;
+
+    // The content of a plain file of the folder; nothing for a missing file, a link, a
+    // directory, anything that is not a regular file, or a file larger than largestServedFile.
+    std::optional<std::string> read(const std::string &name) const;
+
+    // Replaces the file in one step (a temporary file, flushed, then renamed over it), so a
+    // reader sees either the old or the new content. Throws FolderError.
+    void writeAtomically(const std::string &name, const std::string &content) const;
+
+    const std::string &path() const { return m_path; }
+
+private:
+    std::string m_path;
+    int m_dirFd = -1;
+};

@@ -1,0 +1,84 @@
+#include "NoticeCommand.h"
+
+#include "CodePage.h"
+#include "KokkiFolder.h"
+#include "NoticeCodec.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <ostream>
+
+namespace NoticeCommand {
+
+std::optional<std::string> encodeNews(const QByteArray &utf8, std::string *error)
+{
+    QByteArray bytes = utf8;
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder(bytes);
+    if (decoder.hasError()) {
+        *error = "the text is not UTF-8";
+        return std::nullopt;
+    }
+    if (text.isEmpty()) {
+        // The game takes an empty reply for a failed fetch and would ask a hundred times.
+        *error = "the text is empty (use --clear to take the news down)";
+        return std::nullopt;
+    }
+    bool ok = true;
+    const QString encoded = NoticeCodec::encode(text, &ok);
+    if (!ok) {
+        QString missing;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            const QString character = text.mid(i, length);
+            i += length - 1;
+            if (CodePage::codeOfCharacter(character) < 0 && !missing.contains(character))
+                missing += character;
+        }
+        *error = "code page 932 has no code for: " + missing.toStdString();
+        return std::nullopt;
+    }
+    return encoded.toStdString();
+}
+
+int publish(const std::string &dataDir, const std::string &textFile, std::ostream &messages)
+{
+    QFile file(QString::fromStdString(textFile));
+    if (!file.open(QIODevice::ReadOnly)) {
+        messages << "furamio-server notice: cannot read " << textFile << ": "
+                 << file.errorString().toStdString() << '\n';
+        return 1;
+    }
+    std::string error;
+    const auto news = encodeNews(file.readAll(), &error);
+    if (!news) {
+        messages << "furamio-server notice: " << textFile << ": " << error << '\n';
+        return 1;
+    }
+    try {
+        KokkiFolder folder(dataDir);
+        folder.writeAtomically("naiyou.txt", *news);
+        folder.writeAtomically("oshirase.txt", KokkiFolder::newsAnnounced);
+    } catch (const FolderError &e) {
+        messages << "furamio-server notice: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+int clear(const std::string &dataDir, std::ostream &messages)
+{
+    try {
+        KokkiFolder folder(dataDir);
+        folder.writeAtomically("oshirase.txt", KokkiFolder::noNews);
+    } catch (const FolderError &e) {
+        messages << "furamio-server notice: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace NoticeCommand

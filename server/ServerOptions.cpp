@@ -1,0 +1,136 @@
+#include "ServerOptions.h"
+
+#include <charconv>
+
+namespace {
+
+bool parseNumber(const std::string &text, unsigned long long limit, unsigned long long &value)
+{
+    const char *end = text.data() + text.size();
+    const auto [stop, ec] = std::from_chars(text.data(), end, value);
+    return !text.empty() && ec == std::errc() && stop == end && value <= limit;
+}
+
+// "host:port", with an IPv6 host in brackets: "[::1]:8931".
+bool parseListen(const std::string &text, std::string &host, int &port)
+{
+    const size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0)
+        return false;
+    std::string hostPart = text.substr(0, colon);
+    if (hostPart.front() == '[') {
+        if (hostPart.size() < 3 || hostPart.back() != ']')
+            return false;
+        hostPart = hostPart.substr(1, hostPart.size() - 2);
+    } else if (hostPart.find(':') != std::string::npos) {
+        return false;
+    }
+    unsigned long long number = 0;
+    if (!parseNumber(text.substr(colon + 1), 65535, number))
+        return false;
+    host = hostPart;
+    port = static_cast<int>(number);
+    return true;
+}
+
+} // namespace
+
+const char *ServerOptions::usage()
+{
+    return "usage: furamio-server [--listen HOST:PORT] [--data DIR]\n"
+           "                      [--max-reports-per-minute N] [--threads N]\n"
+           "       furamio-server notice [--data DIR] (--text FILE | --clear)\n"
+           "\n"
+           "  --listen HOST:PORT            address to serve on (127.0.0.1:8931); port 0 picks a\n"
+           "                                free one\n"
+           "  --data DIR                    data folder: kokki/ and the counts database\n"
+           "                                (furamio-server-data)\n"
+           "  --max-reports-per-minute N    counter reports one client address may make in any\n"
+           "                                minute (60); 0 turns the cap off\n"
+           "  --threads N                   request threads (32)\n"
+           "  notice --text FILE            publish FILE (UTF-8) as the news\n"
+           "  notice --clear                take the news down\n";
+}
+
+std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string> &args,
+                                                  std::string *error)
+{
+    ServerOptions options;
+    size_t i = 0;
+    const bool notice = !args.empty() && args[0] == "notice";
+    if (notice)
+        i = 1;
+    bool clear = false;
+    bool text = false;
+
+    auto value = [&](const std::string &name) -> const std::string * {
+        if (i + 1 >= args.size()) {
+            *error = name + " needs a value";
+            return nullptr;
+        }
+        return &args[++i];
+    };
+
+    for (; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        unsigned long long number = 0;
+        if (arg == "--help" || arg == "-h") {
+            options.mode = Mode::Help;
+            return options;
+        } else if (arg == "--data") {
+            const std::string *v = value(arg);
+            if (!v)
+                return std::nullopt;
+            if (v->empty()) {
+                *error = "--data needs a folder";
+                return std::nullopt;
+            }
+            options.dataDir = *v;
+        } else if (!notice && arg == "--listen") {
+            const std::string *v = value(arg);
+            if (!v)
+                return std::nullopt;
+            if (!parseListen(*v, options.host, options.port)) {
+                *error = "--listen expects HOST:PORT, not " + *v;
+                return std::nullopt;
+            }
+        } else if (!notice && arg == "--max-reports-per-minute") {
+            const std::string *v = value(arg);
+            if (!v)
+                return std::nullopt;
+            if (!parseNumber(*v, 1000000000ULL, number)) {
+                *error = "--max-reports-per-minute expects a whole number, not " + *v;
+                return std::nullopt;
+            }
+            options.maxReportsPerMinute = static_cast<unsigned>(number);
+        } else if (!notice && arg == "--threads") {
+            const std::string *v = value(arg);
+            if (!v)
+                return std::nullopt;
+            if (!parseNumber(*v, 1024, number) || number == 0) {
+                *error = "--threads expects a number from 1 to 1024, not " + *v;
+                return std::nullopt;
+            }
+            options.threads = static_cast<unsigned>(number);
+        } else if (notice && arg == "--text") {
+            const std::string *v = value(arg);
+            if (!v)
+                return std::nullopt;
+            options.noticeTextFile = *v;
+            text = true;
+        } else if (notice && arg == "--clear") {
+            clear = true;
+        } else {
+            *error = "unknown argument " + arg;
+            return std::nullopt;
+        }
+    }
+    if (notice) {
+        if (text == clear) {
+            *error = "notice needs exactly one of --text FILE and --clear";
+            return std::nullopt;
+        }
+        options.mode = clear ? Mode::ClearNotice : Mode::PublishNotice;
+    }
+    return options;
+}

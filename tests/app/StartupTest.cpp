@@ -1,0 +1,139 @@
+#include "Controls.h"
+#include "MainWindowFixture.h"
+#include "NoticeCodec.h"
+#include "StartupRules.h"
+#include "Twips.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+LoopbackServer noticeServer(const QByteArray &notice, const QByteArray &news = {})
+{
+    return LoopbackServer([=](const QString &path, int) {
+        if (path.endsWith("oshirase.txt"))
+            return LoopbackReply{200, notice};
+        if (path.endsWith("naiyou.txt"))
+            return LoopbackReply{200, news};
+        return LoopbackReply{404, ""};
+    });
+}
+
+} // namespace
+
+TEST(Startup, NoNewsLeavesTheCommentBoxHidden)
+{
+    LoopbackServer http = noticeServer("<no news>");
+    MainWindowFixture f(http.baseUrl());
+    ASSERT_TRUE(f.form->load());
+    EXPECT_TRUE(f.messages.shown.isEmpty());
+    EXPECT_EQ(f.state.serverReply, "<no news>");
+    EXPECT_FALSE(control<QWidget>(f.form.get(), "Text3")->isVisible());
+    EXPECT_TRUE(f.form->isVisible());
+
+    // The world list is loaded and the region list holds the five regions in order.
+    EXPECT_EQ(f.state.regionKey, "sekai");
+    EXPECT_EQ(f.state.recordCount, 198);
+    EXPECT_EQ(f.state.currentMapUrl, "https://map.example/198");
+    auto *list = control<QListWidget>(f.form.get(), "List1");
+    ASSERT_EQ(list->count(), 198);
+    EXPECT_EQ(list->item(7)->text(), "8 日本");
+    auto *combo = control<QComboBox>(f.form.get(), "Combo1");
+    ASSERT_EQ(combo->count(), 5);
+    const QStringList names{"アジア＆大洋州編", "ヨーロッパ編", "南北アメリカ編", "中東＆アフリカ編", "世界編"};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(combo->itemText(i), names[i]);
+
+    EXPECT_EQ(f.state.counterDataName, f.folder.path() + "/data1.csv");
+    EXPECT_EQ(f.state.regionScoreBase, 1500);
+    EXPECT_EQ(f.form->context().galleryFirst, 1);
+    EXPECT_EQ(f.form->context().rowIndex, 199);
+    EXPECT_FALSE(control<QLabel>(f.form.get(), "Image5", 9)->pixmap().isNull());
+}
+
+TEST(Startup, AnnouncedNewsIsDecodedIntoTheCommentBox)
+{
+    const QString news = QStringLiteral("新しい国旗が増えました。\r\nｶﾞﾝﾊﾞﾚ!");
+    LoopbackServer http = noticeServer("oshirase", NoticeCodec::encode(news).toLatin1());
+    MainWindowFixture f(http.baseUrl());
+    ASSERT_TRUE(f.form->load());
+    auto *text3 = control<QPlainTextEdit>(f.form.get(), "Text3");
+    auto *label15 = control<QWidget>(f.form.get(), "Label15");
+    EXPECT_TRUE(text3->isVisible());
+    EXPECT_EQ(f.state.noticeText, news);
+    EXPECT_EQ(text3->toPlainText(), QString(news).replace("\r\n", "\n"));
+    EXPECT_TRUE(label15->isVisible());
+    EXPECT_EQ(text3->y() - label15->y(), Twips::toPixels(1000));
+    EXPECT_EQ(http.paths(), (QStringList{"/kokki/oshirase.txt", "/kokki/naiyou.txt"}));
+}
+
+TEST(Startup, BothWordsOrAnyOtherTextShowNothing)
+{
+    for (const QByteArray &notice : {QByteArray("oshirase <no news>"), QByteArray("hello")}) {
+        LoopbackServer http = noticeServer(notice, "g041");
+        MainWindowFixture f(http.baseUrl());
+        ASSERT_TRUE(f.form->load());
+        EXPECT_FALSE(control<QWidget>(f.form.get(), "Text3")->isVisible()) << notice.constData();
+        EXPECT_EQ(http.requestCount(), 1);
+    }
+}
+
+TEST(Startup, NoAnswerEndsTheProgramWithTheMessage)
+{
+    LoopbackServer http = noticeServer("");
+    MainWindowFixture f(http.baseUrl());
+    EXPECT_FALSE(f.form->load());
+    EXPECT_EQ(f.messages.shown,
+              QStringList{"インターネットにアクセス出来ません。フラミオはインターネットから国旗情報を読み取る必要があります。"});
+    EXPECT_EQ(http.requestCount(), 100);
+    // The window was already laid out and filled.
+    EXPECT_EQ(control<QListWidget>(f.form.get(), "List1")->count(), 198);
+}
+
+TEST(Startup, AnOpticalDiscIsRefusedBeforeTheWindowShows)
+{
+    LoopbackServer http = noticeServer("<no news>");
+    MainWindowFixture f(http.baseUrl());
+    f.drives.opticalPrefix = f.folder.path();
+    f.messages.onShow = [&](const QString &) { EXPECT_FALSE(f.form->isVisible()); };
+    EXPECT_FALSE(f.form->load());
+    ASSERT_EQ(f.messages.shown.size(), 1);
+    EXPECT_TRUE(f.messages.shown.first().startsWith("フラミオはCD-ROMから使用することは出来ません。"));
+    EXPECT_EQ(http.requestCount(), 0);
+}
+
+TEST(Startup, AMissingFileEndsTheProgramNamingIt)
+{
+    LoopbackServer http = noticeServer("<no news>");
+    {
+        MainWindowFixture f(http.baseUrl());
+        QFile::remove(f.folder.file("国旗/17.jpg"));
+        EXPECT_FALSE(f.form->load());
+        ASSERT_EQ(f.messages.shown.size(), 1);
+        EXPECT_TRUE(f.messages.shown.first().contains("17.jpg"));
+    }
+    {
+        MainWindowFixture f(http.baseUrl());
+        f.folder.writeBaseList("sekai", "1,アジア,日本,東京,u\r\nx,欧州,A,B,u\r\n");
+        EXPECT_FALSE(f.form->load());
+        ASSERT_EQ(f.messages.shown.size(), 1);
+        EXPECT_TRUE(f.messages.shown.first().contains("基本Listsekai.csv"));
+        EXPECT_TRUE(f.messages.shown.first().contains("2 行目"));
+    }
+    EXPECT_EQ(http.requestCount(), 0);
+}
+
+TEST(Startup, NoticeRulesInTheirOrder)
+{
+    using StartupRules::NoticeAction;
+    EXPECT_EQ(StartupRules::actionForNotice(""), NoticeAction::EndProgram);
+    EXPECT_EQ(StartupRules::actionForNotice("<no news>"), NoticeAction::Nothing);
+    EXPECT_EQ(StartupRules::actionForNotice("<No News> oshirase"), NoticeAction::ShowNews);
+    EXPECT_EQ(StartupRules::actionForNotice("oshirase<no news>"), NoticeAction::Nothing);
+    EXPECT_EQ(StartupRules::actionForNotice("Oshirase"), NoticeAction::Nothing);
+}

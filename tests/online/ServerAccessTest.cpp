@@ -1,0 +1,86 @@
+#include "AppState.h"
+#include "CurlHttpClient.h"
+#include "LoopbackServer.h"
+#include "ServerAccess.h"
+#include "SystemClock.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace {
+
+struct Client
+{
+    explicit Client(const QString &base) : server(state, http, clock, base) {}
+    AppState state;
+    CurlHttpClient http{std::chrono::milliseconds(500), std::chrono::milliseconds(1000)};
+    SystemClock clock;
+    ServerAccess server;
+};
+
+} // namespace
+
+TEST(ServerAccess, ATextOnTheFirstTryIsOneRequest)
+{
+    LoopbackServer http([](const QString &, int) { return LoopbackReply{200, "<no news>"}; });
+    Client client(http.baseUrl());
+    client.server.fetchNotice();
+    EXPECT_EQ(client.state.serverReply, "<no news>");
+    EXPECT_EQ(http.paths(), QStringList{"/kokki/oshirase.txt"});
+}
+
+TEST(ServerAccess, EmptyBodiesAreRetriedWithoutLookingAtTheStatus)
+{
+    LoopbackServer http([](const QString &, int n) {
+        return n <= 4 ? LoopbackReply{200, ""} : LoopbackReply{404, "not here"};
+    });
+    Client client(http.baseUrl());
+    client.server.fetchServerFile("naiyou.txt");
+    EXPECT_EQ(client.state.serverReply, "not here");
+    EXPECT_EQ(http.requestCount(), 5);
+    EXPECT_EQ(http.paths().first(), "/kokki/naiyou.txt");
+}
+
+TEST(ServerAccess, AClosedPortIsExactlyOneHundredAttempts)
+{
+    Client client(QStringLiteral("http://127.0.0.1:%1/").arg(LoopbackServer::closedPort()));
+    client.state.serverReply = "old";
+    client.server.fetchNotice();
+    EXPECT_EQ(client.server.lastAttempts(), 100);
+    EXPECT_TRUE(client.state.serverReply.isEmpty());
+}
+
+TEST(ServerAccess, AServerThatNeverAnswersIsGivenUpAtTheDeadline)
+{
+    LoopbackServer http([](const QString &, int) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        return LoopbackReply{200, "late"};
+    });
+    AppState state;
+    CurlHttpClient curl(std::chrono::milliseconds(200), std::chrono::milliseconds(300));
+    SystemClock clock;
+    ServerAccess server(state, curl, clock, http.baseUrl(), std::chrono::milliseconds(1000));
+    server.fetchNotice();
+    EXPECT_TRUE(state.serverReply.isEmpty());
+    EXPECT_LT(server.lastAttempts(), 100);
+    EXPECT_GE(server.lastAttempts(), 3);
+}
+
+TEST(ServerAccess, RepliesAreDecodedByTheirDeclaredCharset)
+{
+    EXPECT_EQ(CurlHttpClient::decodeBody("\x93\xfa\x96\x7b", "text/plain; charset=Shift_JIS"),
+              QStringLiteral("日本"));
+    EXPECT_EQ(CurlHttpClient::decodeBody("\xe6\x97\xa5", "text/plain; charset=utf-8"),
+              QStringLiteral("日"));
+    EXPECT_EQ(CurlHttpClient::decodeBody("\xe6\x97\xa5", ""), QStringLiteral("日"));
+}
+
+TEST(ServerAccess, SendRequestGoesToRequestUrl)
+{
+    LoopbackServer http([](const QString &, int) { return LoopbackReply{200, "1"}; });
+    Client client(http.baseUrl());
+    client.state.requestUrl = http.baseUrl() + "countx/asia&taiyou/count.php";
+    client.server.sendRequest();
+    EXPECT_EQ(http.paths(), QStringList{"/countx/asia&taiyou/count.php"});
+}

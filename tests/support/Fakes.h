@@ -1,0 +1,83 @@
+#pragma once
+
+#include "Clock.h"
+#include "DriveTypeProbe.h"
+#include "MessageBox.h"
+#include "RandomSource.h"
+#include "ShellOpener.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+
+class RecordingMessageBox : public MessageBox
+{
+public:
+    void show(const QString &text) override
+    {
+        shown.append(text);
+        if (onShow)
+            onShow(text);
+    }
+    QStringList shown;
+    std::function<void(const QString &)> onShow;
+};
+
+class RecordingShell : public ShellOpener
+{
+public:
+    bool openAddress(const QString &address) override
+    {
+        addresses.append(address);
+        return addressesSucceed;
+    }
+    bool openFile(const QString &path, Show show) override
+    {
+        files.append(path);
+        lastShow = show;
+        return filesSucceed;
+    }
+    QStringList addresses;
+    QStringList files;
+    Show lastShow = Show::Normal;
+    bool addressesSucceed = true;
+    bool filesSucceed = true;
+};
+
+class FakeDriveProbe : public DriveTypeProbe
+{
+public:
+    bool isOpticalDrive(const QString &folder) const override
+    {
+        return !opticalPrefix.isEmpty() && folder.startsWith(opticalPrefix);
+    }
+    QString opticalPrefix;
+};
+
+// A clock the test moves by hand; it also moves by `autoAdvance` on every reading.
+class FakeClock : public Clock
+{
+public:
+    double monotonicSeconds() const override
+    {
+        const double now = seconds;
+        seconds += autoAdvance;
+        return now;
+    }
+    QDateTime localNow() const override { return wallClock; }
+    mutable double seconds = 1000.0;
+    double autoAdvance = 0.0;
+    QDateTime wallClock = QDateTime(QDate(2026, 12, 6), QTime(21, 30, 5));
+};
+
+// Hands out scripted values first, then a fixed fallback sequence.
+class ScriptedRandom : public RandomSource
+{
+public:
+    void reseed() override { ++reseeds; }
+    double next() override;
+    std::deque<double> values;
+    int reseeds = 0;
+    unsigned long long state = 12345;
+};

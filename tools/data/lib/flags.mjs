@@ -1,0 +1,36 @@
+// Flags: ID.jpg, the flag in its own proportions centred in a 360×240 picture on a light grey
+// ground, with a thin frame so white flags keep an edge. Drawings come from svg-country-flags
+// unless flags/<iso>.svg holds our own (flags the package has out of date).
+import fs from 'node:fs';
+import path from 'node:path';
+import { createRequire } from 'node:module';
+import { run, eachLimited, CONVERT, RSVG } from './run.mjs';
+
+const require = createRequire(import.meta.url);
+const packageDir = path.join(path.dirname(require.resolve('svg-country-flags/package.json')), 'svg');
+
+export const FLAG = { width: 360, height: 240, ground: '#ececec', frame: '#9a9a9a', quality: 88 };
+
+export function flagSource(iso, here) {
+  const own = path.join(here, 'flags', `${iso.toLowerCase()}.svg`);
+  if (fs.existsSync(own)) return own;
+  const drawn = path.join(packageDir, `${iso.toLowerCase()}.svg`);
+  if (!fs.existsSync(drawn)) throw new Error(`no flag drawing for ${iso}`);
+  return drawn;
+}
+
+export async function makeFlags(rows, dirs) {
+  const own = [];
+  await eachLimited(rows, async (r) => {
+    const src = flagSource(r.iso, dirs.here);
+    if (src.startsWith(dirs.here)) own.push(r.iso);
+    const png = path.join(dirs.out, `flag-${r.id}.png`);
+    // Fit inside the box less the frame; -a keeps the proportions, never stretches.
+    await run(RSVG, ['-w', String(FLAG.width - 2), '-h', String(FLAG.height - 2), '-a', '-b', 'white', '-o', png, src]);
+    await run(CONVERT, [png, '-bordercolor', FLAG.frame, '-border', '1',
+      '-background', FLAG.ground, '-gravity', 'center', '-extent', `${FLAG.width}x${FLAG.height}`,
+      '-strip', '-interlace', 'none', '-sampling-factor', '4:4:4', '-quality', String(FLAG.quality),
+      path.join(dirs.pictures, `${r.id}.jpg`)]);
+  });
+  return [`198 flags, own drawings for ${own.sort().join(' ')}`];
+}
