@@ -5,7 +5,6 @@
 #include "NoticeCodec.h"
 
 #include <QFile>
-#include <QStringDecoder>
 
 #include <ostream>
 
@@ -16,9 +15,10 @@ std::optional<std::string> encodeNews(const QByteArray &utf8, std::string *error
     QByteArray bytes = utf8;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder(bytes);
-    if (decoder.hasError()) {
+    // Broken sequences, a cut-off one at the end included, come out as U+FFFD and so do not
+    // survive the way back.
+    const QString text = QString::fromUtf8(bytes);
+    if (text.toUtf8() != bytes) {
         *error = "the text is not UTF-8";
         return std::nullopt;
     }

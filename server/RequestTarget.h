@@ -34,6 +34,7 @@ public:
     explicit RequestTarget(std::vector<std::string> regionKeys);
 
     // rawTarget is the request target as it came on the request line, still percent-encoded.
+    // Escapes are resolved before matching, so "%26" and "&" (or "%35" and "5") are one path.
     // A query string is not part of any of our paths and makes the target unknown.
     Route route(std::string_view rawTarget) const;
 

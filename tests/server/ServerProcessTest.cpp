@@ -1,0 +1,336 @@
+// furamio-server as the game meets it: the real binary on a free loopback port, a fresh data
+// folder per test, and the game's own client code on the other end.
+
+#include "AppState.h"
+#include "CurlHttpClient.h"
+#include "NoticeCodec.h"
+#include "ServerAccess.h"
+#include "ServerProcess.h"
+#include "SystemClock.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <csignal>
+#include <fstream>
+#include <numeric>
+#include <sys/wait.h>
+#include <thread>
+
+namespace {
+
+const std::vector<std::string> regionKeys{"asia&taiyou", "europe", "america", "chuutou&africa",
+                                          "sekai"};
+
+// The game's reading of a histogram: every run of digits is one number, the i-th the count
+// of score i.
+std::vector<long long> readHistogram(const QString &text)
+{
+    std::vector<long long> numbers;
+    QString run;
+    for (const QChar c : text + QLatin1Char(' ')) {
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            run += c;
+        } else if (!run.isEmpty()) {
+            numbers.push_back(run.toLongLong());
+            run.clear();
+        }
+    }
+    return numbers;
+}
+
+long long sum(const std::vector<long long> &numbers)
+{
+    return std::accumulate(numbers.begin(), numbers.end(), 0LL);
+}
+
+class Game
+{
+public:
+    explicit Game(const ServerProcess &server)
+        : access(state, http, clock, QString::fromStdString(server.baseUrl()),
+                 std::chrono::seconds(5))
+    {
+    }
+
+    std::vector<long long> histogram(const std::string &region)
+    {
+        access.fetchServerFile(QString::fromStdString(region) + ".csv");
+        return readHistogram(state.serverReply);
+    }
+
+    // What the game sends after rating a score.
+    void report(const std::string &region, int score)
+    {
+        const QString key = QString::fromStdString(region);
+        state.requestUrl = access.baseUrl() + "countx/" + key + "/count.php";
+        access.sendRequest();
+        state.requestUrl =
+            access.baseUrl() + "count1/counter" + key + "/" + QString::number(score) + "/count.php";
+        access.sendRequest();
+    }
+
+    AppState state;
+    CurlHttpClient http{std::chrono::seconds(2), std::chrono::seconds(5)};
+    SystemClock clock;
+    ServerAccess access;
+};
+
+class ServerProcessTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        // The client must talk to the loopback port itself, whatever the environment says.
+        for (const char *name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
+            unsetenv(name);
+    }
+
+    std::string dataDir() const { return dir.str() + "/data"; }
+
+    // A raw exchange, for requests no well-behaved client would make.
+    std::string rawRequest(int port, const std::string &request)
+    {
+        httplib::Client probe("127.0.0.1", port); // only to check the server is alive below
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+            close(fd);
+            return {};
+        }
+        timeval timeout{3, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        size_t sent = 0;
+        while (sent < request.size()) {
+            const ssize_t n = send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0)
+                break; // the server may hang up before reading it all
+            sent += static_cast<size_t>(n);
+        }
+        std::string reply;
+        char buffer[4096];
+        ssize_t got = 0;
+        // The status line is all we need.
+        while (reply.find("\r\n") == std::string::npos &&
+               (got = recv(fd, buffer, sizeof buffer, 0)) > 0)
+            reply.append(buffer, static_cast<size_t>(got));
+        close(fd);
+        return reply.substr(0, reply.find("\r\n"));
+    }
+
+    TempDir dir;
+};
+
+TEST_F(ServerProcessTest, TheGamesClientReadsNoticeNewsAndHistogramsAndIsCounted)
+{
+    ServerProcess server(dataDir());
+    Game game(server);
+
+    game.access.fetchNotice();
+    EXPECT_EQ(game.state.serverReply, "<no news>");
+    EXPECT_EQ(game.access.lastAttempts(), 1);
+
+    for (const std::string &region : regionKeys) {
+        SCOPED_TRACE(region);
+        const auto before = game.histogram(region);
+        ASSERT_EQ(before.size(), 500U);
+        EXPECT_EQ(sum(before), 0);
+        game.report(region, 295);
+        game.report(region, 0); // counted, but has no place in the histogram
+        game.report(region, 500);
+        const auto after = game.histogram(region);
+        ASSERT_EQ(after.size(), 500U);
+        EXPECT_EQ(after[294], 1);
+        EXPECT_EQ(after[499], 1);
+        EXPECT_EQ(sum(after), 2);
+    }
+    // The histogram has CR LF line ends and nothing else.
+    httplib::Client raw("127.0.0.1", server.port());
+    const auto reply = raw.Get("/kokki/europe.csv");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->get_header_value("Content-Type"), "text/plain; charset=us-ascii");
+    EXPECT_EQ(reply->body.substr(0, 6), "0\r\n0\r\n");
+    EXPECT_EQ(reply->body.size(), 499 * 3 + 3U);
+
+    // News published while the server runs is seen by the next start of the game.
+    std::ofstream(dir.path() / "news.txt") << "ﾌﾗﾐｵ 2.0 を公開しました。\r\n新しい国旗: 12\r\n";
+    std::string errors;
+    ASSERT_EQ(ServerProcess::run({"notice", "--data", dataDir(), "--text",
+                                  (dir.path() / "news.txt").string()},
+                                 &errors),
+              0)
+        << errors;
+    game.access.fetchNotice();
+    EXPECT_TRUE(game.state.serverReply.contains("oshirase"));
+    game.access.fetchServerFile("naiyou.txt");
+    EXPECT_EQ(NoticeCodec::decode(game.state.serverReply),
+              QString::fromUtf8("ﾌﾗﾐｵ 2.0 を公開しました。\r\n新しい国旗: 12\r\n"));
+
+    ASSERT_EQ(ServerProcess::run({"notice", "--data", dataDir(), "--clear"}), 0);
+    game.access.fetchNotice();
+    EXPECT_EQ(game.state.serverReply, "<no news>");
+    EXPECT_EQ(WEXITSTATUS(server.stop(SIGTERM)), 0);
+}
+
+TEST_F(ServerProcessTest, ParallelReportsAddUpExactly)
+{
+    ServerProcess server(dataDir(), {"--max-reports-per-minute", "0"});
+    constexpr int clients = 8;
+    constexpr int reportsEach = 1000;
+    std::atomic<int> answered{0};
+    std::vector<std::thread> threads;
+    for (int c = 0; c < clients; ++c) {
+        threads.emplace_back([&, c] {
+            httplib::Client client("127.0.0.1", server.port());
+            client.set_keep_alive(true);
+            for (int i = 0; i < reportsEach; ++i) {
+                const int score = 1 + (c * reportsEach + i) % 500;
+                const std::string path =
+                    "/count1/counterasia&taiyou/" + std::to_string(score) + "/count.php";
+                const auto reply = client.Get(path);
+                if (reply && reply->status == 200)
+                    ++answered;
+            }
+        });
+    }
+    for (auto &t : threads)
+        t.join();
+    EXPECT_EQ(answered, clients * reportsEach);
+
+    Game game(server);
+    const auto histogram = game.histogram("asia&taiyou");
+    ASSERT_EQ(histogram.size(), 500U);
+    EXPECT_EQ(sum(histogram), clients * reportsEach);
+    EXPECT_EQ(histogram[0], clients * reportsEach / 500);
+    EXPECT_EQ(histogram[499], clients * reportsEach / 500);
+}
+
+TEST_F(ServerProcessTest, AnsweredReportsSurviveKillNineAndRestart)
+{
+    int answered = 0;
+    {
+        ServerProcess server(dataDir(), {"--max-reports-per-minute", "0"});
+        httplib::Client client("127.0.0.1", server.port());
+        client.set_keep_alive(true);
+        for (int i = 0; i < 300; ++i) {
+            const auto reply = client.Get("/count1/countereurope/" + std::to_string(1 + i % 3) +
+                                          "/count.php");
+            if (reply && reply->status == 200)
+                ++answered;
+        }
+        const int status = server.stop(SIGKILL); // right after the last reply
+        ASSERT_TRUE(WIFSIGNALED(status));
+    }
+    ServerProcess restarted(dataDir());
+    Game game(restarted);
+    const auto histogram = game.histogram("europe");
+    ASSERT_EQ(histogram.size(), 500U);
+    EXPECT_EQ(answered, 300);
+    EXPECT_EQ(histogram[0], 100);
+    EXPECT_EQ(histogram[1], 100);
+    EXPECT_EQ(histogram[2], 100);
+    EXPECT_EQ(sum(histogram), answered);
+}
+
+TEST_F(ServerProcessTest, BadRequestsAreRefusedAndChangeNothing)
+{
+    std::ofstream(dir.path() / "secret.txt") << "secret";
+    ServerProcess server(dataDir());
+    std::filesystem::create_symlink(dir.path() / "secret.txt",
+                                    std::filesystem::path(dataDir()) / "kokki" / "naiyou.txt");
+    httplib::Client client("127.0.0.1", server.port());
+    const auto snapshot = [&] {
+        std::string all;
+        for (const std::string &region : regionKeys)
+            all += client.Get("/kokki/" + region + ".csv")->body;
+        return all;
+    };
+    const std::string before = snapshot();
+
+    for (const std::string score : {"501", "-1", "1e3", "29x", "", "0500", "5.0"})
+        EXPECT_EQ(client.Get("/count1/countereurope/" + score + "/count.php")->status, 404)
+            << score;
+    for (const std::string region : {"japan", "Europe", "asia", "europe/..", "", "asia%00"}) {
+        const auto game = client.Get("/countx/" + region + "/count.php");
+        const auto score = client.Get("/count1/counter" + region + "/5/count.php");
+        EXPECT_TRUE(game->status == 404 || game->status == 400) << region;
+        EXPECT_TRUE(score->status == 404 || score->status == 400) << region;
+    }
+    const int port = server.port();
+    const auto statusOf = [&](const std::string &target) {
+        return rawRequest(port, "GET " + target + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+    };
+    EXPECT_EQ(statusOf("/kokki/../counts.sqlite3"), "HTTP/1.1 400 Bad Request");
+    EXPECT_EQ(statusOf("/kokki/%2e%2e/counts.sqlite3"), "HTTP/1.1 400 Bad Request");
+    EXPECT_EQ(statusOf("/kokki/%2e%2e/secret.txt"), "HTTP/1.1 400 Bad Request");
+    EXPECT_EQ(statusOf("/kokki/oshirase.txt%00.csv"), "HTTP/1.1 400 Bad Request");
+    EXPECT_EQ(statusOf("//kokki/oshirase.txt"), "HTTP/1.1 404 Not Found");
+    EXPECT_EQ(statusOf("/kokki/naiyou.txt"), "HTTP/1.1 404 Not Found"); // a link, not a file
+    EXPECT_EQ(statusOf("/counts.sqlite3"), "HTTP/1.1 404 Not Found");
+    EXPECT_EQ(statusOf("/" + std::string(100 * 1024, 'a')).substr(0, 12), "HTTP/1.1 414");
+    const std::string bigHeader = "X-Filler: " + std::string(1 << 20, 'a') + "\r\n";
+    std::string manyHeaders;
+    for (int i = 0; manyHeaders.size() < (1 << 20); ++i)
+        manyHeaders += "X-Filler-" + std::to_string(i) + ": " + std::string(1000, 'a') + "\r\n";
+    for (const std::string &headers : {bigHeader, manyHeaders}) {
+        const std::string status = rawRequest(
+            port, "GET /countx/europe/count.php HTTP/1.1\r\nHost: x\r\n" + headers + "\r\n");
+        EXPECT_TRUE(status.substr(0, 12) == "HTTP/1.1 400" || status.substr(0, 12) == "HTTP/1.1 431")
+            << status;
+    }
+    EXPECT_EQ(rawRequest(port, "POST /countx/europe/count.php HTTP/1.1\r\nHost: x\r\n"
+                               "Content-Length: 3\r\n\r\nabc"),
+              "HTTP/1.1 405 Method Not Allowed");
+    EXPECT_EQ(rawRequest(port, "HEAD /countx/europe/count.php HTTP/1.1\r\nHost: x\r\n\r\n"),
+              "HTTP/1.1 405 Method Not Allowed");
+
+    EXPECT_TRUE(server.running());
+    EXPECT_EQ(client.Get("/kokki/oshirase.txt")->body, "<no news>");
+    EXPECT_TRUE(snapshot() == before);
+    EXPECT_EQ(client.Get("/countx/europe/count.php")->body, "1\r\n"); // nothing counted before
+}
+
+TEST_F(ServerProcessTest, ReportsOverTheCapAreRefusedAndNotCounted)
+{
+    ServerProcess server(dataDir(), {"--max-reports-per-minute", "5"});
+    Game game(server);
+    httplib::Client client("127.0.0.1", server.port());
+    std::vector<int> statuses;
+    for (int i = 0; i < 8; ++i)
+        statuses.push_back(client.Get("/count1/countersekai/250/count.php")->status);
+    EXPECT_EQ(statuses, (std::vector<int>{200, 200, 200, 200, 200, 429, 429, 429}));
+    const auto refused = client.Get("/countx/sekai/count.php");
+    EXPECT_EQ(refused->status, 429);
+    EXPECT_FALSE(refused->get_header_value("Retry-After").empty());
+    EXPECT_EQ(game.histogram("sekai")[249], 5);
+    // Fetching is not reporting: the histogram and the notice stay open.
+    game.access.fetchNotice();
+    EXPECT_EQ(game.state.serverReply, "<no news>");
+}
+
+TEST_F(ServerProcessTest, StartsStopsAndGuardsItsDataFolder)
+{
+    ServerProcess server(dataDir());
+    EXPECT_THROW(ServerProcess second(dataDir()), std::runtime_error); // folder is in use
+    httplib::Client client("127.0.0.1", server.port());
+    ASSERT_EQ(client.Get("/count1/counteramerica/77/count.php")->status, 200);
+    const int status = server.stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    const std::string log = server.log();
+    EXPECT_NE(log.find("GET \"/count1/counteramerica/77/count.php\" 200"), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("stopped"), std::string::npos);
+
+    std::string errors;
+    EXPECT_EQ(ServerProcess::run({"--listen", "nonsense"}, &errors), 2);
+    EXPECT_EQ(ServerProcess::run({"notice", "--data", dataDir()}, &errors), 2);
+    EXPECT_EQ(ServerProcess::run({"--data", dataDir(), "--threads", "0"}, &errors), 2);
+}
+
+} // namespace
