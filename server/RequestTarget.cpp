@@ -134,9 +134,9 @@ Route RequestTarget::route(std::string_view rawTarget) const
         return result;
     }
 
-    if (startsWith(rest, "countx/") && endsWith(rest, "/count.php")) {
+    if (startsWith(rest, "countx/") && endsWith(rest, "/count.php") && rest.size() > 17) {
         const std::string_view region = rest.substr(7, rest.size() - 7 - 10);
-        if (rest.size() >= 17 && isRegion(region)) {
+        if (isRegion(region)) {
             result.kind = Route::Kind::GameCounter;
             result.region = std::string(region);
         }

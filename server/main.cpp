@@ -98,7 +98,7 @@ int serve(const ServerOptions &options)
     const unsigned threads = options.threads;
     http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     http.set_keep_alive_max_count(1000);
-    http.set_keep_alive_timeout(5);
+    http.set_keep_alive_timeout(2); // the game opens a connection per request anyway
     http.set_read_timeout(5);
     http.set_write_timeout(5);
     http.set_payload_max_length(64 * 1024);
