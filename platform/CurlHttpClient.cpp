@@ -42,6 +42,8 @@ HttpResponse CurlHttpClient::get(const QString &url)
     curl_easy_setopt(curl, CURLOPT_URL, address.constData());
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    // A server on this machine is never reached through a proxy.
+    curl_easy_setopt(curl, CURLOPT_NOPROXY, "127.0.0.1,localhost,::1");
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_connectTimeout.count()));

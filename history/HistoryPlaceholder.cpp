@@ -1,1 +1,0 @@
-// The results window is built here.
