@@ -19,17 +19,21 @@ export function flagSource(iso, here) {
   return drawn;
 }
 
+// Not rectangles: drawn straight on the ground, with no frame round the empty corners.
+const SHAPED = new Set(['NP']);
+
 export async function makeFlags(rows, dirs) {
   const own = [];
   await eachLimited(rows, async (r) => {
     const src = flagSource(r.iso, dirs.here);
-    if (src.startsWith(dirs.here)) own.push(r.iso);
+    if (src.startsWith(path.join(dirs.here, 'flags'))) own.push(r.iso);
     const png = path.join(dirs.out, `flag-${r.id}.png`);
     // Fit inside the box less the frame; -a keeps the proportions, never stretches.
-    await run(RSVG, ['-w', String(FLAG.width - 2), '-h', String(FLAG.height - 2), '-a', '-b', 'white', '-o', png, src]);
-    await run(CONVERT, [png, '-bordercolor', FLAG.frame, '-border', '1',
+    const shaped = SHAPED.has(r.iso);
+    await run(RSVG, ['-w', String(FLAG.width - 2), '-h', String(FLAG.height - 2), '-a', '-b', shaped ? FLAG.ground : 'white', '-o', png, src]);
+    await run(CONVERT, [png, '-bordercolor', shaped ? FLAG.ground : FLAG.frame, '-border', '1',
       '-background', FLAG.ground, '-gravity', 'center', '-extent', `${FLAG.width}x${FLAG.height}`,
-      '-strip', '-interlace', 'none', '-sampling-factor', '4:4:4', '-quality', String(FLAG.quality),
+      '-strip', '-interlace', 'none', '-quality', String(FLAG.quality),
       path.join(dirs.pictures, `${r.id}.jpg`)]);
   });
   return [`198 flags, own drawings for ${own.sort().join(' ')}`];
