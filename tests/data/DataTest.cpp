@@ -1,0 +1,204 @@
+#include "BaseList.h"
+#include "CodePage.h"
+#include "CountryTable.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QImageReader>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+const QString dataDir = QStringLiteral(FURAMIO_DATA_DIR);
+constexpr int worldCount = 198;
+
+struct RegionList
+{
+    const char *key;
+    QStringList regions;
+};
+
+const RegionList regionLists[] = {
+    {"asia&taiyou", {"アジア", "大洋州"}},
+    {"europe", {"欧州"}},
+    {"america", {"北米", "中南米"}},
+    {"chuutou&africa", {"中東", "アフリカ"}},
+};
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        ADD_FAILURE() << "cannot open " << path.toStdString();
+    return file.readAll();
+}
+
+QByteArray listBytes(const QString &key)
+{
+    return readBytes(dataDir + "/" + BaseList::fileName(key));
+}
+
+struct Loaded
+{
+    CountryTable table;
+    BaseListLoad load;
+    QByteArray bytes;
+};
+
+Loaded loadList(const QString &key)
+{
+    Loaded l;
+    l.bytes = listBytes(key);
+    l.load = BaseList::read(l.bytes, l.table, BaseList::fileName(key));
+    return l;
+}
+
+// The world list is read once and shared by the tests below.
+class ShippedData : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { world = std::make_unique<Loaded>(loadList("sekai")); }
+    static void TearDownTestSuite() { world.reset(); }
+    static std::unique_ptr<Loaded> world;
+};
+std::unique_ptr<Loaded> ShippedData::world;
+
+QString csvField(const QString &s)
+{
+    return s.contains(',') ? '"' + s + '"' : s;
+}
+
+} // namespace
+
+TEST_F(ShippedData, WorldListHoldsFlagIdNInRowN)
+{
+    const auto &t = world->table;
+    ASSERT_EQ(world->load.recordCount, worldCount);
+    ASSERT_EQ(world->load.listLines.size(), worldCount);
+    for (int n = 1; n <= worldCount; ++n) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(t.flagIds[n], QString::number(n));
+        EXPECT_FALSE(t.regionNames[n].isEmpty());
+        EXPECT_FALSE(t.countryNames[n].trimmed().isEmpty());
+        EXPECT_FALSE(t.capitals[n].trimmed().isEmpty());
+        EXPECT_TRUE(t.mapUrls[n].startsWith("https://www.openstreetmap.org/#map="));
+        EXPECT_EQ(world->load.listLines[n - 1], QString::number(n) + ' ' + t.countryNames[n]);
+    }
+    for (int id = worldCount + 1; id <= CountryTable::upperBound; ++id)
+        EXPECT_TRUE(t.countryNames[id].isEmpty()) << id;
+}
+
+TEST_F(ShippedData, NamesAreUniqueAndTheLookupNamesArePresent)
+{
+    QSet<QString> names;
+    for (int n = 1; n <= worldCount; ++n) {
+        const QString &name = world->table.countryNames[n];
+        EXPECT_FALSE(names.contains(name)) << "duplicate name " << name.toStdString();
+        names.insert(name);
+    }
+    // The encyclopedia lookup maps these exact names to article titles; Japan must be 日本.
+    for (const char *name : {"台湾", "米国", "ジョージア", "タイ", "中国", "モンゴル", "ミクロネシア", "日本"})
+        EXPECT_TRUE(names.contains(QString::fromUtf8(name))) << name;
+}
+
+TEST_F(ShippedData, RegionListsAgreeWithTheWorldList)
+{
+    const auto &w = world->table;
+    std::map<int, int> timesListed;
+    for (const auto &list : regionLists) {
+        SCOPED_TRACE(list.key);
+        const Loaded region = loadList(list.key);
+        const auto &t = region.table;
+        // A game deals twelve cards and asks fifteen different countries.
+        EXPECT_GE(region.load.recordCount, 26);
+        int previousId = 0;
+        for (int row = 1; row <= region.load.recordCount; ++row) {
+            const int id = t.flagIds[row].toInt();
+            SCOPED_TRACE(id);
+            ASSERT_GE(id, 1);
+            ASSERT_LE(id, worldCount);
+            EXPECT_GT(id, previousId) << "rows out of the world list's order";
+            previousId = id;
+            ++timesListed[id];
+            EXPECT_TRUE(list.regions.contains(t.regionNames[row])) << t.regionNames[row].toStdString();
+            EXPECT_EQ(t.regionNames[row], w.regionNames[id]);
+            EXPECT_EQ(t.countryNames[id], w.countryNames[id]);
+            EXPECT_EQ(t.capitals[id], w.capitals[id]);
+            EXPECT_EQ(t.mapUrls[id], w.mapUrls[id]);
+        }
+    }
+    // Every country is in exactly one region list.
+    EXPECT_EQ(timesListed.size(), std::size_t(worldCount));
+    for (const auto &[id, times] : timesListed)
+        EXPECT_EQ(times, 1) << id;
+}
+
+TEST(ShippedLists, EveryListRoundTripsThroughTheReader)
+{
+    for (const char *key : {"sekai", "asia&taiyou", "europe", "america", "chuutou&africa"}) {
+        SCOPED_TRACE(key);
+        const Loaded l = loadList(key);
+        // Written back from the table, the records give the file byte for byte: nothing was
+        // lost to quoting, the code page or the line ends.
+        QString text;
+        for (int row = 1; row <= l.load.recordCount; ++row) {
+            const int id = l.table.flagIds[row].toInt();
+            text += QStringList{l.table.flagIds[row], l.table.regionNames[row],
+                                csvField(l.table.countryNames[id]), csvField(l.table.capitals[id]),
+                                csvField(l.table.mapUrls[id])}
+                        .join(',')
+                    + "\r\n";
+        }
+        EXPECT_EQ(CodePage::toCp932(text), l.bytes);
+        EXPECT_EQ(l.bytes.count("\r\n"), l.bytes.count('\n'));
+        EXPECT_EQ(l.load.lastMapUrl, l.table.mapUrls[l.table.flagIds[l.load.recordCount].toInt()]);
+    }
+}
+
+TEST(ShippedPictures, EveryFlagIdHasThreePicturesThatLoad)
+{
+    const QString folder = dataDir + QStringLiteral("/国旗/");
+    for (int n = 1; n <= worldCount; ++n) {
+        SCOPED_TRACE(n);
+        const QString id = QString::number(n);
+        QImageReader flag(folder + id + ".jpg");
+        const QImage flagImage = flag.read();
+        ASSERT_FALSE(flagImage.isNull()) << flag.errorString().toStdString();
+        // Flags sit in a 3:2 picture so every card has the same shape.
+        EXPECT_GE(flagImage.width(), 360);
+        EXPECT_EQ(flagImage.width() * 2, flagImage.height() * 3);
+        for (const char *suffix : {"a", "b"}) {
+            QImageReader map(folder + id + suffix + ".jpg");
+            const QImage mapImage = map.read();
+            ASSERT_FALSE(mapImage.isNull()) << suffix << ": " << map.errorString().toStdString();
+            EXPECT_GE(mapImage.width(), 200) << suffix;
+            EXPECT_GE(mapImage.height(), 150) << suffix;
+        }
+    }
+    EXPECT_FALSE(QImageReader(folder + "intro.jpg").read().isNull());
+    // Nothing beyond the gallery's 198: a stray picture means the lists and pictures disagree.
+    EXPECT_FALSE(QFile::exists(folder + QString::number(worldCount + 1) + ".jpg"));
+}
+
+TEST(ShippedHelp, CompiledHelpAndPlainPagesAreThere)
+{
+    EXPECT_TRUE(readBytes(dataDir + "/kokki.chm").startsWith("ITSF"));
+    const QByteArray index = readBytes(dataDir + "/help/index.html");
+    EXPECT_TRUE(index.contains("charset=Shift_JIS"));
+    EXPECT_TRUE(CodePage::fromCp932(index).contains(QStringLiteral("フラミオ")));
+}
+
+TEST(ShippedFolder, TotalSizeStaysWellUnderTenMegabytes)
+{
+    qint64 total = 0;
+    QDirIterator it(dataDir, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        total += QFileInfo(it.next()).size();
+    EXPECT_LT(total, 8 * 1024 * 1024);
+}
