@@ -4,6 +4,7 @@
 #include "ClickableLabel.h"
 #include "GamePanel.h"
 #include "MessageBox.h"
+#include "NationalDeviation.h"
 #include "NoticeCodec.h"
 #include "PicturePaths.h"
 #include "Regions.h"
@@ -56,6 +57,8 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, const Ap
     createStartScreen();
     m_study = new StudyView(m_context, this);
     m_game = new GamePanel(m_context, this);
+    m_context.deviation =
+        new NationalDeviation(state, server, services.clock, config.appPath, this);
     createMenu();
 }
 
@@ -67,6 +70,7 @@ void Form1::createMenu()
     m_label9 = menuLabel(this, "Label9", QStringLiteral(" 国旗から学習"), 2100, 30, 3045, 615, 24);
     m_label10 = menuLabel(this, "Label10", QStringLiteral(" 国名から学習"), 5130, 30, 3120, 615, 24);
     m_label11 = menuLabel(this, "Label11", QStringLiteral(" 札取りゲーム"), 8250, 30, 2970, 615, 24);
+    connect(m_label11, &ClickableLabel::clicked, m_game, &GamePanel::openPanel);
 
     m_combo1 = place(new QComboBox(this), "Combo1", 11250, 30, 3255, 525);
     m_combo1->setFont(Twips::designFont(20.25));

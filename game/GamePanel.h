@@ -1,6 +1,10 @@
 #pragma once
 
+#include "CardPictures.h"
+#include "GameRules.h"
+
 #include <QObject>
+#include <QStringList>
 
 #include <array>
 
@@ -33,7 +37,30 @@ public:
     // Sets the panel to the size of the screen below the menu (start-up).
     void fitToScreen(int screenWidthTwips, int screenHeightTwips);
 
+    // Where the game stands; for the tests and the benchmark.
+    bool playing() const { return m_playing; }
+    int questionNumber() const { return m_question; }
+    int missCount() const { return m_misses; }
+    int answerPosition() const { return m_answerPos; }
+    int cardRow(int k) const { return m_board.at(static_cast<size_t>(k)); }
+    int rowCount() const { return m_rowCount; }
+
+public slots:
+    // The menu label " 札取りゲーム": the panel in its waiting state.
+    void openPanel();
+
 private:
+    void chooseRegion(int index);
+    void back();
+    void start();
+    void askNextQuestion();
+    void cardClicked(int k);
+    void finishGame();
+    void showInstructions();
+    void setCardsVisible(bool visible);
+    void setRegionChoiceVisible(bool visible);
+    QString countryOfRow(int row) const;
+
     MainWindowContext &m_context;
     QFrame *m_picture1;
     QGroupBox *m_frame1;
@@ -46,4 +73,20 @@ private:
     QPushButton *m_command3;
     QPlainTextEdit *m_text1;
     std::array<ClickableLabel *, 13> m_image4{}; // 0 exists off-screen and is never used
+
+    // The running game. Its rows are copied from the country table at the start, so that
+    // nothing loaded meanwhile (the study views, the results window) changes what it draws.
+    bool m_playing = false;
+    QString m_regionKey;
+    int m_scoreBase = 1500;
+    int m_rowCount = 0;
+    QStringList m_rowFlagIds;   // by row - 1
+    QStringList m_rowNames;     // by row - 1
+    int m_question = 0;
+    int m_misses = 0;
+    double m_startTime = 0.0;
+    GameRules::Board m_board{};
+    GameRules::RowMarks m_onBoard{};
+    int m_answerPos = 0;
+    CardPictures m_pictures;
 };
