@@ -5,12 +5,12 @@
 #include "Fonts.h"
 #include "Form1.h"
 #include "MountTableDriveProbe.h"
+#include "ProgramEnd.h"
 #include "QtMessageBox.h"
 #include "ServerAccess.h"
 #include "Services.h"
 #include "SystemClock.h"
 #include "SystemRandom.h"
-#include "Twips.h"
 
 #include <QApplication>
 
@@ -19,7 +19,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("フラミオ"));
     Fonts::installSubstitutes();
-    QApplication::setFont(Twips::designFont(9));
+    Fonts::useScreen();
 
     CurlHttpClient http;
     QtMessageBox messages;
@@ -36,7 +36,7 @@ int main(int argc, char *argv[])
 
     Form1 form(state, services, server, config);
     messages.setParent(&form);
-    QObject::connect(&form, &Form1::endRequested, &app, [] { QCoreApplication::exit(0); });
+    ProgramEnd::connect(form);
     if (!form.load())
         return 1;
     return QApplication::exec();

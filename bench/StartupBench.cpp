@@ -92,6 +92,7 @@ int runProgram(int argc, char **argv, const QString &folder, const QString &serv
 {
     QApplication app(argc, argv);
     Fonts::installSubstitutes();
+    Fonts::useScreen();
     CurlHttpClient http;
     RecordingMessageBox messages;
     RecordingShell shell;

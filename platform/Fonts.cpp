@@ -1,5 +1,10 @@
 #include "Fonts.h"
 
+#include "Twips.h"
+
+#include <QApplication>
+#include <QScreen>
+
 #include <QFont>
 #include <QStringList>
 
@@ -15,3 +20,10 @@ void installSubstitutes()
 }
 
 } // namespace Fonts
+
+void Fonts::useScreen()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        Twips::logicalDpi = qRound(screen->logicalDotsPerInch());
+    QApplication::setFont(Twips::designFont(9));
+}

@@ -4,4 +4,7 @@
 // Linux desktop has, so Japanese never falls back to a font without kana and kanji.
 namespace Fonts {
 void installSubstitutes();
+// Takes the logical resolution of the primary screen for twips, and the design font as the
+// application's default. Call once, before any window is made.
+void useScreen();
 }

@@ -8,6 +8,7 @@
 // drawn; this is the one place where they become pixels.
 namespace Twips {
 
+// Set once from the screen before any window is made (Fonts::useScreen).
 inline int logicalDpi = 96;
 
 inline int toPixels(int twips)
