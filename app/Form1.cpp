@@ -86,6 +86,7 @@ void Form1::createMenu()
     connect(m_command1, &QPushButton::clicked, this, &Form1::endRequested);
 
     m_label12 = menuLabel(this, "Label12", QStringLiteral("地域地図"), 8040, 3300, 1395, 345, 12);
+    connectMenu();
 }
 
 void Form1::createStartScreen()

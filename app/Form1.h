@@ -40,6 +40,8 @@ signals:
 
 private:
     void createMenu();
+    // The menu entries that switch modes, and those that hand an address to the desktop.
+    void connectMenu();
     void createStartScreen();
     void showNews();
 

@@ -2,21 +2,52 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QUrl>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QStandardPaths>
 
-bool DesktopShell::openAddress(const QString &address)
+namespace {
+
+// Whether the desktop names a program for this kind of file. Opening a file nobody handles
+// would still "succeed" as far as the launcher is concerned, so the caller could never offer
+// its fallback. Without the query tool the launcher has the last word.
+bool desktopHandles(const QString &path)
+{
+    const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (query.isEmpty())
+        return true;
+    const QString type = QMimeDatabase().mimeTypeForFile(path).name();
+    QProcess process;
+    process.start(query, {QStringLiteral("query"), QStringLiteral("default"), type});
+    if (!process.waitForFinished(5000))
+        return true;
+    return !process.readAllStandardOutput().trimmed().isEmpty();
+}
+
+} // namespace
+
+std::optional<QUrl> DesktopShell::webAddress(const QString &address)
 {
     // Non-ASCII titles and blanks are percent-encoded on the way out; the page reached is
     // the same one.
-    const QUrl url(address, QUrl::TolerantMode);
-    if (!url.isValid() || url.scheme().isEmpty())
-        return false;
-    return QDesktopServices::openUrl(url);
+    const QUrl url(address.trimmed(), QUrl::TolerantMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty()
+        || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return std::nullopt;
+    return url;
+}
+
+bool DesktopShell::openAddress(const QString &address)
+{
+    const std::optional<QUrl> url = webAddress(address);
+    return url && QDesktopServices::openUrl(*url);
 }
 
 bool DesktopShell::openFile(const QString &path, Show)
 {
-    if (!QFileInfo::exists(path))
+    const QFileInfo file(path);
+    if (!file.isFile() || !desktopHandles(file.absoluteFilePath()))
         return false;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath()));
 }

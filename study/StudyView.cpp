@@ -1,8 +1,13 @@
 #include "StudyView.h"
 
+#include "BaseList.h"
 #include "ClickableLabel.h"
+#include "GalleryDecoder.h"
 #include "MainWindowContext.h"
+#include "MessageBox.h"
 #include "PicturePaths.h"
+#include "ShellOpener.h"
+#include "StudyRules.h"
 #include "Twips.h"
 
 #include <QGroupBox>
@@ -33,9 +38,26 @@ QLabel *caption(QWidget *parent, const char *name, const QString &text, int l, i
     return label;
 }
 
-constexpr int cellLeft = 200;
-constexpr int cellWidth = 1500;
-constexpr int cellHeight = 900;
+using StudyRules::cellHeight;
+using StudyRules::cellLeft;
+using StudyRules::cellWidth;
+
+// The flag is stretched to its box. The extra pictures keep their own size and proportions,
+// only shrunk when they would reach beyond the box they were laid out for, so that they never
+// cover the captions or each other.
+void showPicture(ClickableLabel *label, const QString &path, bool stretch)
+{
+    QImageReader reader(path);
+    QImage image;
+    if (!reader.read(&image)) {
+        // A country without the picture shows an empty box rather than the previous one's.
+        label->clear();
+        return;
+    }
+    if (!stretch && (image.width() > label->width() || image.height() > label->height()))
+        image = image.scaled(label->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    label->setPixmap(QPixmap::fromImage(std::move(image)));
+}
 
 } // namespace
 
@@ -50,7 +72,8 @@ StudyView::StudyView(MainWindowContext &context, QWidget *form) : QObject(form),
     m_image3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     caption(form, "Label1", QStringLiteral("国名："), 7380, 1770, 675, 315, 12);
-    m_label3 = caption(form, "Label3", QString(), 8190, 1770, 6105, 525, 15.75, true);
+    m_label3 = place(new ClickableLabel(form), "Label3", 8190, 1770, 6105, 525);
+    m_label3->setFont(Twips::designFont(15.75, true));
     caption(form, "Label2", QStringLiteral("首都："), 7380, 2370, 705, 255, 12);
     m_label4 = caption(form, "Label4", QString(), 8190, 2340, 6135, 525, 14.25, true);
     caption(form, "Label6", QStringLiteral("地域："), 7380, 2910, 705, 255, 12);
@@ -77,42 +100,56 @@ StudyView::StudyView(MainWindowContext &context, QWidget *form) : QObject(form),
     m_vscroll2->setSingleStep(1);
     m_vscroll2->setPageStep(1);
     m_vscroll2->setValue(1);
+    // Only a finished move lays the column out, not every step of a dragged thumb.
+    m_vscroll2->setTracking(false);
     for (int n = 1; n <= galleryCells; ++n) {
         auto *cell = new ClickableLabel(m_frame2);
         cell->setObjectName(QStringLiteral("Image5"));
         cell->setProperty("index", n);
         cell->setScaledContents(true);
         m_image5[static_cast<size_t>(n)] = cell;
+        connect(cell, &ClickableLabel::clicked, this, [this, n] { pickCell(n); });
     }
+
+    connect(m_vscroll2, &QScrollBar::valueChanged, this, &StudyView::layoutGallery);
+    connect(m_command4, &QPushButton::clicked, this, &StudyView::search);
+    connect(m_text2, &QLineEdit::returnPressed, this, &StudyView::search);
+    // A row is shown when it becomes the current one, by click, arrow key or search. A click
+    // on the row already current shows it again, which also puts its text back into the box.
+    connect(m_list1, &QListWidget::currentRowChanged, this, &StudyView::pickRow);
+    connect(m_list1, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+        if (m_text2->text() != item->text())
+            pickRow(m_list1->row(item));
+    });
+    for (ClickableLabel *link : {m_image1, m_label3, m_label18})
+        connect(link, &ClickableLabel::clicked, this, &StudyView::openArticle);
+}
+
+StudyView::~StudyView() = default;
+
+void StudyView::startGalleryDecode()
+{
+    if (m_decoder)
+        return;
+    const QSize shown = Twips::rect(0, 0, cellWidth, cellHeight).size();
+    // One helper thread while the window is laid out; the caller of take() joins in.
+    const int helpers = std::thread::hardware_concurrency() > 1 ? 1 : 0;
+    m_decoder = std::make_unique<GalleryDecoder>(PicturePaths::folder(m_context.appPath),
+                                                 galleryCells, shown, helpers);
 }
 
 QString StudyView::loadGalleryPictures()
 {
-    const QSize shown = Twips::rect(0, 0, cellWidth, cellHeight).size();
-    std::vector<QImage> images(galleryCells + 1);
-    std::vector<QString> failed(galleryCells + 1);
-    auto decode = [&](int first, int step) {
-        for (int n = first; n <= galleryCells; n += step) {
-            QImageReader reader(PicturePaths::flag(m_context.appPath, n));
-            reader.setScaledSize(shown);
-            if (!reader.read(&images[static_cast<size_t>(n)]))
-                failed[static_cast<size_t>(n)] = reader.fileName();
-        }
-    };
-    const unsigned threads = std::max(1U, std::min(4U, std::thread::hardware_concurrency()));
-    std::vector<std::thread> workers;
-    for (unsigned t = 1; t < threads; ++t)
-        workers.emplace_back(decode, static_cast<int>(t) + 1, static_cast<int>(threads));
-    decode(1, static_cast<int>(threads));
-    for (std::thread &worker : workers)
-        worker.join();
-
+    startGalleryDecode();
+    GalleryDecoder::Result decoded = m_decoder->take();
+    m_decoder.reset();
     for (int n = 1; n <= galleryCells; ++n) {
         ClickableLabel *cell = m_image5[static_cast<size_t>(n)];
         cell->move(Twips::toPixels(cellLeft), cell->y());
-        if (!failed[static_cast<size_t>(n)].isEmpty())
-            return failed[static_cast<size_t>(n)];
-        cell->setPixmap(QPixmap::fromImage(images[static_cast<size_t>(n)]));
+        const QImage &image = decoded.images[static_cast<size_t>(n)];
+        if (image.isNull())
+            return decoded.firstFailure;
+        cell->setPixmap(QPixmap::fromImage(image));
     }
     return QString();
 }
@@ -122,7 +159,154 @@ void StudyView::layoutAllCells()
     m_context.galleryFirst = 1;
     for (int i = 1; i <= galleryCells; ++i) {
         ClickableLabel *cell = m_image5[static_cast<size_t>(m_context.galleryFirst + i - 1)];
-        cell->setGeometry(Twips::rect(cellLeft, 1100 * i + 240 - 900, cellWidth, cellHeight));
+        cell->setGeometry(Twips::rect(cellLeft, StudyRules::slotTop(i), cellWidth, cellHeight));
         cell->show();
     }
+}
+
+void StudyView::enterByName()
+{
+    if (!reloadWorldList())
+        return;
+    showFirstRow();
+    hideStartScreen();
+    m_text2->show();
+    m_command4->show();
+    m_list1->show();
+    m_frame2->hide();
+    m_text2->setText(QStringLiteral("日本"));
+    search();
+}
+
+void StudyView::enterGallery()
+{
+    if (!reloadWorldList())
+        return;
+    m_vscroll2->setValue(1);
+    showFirstRow();
+    hideStartScreen();
+    m_text2->hide();
+    m_command4->hide();
+    m_list1->hide();
+    // The layout is run here as well, since a value that already was 1 raises no change.
+    m_vscroll2->setValue(1);
+    layoutGallery();
+    m_frame2->show();
+}
+
+bool StudyView::reloadWorldList()
+{
+    if (m_context.text3)
+        m_context.text3->hide();
+    m_context.state.regionKey = QStringLiteral("sekai");
+    try {
+        m_context.loadBaseList();
+    } catch (const BaseListError &error) {
+        // The list went missing or bad since start-up: say so and stay where we are.
+        m_context.services.messages.show(error.message());
+        return false;
+    }
+    return true;
+}
+
+// Entering a mode shows the first row of the list as it stands in the file, name unmapped.
+void StudyView::showFirstRow()
+{
+    const CountryTable &table = m_context.table;
+    m_label3->setText(table.countryNames[1]);
+    m_label18->setText(table.countryNames[1]);
+    m_label4->setText(table.capitals[1]);
+    m_label5->setText(table.regionNames[1]);
+    m_context.state.currentMapUrl = table.mapUrls[1];
+    showPictures(table.flagIds[1]);
+}
+
+void StudyView::hideStartScreen()
+{
+    if (m_context.image6)
+        m_context.image6->hide();
+    if (m_context.picture1)
+        m_context.picture1->hide();
+}
+
+void StudyView::showCountry(int flagId, const QString &name)
+{
+    if (flagId < 0 || flagId > CountryTable::upperBound)
+        return;
+    const auto id = static_cast<size_t>(flagId);
+    const QString title = StudyRules::toArticleTitle(name);
+    m_label3->setText(title);
+    m_label18->setText(title);
+    m_label4->setText(m_context.table.capitals[id]);
+    m_label5->setText(m_context.table.regionNames[id]);
+    m_context.state.currentMapUrl = m_context.table.mapUrls[id];
+    showPictures(QString::number(flagId));
+}
+
+void StudyView::showPictures(const QString &flagId)
+{
+    const QString &appPath = m_context.appPath;
+    showPicture(m_image1, PicturePaths::flag(appPath, flagId), true);
+    showPicture(m_image2, PicturePaths::extra(appPath, flagId, 'a'), false);
+    showPicture(m_image3, PicturePaths::extra(appPath, flagId, 'b'), false);
+}
+
+void StudyView::pickRow(int row)
+{
+    const QListWidgetItem *item = m_list1->item(row);
+    if (!item)
+        return;
+    const std::optional<StudyRules::ListedCountry> listed = StudyRules::readRow(item->text());
+    if (!listed)
+        return;
+    m_text2->setText(item->text());
+    showCountry(listed->flagId, listed->name);
+}
+
+void StudyView::search()
+{
+    QStringList rows;
+    const int scanned = std::min(m_list1->count(), StudyRules::searchedRows);
+    rows.reserve(scanned);
+    for (int i = 0; i < scanned; ++i)
+        rows.append(m_list1->item(i)->text());
+    const std::optional<int> found =
+        StudyRules::findRow(rows, m_context.table.capitals, m_text2->text());
+    if (!found)
+        return;
+    m_text2->setText(rows.at(*found));
+    if (m_list1->currentRow() == *found)
+        pickRow(*found);
+    else
+        m_list1->setCurrentRow(*found);
+}
+
+void StudyView::layoutGallery()
+{
+    const int value = m_vscroll2->value();
+    m_context.galleryScrollValue = value;
+    m_context.galleryFirst = StudyRules::galleryFirst(value);
+    const int first = m_context.galleryFirst;
+    for (int n = 1; n <= galleryCells; ++n) {
+        if (n < first || n >= first + StudyRules::gallerySlots)
+            m_image5[static_cast<size_t>(n)]->hide();
+    }
+    for (int k = 1; k <= StudyRules::gallerySlots; ++k) {
+        ClickableLabel *cell = m_image5[static_cast<size_t>(first + k - 1)];
+        cell->setGeometry(Twips::rect(cellLeft, StudyRules::slotTop(k), cellWidth, cellHeight));
+        cell->show();
+    }
+}
+
+void StudyView::pickCell(int cell)
+{
+    if (cell < 1 || cell > galleryCells)
+        return;
+    showCountry(cell, m_context.table.countryNames[static_cast<size_t>(cell)]);
+}
+
+void StudyView::openArticle()
+{
+    // The title goes into the address as it reads; the desktop encodes it on the way out.
+    m_context.services.shell.openAddress(m_context.wikiBase + m_label3->text());
 }

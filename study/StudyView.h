@@ -5,9 +5,11 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 class ClickableLabel;
+class GalleryDecoder;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -25,24 +27,52 @@ public:
     static constexpr int galleryCells = 198;
 
     StudyView(MainWindowContext &context, QWidget *form);
+    ~StudyView() override;
 
     QListWidget *list1() const { return m_list1; }
     ClickableLabel *image5(int cell) const { return m_image5.at(static_cast<size_t>(cell)); }
 
-    // Start-up: puts every cell at left 200 with its flag picture. The pictures are decoded at
-    // the size a cell shows, in parallel, and handed to the cells in order. Returns the path of
-    // the first picture that could not be read, or an empty string.
+    // " 国名から学習": the world list with the search box, opening on Japan.
+    void enterByName();
+    // " 国旗から学習": the gallery from its first flag.
+    void enterGallery();
+
+    // Fills the country display: the name under its article title, capital, region, the map
+    // link and the three pictures, read from disk now.
+    void showCountry(int flagId, const QString &name);
+    // Selects the first row that holds the search box's text, or its capital; nothing
+    // happens when no row does.
+    void search();
+    // Shows the eight cells from the scroll value on and hides all others. Reads no file:
+    // every cell got its picture at start-up.
+    void layoutGallery();
+    // The country of gallery cell n.
+    void pickCell(int cell);
+    // The encyclopedia article of the name on show.
+    void openArticle();
+
+    // Start-up: begins decoding the flag pictures in the background, at the size a cell shows.
+    void startGalleryDecode();
+    // Start-up: puts every cell at left 200 with its flag picture, in order. Returns the path
+    // of the first picture that could not be read, or an empty string.
     QString loadGalleryPictures();
     // Start-up: all cells in one column from the top of the frame, all visible.
     void layoutAllCells();
 
 private:
+    void pickRow(int row);
+    bool reloadWorldList();
+    void showFirstRow();
+    void showPictures(const QString &flagId);
+    void hideStartScreen();
+
     MainWindowContext &m_context;
+    std::unique_ptr<GalleryDecoder> m_decoder;
 
     ClickableLabel *m_image1;
     ClickableLabel *m_image2;
     ClickableLabel *m_image3;
-    QLabel *m_label3;
+    ClickableLabel *m_label3;
     QLabel *m_label4;
     QLabel *m_label5;
     ClickableLabel *m_label18;

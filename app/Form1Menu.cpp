@@ -1,0 +1,62 @@
+#include "ClickableLabel.h"
+#include "Form1.h"
+#include "ShellOpener.h"
+#include "StudyView.h"
+
+#include <QEvent>
+#include <QPlainTextEdit>
+
+#include <functional>
+
+namespace {
+
+// The comment box is a text control; its double-clicks arrive at the area that shows the text.
+class DoubleClickFilter : public QObject
+{
+public:
+    DoubleClickFilter(QObject *parent, std::function<void()> action)
+        : QObject(parent), m_action(std::move(action))
+    {
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonDblClick)
+            m_action();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_action;
+};
+
+// The help as compiled help where the desktop can show it, and otherwise the same pages as
+// HTML from the program's folder.
+const QString compiledHelp = QStringLiteral("/kokki.chm");
+const QString htmlHelp = QStringLiteral("/help/index.html");
+
+} // namespace
+
+void Form1::connectMenu()
+{
+    connect(m_label9, &ClickableLabel::clicked, m_study, &StudyView::enterGallery);
+    connect(m_label10, &ClickableLabel::clicked, m_study, &StudyView::enterByName);
+
+    connect(m_label8, &ClickableLabel::clicked, this, [this] {
+        m_text3->hide();
+        m_context.appPath = m_config.appPath;
+        ShellOpener &shell = m_context.services.shell;
+        if (!shell.openFile(m_context.appPath + compiledHelp, ShellOpener::Show::Maximised))
+            shell.openFile(m_context.appPath + htmlHelp, ShellOpener::Show::Maximised);
+    });
+
+    // Links whose opening fails do nothing visible; there is nothing the player could do.
+    auto open = [this](const QString &address) { m_context.services.shell.openAddress(address); };
+    connect(m_label12, &ClickableLabel::clicked, this,
+            [this, open] { open(m_context.state.currentMapUrl); });
+    connect(m_label21, &ClickableLabel::clicked, this, [this, open] { open(m_config.shopUrl); });
+    m_text3->viewport()->installEventFilter(
+        new DoubleClickFilter(m_text3, [this, open] { open(m_config.shopUrl); }));
+    connect(m_label22, &ClickableLabel::clicked, this, [this, open] { open(m_config.referralUrl); });
+    connect(m_image7, &ClickableLabel::clicked, this, [this, open] { open(m_config.referralUrl); });
+}

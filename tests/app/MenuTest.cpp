@@ -1,0 +1,120 @@
+#include "Controls.h"
+#include "MainWindowFixture.h"
+#include "NoticeCodec.h"
+#include "ProgramEnd.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+LoopbackServer newsServer()
+{
+    return LoopbackServer([](const QString &path, int) {
+        if (path.endsWith("oshirase.txt"))
+            return LoopbackReply{200, "oshirase"};
+        return LoopbackReply{200, NoticeCodec::encode(QStringLiteral("お知らせ")).toLatin1()};
+    });
+}
+
+class Menu : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(f.form->load()); }
+    QWidget *find(const char *name) { return control<QWidget>(f.form.get(), QString::fromLatin1(name)); }
+    void click(const char *name) { QTest::mouseClick(find(name), Qt::LeftButton); }
+
+    LoopbackServer http = newsServer();
+    MainWindowFixture f{http.baseUrl()};
+};
+
+// A window that will not be closed, as the results window while it waits.
+class StubbornWindow : public QWidget
+{
+public:
+    int closeRequests = 0;
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        ++closeRequests;
+        event->ignore();
+    }
+};
+
+} // namespace
+
+TEST_F(Menu, HelpOpensTheCompiledHelpMaximisedOrElseTheHtmlPages)
+{
+    ASSERT_TRUE(find("Text3")->isVisible());
+    click("Label8");
+    EXPECT_FALSE(find("Text3")->isVisible());
+    EXPECT_TRUE(find("Label15")->isVisible());
+    EXPECT_EQ(f.shell.files, QStringList{f.folder.path() + "/kokki.chm"});
+    EXPECT_EQ(f.shell.lastShow, ShellOpener::Show::Maximised);
+
+    f.shell.files.clear();
+    f.shell.filesSucceed = false;
+    click("Label8");
+    EXPECT_EQ(f.shell.files,
+              (QStringList{f.folder.path() + "/kokki.chm", f.folder.path() + "/help/index.html"}));
+    EXPECT_TRUE(f.shell.addresses.isEmpty());
+    EXPECT_TRUE(f.messages.shown.isEmpty());
+}
+
+TEST_F(Menu, RegionMapFollowsTheCountryLastShown)
+{
+    // Right after start-up it is the last row the loader read.
+    click("Label12");
+    click("Label9");
+    click("Label12");
+    click("Label10");
+    click("Label12");
+    EXPECT_EQ(f.shell.addresses, (QStringList{"https://map.example/198", "https://map.example/1",
+                                              "https://map.example/8"}));
+}
+
+TEST_F(Menu, ShopAndReferralLinks)
+{
+    click("Label21");
+    QTest::mouseDClick(static_cast<QPlainTextEdit *>(find("Text3"))->viewport(), Qt::LeftButton);
+    click("Label22");
+    click("Image7");
+    EXPECT_EQ(f.shell.addresses, (QStringList{"http://shop.example/", "http://shop.example/",
+                                              "https://hosting.example/?ref=1",
+                                              "https://hosting.example/?ref=1"}));
+    EXPECT_TRUE(f.shell.files.isEmpty());
+}
+
+TEST_F(Menu, CommentBoxClosesOnceAndStaysClosed)
+{
+    click("Label15");
+    EXPECT_FALSE(find("Text3")->isVisible());
+    EXPECT_FALSE(find("Label15")->isVisible());
+    click("Label15");
+    EXPECT_FALSE(find("Text3")->isVisible());
+}
+
+TEST_F(Menu, EndLeavesTheProgramEvenWhileAWindowRefusesToClose)
+{
+    StubbornWindow stubborn;
+    stubborn.show();
+    ProgramEnd::connect(*f.form);
+    QTimer::singleShot(0, [&] { QTest::mouseClick(find("Command1"), Qt::LeftButton); });
+    // Should the end not come, leave with a code the test notices rather than hang.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    guard.start(30000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_EQ(stubborn.closeRequests, 0);
+    EXPECT_TRUE(stubborn.isVisible());
+    EXPECT_EQ(f.endRequests, 1);
+}

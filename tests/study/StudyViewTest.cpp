@@ -1,0 +1,286 @@
+#include "Controls.h"
+#include "MainWindowFixture.h"
+#include "StudyView.h"
+#include "Twips.h"
+
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+LoopbackServer noNews()
+{
+    return LoopbackServer([](const QString &, int) { return LoopbackReply{200, "<no news>"}; });
+}
+
+QColor centre(const QImage &image)
+{
+    return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+// Pictures are JPEG, so colours are compared with some room.
+bool sameColour(const QColor &a, const QColor &b)
+{
+    return std::abs(a.red() - b.red()) < 12 && std::abs(a.green() - b.green()) < 12
+           && std::abs(a.blue() - b.blue()) < 12;
+}
+
+class StudyWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // Country 1's two extra pictures differ, so a test can tell which box got which.
+        QImage a(40, 30, QImage::Format_RGB32);
+        a.fill(QColor(220, 30, 30));
+        a.save(f.folder.file("国旗/1a.jpg"));
+        a.fill(QColor(30, 30, 220));
+        a.save(f.folder.file("国旗/1b.jpg"));
+    }
+
+    void load() { ASSERT_TRUE(f.form->load()); }
+
+    template <typename T = QWidget> T *find(const char *name, int index = -1)
+    {
+        T *found = control<T>(f.form.get(), QString::fromLatin1(name), index);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QString text(const char *label) { return find<QLabel>(label)->text(); }
+    void click(const char *name, int index = -1) { QTest::mouseClick(find(name, index), Qt::LeftButton); }
+
+    QColor shown(const char *image) { return centre(find<QLabel>(image)->pixmap().toImage()); }
+    QColor onDisk(const QString &file) { return centre(QImage(f.folder.file("国旗/" + file))); }
+    void expectPicturesOf(const QString &id)
+    {
+        EXPECT_TRUE(sameColour(shown("Image1"), onDisk(id + ".jpg"))) << id.toStdString();
+        EXPECT_TRUE(sameColour(shown("Image2"), onDisk(id + "a.jpg"))) << id.toStdString();
+        EXPECT_TRUE(sameColour(shown("Image3"), onDisk(id + "b.jpg"))) << id.toStdString();
+    }
+
+    void clickRow(int row)
+    {
+        auto *list = find<QListWidget>("List1");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
+    }
+    void searchFor(const QString &key)
+    {
+        find<QLineEdit>("Text2")->setText(key);
+        click("Command4");
+    }
+
+    QList<int> visibleCells()
+    {
+        QList<int> cells;
+        for (int n = 1; n <= 198; ++n) {
+            if (find("Image5", n)->isVisibleTo(find("Frame2")))
+                cells.append(n);
+        }
+        return cells;
+    }
+    QList<int> range(int first, int count)
+    {
+        QList<int> cells;
+        for (int n = first; n < first + count; ++n)
+            cells.append(n);
+        return cells;
+    }
+
+    LoopbackServer http = noNews();
+    MainWindowFixture f{http.baseUrl()};
+};
+
+} // namespace
+
+TEST_F(StudyWindow, ByNameOpensOnJapanWithTheWorldListAndItsSearchBox)
+{
+    load();
+    click("Label10");
+    EXPECT_EQ(find<QLineEdit>("Text2")->text(), "8 日本");
+    EXPECT_EQ(find<QListWidget>("List1")->currentRow(), 7);
+    EXPECT_EQ(find<QListWidget>("List1")->count(), 198);
+    EXPECT_EQ(text("Label3"), "日本");
+    EXPECT_EQ(text("Label18"), "日本");
+    EXPECT_EQ(text("Label4"), "首都8");
+    EXPECT_EQ(f.state.currentMapUrl, "https://map.example/8");
+    EXPECT_EQ(f.state.regionKey, "sekai");
+    expectPicturesOf("8");
+    for (const char *shownControl : {"Text2", "Command4", "List1", "Image1", "Label3"})
+        EXPECT_TRUE(find(shownControl)->isVisible()) << shownControl;
+    for (const char *hidden : {"Frame2", "Image6", "Picture1", "Text3"})
+        EXPECT_FALSE(find(hidden)->isVisible()) << hidden;
+}
+
+TEST_F(StudyWindow, PickingARowByClickOrArrowKeyShowsThatCountry)
+{
+    load();
+    click("Label10");
+    clickRow(0);
+    EXPECT_EQ(find<QLineEdit>("Text2")->text(), "1 台湾");
+    EXPECT_EQ(text("Label3"), "中華民国");
+    EXPECT_EQ(text("Label18"), "中華民国");
+    EXPECT_EQ(text("Label4"), "首都1");
+    EXPECT_EQ(text("Label5"), "欧州");
+    expectPicturesOf("1");
+
+    QTest::keyClick(find("List1"), Qt::Key_Down);
+    EXPECT_EQ(text("Label3"), "アメリカ合衆国");
+    EXPECT_EQ(f.state.currentMapUrl, "https://map.example/2");
+    expectPicturesOf("2");
+
+    // A click on the row on show puts its text back over what was typed.
+    find<QLineEdit>("Text2")->setText("typed");
+    clickRow(1);
+    EXPECT_EQ(find<QLineEdit>("Text2")->text(), "2 米国");
+}
+
+TEST_F(StudyWindow, SearchFollowsTheListAndLeavesEverythingWhenNothingMatches)
+{
+    load();
+    click("Label10");
+    auto *list = find<QListWidget>("List1");
+
+    searchFor("");
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(text("Label3"), "中華民国");
+
+    searchFor("首都17");
+    EXPECT_EQ(list->currentRow(), 16);
+    EXPECT_EQ(find<QLineEdit>("Text2")->text(), "17 国17");
+    EXPECT_EQ(text("Label4"), "首都17");
+
+    for (const char *nowhere : {"にほん", "じょーじあ", "存在しない国"}) {
+        searchFor(QString::fromUtf8(nowhere));
+        EXPECT_EQ(list->currentRow(), 16) << nowhere;
+        EXPECT_EQ(find<QLineEdit>("Text2")->text(), QString::fromUtf8(nowhere));
+        EXPECT_EQ(text("Label3"), "国17");
+    }
+
+    // Searching for the row on show shows it again.
+    searchFor("17 国");
+    EXPECT_EQ(find<QLineEdit>("Text2")->text(), "17 国17");
+}
+
+TEST_F(StudyWindow, ANameWithABlankKeepsIt)
+{
+    f.folder.writeBaseList("sekai", "1,欧州,ボスニア ヘルツェゴビナ,サラエボ,https://map.example/1\r\n"
+                                    "2,欧州,日本,東京,https://map.example/2\r\n");
+    load();
+    click("Label10");
+    clickRow(0);
+    EXPECT_EQ(text("Label3"), "ボスニア ヘルツェゴビナ");
+    searchFor("サラエボ");
+    EXPECT_EQ(find<QListWidget>("List1")->currentRow(), 0);
+}
+
+TEST_F(StudyWindow, GalleryShowsEightFlagsFromTheScrollValue)
+{
+    load();
+    click("Label9");
+    auto *frame = find("Frame2");
+    auto *scroll = find<QScrollBar>("VScroll2");
+    EXPECT_TRUE(frame->isVisible());
+    for (const char *hidden : {"List1", "Text2", "Command4", "Image6", "Picture1"})
+        EXPECT_FALSE(find(hidden)->isVisible()) << hidden;
+    EXPECT_EQ(scroll->minimum(), 1);
+    EXPECT_EQ(scroll->maximum(), 191);
+    EXPECT_EQ(visibleCells(), range(1, 8));
+    // The first row is shown as listed, before any mapping of its name.
+    EXPECT_EQ(text("Label3"), "台湾");
+    EXPECT_EQ(text("Label4"), "首都1");
+    expectPicturesOf("1");
+
+    const int tops[] = {440, 1540, 2640, 3740, 4840, 5940, 7040, 8140};
+    scroll->setValue(191);
+    EXPECT_EQ(visibleCells(), range(191, 8));
+    for (int k = 1; k <= 8; ++k)
+        EXPECT_EQ(find("Image5", 190 + k)->geometry(), Twips::rect(200, tops[k - 1], 1500, 900));
+
+    scroll->setValue(40);
+    scroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(visibleCells(), range(41, 8));
+    scroll->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(visibleCells(), range(40, 8));
+    EXPECT_EQ(f.form->context().galleryFirst, 40);
+
+    scroll->setValue(10);
+    click("Image5", 10 + 2);
+    EXPECT_EQ(text("Label3"), "国12");
+    EXPECT_EQ(text("Label4"), "首都12");
+    EXPECT_EQ(f.state.currentMapUrl, "https://map.example/12");
+    expectPicturesOf("12");
+    EXPECT_EQ(visibleCells(), range(10, 8)); // a pick leaves the column alone
+
+    // Coming back starts from the first flag again.
+    click("Label10");
+    click("Label9");
+    EXPECT_EQ(scroll->value(), 1);
+    EXPECT_EQ(visibleCells(), range(1, 8));
+    click("Image5", 5);
+    EXPECT_EQ(text("Label3"), "中華人民共和国");
+    EXPECT_EQ(text("Label18"), "中華人民共和国");
+}
+
+TEST_F(StudyWindow, ScrollingReadsNoFile)
+{
+    load();
+    click("Label9");
+    QDir(f.folder.file("国旗")).removeRecursively();
+    auto *scroll = find<QScrollBar>("VScroll2");
+    for (int value : {100, 191, 2}) {
+        scroll->setValue(value);
+        for (int n : visibleCells())
+            EXPECT_FALSE(find<QLabel>("Image5", n)->pixmap().isNull()) << n;
+    }
+    EXPECT_EQ(visibleCells(), range(2, 8));
+    // Only a pick goes to the disk; a missing picture leaves its box empty.
+    click("Image5", 3);
+    EXPECT_EQ(text("Label3"), "ジョージア (国)");
+    EXPECT_TRUE(find<QLabel>("Image1")->pixmap().isNull());
+}
+
+TEST_F(StudyWindow, TheFlagAndBothNamesOpenTheSameArticle)
+{
+    load();
+    click("Label10");
+    clickRow(0);
+    for (const char *link : {"Image1", "Label3", "Label18"})
+        click(link);
+    const QString taiwan = "https://ja.wikipedia.org/wiki/中華民国";
+    EXPECT_EQ(f.shell.addresses, (QStringList{taiwan, taiwan, taiwan}));
+
+    f.shell.addresses.clear();
+    click("Label9");
+    click("Image5", 3);
+    click("Label18");
+    click("Label3");
+    const QString georgia = "https://ja.wikipedia.org/wiki/ジョージア (国)";
+    EXPECT_EQ(f.shell.addresses, (QStringList{georgia, georgia}));
+
+    // A failing desktop changes nothing on the window.
+    f.shell.addressesSucceed = false;
+    click("Image1");
+    EXPECT_EQ(text("Label3"), "ジョージア (国)");
+    EXPECT_TRUE(f.messages.shown.isEmpty());
+}
+
+TEST_F(StudyWindow, AWorldListGoneSinceStartUpIsReportedAndTheModeStaysAsItWas)
+{
+    load();
+    QFile::remove(f.folder.file("基本Listsekai.csv"));
+    click("Label9");
+    ASSERT_EQ(f.messages.shown.size(), 1);
+    EXPECT_TRUE(f.messages.shown.first().contains("基本Listsekai.csv"));
+    EXPECT_FALSE(find("Frame2")->isVisible());
+    EXPECT_TRUE(find("Image6")->isVisible());
+}
