@@ -1,0 +1,290 @@
+#include "Controls.h"
+#include "GamePanel.h"
+#include "MainWindowFixture.h"
+#include "NationalDeviation.h"
+#include "ProgramFolder.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+LoopbackServer quietServer()
+{
+    return LoopbackServer([](const QString &path, int) {
+        if (path.endsWith("oshirase.txt"))
+            return LoopbackReply{200, "<no news>"};
+        if (path.startsWith("/kokki/"))
+            return LoopbackReply{200, QByteArray("0\r\n").repeated(500)};
+        return LoopbackReply{200, "1\r\n"};
+    });
+}
+
+// Plays the game on a main window the way a player does, with the mouse.
+struct Player
+{
+    explicit Player(MainWindowFixture &f) : f(f), game(*f.form->gamePanel()) {}
+
+    QWidget *form() const { return f.form.get(); }
+    template <typename T> T *get(const char *name, int index = -1) const
+    {
+        return control<T>(f.form.get(), name, index);
+    }
+    void click(QWidget *widget) const { QTest::mouseClick(widget, Qt::LeftButton); }
+
+    void openPanel() const { click(get<QWidget>("Label11")); }
+    void chooseRegion(int index) const { get<QRadioButton>("Option2", index)->click(); }
+    void start() const { get<QPushButton>("Command2")->click(); }
+    int rightCard() const { return game.answerPosition(); }
+    int wrongCard() const
+    {
+        for (int k = 1; k <= 12; ++k)
+            if (game.cardRow(k) != game.cardRow(game.answerPosition()))
+                return k;
+        return -1;
+    }
+    void clickCard(int k) const { click(get<QWidget>("Image4", k)); }
+    QString text(const char *name) const { return get<QLabel>(name)->text(); }
+    bool cardsShown() const
+    {
+        for (int k = 1; k <= 12; ++k)
+            if (!get<QWidget>("Image4", k)->isVisible())
+                return false;
+        return true;
+    }
+
+    MainWindowFixture &f;
+    GamePanel &game;
+};
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(GamePanel, OpeningThePanelWaitsForTheRegionChoice)
+{
+    LoopbackServer http = quietServer();
+    MainWindowFixture f(http.baseUrl());
+    ASSERT_TRUE(f.form->load());
+    Player p(f);
+    p.openPanel();
+    p.chooseRegion(3);
+    EXPECT_EQ(f.state.regionKey, "chuutou&africa");
+    p.openPanel();
+
+    EXPECT_TRUE(p.get<QWidget>("Picture1")->isVisible());
+    EXPECT_FALSE(p.get<QWidget>("Image6")->isVisible());
+    EXPECT_TRUE(p.get<QRadioButton>("Option2", 0)->isChecked());
+    EXPECT_TRUE(p.get<QWidget>("Frame1")->isVisible());
+    EXPECT_EQ(p.text("Label13"),
+              "国旗当ての問題が15問出題されます。地域を選んでからスタートボタンを押して下さい。");
+    EXPECT_EQ(p.text("Label14"), "15問終了すると成績が記録されます。　グラフで成績が確認できます。");
+    EXPECT_EQ(p.text("Label16"), "");
+    EXPECT_EQ(p.text("Label17"), "");
+    EXPECT_TRUE(p.get<QWidget>("Command2")->isVisible());
+    EXPECT_TRUE(p.get<QWidget>("Command3")->isVisible());
+    for (int k = 0; k <= 12; ++k)
+        EXPECT_FALSE(p.get<QWidget>("Image4", k)->isVisible());
+}
+
+TEST(GamePanel, WrongCardsCountAndRightCardsMoveOn)
+{
+    LoopbackServer http = quietServer();
+    MainWindowFixture f(http.baseUrl());
+    ASSERT_TRUE(f.form->load());
+    Player p(f);
+    p.openPanel();
+    p.start();
+    ASSERT_TRUE(p.game.playing());
+    EXPECT_TRUE(p.cardsShown());
+    EXPECT_FALSE(p.get<QWidget>("Frame1")->isVisible());
+    EXPECT_EQ(p.text("Label17"), "第1問");
+    EXPECT_EQ(p.text("Label14"), "の国旗はどれですか？");
+    const int asked = p.game.cardRow(p.rightCard());
+    const int id = f.form->context().table.flagIds[static_cast<size_t>(asked)].toInt();
+    EXPECT_EQ(p.text("Label13"), ProgramFolder::countryName(id));
+    EXPECT_FALSE(p.get<QLabel>("Image4", p.rightCard())->pixmap().isNull());
+
+    // The same wrong card three times: three misses, the board stays.
+    const int wrong = p.wrongCard();
+    std::array<int, 13> before{};
+    for (int k = 1; k <= 12; ++k)
+        before[static_cast<size_t>(k)] = p.game.cardRow(k);
+    for (int i = 0; i < 3; ++i)
+        p.clickCard(wrong);
+    EXPECT_EQ(p.game.missCount(), 3);
+    EXPECT_EQ(p.text("Label16"), "違います。");
+    for (int k = 1; k <= 12; ++k)
+        EXPECT_EQ(p.game.cardRow(k), before[static_cast<size_t>(k)]);
+
+    p.clickCard(p.rightCard());
+    EXPECT_EQ(p.text("Label16"), "正解です。");
+    EXPECT_EQ(p.text("Label17"), "第2問");
+    EXPECT_EQ(f.state.askedFlags[static_cast<size_t>(asked)], 1);
+
+    // Start in the middle of a game throws it away: nothing recorded, question 1, no misses.
+    p.start();
+    EXPECT_EQ(p.game.questionNumber(), 1);
+    EXPECT_EQ(p.game.missCount(), 0);
+    EXPECT_EQ(p.text("Label17"), "第1問");
+    EXPECT_EQ(f.state.askedFlags[static_cast<size_t>(asked)], 0);
+    EXPECT_FALSE(QFile::exists(f.folder.file("seisekiasia&taiyou.csv")));
+    EXPECT_EQ(http.requestCount(), 1);
+}
+
+TEST(GamePanel, TheGameKeepsItsOwnRowsWhateverIsLoadedMeanwhile)
+{
+    LoopbackServer http = quietServer();
+    MainWindowFixture f(http.baseUrl());
+    ASSERT_TRUE(f.form->load());
+    Player p(f);
+    p.openPanel();
+    p.chooseRegion(1);
+    p.start();
+    const int rows = p.game.rowCount();
+    ASSERT_GE(rows, 26);
+    // The results window writes the number of results it read here; the game must not care.
+    f.state.recordCount = 3;
+    std::set<int> seen;
+    for (int q = 1; q <= 10; ++q) {
+        for (int k = 1; k <= 12; ++k) {
+            EXPECT_GE(p.game.cardRow(k), 1);
+            EXPECT_LE(p.game.cardRow(k), rows);
+            seen.insert(p.game.cardRow(k));
+        }
+        p.clickCard(p.rightCard());
+    }
+    EXPECT_GT(*seen.rbegin(), 3);
+}
+
+TEST(GamePanel, TooSmallARegionIsRefusedWithAMessage)
+{
+    LoopbackServer http = quietServer();
+    MainWindowFixture f(http.baseUrl());
+    QString list;
+    for (int id = 1; id <= 25; ++id)
+        list += QStringLiteral("%1,北米,国%1,首都%1,https://map.example/%1\r\n").arg(id);
+    f.folder.writeBaseList("america", list);
+    ASSERT_TRUE(f.form->load());
+    Player p(f);
+    p.openPanel();
+    p.chooseRegion(2);
+    p.start();
+    ASSERT_EQ(f.messages.shown.size(), 1);
+    EXPECT_TRUE(f.messages.shown.first().contains("南北アメリカ編"));
+    EXPECT_TRUE(f.messages.shown.first().contains("25"));
+    EXPECT_FALSE(p.game.playing());
+    EXPECT_FALSE(p.get<QWidget>("Image4", 1)->isVisible());
+    EXPECT_TRUE(p.get<QWidget>("Frame1")->isVisible());
+}
+
+TEST(GamePanel, MissingPicturesGiveEmptyCardsAndTheGameGoesOn)
+{
+    LoopbackServer http = quietServer();
+    MainWindowFixture f(http.baseUrl());
+    ASSERT_TRUE(f.form->load());
+    // Region 0 of the made-up world holds the IDs divisible by four.
+    for (int id = 4; id <= 198; id += 4)
+        QFile::remove(f.folder.file(QStringLiteral("国旗/%1.jpg").arg(id)));
+    Player p(f);
+    p.openPanel();
+    p.start();
+    ASSERT_TRUE(p.game.playing());
+    EXPECT_TRUE(p.cardsShown());
+    EXPECT_TRUE(p.get<QLabel>("Image4", 1)->pixmap().isNull());
+    p.clickCard(p.rightCard());
+    EXPECT_EQ(p.game.questionNumber(), 2);
+    EXPECT_TRUE(f.messages.shown.isEmpty());
+}
+
+TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
+{
+    LoopbackServer http([](const QString &path, int) {
+        if (path.endsWith("oshirase.txt"))
+            return LoopbackReply{200, "<no news>"};
+        if (path == "/kokki/asia&taiyou.csv") {
+            QByteArray text;
+            for (int i = 1; i <= 500; ++i)
+                text += (i == 200 ? "3" : i == 300 ? "5" : i == 400 ? "2" : "0") + QByteArray("\r\n");
+            return LoopbackReply{200, text};
+        }
+        return LoopbackReply{200, "1\r\n"};
+    });
+    MainWindowFixture f(http.baseUrl());
+    ASSERT_TRUE(f.form->load());
+    Player p(f);
+    p.openPanel();
+    f.clock.seconds = 1000.0;
+    p.start();
+    for (int q = 1; q <= 15; ++q) {
+        ASSERT_EQ(p.text("Label17"), QStringLiteral("第%1問").arg(q));
+        if (q == 15) {
+            f.clock.seconds = 1060.0;
+            f.clock.autoAdvance = 0.01;
+            // A new game is started while the rating pauses.
+            QTimer::singleShot(0, [&] { p.start(); });
+        }
+        if (q == 4 || q == 9)
+            p.clickCard(p.wrongCard());
+        p.clickCard(p.rightCard());
+    }
+
+    EXPECT_EQ(fileBytes(f.folder.file("seisekiasia&taiyou.csv")), " 295, 60, 2,2026/12/06 21:30:05\r\n");
+    EXPECT_EQ(f.state.counterDataName, "asia&taiyou.csv");
+    const QStringList paths = http.paths();
+    EXPECT_EQ(paths.mid(1), (QStringList{"/kokki/asia&taiyou.csv", "/countx/asia&taiyou/count.php",
+                                         "/count1/counterasia&taiyou/295/count.php"}));
+    QWidget *form6 = f.form->context().deviation->form6();
+    ASSERT_TRUE(form6);
+    EXPECT_TRUE(form6->isVisible());
+    EXPECT_EQ(control<QLabel>(form6, "Label5")->text(), " 50");
+    EXPECT_EQ(control<QLabel>(form6, "Label8")->text(), "8");
+
+    // The new game started inside the pauses is clean and running.
+    EXPECT_TRUE(p.game.playing());
+    EXPECT_EQ(p.game.questionNumber(), 1);
+    EXPECT_EQ(p.game.missCount(), 0);
+    EXPECT_FALSE(p.get<QWidget>("Text1")->isVisible());
+    EXPECT_TRUE(p.cardsShown());
+}
+
+TEST(GamePanel, BackAfterAGameHidesTheSummaryAndLeavesTheResults)
+{
+    LoopbackServer http = quietServer();
+    MainWindowFixture f(http.baseUrl());
+    ASSERT_TRUE(f.form->load());
+    Player p(f);
+    p.openPanel();
+    p.start();
+    for (int q = 1; q <= 15; ++q) {
+        if (q == 15)
+            f.clock.autoAdvance = 0.01;
+        p.clickCard(p.rightCard());
+    }
+    auto *text1 = p.get<QPlainTextEdit>("Text1");
+    EXPECT_TRUE(text1->isVisible());
+    EXPECT_TRUE(text1->toPlainText().startsWith("総得点：  500   2026/12/06 21:30:05\n\n時間： 0秒"));
+    EXPECT_FALSE(p.get<QWidget>("Image4", 1)->isVisible());
+    const QString results = f.folder.file("seisekiasia&taiyou.csv");
+    const QByteArray recorded = fileBytes(results);
+    EXPECT_EQ(recorded, " 500, 0, 0,2026/12/06 21:30:05\r\n");
+
+    // The menu label shows the region choice but leaves the summary; "戻る" hides it.
+    p.openPanel();
+    EXPECT_TRUE(text1->isVisible());
+    p.get<QPushButton>("Command3")->click();
+    EXPECT_FALSE(text1->isVisible());
+    EXPECT_TRUE(p.get<QWidget>("Frame1")->isVisible());
+    EXPECT_EQ(fileBytes(results), recorded);
+}
