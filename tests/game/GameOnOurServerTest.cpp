@@ -1,0 +1,90 @@
+// A whole game through the main window against the real furamio-server on a loopback port.
+
+#include "Controls.h"
+#include "CurlHttpClient.h"
+#include "GamePanel.h"
+#include "MainWindowFixture.h"
+#include "NationalDeviation.h"
+#include "ServerProcess.h"
+#include "TempDir.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList histogramLines(CurlHttpClient &http, const QString &base, const QString &region)
+{
+    const HttpResponse reply = http.get(base + "kokki/" + region + ".csv");
+    return reply.body.split("\r\n", Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+TEST(GameOnOurServer, TheGameIsRatedAgainstEverybodyBeforeAndThenCounted)
+{
+    TempDir data;
+    ServerProcess server(data.str(), {"--max-reports-per-minute", "1000"});
+    const QString base = QString::fromStdString(server.baseUrl());
+    CurlHttpClient http{std::chrono::milliseconds(2000), std::chrono::milliseconds(5000)};
+
+    // Ten players before us in Europe: three on 200, five on 300, two on 400.
+    for (const auto &[score, players] : {std::pair{200, 3}, {300, 5}, {400, 2}})
+        for (int i = 0; i < players; ++i)
+            ASSERT_TRUE(http.get(base + QStringLiteral("count1/countereurope/%1/count.php").arg(score))
+                            .transferred);
+
+    MainWindowFixture f(base);
+    ASSERT_TRUE(f.form->load());
+    GamePanel &game = *f.form->gamePanel();
+    QTest::mouseClick(control<QWidget>(f.form.get(), "Label11"), Qt::LeftButton);
+    control<QRadioButton>(f.form.get(), "Option2", 1)->click();
+    f.clock.seconds = 500.0;
+    control<QPushButton>(f.form.get(), "Command2")->click();
+    ASSERT_TRUE(game.playing());
+
+    for (int q = 1; q <= 15; ++q) {
+        const int right = game.answerPosition();
+        if (q == 2 || q == 11) {
+            int wrong = right % 12 + 1;
+            QTest::mouseClick(control<QWidget>(f.form.get(), "Image4", wrong), Qt::LeftButton);
+        }
+        if (q == 15) {
+            f.clock.seconds = 560.0;
+            f.clock.autoAdvance = 0.01;
+        }
+        QTest::mouseClick(control<QWidget>(f.form.get(), "Image4", right), Qt::LeftButton);
+    }
+
+    EXPECT_EQ(control<QPlainTextEdit>(f.form.get(), "Text1")->toPlainText(),
+              "総得点：  295   2026/12/06 21:30:05\n\n時間： 60秒\nミス回数： 2");
+    QFile results(f.folder.file("seisekieurope.csv"));
+    ASSERT_TRUE(results.open(QIODevice::ReadOnly));
+    EXPECT_EQ(results.readAll(), " 295, 60, 2,2026/12/06 21:30:05\r\n");
+
+    // Rated against the ten players before this game.
+    QWidget *form6 = f.form->context().deviation->form6();
+    ASSERT_TRUE(form6);
+    const auto label = [form6](const char *name) { return control<QLabel>(form6, name)->text(); };
+    EXPECT_EQ(label("Label5"), " 50");
+    EXPECT_EQ(label("Label10"), "295");
+    EXPECT_EQ(label("Label6"), "10");
+    EXPECT_EQ(label("Label7"), "290");
+    EXPECT_EQ(label("Label8"), "8");
+    EXPECT_EQ(label("Label12"), "");
+
+    // And counted afterwards: the score in the histogram, the game in the game counter (whose
+    // next count is therefore two).
+    const QStringList lines = histogramLines(http, base, "europe");
+    ASSERT_EQ(lines.size(), 500);
+    EXPECT_EQ(lines[294], "1");
+    EXPECT_EQ(lines[199], "3");
+    EXPECT_EQ(http.get(base + "countx/europe/count.php").body.trimmed(), "2");
+    EXPECT_FALSE(QFile::exists(NationalDeviation::scratchPath(f.folder.path())));
+}
