@@ -2,6 +2,7 @@
 
 #include "BaseList.h"
 #include "ClickableLabel.h"
+#include "Form2.h"
 #include "GamePanel.h"
 #include "MessageBox.h"
 #include "NationalDeviation.h"
@@ -20,6 +21,7 @@
 #include <QRadioButton>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -78,6 +80,13 @@ void Form1::createMenu()
     m_combo1->hide();
     m_picture2 = place(new QFrame(this), "Picture2", 11220, 30, 3015, 585);
     m_label19 = menuLabel(m_picture2, "Label19", QStringLiteral(" 成績グラフ"), 210, 0, 2925, 645, 24);
+    connect(m_label19, &ClickableLabel::clicked, this, [this] {
+        m_text3->hide();
+        m_combo1->show();
+        m_combo1->setFocus();
+        m_combo1->showPopup();
+    });
+    connect(m_combo1, &QComboBox::activated, this, &Form1::openResultsWindow);
 
     m_label21 = menuLabel(this, "Label21", QStringLiteral("　お勧めアプリ"), 15150, 150, 2295, 345,
                           14.25, true);
@@ -203,6 +212,18 @@ bool Form1::load()
         return true;
     }
     return true;
+}
+
+void Form1::openResultsWindow(int regionIndex)
+{
+    if (!m_form2)
+        m_form2 = std::make_unique<Form2>(m_context, this);
+    m_form2->text1()->setText(QStringLiteral("<成績>"));
+    if (regionIndex < 0 || regionIndex >= Regions::count)
+        return;
+    m_context.state.graphRegionKey = Regions::at(regionIndex).key;
+    m_context.state.graphRegionName = Regions::at(regionIndex).displayName;
+    m_form2->open();
 }
 
 void Form1::showNews()

@@ -5,7 +5,10 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class ClickableLabel;
+class Form2;
 class GamePanel;
 class QComboBox;
 class QFrame;
@@ -30,6 +33,8 @@ public:
     MainWindowContext &context() { return m_context; }
     GamePanel *gamePanel() const { return m_game; }
     StudyView *studyView() const { return m_study; }
+    // The results window; null until a region has been chosen in Combo1.
+    Form2 *form2() const { return m_form2.get(); }
 
     // Reads the base list of the current region into the country table and List1.
     void loadBaseList();
@@ -44,6 +49,7 @@ private:
     void connectMenu();
     void createStartScreen();
     void showNews();
+    void openResultsWindow(int regionIndex);
 
     AppConfig m_config;
     MainWindowContext m_context;
@@ -66,4 +72,5 @@ private:
     QPlainTextEdit *m_text3 = nullptr;
     ClickableLabel *m_image6 = nullptr;
     ClickableLabel *m_image7 = nullptr;
+    std::unique_ptr<Form2> m_form2; // last, so it goes before the context it refers to
 };

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "HistoryGraph.h"
+#include "ProportionalLayout.h"
+#include "ResultsFile.h"
+
+#include <QWidget>
+
+#include <array>
+#include <vector>
+
+class ClickableLabel;
+class GraphCanvas;
+class GraphLine;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+struct MainWindowContext;
+
+// The results window: a region's past games as a line graph, 30 at a time, scrolled sideways by
+// dragging; a column number shows that game and rates it nationally, "削除" removes it. Every
+// activation reloads the file and starts again from the first game.
+class Form2 : public QWidget
+{
+    Q_OBJECT
+public:
+    // `mainWindow` is shown again by "戻る".
+    Form2(MainWindowContext &context, QWidget *mainWindow);
+    ~Form2() override;
+
+    // Shows the window for the region just chosen; it loads as it becomes the active window,
+    // and at once when it already is.
+    void open();
+
+    // Reads the chosen region's results file and draws it (also the click of Command2).
+    void loadHistory();
+
+    QLineEdit *text1() const { return m_text1; }
+    const HistoryGraph &graph() const { return m_graph; }
+    const ResultsHistory &history() const { return m_history; }
+    const ProportionalLayout &layout() const { return m_layout; }
+
+protected:
+    bool event(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    struct Tracked
+    {
+        QWidget *widget;
+        ControlGeometry geometry; // twips and points, kept unrounded
+    };
+
+    template <typename W> W *add(W *widget, const char *name, int l, int t, int w, int h,
+                                 double fontSize = 0, bool bold = false, int index = -1);
+    void setGeometryOf(Tracked &tracked, const ControlGeometry &geometry);
+    Tracked &tracked(QWidget *widget);
+    std::vector<ProportionalLayout::Item> currentGeometry() const;
+    double innerWidthTwips() const;
+    double innerHeightTwips() const;
+
+    void activated();
+    void captureLayout();
+    void fitToScreen();
+    void resizeHandler();
+    void showGraph();
+    void showView();
+    void showNoRecords();
+    void showDetails(int index);
+    void deleteGame(int index);
+    void back();
+
+    MainWindowContext &m_context;
+    QWidget *m_mainWindow;
+    std::vector<Tracked> m_controls;
+    ProportionalLayout m_layout;
+    HistoryGraph m_graph;
+    ResultsHistory m_history;
+    QSize m_laidOutSize;
+    int m_loadGeneration = 0;
+
+    QWidget *m_shape1 = nullptr;
+    QWidget *m_shape2 = nullptr;
+    QWidget *m_shape3 = nullptr;
+    QWidget *m_shape4 = nullptr;
+    QWidget *m_shape5 = nullptr;
+    QLineEdit *m_text1 = nullptr;
+    QLineEdit *m_text2 = nullptr;
+    QLineEdit *m_text3 = nullptr;
+    QPlainTextEdit *m_text4 = nullptr;
+    QPlainTextEdit *m_text5 = nullptr;
+    QLineEdit *m_text6 = nullptr;
+    QLineEdit *m_text7 = nullptr;
+    QLabel *m_label4 = nullptr;
+    QPushButton *m_command1 = nullptr;
+    QPushButton *m_command2 = nullptr;
+    std::array<ClickableLabel *, HistoryGraph::columnCount> m_label1{};
+    std::array<ClickableLabel *, HistoryGraph::columnCount> m_label3{};
+    std::array<GraphLine *, HistoryGraph::columnCount> m_line3{};
+    GraphCanvas *m_canvas = nullptr;
+};

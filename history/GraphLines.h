@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QWidget>
+
+#include <vector>
+
+// One segment of the graph: a 2-pixel line in twips, drawn by the canvas of its window. It is
+// no widget, so presses on it reach the window's own surface.
+class GraphLine : public QObject
+{
+    Q_OBJECT
+public:
+    explicit GraphLine(int index, QObject *parent);
+
+    bool visible = false;
+    int x1 = 0;
+    int y1 = 0;
+    int x2 = 0;
+    int y2 = 0;
+};
+
+// Paints the segments over the axes; it lets every mouse event through.
+class GraphCanvas : public QWidget
+{
+    Q_OBJECT
+public:
+    GraphCanvas(std::vector<GraphLine *> lines, QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    std::vector<GraphLine *> m_lines;
+};

@@ -1,0 +1,166 @@
+#include "HistoryGraph.h"
+
+#include <algorithm>
+#include <cmath>
+
+void HistoryGraph::resize(const Anchors &anchors)
+{
+    m_anchors = anchors;
+    m_columnStep = (anchors.shape1Width - (anchors.shape4Left - anchors.shape1Left)) / columnCount;
+    placeColumns();
+    for (int i = 0; i < columnCount; ++i)
+        m_columns[static_cast<size_t>(i)].caption = i + 1;
+    m_dragStartX = 0;
+    m_firstShown = 1;
+    hideSegments();
+    // The points follow the new plot area so that a later drag draws them where they belong.
+    placeSegmentsX();
+    computePlot();
+}
+
+void HistoryGraph::load(const std::vector<int> &shortfalls)
+{
+    m_shortfalls = shortfalls;
+    m_dragStartX = 0;
+    hideSegments();
+
+    // Seeds as the first file reader had them; with every game perfect the range stays 1.
+    m_highest = 1;
+    m_lowest = 10000;
+    for (const int shortfall : m_shortfalls) {
+        m_highest = std::max(m_highest, shortfall);
+        m_lowest = std::min(m_lowest, shortfall);
+    }
+    computePlot();
+    m_hintVisible = recordCount() > columnCount;
+
+    m_firstShown = 1;
+    placeColumns();
+    for (int i = 0; i < columnCount; ++i)
+        m_columns[static_cast<size_t>(i)].caption = i + 1;
+    placeSegmentsX();
+
+    const int last = std::min(recordCount(), columnCount);
+    for (int i = 0; i < last; ++i) {
+        Segment &segment = m_segments[static_cast<size_t>(i)];
+        segment.visible = true;
+        segment.y1 = m_plotY[static_cast<size_t>(i + 1)];
+        if (i == last - 1) {
+            segment.y2 = segment.y1;
+            segment.x2 = segment.x1;
+        } else {
+            segment.y2 = m_plotY[static_cast<size_t>(i + 2)];
+        }
+    }
+
+    if (m_shortfalls.empty()) {
+        m_bestText.clear();
+        m_worstText.clear();
+    } else {
+        m_bestText = QString::number(500 - m_lowest);
+        m_worstText = QString::number(500 - m_highest);
+    }
+}
+
+void HistoryGraph::clear()
+{
+    load({});
+}
+
+void HistoryGraph::relabelColumns(int first)
+{
+    m_firstShown = first;
+    for (int i = 0; i < columnCount; ++i)
+        m_columns[static_cast<size_t>(i)].caption = first + i;
+}
+
+void HistoryGraph::redrawSegments(int first)
+{
+    m_firstShown = first;
+    if (first < 1 || first + columnCount - 1 > recordCount())
+        return;
+    hideSegments();
+    for (int i = 0; i < columnCount - 1; ++i) {
+        Segment &segment = m_segments[static_cast<size_t>(i)];
+        segment.visible = true;
+        segment.y1 = m_plotY[static_cast<size_t>(first + i)];
+        segment.y2 = m_plotY[static_cast<size_t>(first + i + 1)];
+    }
+    Segment &last = m_segments[columnCount - 1];
+    last.y2 = last.y1;
+}
+
+void HistoryGraph::press(double x)
+{
+    m_dragStartX = static_cast<int>(std::nearbyint(x));
+}
+
+bool HistoryGraph::move(bool leftButtonOnly, double x)
+{
+    if (!leftButtonOnly || recordCount() < columnCount)
+        return false;
+    const int step = static_cast<int>(std::floor((x - m_dragStartX) / dragUnit));
+    int first = m_firstShown - step;
+    first = std::max(first, 1);
+    first = std::min(first, recordCount() - (columnCount - 1));
+    relabelColumns(first);
+    redrawSegments(first);
+    return true;
+}
+
+void HistoryGraph::restoreView(int first)
+{
+    if (recordCount() < columnCount)
+        return;
+    first = std::clamp(first, 1, recordCount() - (columnCount - 1));
+    redrawSegments(first);
+    relabelColumns(first);
+}
+
+int HistoryGraph::resultInColumn(int column) const
+{
+    if (column < 0 || column >= columnCount)
+        return 0;
+    const int result = m_firstShown + column;
+    return result <= recordCount() ? result : 0;
+}
+
+void HistoryGraph::placeColumns()
+{
+    for (int i = 0; i < columnCount; ++i) {
+        Column &column = m_columns[static_cast<size_t>(i)];
+        column.numberLeft = m_anchors.shape4Left + i * m_columnStep;
+        column.numberTop = m_anchors.shape4Top;
+        column.deleteLeft = m_anchors.shape4Left + i * m_columnStep;
+        column.deleteTop = m_anchors.shape5Top;
+    }
+}
+
+void HistoryGraph::placeSegmentsX()
+{
+    const int quarter = m_columnStep / 4;
+    for (int i = 0; i < columnCount; ++i) {
+        Segment &segment = m_segments[static_cast<size_t>(i)];
+        segment.x1 = m_anchors.shape4Left + quarter + i * m_columnStep;
+        segment.x2 = m_anchors.shape4Left + quarter + (i + 1) * m_columnStep;
+    }
+}
+
+void HistoryGraph::computePlot()
+{
+    int range = m_highest - m_lowest;
+    if (range == 0)
+        range = 600;
+    const double scale = static_cast<double>(m_anchors.plotBottom - m_anchors.plotTop) / range;
+    m_plotY.assign(m_shortfalls.size() + 1, 0);
+    for (size_t n = 0; n < m_shortfalls.size(); ++n) {
+        const double offset = (m_shortfalls[n] - m_lowest) * scale;
+        m_plotY[n + 1] = m_anchors.plotTop + static_cast<int>(std::nearbyint(offset));
+    }
+}
+
+void HistoryGraph::hideSegments()
+{
+    for (Segment &segment : m_segments)
+        segment.visible = false;
+}

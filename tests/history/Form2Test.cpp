@@ -1,0 +1,309 @@
+#include "Controls.h"
+#include "Form2.h"
+#include "GraphLines.h"
+#include "MainWindowFixture.h"
+#include "NationalDeviation.h"
+#include "ServerProcess.h"
+#include "Twips.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QListView>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+LoopbackServer quietServer()
+{
+    return LoopbackServer([](const QString &path, int) {
+        if (path.endsWith("oshirase.txt"))
+            return LoopbackReply{200, "<no news>"};
+        return LoopbackReply{404, ""};
+    });
+}
+
+QByteArray gameLine(int score, const QByteArray &seconds, int misses, const QByteArray &date)
+{
+    return " " + QByteArray::number(score) + ", " + seconds + ", " + QByteArray::number(misses) +
+           "," + date + "\r\n";
+}
+
+QByteArray games(int count)
+{
+    QByteArray data;
+    for (int n = 1; n <= count; ++n)
+        data += gameLine(200 + n % 300, "60", n % 4, "2026/12/06 21:" + QByteArray::number(n));
+    return data;
+}
+
+// The main window after its start-up, with a clock that moves on by itself so that every
+// pause ends.
+struct Window
+{
+    explicit Window(const QString &serverBase) : f(serverBase)
+    {
+        f.clock.autoAdvance = 0.05;
+        EXPECT_TRUE(f.form->load());
+    }
+
+    // What a player does: " 成績グラフ", then the region in the list that drops down.
+    Form2 *choose(int regionIndex, bool staysOpen = true)
+    {
+        QTest::mouseClick(control<QWidget>(f.form.get(), "Label19"), Qt::LeftButton);
+        auto *combo = control<QComboBox>(f.form.get(), "Combo1");
+        EXPECT_TRUE(combo->isVisible());
+        QAbstractItemView *list = combo->view();
+        EXPECT_TRUE(list->isVisible());
+        const QRect item = list->visualRect(list->model()->index(regionIndex, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+        Form2 *form2 = f.form->form2();
+        EXPECT_TRUE(form2);
+        if (staysOpen) {
+            EXPECT_TRUE(QTest::qWaitForWindowActive(form2));
+        }
+        return form2;
+    }
+
+    void activateAgain(Form2 *form2)
+    {
+        f.form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(f.form.get()));
+        form2->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form2));
+    }
+
+    MainWindowFixture f;
+};
+
+QString text4(Form2 *form2)
+{
+    return control<QPlainTextEdit>(form2, "Text4")->toPlainText();
+}
+
+QString text1(Form2 *form2)
+{
+    return control<QLineEdit>(form2, "Text1")->text();
+}
+
+int visibleLines(Form2 *form2)
+{
+    int count = 0;
+    for (int i = 0; i < 30; ++i)
+        count += control<GraphLine>(form2, "Line3", i)->visible ? 1 : 0;
+    return count;
+}
+
+void mouse(Form2 *form2, QEvent::Type type, int twipsX, Qt::MouseButton button,
+           Qt::MouseButtons buttons)
+{
+    const QPointF at(Twips::toPixels(twipsX), Twips::toPixels(3000));
+    QMouseEvent event(type, at, form2->mapToGlobal(at), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(form2, &event);
+}
+
+void dragLeft(Form2 *form2, int moves)
+{
+    mouse(form2, QEvent::MouseButtonPress, 6000, Qt::LeftButton, Qt::LeftButton);
+    for (int i = 0; i < moves; ++i)
+        mouse(form2, QEvent::MouseMove, 5850, Qt::NoButton, Qt::LeftButton);
+    mouse(form2, QEvent::MouseButtonRelease, 5850, Qt::LeftButton, Qt::NoButton);
+}
+
+void click(Form2 *form2, const char *name, int index)
+{
+    QTest::mouseClick(control<QWidget>(form2, name, index), Qt::LeftButton);
+}
+
+} // namespace
+
+TEST(ResultsWindow, OpensCentredOverThePastGamesOfTheChosenRegion)
+{
+    LoopbackServer http = quietServer();
+    Window w(http.baseUrl());
+    w.f.folder.writeFile("seisekieurope.csv", games(40));
+    Form2 *form2 = w.choose(1);
+
+    EXPECT_FALSE(control<QWidget>(w.f.form.get(), "Text3")->isVisible());
+    EXPECT_EQ(w.f.state.graphRegionKey, "europe");
+    EXPECT_EQ(form2->windowTitle(), "フラミオ");
+    EXPECT_EQ(control<QLabel>(form2, "Label4")->text(), "ヨーロッパ編");
+    const QRect screen = form2->screen()->geometry();
+    const QRect outer = form2->frameGeometry();
+    EXPECT_NEAR(outer.width(), screen.width() * 0.9, 1);
+    EXPECT_NEAR(outer.height(), screen.height() * 0.8, 1);
+    EXPECT_NEAR(outer.x(), screen.width() * 0.05, 1);
+    EXPECT_NEAR(outer.y(), screen.height() * 0.1, 1);
+
+    EXPECT_EQ(form2->graph().recordCount(), 40);
+    EXPECT_EQ(visibleLines(form2), 30);
+    EXPECT_TRUE(control<QWidget>(form2, "Text5")->isVisible());
+    EXPECT_EQ(control<QLineEdit>(form2, "Text6")->text(), "240");
+    EXPECT_EQ(control<QLineEdit>(form2, "Text7")->text(), "201");
+    // The main window's row count belongs to the game and stays as it was.
+    EXPECT_EQ(w.f.state.recordCount, 198);
+
+    // Closing is refused; "戻る" hides the window.
+    form2->close();
+    EXPECT_TRUE(form2->isVisible());
+    QTest::mouseClick(control<QWidget>(form2, "Command1"), Qt::LeftButton);
+    EXPECT_FALSE(form2->isVisible());
+    EXPECT_TRUE(w.f.form->isVisible());
+}
+
+TEST(ResultsWindow, ColumnNumbersShowTheGameOfTheirColumn)
+{
+    LoopbackServer http = quietServer();
+    Window w(http.baseUrl());
+    QByteArray data = games(10);
+    data += gameLine(295, "38.6", 2, "2026/12/06 21:30:05");
+    data += gameLine(310, "75", 1, "2026/12/07 08:00:00");
+    w.f.folder.writeFile("seisekiamerica.csv", data);
+    Form2 *form2 = w.choose(2);
+
+    click(form2, "Label1", 10);
+    EXPECT_EQ(text4(form2),
+              QStringLiteral("2026/12/06 21:30:05\n総合点：295　ミス回数： 2\n実時間:0分38.6秒   "));
+    click(form2, "Label1", 11);
+    EXPECT_EQ(text4(form2),
+              QStringLiteral("2026/12/07 08:00:00\n総合点：310　ミス回数： 1\n実時間:1分15秒   "));
+    EXPECT_EQ(text1(form2), "<成績> 12回目");
+    EXPECT_TRUE(control<QWidget>(form2, "Text1")->isVisible());
+
+    // Right of the last game: the box is cleared and nothing else happens.
+    click(form2, "Label1", 12);
+    EXPECT_EQ(text4(form2), "");
+    EXPECT_EQ(text1(form2), "<成績> 12回目");
+}
+
+TEST(ResultsWindow, DeletingGames)
+{
+    LoopbackServer http = quietServer();
+    Window w(http.baseUrl());
+    w.f.folder.writeFile("seisekisekai.csv", gameLine(300, "60", 0, "only"));
+    Form2 *form2 = w.choose(4);
+    ASSERT_EQ(visibleLines(form2), 1);
+
+    click(form2, "Label3", 0);
+    EXPECT_EQ(w.f.folder.readFile("seisekisekai.csv"), "");
+    EXPECT_EQ(form2->graph().recordCount(), 0);
+    EXPECT_EQ(visibleLines(form2), 0);
+    EXPECT_TRUE(w.f.messages.shown.isEmpty());
+
+    // 31 games scrolled to the end; one deleted leaves 30, seen from the first.
+    w.f.folder.writeFile("seisekisekai.csv", games(31));
+    w.activateAgain(form2);
+    dragLeft(form2, 1);
+    ASSERT_EQ(form2->graph().firstShown(), 2);
+    EXPECT_EQ(control<QLabel>(form2, "Label1", 0)->text(), "2");
+    click(form2, "Label3", 0);
+    EXPECT_EQ(form2->graph().firstShown(), 1);
+    EXPECT_EQ(control<QLabel>(form2, "Label1", 0)->text(), "1");
+    const QByteArray left = w.f.folder.readFile("seisekisekai.csv");
+    EXPECT_EQ(left.count('\n'), 30);
+    EXPECT_FALSE(left.contains(" 202, 60, 2,2026/12/06 21:2\r\n"));
+    EXPECT_TRUE(left.contains(" 201, 60, 1,2026/12/06 21:1\r\n"));
+
+    // When the file cannot be rewritten the player is told and the games stay.
+    QDir(w.f.folder.path()).mkdir("dummy.csv");
+    click(form2, "Label3", 5);
+    ASSERT_EQ(w.f.messages.shown.size(), 1);
+    EXPECT_TRUE(w.f.messages.shown.first().startsWith("記録を削除できませんでした。"));
+    EXPECT_EQ(w.f.folder.readFile("seisekisekai.csv"), left);
+    EXPECT_EQ(form2->graph().recordCount(), 30);
+}
+
+TEST(ResultsWindow, ReactivationReloadsAndStartsAgainAtTheFirstGame)
+{
+    LoopbackServer http = quietServer();
+    Window w(http.baseUrl());
+    w.f.folder.writeFile("seisekieurope.csv", games(50));
+    Form2 *form2 = w.choose(1);
+    dragLeft(form2, 5);
+    ASSERT_EQ(form2->graph().firstShown(), 6);
+    click(form2, "Label1", 0);
+    ASSERT_FALSE(text4(form2).isEmpty());
+
+    form2->move(10, 10);
+    w.f.folder.writeFile("seisekieurope.csv", games(35));
+    w.activateAgain(form2);
+    EXPECT_EQ(form2->graph().firstShown(), 1);
+    EXPECT_EQ(form2->graph().recordCount(), 35);
+    EXPECT_EQ(control<QLabel>(form2, "Label1", 0)->text(), "1");
+    EXPECT_EQ(text4(form2), "");
+    EXPECT_NEAR(form2->frameGeometry().x(), form2->screen()->geometry().width() * 0.05, 1);
+
+    // A drag of the border lays the columns out anew and drops the segments.
+    form2->resize(form2->width() - 100, form2->height() - 50);
+    EXPECT_EQ(visibleLines(form2), 0);
+    EXPECT_EQ(control<QLabel>(form2, "Label1", 0)->text(), "1");
+}
+
+TEST(ResultsWindow, NoFileSaysSoForTwoSecondsWhileTheWindowsGoOn)
+{
+    LoopbackServer http = quietServer();
+    Window w(http.baseUrl());
+    w.f.folder.writeFile("seisekieurope.csv", games(40));
+    Form2 *form2 = w.choose(1);
+    ASSERT_EQ(form2->graph().recordCount(), 40);
+
+    QString shownDuringTheWait;
+    double waitStarted = 0;
+    QTimer::singleShot(0, [&] {
+        shownDuringTheWait = control<QWidget>(form2, "Text1")->isVisible() ? text1(form2) : "";
+        waitStarted = w.f.clock.seconds;
+        QTest::mouseClick(control<QWidget>(form2, "Command1"), Qt::LeftButton);
+    });
+    w.choose(3, false);
+    EXPECT_EQ(shownDuringTheWait, "記録がありません");
+    EXPECT_GE(w.f.clock.seconds - waitStarted, 1.99);
+    EXPECT_FALSE(control<QWidget>(form2, "Text1")->isVisible());
+    EXPECT_FALSE(form2->isVisible()); // "戻る" was handled during the wait
+
+    // Clicks and drags now act on an empty history, not on Europe's games.
+    EXPECT_EQ(form2->graph().recordCount(), 0);
+    EXPECT_EQ(visibleLines(form2), 0);
+    click(form2, "Label1", 0);
+    EXPECT_EQ(text4(form2), "");
+    click(form2, "Label3", 0);
+    EXPECT_EQ(w.f.folder.readFile("seisekieurope.csv"), games(40));
+}
+
+TEST(ResultsWindow, AForeignFileIsShownAsFarAsItHoldsGames)
+{
+    LoopbackServer http = quietServer();
+    Window w(http.baseUrl());
+    w.f.folder.writeFile("seisekieurope.csv", "hello\r\n" + games(3) + "1,2\r\n" + games(600));
+    Form2 *form2 = w.choose(1);
+    EXPECT_EQ(form2->graph().recordCount(), 501);
+    EXPECT_TRUE(text4(form2).contains("2 行"));
+    EXPECT_TRUE(text4(form2).contains("102 件"));
+}
+
+TEST(ResultsWindow, RatingAPastGameSendsNothingToOurServer)
+{
+    QTemporaryDir data;
+    ServerProcess server(data.path().toStdString());
+    Window w(QString::fromStdString(server.baseUrl()));
+    w.f.folder.writeFile("seisekiasia&taiyou.csv", games(5));
+    Form2 *form2 = w.choose(0);
+
+    click(form2, "Label1", 2);
+    EXPECT_EQ(w.f.state.skipCounterReport, 0);
+    EXPECT_EQ(w.f.state.counterDataName, "asia&taiyou.csv");
+    ASSERT_TRUE(w.f.form->context().deviation->form6());
+    EXPECT_TRUE(w.f.form->context().deviation->form6()->isVisible());
+
+    const std::string log = server.log();
+    EXPECT_NE(log.find("/kokki/asia&taiyou.csv"), std::string::npos) << log;
+    EXPECT_EQ(log.find("count.php"), std::string::npos) << log;
+}

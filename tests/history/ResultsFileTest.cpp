@@ -1,0 +1,192 @@
+#include "CodePage.h"
+#include "GameDetails.h"
+#include "ProportionalLayout.h"
+#include "ResultsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray cp932(const QString &text)
+{
+    return CodePage::toCp932(text);
+}
+
+QByteArray gameLines(int count)
+{
+    QByteArray data;
+    for (int n = 1; n <= count; ++n)
+        data += " " + QByteArray::number(n % 500) + ", 60, 2,2026/12/06 21:30:05\r\n";
+    return data;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+
+PastGame gameAt(const QString &path, int n)
+{
+    return ResultsFile::read(path).history.games.at(static_cast<size_t>(n - 1));
+}
+
+} // namespace
+
+TEST(ResultsFile, ReadsTheLinesTheGameWrites)
+{
+    const QByteArray data = cp932(QStringLiteral(" 295, 60, 2,2026/12/06 21:30:05\r\n"
+                                                 " 0, 250, 17,2026年12月7日 8:05:00\r\n"
+                                                 " 500, .5, 0,2026/12/08 0:00:00\r\n"));
+    const ResultsHistory history = ResultsFile::parse(data);
+    ASSERT_EQ(history.games.size(), 3u);
+    EXPECT_EQ(history.skippedLines, 0);
+    EXPECT_EQ(history.games[0].score, 295);
+    EXPECT_EQ(history.games[0].seconds, 60);
+    EXPECT_EQ(history.games[0].misses, 2);
+    EXPECT_EQ(history.games[0].date, "2026/12/06 21:30:05");
+    EXPECT_EQ(history.games[1].date, QStringLiteral("2026年12月7日 8:05:00"));
+    EXPECT_EQ(history.games[2].seconds, 0.5);
+    EXPECT_EQ(history.games[2].line, 3);
+}
+
+TEST(ResultsFile, ForeignLinesAreSkippedAndCounted)
+{
+    const QByteArray data = "score,seconds,misses,date\r\n"   // a header
+                            " 295, 60, 2,2026/12/06 21:30:05\r\n"
+                            " 501, 60, 2,2026/12/06\r\n"       // score out of range
+                            " -3, 60, 2,2026/12/06\r\n"
+                            " 300, -1, 2,2026/12/06\r\n"
+                            " 300, abc, 2,2026/12/06\r\n"
+                            " 300, 60, 99999,2026/12/06\r\n"   // not a 16-bit count
+                            " 300, 60\r\n"                     // too few fields
+                            " 300, 60, 2, 2026/12/06, more\r\n" // too many
+                            "\r\n"                             // blank: nothing to report
+                            "\xff\xfe garbage\n"
+                            " 280, 70.5, 1,2026/12/07 10:00:00"; // no line end at the end
+    const ResultsHistory history = ResultsFile::parse(data);
+    ASSERT_EQ(history.games.size(), 2u);
+    EXPECT_EQ(history.skippedLines, 9);
+    EXPECT_EQ(history.games[0].line, 2);
+    EXPECT_EQ(history.games[1].score, 280);
+    EXPECT_EQ(history.games[1].line, 12);
+}
+
+TEST(ResultsFile, OnlyTheNewest501GamesAreKept)
+{
+    const ResultsHistory history = ResultsFile::parse(gameLines(505));
+    ASSERT_EQ(history.games.size(), 501u);
+    EXPECT_EQ(history.olderDropped, 4);
+    EXPECT_EQ(history.games.front().line, 5);
+    EXPECT_EQ(history.games.back().line, 505);
+}
+
+TEST(ResultsFile, AMissingFileAndAFolderInItsPlaceAreTold)
+{
+    QTemporaryDir dir;
+    const QString path = ResultsFile::path(dir.path(), "europe");
+    EXPECT_EQ(path, dir.path() + "/seisekieurope.csv");
+    EXPECT_EQ(ResultsFile::read(path).status, ResultsFile::ReadStatus::Missing);
+    QDir(dir.path()).mkdir("seisekieurope.csv");
+    EXPECT_EQ(ResultsFile::read(path).status, ResultsFile::ReadStatus::Unreadable);
+}
+
+TEST(ResultsFile, RemovingAGameKeepsEveryOtherLine)
+{
+    QTemporaryDir dir;
+    const QString path = ResultsFile::path(dir.path(), "asia&taiyou");
+    const QString scratch = ResultsFile::scratchPath(dir.path());
+    writeFile(path, "junk line\r\n 100, 60, 2,a\r\n 200, 61, 3,b\n 300, 62, 4,c");
+
+    // The second game sits on line 3 because of the line before it.
+    const ResultsFile::Removal removal = ResultsFile::removeGame(path, scratch, gameAt(path, 2));
+    EXPECT_TRUE(removal.removed);
+    EXPECT_EQ(readFile(path), "junk line\r\n 100, 60, 2,a\r\n 300, 62, 4,c\r\n");
+    EXPECT_FALSE(QFile::exists(scratch));
+
+    ASSERT_TRUE(ResultsFile::removeGame(path, scratch, gameAt(path, 1)).removed);
+    ASSERT_TRUE(ResultsFile::removeGame(path, scratch, gameAt(path, 1)).removed);
+    EXPECT_EQ(readFile(path), "junk line\r\n");
+}
+
+TEST(ResultsFile, AFailedRemovalLeavesTheFileAsItWas)
+{
+    QTemporaryDir dir;
+    const QString path = ResultsFile::path(dir.path(), "sekai");
+    const QString scratch = ResultsFile::scratchPath(dir.path());
+    const QByteArray original = gameLines(3);
+    writeFile(path, original);
+    const PastGame second = gameAt(path, 2);
+
+    // The scratch file cannot be written.
+    QDir(dir.path()).mkdir("dummy.csv");
+    ResultsFile::Removal removal = ResultsFile::removeGame(path, scratch, second);
+    EXPECT_FALSE(removal.removed);
+    EXPECT_FALSE(removal.reason.isEmpty());
+    EXPECT_EQ(readFile(path), original);
+    QDir(dir.path()).rmdir("dummy.csv");
+
+    // The file changed since it was read: the line no longer holds that game.
+    writeFile(path, gameLines(3).mid(original.indexOf('\n') + 1));
+    removal = ResultsFile::removeGame(path, scratch, second);
+    EXPECT_FALSE(removal.removed);
+    EXPECT_EQ(readFile(path), gameLines(3).mid(original.indexOf('\n') + 1));
+
+    QFile::remove(path);
+    EXPECT_FALSE(ResultsFile::removeGame(path, scratch, second).removed);
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST(GameDetails, TextOfAPastGame)
+{
+    PastGame game;
+    game.score = 295;
+    game.seconds = 38.6;
+    game.misses = 2;
+    game.date = "2026/12/06 21:30:05";
+    EXPECT_EQ(GameDetails::text(game),
+              QStringLiteral("2026/12/06 21:30:05\r\n総合点：295　ミス回数： 2\r\n実時間:0分38.6秒   "));
+    game.seconds = 75;
+    EXPECT_TRUE(GameDetails::text(game).endsWith(QStringLiteral("実時間:1分15秒   ")));
+    game.seconds = 60.1;
+    EXPECT_TRUE(GameDetails::text(game).endsWith(QStringLiteral("実時間:1分0.1秒   ")));
+    game.seconds = 135.3;
+    EXPECT_TRUE(GameDetails::text(game).endsWith(QStringLiteral("実時間:2分15.3秒   ")));
+    EXPECT_EQ(GameDetails::title("12"), "<成績> 12回目");
+}
+
+TEST(ProportionalLayout, ScalesBoxesByBothRatiosAndFontsByTheWidthOnly)
+{
+    QObject box;
+    QObject line;
+    ProportionalLayout layout;
+    EXPECT_TRUE(layout.scaledTo(100, 100).empty());
+    layout.captureLayout(1000, 500, {{&box, {100, 50, 200, 40, 10}}, {&line, {}}});
+    ASSERT_TRUE(layout.layoutCaptured());
+    EXPECT_EQ(layout.layoutItems()[1].csLeft, 0);
+
+    const auto scaled = layout.scaledTo(2000, 750);
+    ASSERT_EQ(scaled.size(), 2u);
+    EXPECT_EQ(scaled[0].control, &box);
+    EXPECT_EQ(scaled[0].geometry.left, 200);
+    EXPECT_EQ(scaled[0].geometry.top, 75);
+    EXPECT_EQ(scaled[0].geometry.width, 400);
+    EXPECT_EQ(scaled[0].geometry.height, 60);
+    EXPECT_EQ(scaled[0].geometry.fontSize, 20);
+    // What a control lacks is left alone.
+    EXPECT_FALSE(scaled[1].geometry.left || scaled[1].geometry.fontSize);
+    // A size the controls would refuse is skipped, the rest goes on.
+    EXPECT_FALSE(layout.scaledTo(0, 750)[0].geometry.fontSize);
+    EXPECT_EQ(layout.scaledTo(0, 750)[0].geometry.top, 75);
+}
