@@ -121,12 +121,14 @@ void Form1::createStartScreen()
         m_label15->hide();
     });
 
-    m_image7 = place(new ClickableLabel(this), "Image7", 390, 10200, 1800, 450);
+    // The credit sits right of the country list and the gallery frame, which reach down to
+    // 10395 twips on the left.
+    m_image7 = place(new ClickableLabel(this), "Image7", 4500, 10200, 1800, 450);
     m_image7->setScaledContents(true);
     m_image7->setCursor(Qt::PointingHandCursor);
     m_label22 = menuLabel(this, "Label22",
                           QStringLiteral("フラミオはレンタルサーバーのサービスを利用しています"),
-                          2300, 10260, 6400, 345, 10.5);
+                          6400, 10260, 6400, 345, 10.5);
 }
 
 bool Form1::load()

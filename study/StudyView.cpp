@@ -18,6 +18,8 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
+#include <QCoreApplication>
 
 #include <thread>
 
@@ -112,6 +114,7 @@ StudyView::StudyView(MainWindowContext &context, QWidget *form) : QObject(form),
     }
 
     connect(m_vscroll2, &QScrollBar::valueChanged, this, &StudyView::layoutGallery);
+    m_frame2->installEventFilter(this);
     connect(m_command4, &QPushButton::clicked, this, &StudyView::search);
     connect(m_text2, &QLineEdit::returnPressed, this, &StudyView::search);
     // A row is shown when it becomes the current one, by click, arrow key or search. A click
@@ -162,6 +165,15 @@ void StudyView::layoutAllCells()
         cell->setGeometry(Twips::rect(cellLeft, StudyRules::slotTop(i), cellWidth, cellHeight));
         cell->show();
     }
+}
+
+bool StudyView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_frame2 && event->type() == QEvent::Wheel) {
+        QCoreApplication::sendEvent(m_vscroll2, event);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void StudyView::enterByName()

@@ -59,6 +59,10 @@ public:
     // Start-up: all cells in one column from the top of the frame, all visible.
     void layoutAllCells();
 
+protected:
+    // The mouse wheel over the gallery's pictures moves its scroll bar.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void pickRow(int row);
     bool reloadWorldList();

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -212,6 +214,16 @@ TEST_F(StudyWindow, GalleryShowsEightFlagsFromTheScrollValue)
     scroll->triggerAction(QAbstractSlider::SliderPageStepSub);
     EXPECT_EQ(visibleCells(), range(40, 8));
     EXPECT_EQ(f.form->context().galleryFirst, 40);
+
+    // The wheel over the pictures turns the column down and back up.
+    for (int notch : {-120, 120}) {
+        const int before = scroll->value();
+        QWheelEvent wheel(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, notch), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(frame, &wheel); // where the pictures pass it on
+        EXPECT_EQ(scroll->value() > before, notch < 0);
+        EXPECT_EQ(visibleCells(), range(scroll->value(), 8));
+    }
 
     scroll->setValue(10);
     click("Image5", 10 + 2);
