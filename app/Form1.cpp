@@ -83,6 +83,7 @@ void Form1::createMenu()
     connect(m_label19, &ClickableLabel::clicked, this, [this] {
         m_text3->hide();
         m_combo1->show();
+        m_combo1->raise(); // over the menu entry it replaces
         m_combo1->setFocus();
         m_combo1->showPopup();
     });

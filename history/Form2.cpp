@@ -74,6 +74,8 @@ QPlainTextEdit *textArea(QWidget *parent)
     area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     area->document()->setDocumentMargin(2);
+    // The hint lies over a corner of the detail box; frames would cross each other there.
+    area->setFrameStyle(QFrame::NoFrame);
     colour(area, QPalette::Base, lightYellow);
     return area;
 }
@@ -141,7 +143,11 @@ Form2::Form2(MainWindowContext &context, QWidget *mainWindow)
         number->setAutoFillBackground(true);
         colour(number, QPalette::Window, columnGrey);
         number->setCursor(Qt::PointingHandCursor);
-        connect(number, &ClickableLabel::clicked, this, [this, i] { showDetails(i); });
+        connect(number, &ClickableLabel::pressed, this, [this] { m_pressedGeneration = m_viewGeneration; });
+        connect(number, &ClickableLabel::clicked, this, [this, i] {
+            if (m_pressedGeneration == m_viewGeneration)
+                showDetails(i);
+        });
         m_label1[static_cast<size_t>(i)] = number;
 
         auto *remove = add(new ClickableLabel(QStringLiteral("削除"), this), "Label3", 0, 0, 225,
@@ -150,7 +156,11 @@ Form2::Form2(MainWindowContext &context, QWidget *mainWindow)
         remove->setAlignment(Qt::AlignCenter);
         remove->setFrameStyle(QFrame::Panel | QFrame::Raised);
         remove->setCursor(Qt::PointingHandCursor);
-        connect(remove, &ClickableLabel::clicked, this, [this, i] { deleteGame(i); });
+        connect(remove, &ClickableLabel::pressed, this, [this] { m_pressedGeneration = m_viewGeneration; });
+        connect(remove, &ClickableLabel::clicked, this, [this, i] {
+            if (m_pressedGeneration == m_viewGeneration)
+                deleteGame(i);
+        });
         m_label3[static_cast<size_t>(i)] = remove;
     }
 
@@ -353,6 +363,7 @@ void Form2::showGraph()
 
 void Form2::showView()
 {
+    ++m_viewGeneration;
     const auto &columns = m_graph.columns();
     const auto &segments = m_graph.segments();
     for (int i = 0; i < HistoryGraph::columnCount; ++i) {

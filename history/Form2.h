@@ -83,6 +83,10 @@ private:
     ResultsHistory m_history;
     QSize m_laidOutSize;
     int m_loadGeneration = 0;
+    // Counts every change of what the columns show. A click on a column acts only when the view
+    // is still the one it was pressed on: the press that activates the window reloads it.
+    int m_viewGeneration = 0;
+    int m_pressedGeneration = -1;
 
     QWidget *m_shape1 = nullptr;
     QWidget *m_shape2 = nullptr;

@@ -213,6 +213,15 @@ TEST(ResultsWindow, DeletingGames)
     EXPECT_FALSE(left.contains(" 202, 60, 2,2026/12/06 21:2\r\n"));
     EXPECT_TRUE(left.contains(" 201, 60, 1,2026/12/06 21:1\r\n"));
 
+    // A press that reloads the window (as the press that activates it does) deletes nothing:
+    // the game under the button is no longer the one the player saw there.
+    dragLeft(form2, 1);
+    auto *remove = control<QWidget>(form2, "Label3", 0);
+    QTest::mousePress(remove, Qt::LeftButton);
+    form2->loadHistory();
+    QTest::mouseRelease(remove, Qt::LeftButton);
+    EXPECT_EQ(w.f.folder.readFile("seisekisekai.csv"), left);
+
     // When the file cannot be rewritten the player is told and the games stay.
     QDir(w.f.folder.path()).mkdir("dummy.csv");
     click(form2, "Label3", 5);
