@@ -13,7 +13,9 @@
 #include "Twips.h"
 #include "WaitCursor.h"
 
+#include <QFontMetrics>
 #include <QFrame>
+#include <QTextDocument>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -149,8 +151,15 @@ void GamePanel::openPanel()
     m_command3->show();
     m_label16->clear();
     m_label17->clear();
-    // The panel lies over the study views and the start screen.
+    // The panel lies over the study views and the start screen, but under the menu row, whose
+    // buttons reach a little below the panel's top edge.
     m_picture1->raise();
+    if (QWidget *form = m_picture1->parentWidget()) {
+        for (QWidget *sibling : form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (sibling != m_picture1 && !sibling->isWindow() && sibling->y() < m_picture1->y())
+                sibling->raise();
+        }
+    }
     m_picture1->show();
     setCardsVisible(false);
     // A game left this way is over; nothing of it is recorded.
@@ -285,6 +294,22 @@ void GamePanel::cardClicked(int k)
     }
 }
 
+void GamePanel::fitSummary()
+{
+    // The summary box is narrower than its first line at its font; it grows to the left over
+    // the card area, which is empty once the game is over, and keeps its right edge and top.
+    const QRect designed = Twips::rect(15090, 3360, 3135, 2265);
+    const QFontMetrics metrics(m_text1->font());
+    int widest = 0;
+    const QStringList lines = m_text1->toPlainText().split(QLatin1Char('\n'));
+    for (const QString &line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    const int frame = 2 * (m_text1->frameWidth() + 8) + m_text1->document()->documentMargin() * 2;
+    const int width = std::min(std::max(designed.width(), widest + frame), designed.right());
+    const int height = std::max(designed.height(), metrics.lineSpacing() * static_cast<int>(lines.size()) + frame);
+    m_text1->setGeometry(designed.right() - width + 1, designed.top(), width, height);
+}
+
 void GamePanel::finishGame()
 {
     AppState &state = m_context.state;
@@ -303,6 +328,7 @@ void GamePanel::finishGame()
                                    .arg(ResultsWriter::path(m_context.appPath, m_regionKey), error));
     }
 
+    fitSummary();
     m_text1->show();
     setCardsVisible(false);
     state.regionKey = m_regionKey;

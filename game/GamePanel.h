@@ -56,6 +56,7 @@ private:
     void askNextQuestion();
     void cardClicked(int k);
     void finishGame();
+    void fitSummary();
     void showInstructions();
     void setCardsVisible(bool visible);
     void setRegionChoiceVisible(bool visible);

@@ -60,6 +60,11 @@ void NationalDeviation::createForm6()
     form->setObjectName(QStringLiteral("Form6"));
     form->setWindowTitle(QStringLiteral("全国偏差値"));
     form->setFixedSize(Twips::toPixels(8100), Twips::toPixels(5400));
+    // White, so that it stands apart from the main window it lies over.
+    QPalette palette = form->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    form->setPalette(palette);
+    form->setAutoFillBackground(true);
 
     placeLabel(form, "Label11", QStringLiteral("全国偏差値"), 1200, 480, 5400, 705, 21.75, true);
     placeLabel(form, "Label1", QStringLiteral("偏差値"), 600, 1560, 1400, 525, 15.75, true);
@@ -147,6 +152,12 @@ void NationalDeviation::showNationalDeviation(const QString &score)
         m_label6->setText(shown(rating.total));
         m_label7->setText(shown(rating.mean));
         m_label8->setText(shown(rating.rank));
+        if (!m_form6->isVisible() && m_owner) {
+            // Over the lower left of the main window, where the cards were: the summary of the
+            // game and the question stay in sight.
+            const QRect owner = m_owner->geometry();
+            m_form6->move(owner.left() + owner.width() / 50, owner.top() + owner.height() / 3);
+        }
         m_form6->show();
         m_form6->raise();
     }
