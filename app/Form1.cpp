@@ -82,6 +82,11 @@ void Form1::createMenu()
     m_label19 = menuLabel(m_picture2, "Label19", QStringLiteral(" 成績グラフ"), 210, 0, 2925, 645, 24);
     connect(m_label19, &ClickableLabel::clicked, this, [this] {
         m_text3->hide();
+        // The longest region name needs a little more than the designed width, and the gap
+        // before the next menu entry has room for it.
+        const int room = m_label21->x() - m_combo1->x();
+        m_combo1->resize(qBound(m_combo1->width(), m_combo1->sizeHint().width(), room),
+                         m_combo1->height());
         m_combo1->show();
         m_combo1->raise(); // over the menu entry it replaces
         m_combo1->setFocus();

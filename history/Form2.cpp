@@ -113,8 +113,9 @@ Form2::Form2(MainWindowContext &context, QWidget *mainWindow)
     m_text3 = add(textBox(this), "Text3", 510, 5880, 315, 210, 9);
     m_text2->hide();
     m_text3->hide();
-    m_text6 = add(textBox(this), "Text6", 480, 1440, 345, 210, 9);
-    m_text7 = add(textBox(this), "Text7", 480, 5760, 345, 210, 9);
+    // Three digits must fit the narrow boxes beside the axis with the Gothic fonts we have.
+    m_text6 = add(textBox(this), "Text6", 480, 1440, 345, 210, 8);
+    m_text7 = add(textBox(this), "Text7", 480, 5760, 345, 210, 8);
     m_text6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_text7->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
