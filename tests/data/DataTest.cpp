@@ -1,6 +1,7 @@
 #include "BaseList.h"
 #include "CodePage.h"
 #include "CountryTable.h"
+#include "StudyRules.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -105,6 +106,24 @@ TEST_F(ShippedData, NamesAreUniqueAndTheLookupNamesArePresent)
     // The encyclopedia lookup maps these exact names to article titles; Japan must be 日本.
     for (const char *name : {"台湾", "米国", "ジョージア", "タイ", "中国", "モンゴル", "ミクロネシア", "日本"})
         EXPECT_TRUE(names.contains(QString::fromUtf8(name))) << name;
+}
+
+TEST_F(ShippedData, SearchingANameFindsThatCountryFirst)
+{
+    // Study by name opens with a search for 日本; every country name searched must land on its
+    // own row, not on an earlier one whose capital happens to contain the name.
+    const QStringList &rows = world->load.listLines;
+    for (int n = 1; n <= worldCount; ++n) {
+        const QString &name = world->table.countryNames[n];
+        const std::optional<int> row = StudyRules::findRow(rows, world->table.capitals, name);
+        ASSERT_TRUE(row.has_value()) << name.toStdString();
+        // A short name may sit inside a longer one listed before it (ギニア in 赤道ギニア);
+        // then the hit must at least be by name.
+        if (*row != n - 1)
+            EXPECT_TRUE(rows[*row].contains(name)) << name.toStdString();
+    }
+    EXPECT_EQ(StudyRules::findRow(rows, world->table.capitals, QStringLiteral("日本")),
+              std::optional<int>(123));
 }
 
 TEST_F(ShippedData, RegionListsAgreeWithTheWorldList)
