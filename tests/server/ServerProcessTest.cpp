@@ -5,6 +5,7 @@
 #include "CurlHttpClient.h"
 #include "NoticeCodec.h"
 #include "ServerAccess.h"
+#include "ScoreHistogram.h"
 #include "ServerProcess.h"
 #include "SystemClock.h"
 #include "TempDir.h"
@@ -23,21 +24,12 @@ namespace {
 const std::vector<std::string> regionKeys{"asia&taiyou", "europe", "america", "chuutou&africa",
                                           "sekai"};
 
-// The game's reading of a histogram: every run of digits is one number, the i-th the count
-// of score i.
+// The histogram as the game reads it, scores 1 to 500 from index 0 on.
 std::vector<long long> readHistogram(const QString &text)
 {
-    std::vector<long long> numbers;
-    QString run;
-    for (const QChar c : text + QLatin1Char(' ')) {
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
-            run += c;
-        } else if (!run.isEmpty()) {
-            numbers.push_back(run.toLongLong());
-            run.clear();
-        }
-    }
-    return numbers;
+    const ScoreHistogram::Reading reading = ScoreHistogram::read(text);
+    EXPECT_TRUE(reading.complete()) << text.left(200).toStdString();
+    return std::vector<long long>(reading.counts.begin() + 1, reading.counts.end());
 }
 
 long long sum(const std::vector<long long> &numbers)
