@@ -62,6 +62,9 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, const Ap
     m_context.deviation =
         new NationalDeviation(state, server, services.clock, config.appPath, this);
     createMenu();
+    // The start screen's picture lies over the (still empty) country display; every mode
+    // hides it before it shows anything there.
+    m_image6->raise();
 }
 
 Form1::~Form1() = default;
@@ -106,7 +109,7 @@ void Form1::createMenu()
 
 void Form1::createStartScreen()
 {
-    m_image6 = place(new ClickableLabel(this), "Image6", 4500, 1200, 9600, 6400);
+    m_image6 = place(new ClickableLabel(this), "Image6", 4500, 1200, 9600, 6000);
     m_image6->setScaledContents(true);
     m_context.image6 = m_image6;
 
@@ -142,6 +145,7 @@ bool Form1::load()
     AppState &state = m_context.state;
     MessageBox &messages = m_context.services.messages;
 
+    m_study->startGalleryDecode();
     state.skipCounterReport = 0;
     setWindowIcon(QIcon());
     state.counterDataName = m_context.appPath + QStringLiteral("/data1.csv");
@@ -162,10 +166,8 @@ bool Form1::load()
     // Without a window manager a maximised window keeps its old size, so it is also given
     // the screen's working area.
     const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        Twips::logicalDpi = qRound(screen->logicalDotsPerInch());
+    if (screen)
         setGeometry(screen->availableGeometry());
-    }
     showMaximized();
 
     const QSize screenPixels = screen ? screen->geometry().size() : QSize(1920, 1080);
