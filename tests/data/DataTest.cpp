@@ -119,8 +119,9 @@ TEST_F(ShippedData, SearchingANameFindsThatCountryFirst)
         ASSERT_TRUE(row.has_value()) << name.toStdString();
         // A short name may sit inside a longer one listed before it (ギニア in 赤道ギニア);
         // then the hit must at least be by name.
-        if (*row != n - 1)
+        if (*row != n - 1) {
             EXPECT_TRUE(rows[*row].contains(name)) << name.toStdString();
+        }
     }
     EXPECT_EQ(StudyRules::findRow(rows, world->table.capitals, QStringLiteral("日本")),
               std::optional<int>(123));
