@@ -3,6 +3,7 @@
 #include "BaseList.h"
 #include "ClickableLabel.h"
 #include "Form2.h"
+#include "GalleryDecoder.h"
 #include "GamePanel.h"
 #include "MessageBox.h"
 #include "NationalDeviation.h"
@@ -50,7 +51,8 @@ ClickableLabel *menuLabel(QWidget *parent, const char *name, const QString &capt
 Form1::Form1(AppState &state, Services &services, ServerAccess &server, const AppConfig &config,
              QWidget *parent)
     : QWidget(parent), m_config(config),
-      m_context(state, services, server, config.appPath, config.wikiBase)
+      m_context(state, services, server, config.appPath, config.wikiBase),
+      m_galleryDecoder(StudyView::startGalleryDecode(config.appPath))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("フラミオ"));
@@ -145,7 +147,6 @@ bool Form1::load()
     AppState &state = m_context.state;
     MessageBox &messages = m_context.services.messages;
 
-    m_study->startGalleryDecode();
     state.skipCounterReport = 0;
     setWindowIcon(QIcon());
     state.counterDataName = m_context.appPath + QStringLiteral("/data1.csv");
@@ -190,7 +191,8 @@ bool Form1::load()
     m_image6->setPixmap(QPixmap::fromImage(intro));
 
     m_context.galleryScrollValue = 1;
-    const QString missing = m_study->loadGalleryPictures();
+    const QString missing = m_study->loadGalleryPictures(*m_galleryDecoder);
+    m_galleryDecoder.reset();
     if (!missing.isEmpty()) {
         messages.show(QStringLiteral("%1 を読み込めません。").arg(missing));
         return false;

@@ -8,6 +8,7 @@
 #include <memory>
 
 class ClickableLabel;
+class GalleryDecoder;
 class Form2;
 class GamePanel;
 class QComboBox;
@@ -53,6 +54,7 @@ private:
 
     AppConfig m_config;
     MainWindowContext m_context;
+    std::unique_ptr<GalleryDecoder> m_galleryDecoder; // until the gallery has its pictures
     GamePanel *m_game = nullptr;
     StudyView *m_study = nullptr;
 

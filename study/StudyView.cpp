@@ -128,31 +128,26 @@ StudyView::StudyView(MainWindowContext &context, QWidget *form) : QObject(form),
         connect(link, &ClickableLabel::clicked, this, &StudyView::openArticle);
 }
 
-StudyView::~StudyView() = default;
-
-void StudyView::startGalleryDecode()
+std::unique_ptr<GalleryDecoder> StudyView::startGalleryDecode(const QString &appPath)
 {
-    if (m_decoder)
-        return;
     const QSize shown = Twips::rect(0, 0, cellWidth, cellHeight).size();
-    // One helper thread while the window is laid out; the caller of take() joins in.
+    // One helper thread while the window is built; the caller of take() joins in.
     const int helpers = std::thread::hardware_concurrency() > 1 ? 1 : 0;
-    m_decoder = std::make_unique<GalleryDecoder>(PicturePaths::folder(m_context.appPath),
-                                                 galleryCells, shown, helpers);
+    return std::make_unique<GalleryDecoder>(PicturePaths::folder(appPath), galleryCells, shown,
+                                            helpers);
 }
 
-QString StudyView::loadGalleryPictures()
+QString StudyView::loadGalleryPictures(GalleryDecoder &decoder)
 {
-    startGalleryDecode();
-    GalleryDecoder::Result decoded = m_decoder->take();
-    m_decoder.reset();
+    GalleryDecoder::Result decoded = decoder.take();
     for (int n = 1; n <= galleryCells; ++n) {
         ClickableLabel *cell = m_image5[static_cast<size_t>(n)];
         cell->move(Twips::toPixels(cellLeft), cell->y());
-        const QImage &image = decoded.images[static_cast<size_t>(n)];
+        QImage &image = decoded.images[static_cast<size_t>(n)];
         if (image.isNull())
             return decoded.firstFailure;
-        cell->setPixmap(QPixmap::fromImage(image));
+        // Moving the image lets the pixmap keep its pixels instead of copying them.
+        cell->setPixmap(QPixmap::fromImage(std::move(image)));
     }
     return QString();
 }

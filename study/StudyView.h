@@ -27,7 +27,6 @@ public:
     static constexpr int galleryCells = 198;
 
     StudyView(MainWindowContext &context, QWidget *form);
-    ~StudyView() override;
 
     QListWidget *list1() const { return m_list1; }
     ClickableLabel *image5(int cell) const { return m_image5.at(static_cast<size_t>(cell)); }
@@ -51,11 +50,12 @@ public:
     // The encyclopedia article of the name on show.
     void openArticle();
 
-    // Start-up: begins decoding the flag pictures in the background, at the size a cell shows.
-    void startGalleryDecode();
+    // Start-up: begins decoding the flag pictures in the background, at the size a cell shows,
+    // so that they are ready by the time the window is laid out.
+    static std::unique_ptr<GalleryDecoder> startGalleryDecode(const QString &appPath);
     // Start-up: puts every cell at left 200 with its flag picture, in order. Returns the path
     // of the first picture that could not be read, or an empty string.
-    QString loadGalleryPictures();
+    QString loadGalleryPictures(GalleryDecoder &decoder);
     // Start-up: all cells in one column from the top of the frame, all visible.
     void layoutAllCells();
 
@@ -71,7 +71,6 @@ private:
     void hideStartScreen();
 
     MainWindowContext &m_context;
-    std::unique_ptr<GalleryDecoder> m_decoder;
 
     ClickableLabel *m_image1;
     ClickableLabel *m_image2;

@@ -113,6 +113,7 @@ TEST(Startup, AMissingFileEndsTheProgramNamingIt)
     {
         MainWindowFixture f(http.baseUrl());
         QFile::remove(f.folder.file("国旗/17.jpg"));
+        f.remakeForm();
         EXPECT_FALSE(f.form->load());
         ASSERT_EQ(f.messages.shown.size(), 1);
         EXPECT_TRUE(f.messages.shown.first().contains("17.jpg"));

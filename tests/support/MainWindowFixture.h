@@ -25,6 +25,14 @@ struct MainWindowFixture
         config.shopUrl = QStringLiteral("http://shop.example/");
         config.referralUrl = QStringLiteral("https://hosting.example/?ref=1");
         server = std::make_unique<ServerAccess>(state, http, clock, serverBase);
+        remakeForm();
+    }
+
+    // A new main window over the folder as it is now (the window reads pictures as soon as it
+    // is made).
+    void remakeForm()
+    {
+        form.reset();
         form = std::make_unique<Form1>(state, services, *server, config);
         QObject::connect(form.get(), &Form1::endRequested, [this] { ++endRequests; });
     }
