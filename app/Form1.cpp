@@ -119,12 +119,12 @@ void Form1::createStartScreen()
                      10000, 5325, 315);
     m_label7->setFont(Twips::designFont(12));
 
-    m_text3 = place(new QPlainTextEdit(this), "Text3", 12900, 7800, 6600, 2100);
+    m_text3 = place(new QPlainTextEdit(this), "Text3", 14300, 7800, 5900, 1900);
     m_text3->setFont(Twips::designFont(12));
     m_text3->setReadOnly(true);
     m_text3->hide();
     m_context.text3 = m_text3;
-    m_label15 = menuLabel(this, "Label15", QStringLiteral("一言欄を閉じる"), 12900, 6800, 2400, 345, 12);
+    m_label15 = menuLabel(this, "Label15", QStringLiteral("一言欄を閉じる"), 14300, 6800, 2400, 345, 12);
     m_label15->hide();
     m_context.label15 = m_label15;
     connect(m_label15, &ClickableLabel::clicked, this, [this] {
