@@ -5,19 +5,12 @@
 // Runs over the shipped data (data/ of the source tree) with the main window off screen:
 //   game_bench [--benchmark_filter=...]
 
-#include "AppConfig.h"
-#include "AppState.h"
 #include "CardPictures.h"
 #include "Controls.h"
-#include "CurlHttpClient.h"
-#include "Fakes.h"
 #include "Fonts.h"
-#include "Form1.h"
 #include "GamePanel.h"
-#include "LoopbackServer.h"
+#include "MainWindowFixture.h"
 #include "PicturePaths.h"
-#include "ServerAccess.h"
-#include "Services.h"
 
 #include <QApplication>
 #include <QImageReader>
@@ -32,15 +25,9 @@
 
 namespace {
 
-struct Program
+struct Program : QuietNoticeServer, MainWindowHarness
 {
-    Program()
-    {
-        config.appPath = QStringLiteral(FURAMIO_SHIPPED_DATA);
-        config.serverBase = server.baseUrl();
-        serverAccess = std::make_unique<ServerAccess>(state, http, clock, config.serverBase);
-        form = std::make_unique<Form1>(state, services, *serverAccess, config);
-    }
+    Program() : MainWindowHarness(QStringLiteral(FURAMIO_SHIPPED_DATA), noticeServer.baseUrl()) {}
 
     QLabel *card(int k) const { return control<QLabel>(form.get(), QStringLiteral("Image4"), k); }
     GamePanel &game() const { return *form->gamePanel(); }
@@ -58,19 +45,6 @@ struct Program
         }
         QMetaObject::invokeMethod(card(game().answerPosition()), "clicked");
     }
-
-    LoopbackServer server{[](const QString &, int) { return LoopbackReply{200, "<no news>"}; }};
-    AppConfig config;
-    AppState state;
-    CurlHttpClient http;
-    RecordingMessageBox messages;
-    RecordingShell shell;
-    FakeDriveProbe drives;
-    FakeClock clock;
-    ScriptedRandom random;
-    Services services{http, messages, shell, drives, clock, random};
-    std::unique_ptr<ServerAccess> serverAccess;
-    std::unique_ptr<Form1> form;
 };
 
 Program *program = nullptr;

@@ -3,15 +3,13 @@
 // the file's bytes alone; delivering the same mouse move to a bare window).
 
 #include "AppState.h"
-#include "CurlHttpClient.h"
-#include "Fakes.h"
 #include "Fonts.h"
 #include "Form2.h"
 #include "HistoryGraph.h"
 #include "MainWindowContext.h"
 #include "ResultsFile.h"
 #include "ServerAccess.h"
-#include "Services.h"
+#include "TestServices.h"
 #include "Twips.h"
 
 #include <QApplication>
@@ -28,7 +26,7 @@
 
 namespace {
 
-struct Program
+struct Program : TestServices
 {
     Program()
     {
@@ -49,13 +47,6 @@ struct Program
 
     QTemporaryDir folder;
     AppState state;
-    CurlHttpClient http;
-    RecordingMessageBox messages;
-    RecordingShell shell;
-    FakeDriveProbe drives;
-    FakeClock clock;
-    ScriptedRandom random;
-    Services services{http, messages, shell, drives, clock, random};
     ServerAccess server{state, http, clock, QStringLiteral("http://127.0.0.1:9/")};
     MainWindowContext context{state, services, server, folder.path(), QString()};
     std::unique_ptr<Form2> form2;

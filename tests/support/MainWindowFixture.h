@@ -2,24 +2,21 @@
 
 #include "AppConfig.h"
 #include "AppState.h"
-#include "CurlHttpClient.h"
-#include "Fakes.h"
 #include "Form1.h"
 #include "LoopbackServer.h"
 #include "ProgramFolder.h"
 #include "ServerAccess.h"
-#include "Services.h"
+#include "TestServices.h"
 
 #include <memory>
 
-// The main window over a made-up program folder and a server on a loopback port, with fakes
-// for everything else. `load()` runs the start-up.
-struct MainWindowFixture
+// The main window over a program folder and a server on a loopback port, with fakes for
+// everything else. `load()` runs the start-up.
+struct MainWindowHarness : TestServices
 {
-    explicit MainWindowFixture(const QString &serverBase, int worldRows = 198)
-        : folder(worldRows)
+    MainWindowHarness(const QString &appPath, const QString &serverBase)
     {
-        config.appPath = folder.path();
+        config.appPath = appPath;
         config.serverBase = serverBase;
         config.wikiBase = QStringLiteral("https://ja.wikipedia.org/wiki/");
         config.shopUrl = QStringLiteral("http://shop.example/");
@@ -37,17 +34,31 @@ struct MainWindowFixture
         QObject::connect(form.get(), &Form1::endRequested, [this] { ++endRequests; });
     }
 
-    ProgramFolder folder;
     AppConfig config;
     AppState state;
-    CurlHttpClient http{std::chrono::milliseconds(500), std::chrono::milliseconds(2000)};
-    RecordingMessageBox messages;
-    RecordingShell shell;
-    FakeDriveProbe drives;
-    FakeClock clock;
-    ScriptedRandom random;
-    Services services{http, messages, shell, drives, clock, random};
     std::unique_ptr<ServerAccess> server;
     std::unique_ptr<Form1> form;
     int endRequests = 0;
+};
+
+// Made before the window, so that the window finds its files.
+struct MadeUpProgramFolder
+{
+    explicit MadeUpProgramFolder(int worldRows) : folder(worldRows) {}
+    ProgramFolder folder;
+};
+
+// The main window over a made-up program folder (see ProgramFolder).
+struct MainWindowFixture : MadeUpProgramFolder, MainWindowHarness
+{
+    explicit MainWindowFixture(const QString &serverBase, int worldRows = 198)
+        : MadeUpProgramFolder(worldRows), MainWindowHarness(folder.path(), serverBase)
+    {
+    }
+};
+
+// A server that announces no news, made before the window that asks it.
+struct QuietNoticeServer
+{
+    LoopbackServer noticeServer{[](const QString &, int) { return LoopbackReply{200, "<no news>"}; }};
 };
