@@ -5,11 +5,15 @@
 #include "Twips.h"
 
 #include <QComboBox>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 namespace {
 
@@ -127,6 +131,22 @@ TEST(Startup, AMissingFileEndsTheProgramNamingIt)
         EXPECT_TRUE(f.messages.shown.first().contains("2 行目"));
     }
     EXPECT_EQ(http.requestCount(), 0);
+}
+
+TEST(Startup, TheWaitCursorShowsWhileTheNoticeIsFetched)
+{
+    // The window thread is blocked inside the request while the server answers, so reading
+    // its cursor from the server's thread is safe here.
+    std::atomic<int> shapeDuringRequest{-1};
+    LoopbackServer http([&](const QString &, int) {
+        const QCursor *cursor = QGuiApplication::overrideCursor();
+        shapeDuringRequest = cursor ? cursor->shape() : -2;
+        return LoopbackReply{200, "<no news>"};
+    });
+    MainWindowFixture f(http.baseUrl());
+    ASSERT_TRUE(f.form->load());
+    EXPECT_EQ(shapeDuringRequest, Qt::WaitCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST(Startup, NoticeRulesInTheirOrder)
