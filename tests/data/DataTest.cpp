@@ -2,6 +2,7 @@
 #include "CodePage.h"
 #include "CountryTable.h"
 #include "StudyRules.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -31,14 +32,6 @@ const RegionList regionLists[] = {
     {"america", {"北米", "中南米"}},
     {"chuutou&africa", {"中東", "アフリカ"}},
 };
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        ADD_FAILURE() << "cannot open " << path.toStdString();
-    return file.readAll();
-}
 
 QByteArray listBytes(const QString &key)
 {

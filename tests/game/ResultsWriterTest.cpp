@@ -1,4 +1,5 @@
 #include "ResultsWriter.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,19 +17,6 @@ QByteArray linesOf(int first, int last)
     return bytes;
 }
 
-QByteArray read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void write(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
 const QString line = QStringLiteral(" 7, 38.6, 0,2027/01/02 03:04:05");
 
 } // namespace
@@ -37,20 +25,20 @@ TEST(ResultsWriter, TheFirstGameCreatesTheFileWithOneLine)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(ResultsWriter::append(dir.path(), "asia&taiyou", line));
-    EXPECT_EQ(read(dir.filePath("seisekiasia&taiyou.csv")), line.toLatin1() + "\r\n");
+    EXPECT_EQ(readBytes(dir.filePath("seisekiasia&taiyou.csv")), line.toLatin1() + "\r\n");
 }
 
 TEST(ResultsWriter, FiveHundredLinesGrowToFiveHundredAndOneThenAreCut)
 {
     QTemporaryDir dir;
     const QString path = ResultsWriter::path(dir.path(), "europe");
-    write(path, linesOf(1, 500));
+    writeBytes(path, linesOf(1, 500));
     ASSERT_TRUE(ResultsWriter::append(dir.path(), "europe", line));
-    EXPECT_EQ(read(path), linesOf(1, 500) + line.toLatin1() + "\r\n");
+    EXPECT_EQ(readBytes(path), linesOf(1, 500) + line.toLatin1() + "\r\n");
 
     // 501 lines: the two oldest go, the newest 499 stay in order and the new game follows.
     ASSERT_TRUE(ResultsWriter::append(dir.path(), "europe", line));
-    const QByteArray after = read(path);
+    const QByteArray after = readBytes(path);
     EXPECT_EQ(ResultsWriter::splitLines(after).size(), 500);
     EXPECT_EQ(after, linesOf(3, 500) + line.toLatin1() + "\r\n" + line.toLatin1() + "\r\n");
 }
@@ -59,9 +47,9 @@ TEST(ResultsWriter, ALastLineWithoutItsEndDoesNotSwallowTheNewGame)
 {
     QTemporaryDir dir;
     const QString path = ResultsWriter::path(dir.path(), "sekai");
-    write(path, " 1, 2, 3,2026/01/01 00:00:00");
+    writeBytes(path, " 1, 2, 3,2026/01/01 00:00:00");
     ASSERT_TRUE(ResultsWriter::append(dir.path(), "sekai", line));
-    EXPECT_EQ(read(path), " 1, 2, 3,2026/01/01 00:00:00\r\n" + line.toLatin1() + "\r\n");
+    EXPECT_EQ(readBytes(path), " 1, 2, 3,2026/01/01 00:00:00\r\n" + line.toLatin1() + "\r\n");
     EXPECT_EQ(ResultsWriter::splitLines("a\r\nb\nc\rd").size(), 4);
 }
 
@@ -69,13 +57,13 @@ TEST(ResultsWriter, AFailedCutLeavesTheOldFileAsItWas)
 {
     QTemporaryDir dir;
     const QString path = ResultsWriter::path(dir.path(), "america");
-    write(path, linesOf(1, 501));
+    writeBytes(path, linesOf(1, 501));
     // The scratch name is taken by a folder, so the cut cannot be written.
     ASSERT_TRUE(QDir(dir.path()).mkdir("dummy.csv"));
     QString error;
     EXPECT_FALSE(ResultsWriter::append(dir.path(), "america", line, &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(read(path), linesOf(1, 501));
+    EXPECT_EQ(readBytes(path), linesOf(1, 501));
 }
 
 TEST(ResultsWriter, AResultsFileThatCannotBeOpenedIsReportedNotLost)

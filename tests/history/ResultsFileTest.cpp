@@ -2,6 +2,7 @@
 #include "GameDetails.h"
 #include "ProportionalLayout.h"
 #include "ResultsFile.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,19 +23,6 @@ QByteArray gameLines(int count)
     for (int n = 1; n <= count; ++n)
         data += " " + QByteArray::number(n % 500) + ", 60, 2,2026/12/06 21:30:05\r\n";
     return data;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(data);
 }
 
 PastGame gameAt(const QString &path, int n)
@@ -107,17 +95,17 @@ TEST(ResultsFile, RemovingAGameKeepsEveryOtherLine)
     QTemporaryDir dir;
     const QString path = ResultsFile::path(dir.path(), "asia&taiyou");
     const QString scratch = ResultsFile::scratchPath(dir.path());
-    writeFile(path, "junk line\r\n 100, 60, 2,a\r\n 200, 61, 3,b\n 300, 62, 4,c");
+    writeBytes(path, "junk line\r\n 100, 60, 2,a\r\n 200, 61, 3,b\n 300, 62, 4,c");
 
     // The second game sits on line 3 because of the line before it.
     const ResultsFile::Removal removal = ResultsFile::removeGame(path, scratch, gameAt(path, 2));
     EXPECT_TRUE(removal.removed);
-    EXPECT_EQ(readFile(path), "junk line\r\n 100, 60, 2,a\r\n 300, 62, 4,c\r\n");
+    EXPECT_EQ(readBytes(path), "junk line\r\n 100, 60, 2,a\r\n 300, 62, 4,c\r\n");
     EXPECT_FALSE(QFile::exists(scratch));
 
     ASSERT_TRUE(ResultsFile::removeGame(path, scratch, gameAt(path, 1)).removed);
     ASSERT_TRUE(ResultsFile::removeGame(path, scratch, gameAt(path, 1)).removed);
-    EXPECT_EQ(readFile(path), "junk line\r\n");
+    EXPECT_EQ(readBytes(path), "junk line\r\n");
 }
 
 TEST(ResultsFile, AFailedRemovalLeavesTheFileAsItWas)
@@ -126,7 +114,7 @@ TEST(ResultsFile, AFailedRemovalLeavesTheFileAsItWas)
     const QString path = ResultsFile::path(dir.path(), "sekai");
     const QString scratch = ResultsFile::scratchPath(dir.path());
     const QByteArray original = gameLines(3);
-    writeFile(path, original);
+    writeBytes(path, original);
     const PastGame second = gameAt(path, 2);
 
     // The scratch file cannot be written.
@@ -134,14 +122,14 @@ TEST(ResultsFile, AFailedRemovalLeavesTheFileAsItWas)
     ResultsFile::Removal removal = ResultsFile::removeGame(path, scratch, second);
     EXPECT_FALSE(removal.removed);
     EXPECT_FALSE(removal.reason.isEmpty());
-    EXPECT_EQ(readFile(path), original);
+    EXPECT_EQ(readBytes(path), original);
     QDir(dir.path()).rmdir("dummy.csv");
 
     // The file changed since it was read: the line no longer holds that game.
-    writeFile(path, gameLines(3).mid(original.indexOf('\n') + 1));
+    writeBytes(path, gameLines(3).mid(original.indexOf('\n') + 1));
     removal = ResultsFile::removeGame(path, scratch, second);
     EXPECT_FALSE(removal.removed);
-    EXPECT_EQ(readFile(path), gameLines(3).mid(original.indexOf('\n') + 1));
+    EXPECT_EQ(readBytes(path), gameLines(3).mid(original.indexOf('\n') + 1));
 
     QFile::remove(path);
     EXPECT_FALSE(ResultsFile::removeGame(path, scratch, second).removed);

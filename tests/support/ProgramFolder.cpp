@@ -2,6 +2,7 @@
 
 #include "CodePage.h"
 #include "Regions.h"
+#include "TestFiles.h"
 
 #include <QColor>
 #include <QDir>
@@ -72,13 +73,10 @@ void ProgramFolder::writeBaseList(const QString &regionKey, const QString &utf8T
 
 void ProgramFolder::writeFile(const QString &relative, const QByteArray &bytes) const
 {
-    QFile out(file(relative));
-    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        out.write(bytes);
+    writeBytes(file(relative), bytes);
 }
 
 QByteArray ProgramFolder::readFile(const QString &relative) const
 {
-    QFile in(file(relative));
-    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    return readBytes(file(relative));
 }
