@@ -3,7 +3,11 @@
 //   the notice file (the static baseline), a region's histogram, and counter reports, the last
 //   checked against the histogram afterwards so that no answered report went missing.
 //
-//   server_load [--clients N] [--seconds S] [--server-threads N] [--log FILE]
+//   server_load [--clients N] [--seconds S] [--server-threads N] [--keep]
+//
+// --keep leaves the data folder and the server's log in place for a look afterwards.
+
+#include "ServerProcess.h"
 
 #include <httplib.h>
 
@@ -11,11 +15,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <poll.h>
-#include <regex>
+#include <memory>
 #include <signal.h>
 #include <string>
 #include <sys/wait.h>
@@ -30,52 +32,8 @@ struct Options
     int clients = 8;
     double seconds = 5;
     std::string serverThreads = "32";
-    std::string logFile; // empty: the data folder's server.log
+    bool keep = false;
 };
-
-struct Server
-{
-    pid_t pid = -1;
-    int port = 0;
-};
-
-Server startServer(const std::string &dataDir, const Options &options, const std::string &log)
-{
-    int out[2];
-    if (pipe(out) != 0)
-        std::exit(1);
-    Server server;
-    server.pid = fork();
-    if (server.pid == 0) {
-        const int logFd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(out[1], STDOUT_FILENO);
-        dup2(logFd, STDERR_FILENO);
-        close(out[0]);
-        execl(FURAMIO_SERVER_BINARY, FURAMIO_SERVER_BINARY, "--listen", "127.0.0.1:0", "--data",
-              dataDir.c_str(), "--max-reports-per-minute", "0", "--threads",
-              options.serverThreads.c_str(), static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    close(out[1]);
-    std::string line;
-    char buffer[256];
-    pollfd ready{out[0], POLLIN, 0};
-    while (line.find('\n') == std::string::npos && poll(&ready, 1, 10000) > 0) {
-        const ssize_t got = read(out[0], buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        line.append(buffer, static_cast<size_t>(got));
-    }
-    close(out[0]);
-    std::smatch match;
-    if (!std::regex_search(line, match, std::regex(":([0-9]+)/"))) {
-        std::fprintf(stderr, "server_load: the server did not start (see %s)\n", log.c_str());
-        kill(server.pid, SIGKILL);
-        std::exit(1);
-    }
-    server.port = std::stoi(match[1]);
-    return server;
-}
 
 struct Result
 {
@@ -154,49 +112,61 @@ void print(const char *name, const Result &r)
 int main(int argc, char **argv)
 {
     Options options;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; i += 2) {
         const std::string arg = argv[i];
-        if (arg == "--clients")
+        if (arg == "--keep") {
+            options.keep = true;
+            --i;
+        } else if (i + 1 >= argc) {
+            std::fprintf(stderr, "server_load: %s needs a value\n", arg.c_str());
+            return 2;
+        } else if (arg == "--clients")
             options.clients = std::max(1, std::atoi(argv[i + 1]));
         else if (arg == "--seconds")
             options.seconds = std::max(0.5, std::atof(argv[i + 1]));
         else if (arg == "--server-threads")
             options.serverThreads = argv[i + 1];
-        else if (arg == "--log")
-            options.logFile = argv[i + 1];
         else {
             std::fprintf(stderr, "usage: server_load [--clients N] [--seconds S] "
-                                 "[--server-threads N] [--log FILE]\n");
+                                 "[--server-threads N] [--keep]\n");
             return 2;
         }
     }
 
     char pattern[] = "/tmp/furamio-bench-XXXXXX";
     const std::string dir = mkdtemp(pattern);
-    const std::string log = options.logFile.empty() ? dir + "/server.log" : options.logFile;
-    const Server server = startServer(dir + "/data", options, log);
+    std::unique_ptr<ServerProcess> process;
+    try {
+        process = std::make_unique<ServerProcess>(
+            dir + "/data", std::vector<std::string>{"--max-reports-per-minute", "0", "--threads",
+                                                    options.serverThreads});
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "server_load: %s\n", e.what());
+        return 1;
+    }
+    const ServerProcess &server = *process;
     std::printf("furamio-server on port %d, %d keep-alive clients, %.1f s a phase, %u cores\n",
-                server.port, options.clients, options.seconds,
+                server.port(), options.clients, options.seconds,
                 std::thread::hardware_concurrency());
 
-    const Result notice = run(server.port, options, [](int, long long) {
+    const Result notice = run(server.port(), options, [](int, long long) {
         return std::string("/kokki/oshirase.txt");
     });
     print("notice file (baseline)", notice);
 
     // A histogram with something in it, so its text is the size a real one has.
     {
-        httplib::Client client("127.0.0.1", server.port);
+        httplib::Client client("127.0.0.1", server.port());
         for (int score = 1; score <= 500; score += 7)
             client.Get("/count1/countersekai/" + std::to_string(score) + "/count.php");
     }
-    const long long before = histogramSum(server.port, "asia&taiyou");
-    const Result histogram = run(server.port, options, [](int, long long) {
+    const long long before = histogramSum(server.port(), "asia&taiyou");
+    const Result histogram = run(server.port(), options, [](int, long long) {
         return std::string("/kokki/sekai.csv");
     });
     print("histogram fetches", histogram);
 
-    const Result reports = run(server.port, options, [](int client, long long n) {
+    const Result reports = run(server.port(), options, [](int client, long long n) {
         const int score = static_cast<int>((client * 7919 + n) % 501);
         return "/count1/counterasia&taiyou/" + std::to_string(score) + "/count.php";
     });
@@ -205,20 +175,20 @@ int main(int argc, char **argv)
     // Reports of 0 are counted but have no line in the histogram.
     long long zeros = 0;
     {
-        httplib::Client client("127.0.0.1", server.port);
+        httplib::Client client("127.0.0.1", server.port());
         // Count the zero reports from the server's own answer: one more report of 0 tells how
         // many there are now.
         const auto reply = client.Get("/count1/counterasia&taiyou/0/count.php");
         zeros = reply && reply->status == 200 ? std::atoll(reply->body.c_str()) - 1 : -1;
     }
-    const long long after = histogramSum(server.port, "asia&taiyou");
+    const long long after = histogramSum(server.port(), "asia&taiyou");
     const bool exact = after - before + zeros == reports.answered;
     std::printf("count check: %lld answered reports, histogram grew by %lld plus %lld reports of "
                 "0: %s\n",
                 reports.answered, after - before, zeros, exact ? "exact" : "MISMATCH");
 
     // A game's worth of traffic: one histogram fetch and two reports, from every client.
-    const Result mixed = run(server.port, options, [](int client, long long n) {
+    const Result mixed = run(server.port(), options, [](int client, long long n) {
         switch (n % 3) {
         case 0:
             return std::string("/kokki/europe.csv");
@@ -231,11 +201,11 @@ int main(int argc, char **argv)
     });
     print("game mix (1 fetch, 2 reports)", mixed);
 
-    kill(server.pid, SIGTERM);
-    int status = 0;
-    waitpid(server.pid, &status, 0);
+    const int status = process->stop(SIGTERM);
     std::error_code ignored;
-    if (options.logFile.empty())
+    if (options.keep)
+        std::printf("data and log kept in %s\n", dir.c_str());
+    else
         std::filesystem::remove_all(dir, ignored);
     return exact && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
 }
