@@ -30,17 +30,10 @@
 
 namespace {
 
-template <typename W> W *place(W *widget, const char *name, int l, int t, int w, int h)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(Twips::rect(l, t, w, h));
-    return widget;
-}
-
 ClickableLabel *menuLabel(QWidget *parent, const char *name, const QString &caption, int l, int t,
                           int w, int h, double points, bool bold = false)
 {
-    auto *label = place(new ClickableLabel(caption, parent), name, l, t, w, h);
+    auto *label = Twips::place(new ClickableLabel(caption, parent), name, l, t, w, h);
     label->setFont(Twips::designFont(points, bold));
     label->setCursor(Qt::PointingHandCursor);
     return label;
@@ -79,11 +72,11 @@ void Form1::createMenu()
     m_label11 = menuLabel(this, "Label11", QStringLiteral(" 札取りゲーム"), 8250, 30, 2970, 615, 24);
     connect(m_label11, &ClickableLabel::clicked, m_game, &GamePanel::openPanel);
 
-    m_combo1 = place(new QComboBox(this), "Combo1", 11250, 30, 3255, 525);
+    m_combo1 = Twips::place(new QComboBox(this), "Combo1", 11250, 30, 3255, 525);
     m_combo1->setFont(Twips::designFont(20.25));
     m_combo1->setPlaceholderText(QStringLiteral(" 成績グラフ"));
     m_combo1->hide();
-    m_picture2 = place(new QFrame(this), "Picture2", 11220, 30, 3015, 585);
+    m_picture2 = Twips::place(new QFrame(this), "Picture2", 11220, 30, 3015, 585);
     m_label19 = menuLabel(m_picture2, "Label19", QStringLiteral(" 成績グラフ"), 210, 0, 2925, 645, 24);
     connect(m_label19, &ClickableLabel::clicked, this, [this] {
         m_text3->hide();
@@ -101,7 +94,7 @@ void Form1::createMenu()
 
     m_label21 = menuLabel(this, "Label21", QStringLiteral("　お勧めアプリ"), 15150, 150, 2295, 345,
                           14.25, true);
-    m_command1 = place(new QPushButton(QStringLiteral("終了"), this), "Command1", 17760, 30, 1905, 645);
+    m_command1 = Twips::place(new QPushButton(QStringLiteral("終了"), this), "Command1", 17760, 30, 1905, 645);
     m_command1->setFont(Twips::designFont(21.75, true));
     connect(m_command1, &QPushButton::clicked, this, &Form1::endRequested);
 
@@ -111,15 +104,15 @@ void Form1::createMenu()
 
 void Form1::createStartScreen()
 {
-    m_image6 = place(new ClickableLabel(this), "Image6", 4500, 1200, 9600, 6000);
+    m_image6 = Twips::place(new ClickableLabel(this), "Image6", 4500, 1200, 9600, 6000);
     m_image6->setScaledContents(true);
     m_context.image6 = m_image6;
 
-    m_label7 = place(new QLabel(QStringLiteral("出典：外務省ホームページ"), this), "Label7", 13560,
+    m_label7 = Twips::place(new QLabel(QStringLiteral("出典：外務省ホームページ"), this), "Label7", 13560,
                      10000, 5325, 315);
     m_label7->setFont(Twips::designFont(12));
 
-    m_text3 = place(new QPlainTextEdit(this), "Text3", 14300, 7800, 5900, 1900);
+    m_text3 = Twips::place(new QPlainTextEdit(this), "Text3", 14300, 7800, 5900, 1900);
     m_text3->setFont(Twips::designFont(12));
     m_text3->setReadOnly(true);
     m_text3->hide();
@@ -134,7 +127,7 @@ void Form1::createStartScreen()
 
     // The credit sits right of the country list and the gallery frame, which reach down to
     // 10395 twips on the left.
-    m_image7 = place(new ClickableLabel(this), "Image7", 4500, 10200, 1800, 450);
+    m_image7 = Twips::place(new ClickableLabel(this), "Image7", 4500, 10200, 1800, 450);
     m_image7->setScaledContents(true);
     m_image7->setCursor(Qt::PointingHandCursor);
     m_label22 = menuLabel(this, "Label22",

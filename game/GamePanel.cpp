@@ -24,17 +24,6 @@
 
 #include <algorithm>
 
-namespace {
-
-template <typename W> W *place(W *widget, const char *name, int l, int t, int w, int h)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(Twips::rect(l, t, w, h));
-    return widget;
-}
-
-} // namespace
-
 GamePanel::GamePanel(MainWindowContext &context, QWidget *form)
     : QObject(form), m_context(context)
 {
@@ -45,7 +34,7 @@ GamePanel::GamePanel(MainWindowContext &context, QWidget *form)
     m_picture1->hide();
     context.picture1 = m_picture1;
 
-    m_frame1 = place(new QGroupBox(QStringLiteral("札取りゲーム"), m_picture1), "Frame1", 11430,
+    m_frame1 = Twips::place(new QGroupBox(QStringLiteral("札取りゲーム"), m_picture1), "Frame1", 11430,
                      1050, 3855, 4035);
     m_frame1->setFont(Twips::designFont(18, true));
 
@@ -63,25 +52,25 @@ GamePanel::GamePanel(MainWindowContext &context, QWidget *form)
         connect(button, &QRadioButton::clicked, this, [this, i] { chooseRegion(i); });
     }
 
-    m_label13 = place(new QLabel(m_picture1), "Label13", 2400, 1260, 8595, 705);
+    m_label13 = Twips::place(new QLabel(m_picture1), "Label13", 2400, 1260, 8595, 705);
     m_label13->setFont(Twips::designFont(18, true));
     // The waiting instruction is longer than the label is wide; it wraps rather than being cut.
     m_label13->setWordWrap(true);
-    m_label14 = place(new QLabel(m_picture1), "Label14", 2400, 2100, 7005, 1215);
+    m_label14 = Twips::place(new QLabel(m_picture1), "Label14", 2400, 2100, 7005, 1215);
     m_label14->setFont(Twips::designFont(15.75));
     m_label14->setWordWrap(true);
     m_label14->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_label17 = place(new QLabel(m_picture1), "Label17", 12780, 1080, 2955, 1065);
+    m_label17 = Twips::place(new QLabel(m_picture1), "Label17", 12780, 1080, 2955, 1065);
     m_label17->setFont(Twips::designFont(24, true));
-    m_label16 = place(new QLabel(m_picture1), "Label16", 13590, 2370, 1965, 585);
+    m_label16 = Twips::place(new QLabel(m_picture1), "Label16", 13590, 2370, 1965, 585);
     m_label16->setFont(Twips::designFont(21.75, true));
-    m_command2 = place(new QPushButton(QStringLiteral("スタート"), m_picture1), "Command2", 16230,
+    m_command2 = Twips::place(new QPushButton(QStringLiteral("スタート"), m_picture1), "Command2", 16230,
                        840, 1755, 855);
     m_command2->setFont(Twips::designFont(21.75, true));
-    m_command3 = place(new QPushButton(QStringLiteral("戻る"), m_picture1), "Command3", 16230,
+    m_command3 = Twips::place(new QPushButton(QStringLiteral("戻る"), m_picture1), "Command3", 16230,
                        2040, 1425, 585);
     m_command3->setFont(Twips::designFont(20.25));
-    m_text1 = place(new QPlainTextEdit(m_picture1), "Text1", 15090, 3360, 3135, 2265);
+    m_text1 = Twips::place(new QPlainTextEdit(m_picture1), "Text1", 15090, 3360, 3135, 2265);
     m_text1->setFont(Twips::designFont(18));
     m_text1->setReadOnly(true);
     connect(m_command2, &QPushButton::clicked, this, &GamePanel::start);

@@ -26,6 +26,15 @@ inline QRect rect(int left, int top, int width, int height)
     return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
 }
 
+// Names a control with its design name and puts it where the design has it.
+template <typename Widget>
+Widget *place(Widget *widget, const char *name, int left, int top, int width, int height)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(rect(left, top, width, height));
+    return widget;
+}
+
 // The Windows font every caption is designed in; fontconfig maps it to a Japanese Gothic.
 inline const QString designFontFamily = QStringLiteral("ＭＳ Ｐゴシック");
 

@@ -25,17 +25,10 @@
 
 namespace {
 
-template <typename W> W *place(W *widget, const char *name, int l, int t, int w, int h)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(Twips::rect(l, t, w, h));
-    return widget;
-}
-
 QLabel *caption(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h,
                 double points, bool bold = false)
 {
-    auto *label = place(new QLabel(text, parent), name, l, t, w, h);
+    auto *label = Twips::place(new QLabel(text, parent), name, l, t, w, h);
     label->setFont(Twips::designFont(points, bold));
     return label;
 }
@@ -65,39 +58,39 @@ void showPicture(ClickableLabel *label, const QString &path, bool stretch)
 
 StudyView::StudyView(MainWindowContext &context, QWidget *form) : QObject(form), m_context(context)
 {
-    m_image1 = place(new ClickableLabel(form), "Image1", 4980, 1800, 2175, 1425);
+    m_image1 = Twips::place(new ClickableLabel(form), "Image1", 4980, 1800, 2175, 1425);
     m_image1->setScaledContents(true);
     m_image1->setFrameShape(QFrame::Box);
-    m_image2 = place(new ClickableLabel(form), "Image2", 12660, 3750, 3525, 2805);
+    m_image2 = Twips::place(new ClickableLabel(form), "Image2", 12660, 3750, 3525, 2805);
     m_image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_image3 = place(new ClickableLabel(form), "Image3", 4980, 3720, 3045, 2865);
+    m_image3 = Twips::place(new ClickableLabel(form), "Image3", 4980, 3720, 3045, 2865);
     m_image3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     caption(form, "Label1", QStringLiteral("国名："), 7380, 1770, 675, 315, 12);
-    m_label3 = place(new ClickableLabel(form), "Label3", 8190, 1770, 6105, 525);
+    m_label3 = Twips::place(new ClickableLabel(form), "Label3", 8190, 1770, 6105, 525);
     m_label3->setFont(Twips::designFont(15.75, true));
     caption(form, "Label2", QStringLiteral("首都："), 7380, 2370, 705, 255, 12);
     m_label4 = caption(form, "Label4", QString(), 8190, 2340, 6135, 525, 14.25, true);
     caption(form, "Label6", QStringLiteral("地域："), 7380, 2910, 705, 255, 12);
     m_label5 = caption(form, "Label5", QString(), 8190, 2910, 3855, 465, 14.25, true);
-    m_label18 = place(new ClickableLabel(form), "Label18", 12780, 3270, 6945, 435);
+    m_label18 = Twips::place(new ClickableLabel(form), "Label18", 12780, 3270, 6945, 435);
     m_label18->setFont(Twips::designFont(18, true));
     m_label18->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
     m_label18->setCursor(Qt::PointingHandCursor);
 
-    m_text2 = place(new QLineEdit(form), "Text2", 390, 1260, 3375, 405);
+    m_text2 = Twips::place(new QLineEdit(form), "Text2", 390, 1260, 3375, 405);
     m_text2->setFont(Twips::designFont(15.75));
     m_text2->hide();
-    m_command4 = place(new QPushButton(QStringLiteral("検索"), form), "Command4", 3780, 1230, 765, 435);
+    m_command4 = Twips::place(new QPushButton(QStringLiteral("検索"), form), "Command4", 3780, 1230, 765, 435);
     m_command4->setFont(Twips::designFont(14.25));
     m_command4->hide();
-    m_list1 = place(new QListWidget(form), "List1", 390, 1680, 3885, 8310);
+    m_list1 = Twips::place(new QListWidget(form), "List1", 390, 1680, 3885, 8310);
     m_list1->setFont(Twips::designFont(18));
     m_list1->hide();
 
-    m_frame2 = place(new QGroupBox(QStringLiteral("国旗"), form), "Frame2", 990, 1080, 2775, 9315);
+    m_frame2 = Twips::place(new QGroupBox(QStringLiteral("国旗"), form), "Frame2", 990, 1080, 2775, 9315);
     m_frame2->hide();
-    m_vscroll2 = place(new QScrollBar(Qt::Vertical, m_frame2), "VScroll2", 2010, 420, 615, 8175);
+    m_vscroll2 = Twips::place(new QScrollBar(Qt::Vertical, m_frame2), "VScroll2", 2010, 420, 615, 8175);
     m_vscroll2->setRange(1, 191);
     m_vscroll2->setSingleStep(1);
     m_vscroll2->setPageStep(1);
