@@ -19,13 +19,13 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QRadioButton>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 
 namespace {
@@ -68,8 +68,10 @@ void Form1::createMenu()
 {
     m_label8 = menuLabel(this, "Label8", QStringLiteral("　  概要"), 30, 30, 2070, 615, 24);
     m_label9 = menuLabel(this, "Label9", QStringLiteral(" 国旗から学習"), 2100, 30, 3045, 615, 24);
-    m_label10 = menuLabel(this, "Label10", QStringLiteral(" 国名から学習"), 5130, 30, 3120, 615, 24);
-    m_label11 = menuLabel(this, "Label11", QStringLiteral(" 札取りゲーム"), 8250, 30, 2970, 615, 24);
+    m_label10 =
+        menuLabel(this, "Label10", QStringLiteral(" 国名から学習"), 5130, 30, 3120, 615, 24);
+    m_label11 =
+        menuLabel(this, "Label11", QStringLiteral(" 札取りゲーム"), 8250, 30, 2970, 615, 24);
     connect(m_label11, &ClickableLabel::clicked, m_game, &GamePanel::openPanel);
 
     m_combo1 = Twips::place(new QComboBox(this), "Combo1", 11250, 30, 3255, 525);
@@ -77,7 +79,8 @@ void Form1::createMenu()
     m_combo1->setPlaceholderText(QStringLiteral(" 成績グラフ"));
     m_combo1->hide();
     m_picture2 = Twips::place(new QFrame(this), "Picture2", 11220, 30, 3015, 585);
-    m_label19 = menuLabel(m_picture2, "Label19", QStringLiteral(" 成績グラフ"), 210, 0, 2925, 645, 24);
+    m_label19 =
+        menuLabel(m_picture2, "Label19", QStringLiteral(" 成績グラフ"), 210, 0, 2925, 645, 24);
     connect(m_label19, &ClickableLabel::clicked, this, [this] {
         m_text3->hide();
         // The longest region name needs a little more than the designed width, and the gap
@@ -94,7 +97,8 @@ void Form1::createMenu()
 
     m_label21 = menuLabel(this, "Label21", QStringLiteral("　お勧めアプリ"), 15150, 150, 2295, 345,
                           14.25, true);
-    m_command1 = Twips::place(new QPushButton(QStringLiteral("終了"), this), "Command1", 17760, 30, 1905, 645);
+    m_command1 = Twips::place(new QPushButton(QStringLiteral("終了"), this), "Command1", 17760, 30,
+                              1905, 645);
     m_command1->setFont(Twips::designFont(21.75, true));
     connect(m_command1, &QPushButton::clicked, this, &Form1::endRequested);
 
@@ -108,8 +112,8 @@ void Form1::createStartScreen()
     m_image6->setScaledContents(true);
     m_context.image6 = m_image6;
 
-    m_label7 = Twips::place(new QLabel(QStringLiteral("出典：外務省ホームページ"), this), "Label7", 13560,
-                     10000, 5325, 315);
+    m_label7 = Twips::place(new QLabel(QStringLiteral("出典：外務省ホームページ"), this), "Label7",
+                            13560, 10000, 5325, 315);
     m_label7->setFont(Twips::designFont(12));
 
     m_text3 = Twips::place(new QPlainTextEdit(this), "Text3", 14300, 7800, 5900, 1900);
@@ -117,7 +121,8 @@ void Form1::createStartScreen()
     m_text3->setReadOnly(true);
     m_text3->hide();
     m_context.text3 = m_text3;
-    m_label15 = menuLabel(this, "Label15", QStringLiteral("一言欄を閉じる"), 14300, 6800, 2400, 345, 12);
+    m_label15 =
+        menuLabel(this, "Label15", QStringLiteral("一言欄を閉じる"), 14300, 6800, 2400, 345, 12);
     m_label15->hide();
     m_context.label15 = m_label15;
     connect(m_label15, &ClickableLabel::clicked, this, [this] {
@@ -152,8 +157,9 @@ bool Form1::load()
 
     m_context.appPath = m_config.appPath;
     if (StartupRules::refusesFolder(m_context.services.drives, m_context.appPath)) {
-        messages.show(QStringLiteral(
-            "フラミオはCD-ROMから使用することは出来ません。フラミオのホルダーを丸ごとハードディスク又はメモリーにコピーしてからご使用下さい。"));
+        messages.show(QStringLiteral("フラミオはCD-"
+                                     "ROMから使用することは出来ません。フラミオのホルダーを丸ごとハ"
+                                     "ードディスク又はメモリーにコピーしてからご使用下さい。"));
         return false;
     }
 
@@ -207,8 +213,8 @@ bool Form1::load()
     m_context.server.fetchNotice();
     switch (StartupRules::actionForNotice(state.serverReply)) {
     case StartupRules::NoticeAction::EndProgram:
-        messages.show(QStringLiteral(
-            "インターネットにアクセス出来ません。フラミオはインターネットから国旗情報を読み取る必要があります。"));
+        messages.show(QStringLiteral("インターネットにアクセス出来ません。フラミオはインターネット"
+                                     "から国旗情報を読み取る必要があります。"));
         return false;
     case StartupRules::NoticeAction::Nothing:
         return true;

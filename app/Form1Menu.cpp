@@ -57,6 +57,7 @@ void Form1::connectMenu()
     connect(m_label21, &ClickableLabel::clicked, this, [this, open] { open(m_config.shopUrl); });
     m_text3->viewport()->installEventFilter(
         new DoubleClickFilter(m_text3, [this, open] { open(m_config.shopUrl); }));
-    connect(m_label22, &ClickableLabel::clicked, this, [this, open] { open(m_config.referralUrl); });
+    connect(m_label22, &ClickableLabel::clicked, this,
+            [this, open] { open(m_config.referralUrl); });
     connect(m_image7, &ClickableLabel::clicked, this, [this, open] { open(m_config.referralUrl); });
 }

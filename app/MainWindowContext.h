@@ -27,11 +27,11 @@ struct MainWindowContext
     AppState &state;
     Services &services;
     ServerAccess &server;
-    QString appPath;            // the program's folder, without a trailing separator
-    QString wikiBase;           // the encyclopedia's article address, ending in /
+    QString appPath;  // the program's folder, without a trailing separator
+    QString wikiBase; // the encyclopedia's article address, ending in /
 
     CountryTable table;
-    int rowIndex = 0;           // the loader's row counter; the game's question number
+    int rowIndex = 0; // the loader's row counter; the game's question number
     int galleryFirst = 1;
     int galleryScrollValue = 1;
 
@@ -43,8 +43,8 @@ struct MainWindowContext
     NationalDeviation *deviation = nullptr;
 
     // Controls of the start screen that the modes hide.
-    QWidget *text3 = nullptr;   // the comment box
-    QWidget *label15 = nullptr; // closes the comment box
-    QWidget *image6 = nullptr;  // the intro picture
+    QWidget *text3 = nullptr;    // the comment box
+    QWidget *label15 = nullptr;  // closes the comment box
+    QWidget *image6 = nullptr;   // the intro picture
     QWidget *picture1 = nullptr; // the game panel
 };

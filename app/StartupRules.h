@@ -7,7 +7,12 @@ class DriveTypeProbe;
 namespace StartupRules {
 
 // What the notice says the start-up should do next.
-enum class NoticeAction { EndProgram, Nothing, ShowNews };
+enum class NoticeAction
+{
+    EndProgram,
+    Nothing,
+    ShowNews
+};
 
 // An empty notice means no internet. "<no news>" wins over "oshirase", in that order.
 NoticeAction actionForNotice(const QString &notice);

@@ -31,10 +31,7 @@ struct Program : QuietNoticeServer, MainWindowHarness
 
     QLabel *card(int k) const { return control<QLabel>(form.get(), QStringLiteral("Image4"), k); }
     GamePanel &game() const { return *form->gamePanel(); }
-    void start() const
-    {
-        control<QPushButton>(form.get(), QStringLiteral("Command2"))->click();
-    }
+    void start() const { control<QPushButton>(form.get(), QStringLiteral("Command2"))->click(); }
     // Answers right; a game about to end is started afresh first, outside the measurement.
     void answerRight(benchmark::State &state) const
     {
@@ -119,7 +116,8 @@ int main(int argc, char **argv)
     shipped.start();
     QCoreApplication::processEvents();
     if (!shipped.game().playing()) {
-        std::fprintf(stderr, "the game did not start: %s\n", qPrintable(shipped.messages.shown.join(' ')));
+        std::fprintf(stderr, "the game did not start: %s\n",
+                     qPrintable(shipped.messages.shown.join(' ')));
         return 1;
     }
 

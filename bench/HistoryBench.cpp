@@ -57,8 +57,8 @@ Program *program = nullptr;
 void sendMove(QWidget *target, int twipsX)
 {
     const QPointF at(Twips::toPixels(twipsX), Twips::toPixels(3000));
-    QMouseEvent move(QEvent::MouseMove, at, target->mapToGlobal(at), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, at, target->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(target, &move);
 }
 

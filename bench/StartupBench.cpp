@@ -36,7 +36,8 @@ const auto processStart = std::chrono::steady_clock::now();
 
 double millisecondsSinceStart()
 {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - processStart)
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
+                                                     processStart)
         .count();
 }
 
@@ -172,7 +173,8 @@ int main(int argc, char **argv)
     if (argc >= 2 && QByteArray(argv[1]) == "--bare")
         return runBare(argc, argv);
     if (argc >= 4 && QByteArray(argv[1]) == "--program")
-        return runProgram(argc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        return runProgram(argc, argv, QString::fromLocal8Bit(argv[2]),
+                          QString::fromLocal8Bit(argv[3]));
 
     QCoreApplication app(argc, argv);
     const int runs = argc >= 2 ? std::max(1, QByteArray(argv[1]).toInt()) : 7;
@@ -185,10 +187,11 @@ int main(int argc, char **argv)
     const Sample program =
         median(sample(self, {QStringLiteral("--program"), folder.path(), server.baseUrl()}, runs));
     std::printf("start-up to first paint, median of %d runs (platform %s)\n", runs,
-                qgetenv("QT_QPA_PLATFORM").isEmpty() ? "xcb" : qgetenv("QT_QPA_PLATFORM").constData());
+                qgetenv("QT_QPA_PLATFORM").isEmpty() ? "xcb"
+                                                     : qgetenv("QT_QPA_PLATFORM").constData());
     std::printf("  %-36s %8.1f ms %8.1f MB resident\n", "bare Qt window (baseline)", bare.ms,
                 bare.kb / 1024.0);
-    std::printf("  %-36s %8.1f ms %8.1f MB resident\n", "furamio, 198 flags of 320x213",
-                program.ms, program.kb / 1024.0);
+    std::printf("  %-36s %8.1f ms %8.1f MB resident\n", "furamio, 198 flags of 320x213", program.ms,
+                program.kb / 1024.0);
     return 0;
 }

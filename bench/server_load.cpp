@@ -149,9 +149,8 @@ int main(int argc, char **argv)
                 server.port(), options.clients, options.seconds,
                 std::thread::hardware_concurrency());
 
-    const Result notice = run(server.port(), options, [](int, long long) {
-        return std::string("/kokki/oshirase.txt");
-    });
+    const Result notice = run(server.port(), options,
+                              [](int, long long) { return std::string("/kokki/oshirase.txt"); });
     print("notice file (baseline)", notice);
 
     // A histogram with something in it, so its text is the size a real one has.
@@ -161,9 +160,8 @@ int main(int argc, char **argv)
             client.Get("/count1/countersekai/" + std::to_string(score) + "/count.php");
     }
     const long long before = histogramSum(server.port(), "asia&taiyou");
-    const Result histogram = run(server.port(), options, [](int, long long) {
-        return std::string("/kokki/sekai.csv");
-    });
+    const Result histogram =
+        run(server.port(), options, [](int, long long) { return std::string("/kokki/sekai.csv"); });
     print("histogram fetches", histogram);
 
     const Result reports = run(server.port(), options, [](int client, long long n) {

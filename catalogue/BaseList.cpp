@@ -13,7 +13,10 @@ BaseListError::BaseListError(const QString &fileName, int line, const QString &r
 QString BaseListError::message() const
 {
     if (line > 0)
-        return QStringLiteral("%1 の %2 行目を読み込めません。（%3）").arg(fileName).arg(line).arg(reason);
+        return QStringLiteral("%1 の %2 行目を読み込めません。（%3）")
+            .arg(fileName)
+            .arg(line)
+            .arg(reason);
     return QStringLiteral("%1 を読み込めません。（%2）").arg(fileName, reason);
 }
 
@@ -41,7 +44,8 @@ BaseListLoad read(const QByteArray &data, CountryTable &table, const QString &fi
             for (QString &field : fields)
                 field = input.readField();
         } catch (const SequentialInput::PastEndOfFile &) {
-            throw BaseListError(fileName, line, QStringLiteral("レコードの途中でファイルが終わっています"));
+            throw BaseListError(fileName, line,
+                                QStringLiteral("レコードの途中でファイルが終わっています"));
         }
         if (row > CountryTable::upperBound)
             throw BaseListError(fileName, line, QStringLiteral("行が多すぎます"));

@@ -11,8 +11,8 @@ struct CountryTable
     static constexpr int upperBound = 200;
     using Column = std::array<QString, upperBound + 1>;
 
-    Column flagIds;     // by row
-    Column regionNames; // by row
+    Column flagIds;      // by row
+    Column regionNames;  // by row
     Column countryNames; // by flag ID
     Column capitals;     // by flag ID
     Column mapUrls;      // by flag ID

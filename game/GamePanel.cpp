@@ -15,17 +15,16 @@
 
 #include <QFontMetrics>
 #include <QFrame>
-#include <QTextDocument>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextDocument>
 
 #include <algorithm>
 
-GamePanel::GamePanel(MainWindowContext &context, QWidget *form)
-    : QObject(form), m_context(context)
+GamePanel::GamePanel(MainWindowContext &context, QWidget *form) : QObject(form), m_context(context)
 {
     m_picture1 = new QFrame(form);
     m_picture1->setObjectName(QStringLiteral("Picture1"));
@@ -34,18 +33,21 @@ GamePanel::GamePanel(MainWindowContext &context, QWidget *form)
     m_picture1->hide();
     context.picture1 = m_picture1;
 
-    m_frame1 = Twips::place(new QGroupBox(QStringLiteral("札取りゲーム"), m_picture1), "Frame1", 11430,
-                     1050, 3855, 4035);
+    m_frame1 = Twips::place(new QGroupBox(QStringLiteral("札取りゲーム"), m_picture1), "Frame1",
+                            11430, 1050, 3855, 4035);
     m_frame1->setFont(Twips::designFont(18, true));
 
-    static constexpr int optionGeometry[5][3] = {
-        {1800, 3435, 525}, {2430, 2745, 525}, {3090, 2775, 525}, {3720, 3375, 525}, {4350, 3315, 525}};
+    static constexpr int optionGeometry[5][3] = {{1800, 3435, 525},
+                                                 {2430, 2745, 525},
+                                                 {3090, 2775, 525},
+                                                 {3720, 3375, 525},
+                                                 {4350, 3315, 525}};
     for (int i = 0; i < Regions::count; ++i) {
         auto *button = new QRadioButton(Regions::at(i).displayName, m_picture1);
         button->setObjectName(QStringLiteral("Option2"));
         button->setProperty("index", i);
-        button->setGeometry(Twips::rect(11700, optionGeometry[i][0], optionGeometry[i][1],
-                                        optionGeometry[i][2]));
+        button->setGeometry(
+            Twips::rect(11700, optionGeometry[i][0], optionGeometry[i][1], optionGeometry[i][2]));
         button->setFont(Twips::designFont(18, true));
         button->raise();
         m_option2[static_cast<size_t>(i)] = button;
@@ -64,11 +66,11 @@ GamePanel::GamePanel(MainWindowContext &context, QWidget *form)
     m_label17->setFont(Twips::designFont(24, true));
     m_label16 = Twips::place(new QLabel(m_picture1), "Label16", 13590, 2370, 1965, 585);
     m_label16->setFont(Twips::designFont(21.75, true));
-    m_command2 = Twips::place(new QPushButton(QStringLiteral("スタート"), m_picture1), "Command2", 16230,
-                       840, 1755, 855);
+    m_command2 = Twips::place(new QPushButton(QStringLiteral("スタート"), m_picture1), "Command2",
+                              16230, 840, 1755, 855);
     m_command2->setFont(Twips::designFont(21.75, true));
-    m_command3 = Twips::place(new QPushButton(QStringLiteral("戻る"), m_picture1), "Command3", 16230,
-                       2040, 1425, 585);
+    m_command3 = Twips::place(new QPushButton(QStringLiteral("戻る"), m_picture1), "Command3",
+                              16230, 2040, 1425, 585);
     m_command3->setFont(Twips::designFont(20.25));
     m_text1 = Twips::place(new QPlainTextEdit(m_picture1), "Text1", 15090, 3360, 3135, 2265);
     m_text1->setFont(Twips::designFont(18));
@@ -102,9 +104,11 @@ void GamePanel::fitToScreen(int screenWidthTwips, int screenHeightTwips)
 void GamePanel::showInstructions()
 {
     const QString n = QString::number(GameRules::questionsPerGame);
-    m_label13->setText(QStringLiteral("国旗当ての問題が") + n +
-                       QStringLiteral("問出題されます。地域を選んでからスタートボタンを押して下さい。"));
-    m_label14->setText(n + QStringLiteral("問終了すると成績が記録されます。　グラフで成績が確認できます。"));
+    m_label13->setText(
+        QStringLiteral("国旗当ての問題が") + n +
+        QStringLiteral("問出題されます。地域を選んでからスタートボタンを押して下さい。"));
+    m_label14->setText(
+        n + QStringLiteral("問終了すると成績が記録されます。　グラフで成績が確認できます。"));
 }
 
 void GamePanel::setCardsVisible(bool visible)
@@ -256,8 +260,9 @@ void GamePanel::askNextQuestion()
     for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
         const int row = m_board[static_cast<size_t>(k)];
         ClickableLabel *card = m_image4[static_cast<size_t>(k)];
-        const QPixmap picture =
-            row >= 1 && row <= m_rowFlagIds.size() ? m_pictures.card(m_rowFlagIds[row - 1]) : QPixmap();
+        const QPixmap picture = row >= 1 && row <= m_rowFlagIds.size()
+                                    ? m_pictures.card(m_rowFlagIds[row - 1])
+                                    : QPixmap();
         // A flag whose picture cannot be read shows as an empty card; the game goes on.
         if (picture.isNull())
             card->clear();
@@ -295,7 +300,8 @@ void GamePanel::fitSummary()
         widest = std::max(widest, metrics.horizontalAdvance(line));
     const int frame = 2 * (m_text1->frameWidth() + 8) + m_text1->document()->documentMargin() * 2;
     const int width = std::min(std::max(designed.width(), widest + frame), designed.right());
-    const int height = std::max(designed.height(), metrics.lineSpacing() * static_cast<int>(lines.size()) + frame);
+    const int height =
+        std::max(designed.height(), metrics.lineSpacing() * static_cast<int>(lines.size()) + frame);
     m_text1->setGeometry(designed.right() - width + 1, designed.top(), width, height);
 }
 
@@ -312,9 +318,10 @@ void GamePanel::finishGame()
 
     QString error;
     if (!ResultsWriter::append(m_context.appPath, m_regionKey,
-                             GameRules::resultsLine(score, tenths, m_misses, endedAt), &error)) {
-        services.messages.show(QStringLiteral("成績を記録できませんでした。\n%1\n%2")
-                                   .arg(ResultsWriter::path(m_context.appPath, m_regionKey), error));
+                               GameRules::resultsLine(score, tenths, m_misses, endedAt), &error)) {
+        services.messages.show(
+            QStringLiteral("成績を記録できませんでした。\n%1\n%2")
+                .arg(ResultsWriter::path(m_context.appPath, m_regionKey), error));
     }
 
     fitSummary();

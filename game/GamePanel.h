@@ -81,8 +81,8 @@ private:
     QString m_regionKey;
     int m_scoreBase = 1500;
     int m_rowCount = 0;
-    QStringList m_rowFlagIds;   // by row - 1
-    QStringList m_rowNames;     // by row - 1
+    QStringList m_rowFlagIds; // by row - 1
+    QStringList m_rowNames;   // by row - 1
     int m_question = 0;
     int m_misses = 0;
     double m_startTime = 0.0;

@@ -89,9 +89,8 @@ QString summary(int score, int elapsedTenths, int misses, const QDateTime &ended
 
 QString resultsLine(int score, int elapsedTenths, int misses, const QDateTime &endedAt)
 {
-    return NumberText::format(score) + QLatin1Char(',') +
-           NumberText::format(elapsedTenths / 10.0) + QLatin1Char(',') +
-           NumberText::format(misses) + QLatin1Char(',') + dateTimeText(endedAt);
+    return NumberText::format(score) + QLatin1Char(',') + NumberText::format(elapsedTenths / 10.0) +
+           QLatin1Char(',') + NumberText::format(misses) + QLatin1Char(',') + dateTimeText(endedAt);
 }
 
 } // namespace GameRules

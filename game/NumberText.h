@@ -10,11 +10,17 @@ namespace NumberText {
 
 QString format(double value);
 QString format(long long value);
-inline QString format(int value) { return format(static_cast<long long>(value)); }
+inline QString format(int value)
+{
+    return format(static_cast<long long>(value));
+}
 
 QString display(double value);
 QString display(long long value);
-inline QString display(int value) { return display(static_cast<long long>(value)); }
+inline QString display(int value)
+{
+    return display(static_cast<long long>(value));
+}
 
 // The value of the leading number of a text, as a score typed or read back from a results
 // line is meant: blanks before it are skipped, then an optional sign, digits and a decimal

@@ -35,13 +35,14 @@ bool writeCut(const QString &appPath, const QString &target, const QList<QByteAr
     QFile file(scratch);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return fail(error, file.errorString());
-    const bool written = file.write(content) == content.size() && file.flush() &&
-                         ::fsync(file.handle()) == 0;
+    const bool written =
+        file.write(content) == content.size() && file.flush() && ::fsync(file.handle()) == 0;
     file.close();
     if (!written || file.error() != QFileDevice::NoError)
         return fail(error, file.errorString());
     // rename() replaces the target in one step; QFile::rename would refuse an existing one.
-    if (std::rename(QFile::encodeName(scratch).constData(), QFile::encodeName(target).constData()) != 0)
+    if (std::rename(QFile::encodeName(scratch).constData(),
+                    QFile::encodeName(target).constData()) != 0)
         return fail(error, QString::fromLocal8Bit(std::strerror(errno)));
     return true;
 }

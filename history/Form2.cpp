@@ -131,20 +131,21 @@ Form2::Form2(MainWindowContext &context, QWidget *mainWindow)
     m_label4 = add(new QLabel(this), "Label4", 1050, 300, 2805, 495, 15.75, true);
     colour(m_label4, QPalette::WindowText, darkRed);
 
-    m_command1 = add(new QPushButton(QStringLiteral("戻る"), this), "Command1", 11670, 810, 975,
-                     375, 9);
+    m_command1 =
+        add(new QPushButton(QStringLiteral("戻る"), this), "Command1", 11670, 810, 975, 375, 9);
     connect(m_command1, &QPushButton::clicked, this, &Form2::back);
     m_command2 = add(new QPushButton(this), "Command2", 3480, 8460, 1095, 405, 9);
     connect(m_command2, &QPushButton::clicked, this, &Form2::loadHistory);
 
     for (int i = 0; i < HistoryGraph::columnCount; ++i) {
-        auto *number = add(new ClickableLabel(this), "Label1", 0, 0, 315, 195, columnFontSize,
-                           false, i);
+        auto *number =
+            add(new ClickableLabel(this), "Label1", 0, 0, 315, 195, columnFontSize, false, i);
         number->setAlignment(Qt::AlignCenter);
         number->setAutoFillBackground(true);
         colour(number, QPalette::Window, columnGrey);
         number->setCursor(Qt::PointingHandCursor);
-        connect(number, &ClickableLabel::pressed, this, [this] { m_pressedGeneration = m_viewGeneration; });
+        connect(number, &ClickableLabel::pressed, this,
+                [this] { m_pressedGeneration = m_viewGeneration; });
         connect(number, &ClickableLabel::clicked, this, [this, i] {
             if (m_pressedGeneration == m_viewGeneration)
                 showDetails(i);
@@ -157,7 +158,8 @@ Form2::Form2(MainWindowContext &context, QWidget *mainWindow)
         remove->setAlignment(Qt::AlignCenter);
         remove->setFrameStyle(QFrame::Panel | QFrame::Raised);
         remove->setCursor(Qt::PointingHandCursor);
-        connect(remove, &ClickableLabel::pressed, this, [this] { m_pressedGeneration = m_viewGeneration; });
+        connect(remove, &ClickableLabel::pressed, this,
+                [this] { m_pressedGeneration = m_viewGeneration; });
         connect(remove, &ClickableLabel::clicked, this, [this, i] {
             if (m_pressedGeneration == m_viewGeneration)
                 deleteGame(i);
@@ -443,7 +445,8 @@ void Form2::showDetails(int index)
     state.skipCounterReport = 1;
     m_text1->show();
     const PastGame game = m_history.games[static_cast<size_t>(result - 1)];
-    m_text4->setPlainText(GameDetails::text(game).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    m_text4->setPlainText(
+        GameDetails::text(game).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     m_text1->setText(GameDetails::title(m_label1[static_cast<size_t>(index)]->text()));
     m_text4->show();
     state.counterDataName = state.graphRegionKey + QStringLiteral(".csv");
@@ -470,8 +473,7 @@ void Form2::deleteGame(int index)
         ResultsFile::scratchPath(m_context.appPath), game);
     if (!removal.removed) {
         m_context.services.messages.show(QStringLiteral("記録を削除できませんでした。") +
-                                         removal.reason +
-                                         QStringLiteral("記録は元のままです。"));
+                                         removal.reason + QStringLiteral("記録は元のままです。"));
     }
     loadHistory();
     m_graph.restoreView(first);

@@ -56,8 +56,9 @@ private:
         ControlGeometry geometry; // twips and points, kept unrounded
     };
 
-    template <typename W> W *add(W *widget, const char *name, int l, int t, int w, int h,
-                                 double fontSize = 0, bool bold = false, int index = -1);
+    template <typename W>
+    W *add(W *widget, const char *name, int l, int t, int w, int h, double fontSize = 0,
+           bool bold = false, int index = -1);
     void setGeometryOf(Tracked &tracked, const ControlGeometry &geometry);
     Tracked &tracked(QWidget *widget);
     std::vector<ProportionalLayout::Item> currentGeometry() const;

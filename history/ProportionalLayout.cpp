@@ -21,7 +21,7 @@ void ProportionalLayout::captureLayout(double innerWidth, double innerHeight,
 }
 
 std::vector<ProportionalLayout::Item> ProportionalLayout::scaledTo(double innerWidth,
-                                                                  double innerHeight) const
+                                                                   double innerHeight) const
 {
     std::vector<Item> scaled;
     if (!m_layoutCaptured || m_baseScaleWidth <= 0 || m_baseScaleHeight <= 0)

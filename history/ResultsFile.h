@@ -8,19 +8,19 @@
 // One finished game as the game appends it to the region's results file.
 struct PastGame
 {
-    int score = 0;       // 0 to 500
-    double seconds = 0;  // as written, at most one decimal in practice
+    int score = 0;      // 0 to 500
+    double seconds = 0; // as written, at most one decimal in practice
     int misses = 0;
-    QString date;        // the local date and time the game ended, as text
-    int line = 0;        // 1-based line of the file the game was read from
-    QByteArray rawLine;  // that line's bytes, without its line end
+    QString date;       // the local date and time the game ended, as text
+    int line = 0;       // 1-based line of the file the game was read from
+    QByteArray rawLine; // that line's bytes, without its line end
 };
 
 struct ResultsHistory
 {
-    std::vector<PastGame> games;  // oldest first, at most maxGames
-    int skippedLines = 0;         // lines that hold no valid game
-    int olderDropped = 0;         // valid games older than the newest maxGames
+    std::vector<PastGame> games; // oldest first, at most maxGames
+    int skippedLines = 0;        // lines that hold no valid game
+    int olderDropped = 0;        // valid games older than the newest maxGames
 };
 
 // The per-region results file: "seiseki" + region key + ".csv" in the program's folder, one game
@@ -35,7 +35,12 @@ QString path(const QString &appPath, const QString &regionKey);
 // The scratch file the game also uses while it cuts a results file.
 QString scratchPath(const QString &appPath);
 
-enum class ReadStatus { Read, Missing, Unreadable };
+enum class ReadStatus
+{
+    Read,
+    Missing,
+    Unreadable
+};
 
 struct ReadResult
 {

@@ -164,8 +164,8 @@ void NationalDeviation::showNationalDeviation(const QString &score)
 
     if (report) {
         const QString scoreText = NumberText::format(playerScore).trimmed();
-        m_state.requestUrl =
-            m_server.baseUrl() + QStringLiteral("countx/") + regionKey + QStringLiteral("/count.php");
+        m_state.requestUrl = m_server.baseUrl() + QStringLiteral("countx/") + regionKey +
+                             QStringLiteral("/count.php");
         m_server.sendRequest();
         m_state.requestUrl = m_server.baseUrl() + QStringLiteral("count1/counter") + regionKey +
                              QLatin1Char('/') + scoreText + QStringLiteral("/count.php");

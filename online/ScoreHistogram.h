@@ -21,7 +21,7 @@ using Counts = std::array<long long, scores + 1>;
 struct Reading
 {
     Counts counts{};
-    int numbersFound = 0;   // up to `scores`; later numbers are not looked at
+    int numbersFound = 0; // up to `scores`; later numbers are not looked at
     bool countTooLarge = false;
     bool complete() const { return numbersFound == scores && !countTooLarge; }
 };
@@ -40,7 +40,10 @@ struct Rating
     std::optional<long long> mean;
     std::optional<long long> standardDeviation;
     std::optional<long long> deviationScore;
-    bool failed() const { return !total || !rank || !mean || !standardDeviation || !deviationScore; }
+    bool failed() const
+    {
+        return !total || !rank || !mean || !standardDeviation || !deviationScore;
+    }
 };
 
 Rating rate(const Reading &reading, double playerScore);

@@ -79,8 +79,7 @@ QString CurlHttpClient::decodeBody(const QByteArray &body, const QByteArray &con
             charset = charset.mid(1, charset.size() - 2);
     }
     if (charset == "shift_jis" || charset == "shift-jis" || charset == "sjis" ||
-        charset == "windows-31j" || charset == "cp932" || charset == "ms932" ||
-        charset == "x-sjis")
+        charset == "windows-31j" || charset == "cp932" || charset == "ms932" || charset == "x-sjis")
         return CodePage::fromCp932(body);
     if (charset == "iso-8859-1" || charset == "latin1" || charset == "us-ascii")
         return QString::fromLatin1(body);

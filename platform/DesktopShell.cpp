@@ -32,8 +32,8 @@ std::optional<QUrl> DesktopShell::webAddress(const QString &address)
     // the same one.
     const QUrl url(address.trimmed(), QUrl::TolerantMode);
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty()
-        || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return std::nullopt;
     return url;
 }

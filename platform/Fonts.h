@@ -7,4 +7,4 @@ void installSubstitutes();
 // Takes the logical resolution of the primary screen for twips, and the design font as the
 // application's default. Call once, before any window is made.
 void useScreen();
-}
+} // namespace Fonts

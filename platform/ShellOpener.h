@@ -7,7 +7,11 @@
 class ShellOpener
 {
 public:
-    enum class Show { Normal, Maximised };
+    enum class Show
+    {
+        Normal,
+        Maximised
+    };
     virtual ~ShellOpener() = default;
     virtual bool openAddress(const QString &address) = 0;
     virtual bool openFile(const QString &path, Show show = Show::Normal) = 0;

@@ -188,8 +188,7 @@ std::int64_t CounterStore::games(const std::string &region)
 {
     std::lock_guard lock(m_dbMutex);
     StatementUse use(m_readGame);
-    sqlite3_bind_text(m_readGame, 1, region.data(), static_cast<int>(region.size()),
-                      SQLITE_STATIC);
+    sqlite3_bind_text(m_readGame, 1, region.data(), static_cast<int>(region.size()), SQLITE_STATIC);
     const int step = sqlite3_step(m_readGame);
     if (step == SQLITE_ROW)
         return sqlite3_column_int64(m_readGame, 0);

@@ -44,7 +44,9 @@ KokkiFolder::KokkiFolder(const std::string &dataDir) : m_path(dataDir + "/kokki"
     if (m_dirFd < 0)
         throw FolderError(systemError("cannot open " + m_path + " (it must be a real folder)"));
 
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::fstatat(m_dirFd, "oshirase.txt", &info, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno != ENOENT) {
             const std::string message = systemError("cannot look at " + m_path + "/oshirase.txt");
@@ -74,7 +76,9 @@ std::optional<std::string> KokkiFolder::read(const std::string &name) const
     const int fd = ::openat(m_dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
-    struct stat info{};
+    struct stat info
+    {
+    };
     std::optional<std::string> content;
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
         static_cast<size_t>(info.st_size) <= largestServedFile) {

@@ -8,7 +8,8 @@
 // few paths the game uses; nothing is looked up on disk by a name taken from the request.
 struct Route
 {
-    enum class Kind {
+    enum class Kind
+    {
         StaticFile,   // kokki/oshirase.txt, kokki/naiyou.txt: fileName says which
         Histogram,    // kokki/<region>.csv
         GameCounter,  // countx/<region>/count.php

@@ -6,7 +6,13 @@
 
 struct ServerOptions
 {
-    enum class Mode { Serve, PublishNotice, ClearNotice, Help };
+    enum class Mode
+    {
+        Serve,
+        PublishNotice,
+        ClearNotice,
+        Help
+    };
 
     Mode mode = Mode::Serve;
     std::string host = "127.0.0.1";

@@ -47,8 +47,7 @@ int lockDataFolder(const std::string &dataDir)
     const std::string path = dataDir + "/furamio-server.lock";
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) {
-        std::cerr << "furamio-server: cannot open " << path << ": " << std::strerror(errno)
-                  << '\n';
+        std::cerr << "furamio-server: cannot open " << path << ": " << std::strerror(errno) << '\n';
         return -1;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

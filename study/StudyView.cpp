@@ -10,6 +10,7 @@
 #include "StudyRules.h"
 #include "Twips.h"
 
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QImageReader>
 #include <QLabel>
@@ -19,7 +20,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QWheelEvent>
-#include <QCoreApplication>
 
 #include <thread>
 
@@ -81,16 +81,19 @@ StudyView::StudyView(MainWindowContext &context, QWidget *form) : QObject(form),
     m_text2 = Twips::place(new QLineEdit(form), "Text2", 390, 1260, 3375, 405);
     m_text2->setFont(Twips::designFont(15.75));
     m_text2->hide();
-    m_command4 = Twips::place(new QPushButton(QStringLiteral("検索"), form), "Command4", 3780, 1230, 765, 435);
+    m_command4 = Twips::place(new QPushButton(QStringLiteral("検索"), form), "Command4", 3780, 1230,
+                              765, 435);
     m_command4->setFont(Twips::designFont(14.25));
     m_command4->hide();
     m_list1 = Twips::place(new QListWidget(form), "List1", 390, 1680, 3885, 8310);
     m_list1->setFont(Twips::designFont(18));
     m_list1->hide();
 
-    m_frame2 = Twips::place(new QGroupBox(QStringLiteral("国旗"), form), "Frame2", 990, 1080, 2775, 9315);
+    m_frame2 =
+        Twips::place(new QGroupBox(QStringLiteral("国旗"), form), "Frame2", 990, 1080, 2775, 9315);
     m_frame2->hide();
-    m_vscroll2 = Twips::place(new QScrollBar(Qt::Vertical, m_frame2), "VScroll2", 2010, 420, 615, 8175);
+    m_vscroll2 =
+        Twips::place(new QScrollBar(Qt::Vertical, m_frame2), "VScroll2", 2010, 420, 615, 8175);
     m_vscroll2->setRange(1, 191);
     m_vscroll2->setSingleStep(1);
     m_vscroll2->setPageStep(1);

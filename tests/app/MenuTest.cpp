@@ -28,7 +28,10 @@ class Menu : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(f.form->load()); }
-    QWidget *find(const char *name) { return control<QWidget>(f.form.get(), QString::fromLatin1(name)); }
+    QWidget *find(const char *name)
+    {
+        return control<QWidget>(f.form.get(), QString::fromLatin1(name));
+    }
     void click(const char *name) { QTest::mouseClick(find(name), Qt::LeftButton); }
 
     LoopbackServer http = newsServer();
@@ -87,9 +90,9 @@ TEST_F(Menu, ShopAndReferralLinks)
     QTest::mouseDClick(static_cast<QPlainTextEdit *>(find("Text3"))->viewport(), Qt::LeftButton);
     click("Label22");
     click("Image7");
-    EXPECT_EQ(f.shell.addresses, (QStringList{"http://shop.example/", "http://shop.example/",
-                                              "https://hosting.example/?ref=1",
-                                              "https://hosting.example/?ref=1"}));
+    EXPECT_EQ(f.shell.addresses,
+              (QStringList{"http://shop.example/", "http://shop.example/",
+                           "https://hosting.example/?ref=1", "https://hosting.example/?ref=1"}));
     EXPECT_TRUE(f.shell.files.isEmpty());
 }
 

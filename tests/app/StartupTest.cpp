@@ -49,7 +49,8 @@ TEST(Startup, NoNewsLeavesTheCommentBoxHidden)
     EXPECT_EQ(list->item(7)->text(), "8 日本");
     auto *combo = control<QComboBox>(f.form.get(), "Combo1");
     ASSERT_EQ(combo->count(), 5);
-    const QStringList names{"アジア＆大洋州編", "ヨーロッパ編", "南北アメリカ編", "中東＆アフリカ編", "世界編"};
+    const QStringList names{"アジア＆大洋州編", "ヨーロッパ編", "南北アメリカ編",
+                            "中東＆アフリカ編", "世界編"};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(combo->itemText(i), names[i]);
 
@@ -92,8 +93,8 @@ TEST(Startup, NoAnswerEndsTheProgramWithTheMessage)
     LoopbackServer http = noticeServer("");
     MainWindowFixture f(http.baseUrl());
     EXPECT_FALSE(f.form->load());
-    EXPECT_EQ(f.messages.shown,
-              QStringList{"インターネットにアクセス出来ません。フラミオはインターネットから国旗情報を読み取る必要があります。"});
+    EXPECT_EQ(f.messages.shown, QStringList{"インターネットにアクセス出来ません。フラミオはインター"
+                                            "ネットから国旗情報を読み取る必要があります。"});
     EXPECT_EQ(http.requestCount(), 100);
     // The window was already laid out and filled.
     EXPECT_EQ(control<QListWidget>(f.form.get(), "List1")->count(), 198);
@@ -107,7 +108,8 @@ TEST(Startup, AnOpticalDiscIsRefusedBeforeTheWindowShows)
     f.messages.onShow = [&](const QString &) { EXPECT_FALSE(f.form->isVisible()); };
     EXPECT_FALSE(f.form->load());
     ASSERT_EQ(f.messages.shown.size(), 1);
-    EXPECT_TRUE(f.messages.shown.first().startsWith("フラミオはCD-ROMから使用することは出来ません。"));
+    EXPECT_TRUE(
+        f.messages.shown.first().startsWith("フラミオはCD-ROMから使用することは出来ません。"));
     EXPECT_EQ(http.requestCount(), 0);
 }
 

@@ -50,11 +50,11 @@ TEST(SequentialInput, RecordsRunOverLineEndsAndEndOfFileIsAnError)
 TEST(BaseList, ReadsRecordsIntoRowsAndIds)
 {
     CountryTable table;
-    const BaseListLoad load = BaseList::read(
-        cp932("7,欧州,\"トリニダード,トバゴ\",ポートオブスペイン,https://a/7\r\n"
-              "  3,アジア,日本,東京,\r\n"
-              "5,アジア,タイ\r\nバンコク,https://a/5\r\n"),
-        table, "test.csv");
+    const BaseListLoad load =
+        BaseList::read(cp932("7,欧州,\"トリニダード,トバゴ\",ポートオブスペイン,https://a/7\r\n"
+                             "  3,アジア,日本,東京,\r\n"
+                             "5,アジア,タイ\r\nバンコク,https://a/5\r\n"),
+                       table, "test.csv");
     EXPECT_EQ(load.recordCount, 3);
     EXPECT_EQ(load.listLines, (QStringList{"7 トリニダード,トバゴ", "3 日本", "5 タイ"}));
     EXPECT_EQ(load.lastMapUrl, "https://a/5");
@@ -79,9 +79,9 @@ TEST(BaseList, LaterLoadsOverwriteOnlyWhatTheyName)
     BaseList::read(cp932("1,欧州,A,a,u1\r\n2,欧州,B,b,u2\r\n3,アジア,C,c,u3\r\n"), table, "w.csv");
     const BaseListLoad europe = BaseList::read(cp932("2,欧州,B2,b2,v2\r\n"), table, "e.csv");
     EXPECT_EQ(europe.recordCount, 1);
-    EXPECT_EQ(table.flagIds[1], "2");        // row 1 now Europe's first row
-    EXPECT_EQ(table.flagIds[2], "2");        // row 2 still the world's
-    EXPECT_EQ(table.countryNames[1], "A");   // IDs outside Europe keep the world values
+    EXPECT_EQ(table.flagIds[1], "2");      // row 1 now Europe's first row
+    EXPECT_EQ(table.flagIds[2], "2");      // row 2 still the world's
+    EXPECT_EQ(table.countryNames[1], "A"); // IDs outside Europe keep the world values
     EXPECT_EQ(table.countryNames[2], "B2");
     EXPECT_EQ(table.countryNames[3], "C");
     BaseList::read(cp932("1,欧州,A,a,u1\r\n2,欧州,B,b,u2\r\n3,アジア,C,c,u3\r\n"), table, "w.csv");
@@ -101,9 +101,9 @@ TEST(BaseList, BadRecordsNameTheFileAndLine)
         }
         return -1;
     };
-    EXPECT_EQ(lineOf("1,a,b,c,d\r\nx,a,b,c,d\r\n"), 2);    // ID not a number
-    EXPECT_EQ(lineOf("1,a,b,c,d\r\n201,a,b,c,d\r\n"), 2);  // ID out of range
-    EXPECT_EQ(lineOf("1,a,b,c,d\r\n2,a,b\r\n"), 2);        // file ends inside a record
+    EXPECT_EQ(lineOf("1,a,b,c,d\r\nx,a,b,c,d\r\n"), 2);   // ID not a number
+    EXPECT_EQ(lineOf("1,a,b,c,d\r\n201,a,b,c,d\r\n"), 2); // ID out of range
+    EXPECT_EQ(lineOf("1,a,b,c,d\r\n2,a,b\r\n"), 2);       // file ends inside a record
     // The rows before the bad one stay loaded.
     EXPECT_EQ(table.countryNames[1], "b");
 

@@ -97,7 +97,8 @@ TEST_F(ShippedData, NamesAreUniqueAndTheLookupNamesArePresent)
         names.insert(name);
     }
     // The encyclopedia lookup maps these exact names to article titles; Japan must be 日本.
-    for (const char *name : {"台湾", "米国", "ジョージア", "タイ", "中国", "モンゴル", "ミクロネシア", "日本"})
+    for (const char *name :
+         {"台湾", "米国", "ジョージア", "タイ", "中国", "モンゴル", "ミクロネシア", "日本"})
         EXPECT_TRUE(names.contains(QString::fromUtf8(name))) << name;
 }
 
@@ -139,7 +140,8 @@ TEST_F(ShippedData, RegionListsAgreeWithTheWorldList)
             EXPECT_GT(id, previousId) << "rows out of the world list's order";
             previousId = id;
             ++timesListed[id];
-            EXPECT_TRUE(list.regions.contains(t.regionNames[row])) << t.regionNames[row].toStdString();
+            EXPECT_TRUE(list.regions.contains(t.regionNames[row]))
+                << t.regionNames[row].toStdString();
             EXPECT_EQ(t.regionNames[row], w.regionNames[id]);
             EXPECT_EQ(t.countryNames[id], w.countryNames[id]);
             EXPECT_EQ(t.capitals[id], w.capitals[id]);
@@ -165,8 +167,8 @@ TEST(ShippedLists, EveryListRoundTripsThroughTheReader)
             text += QStringList{l.table.flagIds[row], l.table.regionNames[row],
                                 csvField(l.table.countryNames[id]), csvField(l.table.capitals[id]),
                                 csvField(l.table.mapUrls[id])}
-                        .join(',')
-                    + "\r\n";
+                        .join(',') +
+                    "\r\n";
         }
         EXPECT_EQ(CodePage::toCp932(text), l.bytes);
         EXPECT_EQ(l.bytes.count("\r\n"), l.bytes.count('\n'));

@@ -37,8 +37,9 @@ TEST(GameOnOurServer, TheGameIsRatedAgainstEverybodyBeforeAndThenCounted)
     // Ten players before us in Europe: three on 200, five on 300, two on 400.
     for (const auto &[score, players] : {std::pair{200, 3}, {300, 5}, {400, 2}})
         for (int i = 0; i < players; ++i)
-            ASSERT_TRUE(http.get(base + QStringLiteral("count1/countereurope/%1/count.php").arg(score))
-                            .transferred);
+            ASSERT_TRUE(
+                http.get(base + QStringLiteral("count1/countereurope/%1/count.php").arg(score))
+                    .transferred);
 
     MainWindowFixture f(base);
     ASSERT_TRUE(f.form->load());

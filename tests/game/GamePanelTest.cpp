@@ -1,5 +1,5 @@
-#include "Controls.h"
 #include "GamePanel.h"
+#include "Controls.h"
 #include "MainWindowFixture.h"
 #include "NationalDeviation.h"
 #include "ProgramFolder.h"
@@ -89,7 +89,8 @@ TEST(GamePanel, OpeningThePanelWaitsForTheRegionChoice)
     EXPECT_TRUE(p.get<QWidget>("Frame1")->isVisible());
     EXPECT_EQ(p.text("Label13"),
               "国旗当ての問題が15問出題されます。地域を選んでからスタートボタンを押して下さい。");
-    EXPECT_EQ(p.text("Label14"), "15問終了すると成績が記録されます。　グラフで成績が確認できます。");
+    EXPECT_EQ(p.text("Label14"),
+              "15問終了すると成績が記録されます。　グラフで成績が確認できます。");
     EXPECT_EQ(p.text("Label16"), "");
     EXPECT_EQ(p.text("Label17"), "");
     EXPECT_TRUE(p.get<QWidget>("Command2")->isVisible());
@@ -216,7 +217,11 @@ TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
         if (path == "/kokki/asia&taiyou.csv") {
             QByteArray text;
             for (int i = 1; i <= 500; ++i)
-                text += (i == 200 ? "3" : i == 300 ? "5" : i == 400 ? "2" : "0") + QByteArray("\r\n");
+                text += (i == 200   ? "3"
+                         : i == 300 ? "5"
+                         : i == 400 ? "2"
+                                    : "0") +
+                        QByteArray("\r\n");
             return LoopbackReply{200, text};
         }
         return LoopbackReply{200, "1\r\n"};
@@ -240,7 +245,8 @@ TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
         p.clickCard(p.rightCard());
     }
 
-    EXPECT_EQ(fileBytes(f.folder.file("seisekiasia&taiyou.csv")), " 295, 60, 2,2026/12/06 21:30:05\r\n");
+    EXPECT_EQ(fileBytes(f.folder.file("seisekiasia&taiyou.csv")),
+              " 295, 60, 2,2026/12/06 21:30:05\r\n");
     EXPECT_EQ(f.state.counterDataName, "asia&taiyou.csv");
     const QStringList paths = http.paths();
     EXPECT_EQ(paths.mid(1), (QStringList{"/kokki/asia&taiyou.csv", "/countx/asia&taiyou/count.php",
@@ -274,7 +280,8 @@ TEST(GamePanel, BackAfterAGameHidesTheSummaryAndLeavesTheResults)
     }
     auto *text1 = p.get<QPlainTextEdit>("Text1");
     EXPECT_TRUE(text1->isVisible());
-    EXPECT_TRUE(text1->toPlainText().startsWith("総得点：  500   2026/12/06 21:30:05\n\n時間： 0秒"));
+    EXPECT_TRUE(
+        text1->toPlainText().startsWith("総得点：  500   2026/12/06 21:30:05\n\n時間： 0秒"));
     EXPECT_FALSE(p.get<QWidget>("Image4", 1)->isVisible());
     const QString results = f.folder.file("seisekiasia&taiyou.csv");
     const QByteArray recorded = fileBytes(results);

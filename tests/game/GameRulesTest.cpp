@@ -1,5 +1,5 @@
-#include "Fakes.h"
 #include "GameRules.h"
+#include "Fakes.h"
 #include "NumberText.h"
 
 #include <QLocale>
@@ -32,9 +32,9 @@ void expectSoundBoard(const Board &board, int rows, const RowMarks &asked, const
 
 TEST(BoardDraw, RoundsHalvesToEvenSoTheEndsComeOutLessOften)
 {
-    EXPECT_EQ(rowFromDraw(0.625, 4), 2);  // 2.5
-    EXPECT_EQ(rowFromDraw(0.875, 4), 4);  // 3.5
-    EXPECT_EQ(rowFromDraw(0.125, 4), 0);  // 0.5
+    EXPECT_EQ(rowFromDraw(0.625, 4), 2); // 2.5
+    EXPECT_EQ(rowFromDraw(0.875, 4), 4); // 3.5
+    EXPECT_EQ(rowFromDraw(0.125, 4), 0); // 0.5
     EXPECT_EQ(rowFromDraw(0.0, 26), 0);
     EXPECT_EQ(rowFromDraw(0.99999, 26), 26);
     EXPECT_EQ(rowFromDraw(0.5, 49), 24); // 24.5
@@ -111,19 +111,19 @@ TEST(BoardDraw, TheAskedCardCanBeAnyOfTheTwelve)
 
 TEST(Scoring, TimeAndMissesAgainstTheAllowance)
 {
-    EXPECT_EQ(score(1500, 600, 2), 295);  // 886 × 500 / 1500 = 295.33
+    EXPECT_EQ(score(1500, 600, 2), 295); // 886 × 500 / 1500 = 295.33
     EXPECT_EQ(score(1500, 0, 0), 500);
-    EXPECT_EQ(score(1500, 0, 10), 476);   // misses alone
-    EXPECT_EQ(score(1500, 1500, 0), 0);   // the allowance used up
-    EXPECT_EQ(score(1500, 1490, 5), 0);   // below nothing is still nothing
+    EXPECT_EQ(score(1500, 0, 10), 476); // misses alone
+    EXPECT_EQ(score(1500, 1500, 0), 0); // the allowance used up
+    EXPECT_EQ(score(1500, 1490, 5), 0); // below nothing is still nothing
     EXPECT_EQ(score(3000, 99999, 99), 0);
-    EXPECT_EQ(score(2500, 1, 0), 499);    // rounded down
+    EXPECT_EQ(score(2500, 1, 0), 499); // rounded down
 }
 
 TEST(Scoring, ElapsedTenthsAreWholeAndNeverNegative)
 {
     EXPECT_EQ(elapsedTenths(1000.0, 1060.0), 600);
-    EXPECT_EQ(elapsedTenths(0.1, 0.4), 3);       // binary fractions do not lose a tenth
+    EXPECT_EQ(elapsedTenths(0.1, 0.4), 3); // binary fractions do not lose a tenth
     EXPECT_EQ(elapsedTenths(5.0, 5.0999), 0);
     EXPECT_EQ(elapsedTenths(86399.0, 86401.5), 25);
     EXPECT_EQ(elapsedTenths(10.0, 9.0), 0);

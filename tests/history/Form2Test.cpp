@@ -1,5 +1,5 @@
-#include "Controls.h"
 #include "Form2.h"
+#include "Controls.h"
 #include "GraphLines.h"
 #include "MainWindowFixture.h"
 #include "NationalDeviation.h"
@@ -8,8 +8,8 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QLabel>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
@@ -171,8 +171,9 @@ TEST(ResultsWindow, ColumnNumbersShowTheGameOfTheirColumn)
     Form2 *form2 = w.choose(2);
 
     click(form2, "Label1", 10);
-    EXPECT_EQ(text4(form2),
-              QStringLiteral("2026/12/06 21:30:05\n総合点：295　ミス回数： 2\n実時間:0分38.6秒   "));
+    EXPECT_EQ(
+        text4(form2),
+        QStringLiteral("2026/12/06 21:30:05\n総合点：295　ミス回数： 2\n実時間:0分38.6秒   "));
     click(form2, "Label1", 11);
     EXPECT_EQ(text4(form2),
               QStringLiteral("2026/12/07 08:00:00\n総合点：310　ミス回数： 1\n実時間:1分15秒   "));

@@ -1,7 +1,7 @@
+#include "ResultsFile.h"
 #include "CodePage.h"
 #include "GameDetails.h"
 #include "ProportionalLayout.h"
-#include "ResultsFile.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -51,16 +51,16 @@ TEST(ResultsFile, ReadsTheLinesTheGameWrites)
 
 TEST(ResultsFile, ForeignLinesAreSkippedAndCounted)
 {
-    const QByteArray data = "score,seconds,misses,date\r\n"   // a header
+    const QByteArray data = "score,seconds,misses,date\r\n" // a header
                             " 295, 60, 2,2026/12/06 21:30:05\r\n"
-                            " 501, 60, 2,2026/12/06\r\n"       // score out of range
+                            " 501, 60, 2,2026/12/06\r\n" // score out of range
                             " -3, 60, 2,2026/12/06\r\n"
                             " 300, -1, 2,2026/12/06\r\n"
                             " 300, abc, 2,2026/12/06\r\n"
-                            " 300, 60, 99999,2026/12/06\r\n"   // not a 16-bit count
-                            " 300, 60\r\n"                     // too few fields
+                            " 300, 60, 99999,2026/12/06\r\n"    // not a 16-bit count
+                            " 300, 60\r\n"                      // too few fields
                             " 300, 60, 2, 2026/12/06, more\r\n" // too many
-                            "\r\n"                             // blank: nothing to report
+                            "\r\n"                              // blank: nothing to report
                             "\xff\xfe garbage\n"
                             " 280, 70.5, 1,2026/12/07 10:00:00"; // no line end at the end
     const ResultsHistory history = ResultsFile::parse(data);
@@ -143,8 +143,9 @@ TEST(GameDetails, TextOfAPastGame)
     game.seconds = 38.6;
     game.misses = 2;
     game.date = "2026/12/06 21:30:05";
-    EXPECT_EQ(GameDetails::text(game),
-              QStringLiteral("2026/12/06 21:30:05\r\n総合点：295　ミス回数： 2\r\n実時間:0分38.6秒   "));
+    EXPECT_EQ(
+        GameDetails::text(game),
+        QStringLiteral("2026/12/06 21:30:05\r\n総合点：295　ミス回数： 2\r\n実時間:0分38.6秒   "));
     game.seconds = 75;
     EXPECT_TRUE(GameDetails::text(game).endsWith(QStringLiteral("実時間:1分15秒   ")));
     game.seconds = 60.1;

@@ -1,9 +1,9 @@
+#include "NationalDeviation.h"
 #include "AppState.h"
 #include "Controls.h"
 #include "CurlHttpClient.h"
 #include "Fakes.h"
 #include "LoopbackServer.h"
-#include "NationalDeviation.h"
 #include "ServerAccess.h"
 
 #include <QFile>

@@ -23,7 +23,8 @@ TEST(NoticeCodec, OnlyWholeGroupsCountAndLowerCaseIsZero)
 
 TEST(NoticeCodec, EncodingIsTheExactInverse)
 {
-    const QString text = QStringLiteral("お知らせ：新しい国旗を追加しました。\r\nｶﾀｶﾅ ABC～①！\r\n");
+    const QString text =
+        QStringLiteral("お知らせ：新しい国旗を追加しました。\r\nｶﾀｶﾅ ABC～①！\r\n");
     bool ok = false;
     const QString encoded = NoticeCodec::encode(text, &ok);
     EXPECT_TRUE(ok);

@@ -39,8 +39,8 @@ TEST(ScoreHistogram, RankRunsFromOneToTheNumberOfPlayers)
 {
     const Reading reading = read(histogram({{200, 3}, {300, 5}, {400, 2}}));
     EXPECT_EQ(*rate(reading, 500).rank, 1);
-    EXPECT_EQ(*rate(reading, 400).rank, 1);   // nobody above
-    EXPECT_EQ(*rate(reading, 0).rank, 10);    // not 11
+    EXPECT_EQ(*rate(reading, 400).rank, 1); // nobody above
+    EXPECT_EQ(*rate(reading, 0).rank, 10);  // not 11
     EXPECT_EQ(*rate(reading, 1).rank, 10);
 }
 

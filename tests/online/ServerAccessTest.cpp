@@ -1,7 +1,7 @@
+#include "ServerAccess.h"
 #include "AppState.h"
 #include "CurlHttpClient.h"
 #include "LoopbackServer.h"
-#include "ServerAccess.h"
 #include "SystemClock.h"
 
 #include <gtest/gtest.h>

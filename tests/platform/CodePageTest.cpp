@@ -10,8 +10,8 @@ TEST(CodePage, WindowsOnlyCharactersSurviveARoundTrip)
     const QByteArray bytes = CodePage::toCp932(text, &ok);
     EXPECT_TRUE(ok);
     EXPECT_EQ(CodePage::fromCp932(bytes), text);
-    EXPECT_EQ(bytes.left(2), QByteArray("\x81\x60"));    // ～ as Windows writes it
-    EXPECT_EQ(bytes.mid(2, 2), QByteArray("\x87\x40"));  // ①
+    EXPECT_EQ(bytes.left(2), QByteArray("\x81\x60"));   // ～ as Windows writes it
+    EXPECT_EQ(bytes.mid(2, 2), QByteArray("\x87\x40")); // ①
 }
 
 TEST(CodePage, BadBytesBecomeReplacementCharacters)

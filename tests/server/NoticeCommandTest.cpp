@@ -1,6 +1,6 @@
+#include "NoticeCommand.h"
 #include "KokkiFolder.h"
 #include "NoticeCodec.h"
-#include "NoticeCommand.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -42,7 +42,7 @@ TEST(NoticeCommandTest, TextTheGameCouldNotShowIsRefused)
     EXPECT_FALSE(NoticeCommand::encodeNews(QString::fromUtf8("お知らせ 😀").toUtf8(), &error));
     EXPECT_NE(error.find("😀"), std::string::npos);
     EXPECT_FALSE(NoticeCommand::encodeNews("caf\xC3", &error)); // cut-off UTF-8
-    EXPECT_FALSE(NoticeCommand::encodeNews("", &error));       // the game would read "no reply"
+    EXPECT_FALSE(NoticeCommand::encodeNews("", &error));        // the game would read "no reply"
     EXPECT_FALSE(NoticeCommand::encodeNews("\xEF\xBB\xBF", &error));
 }
 
@@ -55,9 +55,9 @@ TEST(NoticeCommandTest, PublishWritesTheNewsBeforeAnnouncingItAndClearTakesItDow
     ASSERT_EQ(NoticeCommand::publish(data, (dir.path() / "news.txt").string(), messages), 0)
         << messages.str();
     EXPECT_EQ(readFile(dir.path() / "data/kokki/oshirase.txt"), "oshirase");
-    EXPECT_EQ(NoticeCodec::decode(QString::fromStdString(
-                  readFile(dir.path() / "data/kokki/naiyou.txt"))),
-              QString::fromUtf8("メンテナンスのお知らせ\r\n"));
+    EXPECT_EQ(
+        NoticeCodec::decode(QString::fromStdString(readFile(dir.path() / "data/kokki/naiyou.txt"))),
+        QString::fromUtf8("メンテナンスのお知らせ\r\n"));
 
     // A refused text leaves the published news as it was.
     std::ofstream(dir.path() / "bad.txt") << "😀";

@@ -1,7 +1,7 @@
+#include "RequestHandler.h"
 #include "CounterStore.h"
 #include "KokkiFolder.h"
 #include "RateLimiter.h"
-#include "RequestHandler.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

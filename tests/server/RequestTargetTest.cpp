@@ -50,14 +50,30 @@ TEST(RequestTargetTest, ScoresAreThePlainNumbersFromZeroToFiveHundred)
 
 TEST(RequestTargetTest, AnythingElseIsUnknown)
 {
-    for (const char *target :
-         {"/", "/kokki/", "/kokki/japan.csv", "/kokki/Europe.csv", "/kokki/europe.CSV",
-          "/kokki/dummyz.csv", "/kokki/counts.sqlite3", "/counts.sqlite3", "/kokki/oshirase.txt/",
-          "//kokki/oshirase.txt", "/kokki//oshirase.txt", "/kokki/oshirase.txt?x=1",
-          "/kokki/oshirase.txt%3F", "/countx/europe/count.php?again", "/countx/japan/count.php",
-          "/countx//count.php", "/countx/count.php", "/count1/counter/count.php", "/countx/europe/count.php/", "/count1/europe/1/count.php",
-          "/count1/counter/1/count.php", "/count1/counterEUROPE/1/count.php",
-          "/countx/asia&taiyou&europe/count.php", "/count1/countereurope/1/count.phpx"})
+    for (const char *target : {"/",
+                               "/kokki/",
+                               "/kokki/japan.csv",
+                               "/kokki/Europe.csv",
+                               "/kokki/europe.CSV",
+                               "/kokki/dummyz.csv",
+                               "/kokki/counts.sqlite3",
+                               "/counts.sqlite3",
+                               "/kokki/oshirase.txt/",
+                               "//kokki/oshirase.txt",
+                               "/kokki//oshirase.txt",
+                               "/kokki/oshirase.txt?x=1",
+                               "/kokki/oshirase.txt%3F",
+                               "/countx/europe/count.php?again",
+                               "/countx/japan/count.php",
+                               "/countx//count.php",
+                               "/countx/count.php",
+                               "/count1/counter/count.php",
+                               "/countx/europe/count.php/",
+                               "/count1/europe/1/count.php",
+                               "/count1/counter/1/count.php",
+                               "/count1/counterEUROPE/1/count.php",
+                               "/countx/asia&taiyou&europe/count.php",
+                               "/count1/countereurope/1/count.phpx"})
         EXPECT_EQ(kindOf(target), Route::Kind::NotFound) << target;
 }
 

@@ -1,12 +1,12 @@
 // furamio-server as the game meets it: the real binary on a free loopback port, a fresh data
 // folder per test, and the game's own client code on the other end.
 
+#include "ServerProcess.h"
 #include "AppState.h"
 #include "CurlHttpClient.h"
 #include "NoticeCodec.h"
-#include "ServerAccess.h"
 #include "ScoreHistogram.h"
-#include "ServerProcess.h"
+#include "ServerAccess.h"
 #include "SystemClock.h"
 #include "TempDir.h"
 
@@ -151,10 +151,10 @@ TEST_F(ServerProcessTest, TheGamesClientReadsNoticeNewsAndHistogramsAndIsCounted
     // News published while the server runs is seen by the next start of the game.
     std::ofstream(dir.path() / "news.txt") << "ﾌﾗﾐｵ 2.0 を公開しました。\r\n新しい国旗: 12\r\n";
     std::string errors;
-    ASSERT_EQ(ServerProcess::run({"notice", "--data", dataDir(), "--text",
-                                  (dir.path() / "news.txt").string()},
-                                 &errors),
-              0)
+    ASSERT_EQ(
+        ServerProcess::run(
+            {"notice", "--data", dataDir(), "--text", (dir.path() / "news.txt").string()}, &errors),
+        0)
         << errors;
     game.access.fetchNotice();
     EXPECT_TRUE(game.state.serverReply.contains("oshirase"));
@@ -209,8 +209,8 @@ TEST_F(ServerProcessTest, AnsweredReportsSurviveKillNineAndRestart)
         httplib::Client client("127.0.0.1", server.port());
         client.set_keep_alive(true);
         for (int i = 0; i < 300; ++i) {
-            const auto reply = client.Get("/count1/countereurope/" + std::to_string(1 + i % 3) +
-                                          "/count.php");
+            const auto reply =
+                client.Get("/count1/countereurope/" + std::to_string(1 + i % 3) + "/count.php");
             if (reply && reply->status == 200)
                 ++answered;
         }
@@ -254,7 +254,8 @@ TEST_F(ServerProcessTest, BadRequestsAreRefusedAndChangeNothing)
     }
     const int port = server.port();
     const auto statusOf = [&](const std::string &target) {
-        return rawRequest(port, "GET " + target + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+        return rawRequest(port,
+                          "GET " + target + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
     };
     EXPECT_EQ(statusOf("/kokki/../counts.sqlite3"), "HTTP/1.1 400 Bad Request");
     EXPECT_EQ(statusOf("/kokki/%2e%2e/counts.sqlite3"), "HTTP/1.1 400 Bad Request");
@@ -271,7 +272,8 @@ TEST_F(ServerProcessTest, BadRequestsAreRefusedAndChangeNothing)
     for (const std::string &headers : {bigHeader, manyHeaders}) {
         const std::string status = rawRequest(
             port, "GET /countx/europe/count.php HTTP/1.1\r\nHost: x\r\n" + headers + "\r\n");
-        EXPECT_TRUE(status.substr(0, 12) == "HTTP/1.1 400" || status.substr(0, 12) == "HTTP/1.1 431")
+        EXPECT_TRUE(status.substr(0, 12) == "HTTP/1.1 400" ||
+                    status.substr(0, 12) == "HTTP/1.1 431")
             << status;
     }
     EXPECT_EQ(rawRequest(port, "POST /countx/europe/count.php HTTP/1.1\r\nHost: x\r\n"

@@ -1,5 +1,5 @@
-#include "DesktopShell.h"
 #include "StudyRules.h"
+#include "DesktopShell.h"
 
 #include <gtest/gtest.h>
 
@@ -7,14 +7,18 @@ using namespace StudyRules;
 
 TEST(ArticleTitle, SevenShortNamesLeadToTheirArticlesAndNothingElseChanges)
 {
-    const std::pair<const char *, const char *> mapped[] = {
-        {"台湾", "中華民国"},       {"米国", "アメリカ合衆国"},       {"ジョージア", "ジョージア (国)"},
-        {"タイ", "タイ王国"},       {"中国", "中華人民共和国"},       {"モンゴル", "モンゴル国"},
-        {"ミクロネシア", "ミクロネシア連邦"}};
+    const std::pair<const char *, const char *> mapped[] = {{"台湾", "中華民国"},
+                                                            {"米国", "アメリカ合衆国"},
+                                                            {"ジョージア", "ジョージア (国)"},
+                                                            {"タイ", "タイ王国"},
+                                                            {"中国", "中華人民共和国"},
+                                                            {"モンゴル", "モンゴル国"},
+                                                            {"ミクロネシア", "ミクロネシア連邦"}};
     for (const auto &[name, title] : mapped)
         EXPECT_EQ(toArticleTitle(QString::fromUtf8(name)), QString::fromUtf8(title)) << name;
     // Only whole, exactly equal names are replaced, and a title is never mapped again.
-    for (const char *name : {"日本", "ミクロネシア連邦", "中国 ", "中華人民共和国", "ﾀｲ", "タイ王国", ""})
+    for (const char *name :
+         {"日本", "ミクロネシア連邦", "中国 ", "中華人民共和国", "ﾀｲ", "タイ王国", ""})
         EXPECT_EQ(toArticleTitle(QString::fromUtf8(name)), QString::fromUtf8(name)) << name;
     EXPECT_EQ(toArticleTitle("ジョージア").toUtf8(), QByteArray("ジョージア (国)"));
 }
@@ -41,7 +45,8 @@ World world(const QStringList &names, const QStringList &capitalNames)
 
 TEST(Search, MatchesRowTextOrCapitalExactlyAndTakesTheFirst)
 {
-    const World w = world({"台湾", "タイ", "日本", "オーストラリア"}, {"台北", "バンコク", "東京", "キャンベラ"});
+    const World w = world({"台湾", "タイ", "日本", "オーストラリア"},
+                          {"台北", "バンコク", "東京", "キャンベラ"});
     EXPECT_EQ(findRow(w.rows, w.capitals, ""), 0);
     EXPECT_EQ(findRow(w.rows, w.capitals, "日本"), 2);
     EXPECT_EQ(findRow(w.rows, w.capitals, "東京"), 2);

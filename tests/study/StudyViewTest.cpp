@@ -1,8 +1,9 @@
+#include "StudyView.h"
 #include "Controls.h"
 #include "MainWindowFixture.h"
-#include "StudyView.h"
 #include "Twips.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,7 +14,6 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
-#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -32,8 +32,8 @@ QColor centre(const QImage &image)
 // Pictures are JPEG, so colours are compared with some room.
 bool sameColour(const QColor &a, const QColor &b)
 {
-    return std::abs(a.red() - b.red()) < 12 && std::abs(a.green() - b.green()) < 12
-           && std::abs(a.blue() - b.blue()) < 12;
+    return std::abs(a.red() - b.red()) < 12 && std::abs(a.green() - b.green()) < 12 &&
+           std::abs(a.blue() - b.blue()) < 12;
 }
 
 class StudyWindow : public ::testing::Test
@@ -58,7 +58,10 @@ protected:
         return found;
     }
     QString text(const char *label) { return find<QLabel>(label)->text(); }
-    void click(const char *name, int index = -1) { QTest::mouseClick(find(name, index), Qt::LeftButton); }
+    void click(const char *name, int index = -1)
+    {
+        QTest::mouseClick(find(name, index), Qt::LeftButton);
+    }
 
     QColor shown(const char *image) { return centre(find<QLabel>(image)->pixmap().toImage()); }
     QColor onDisk(const QString &file) { return centre(QImage(f.folder.file("国旗/" + file))); }
@@ -175,8 +178,9 @@ TEST_F(StudyWindow, SearchFollowsTheListAndLeavesEverythingWhenNothingMatches)
 
 TEST_F(StudyWindow, ANameWithABlankKeepsIt)
 {
-    f.folder.writeBaseList("sekai", "1,欧州,ボスニア ヘルツェゴビナ,サラエボ,https://map.example/1\r\n"
-                                    "2,欧州,日本,東京,https://map.example/2\r\n");
+    f.folder.writeBaseList("sekai",
+                           "1,欧州,ボスニア ヘルツェゴビナ,サラエボ,https://map.example/1\r\n"
+                           "2,欧州,日本,東京,https://map.example/2\r\n");
     load();
     click("Label10");
     clickRow(0);
@@ -218,8 +222,8 @@ TEST_F(StudyWindow, GalleryShowsEightFlagsFromTheScrollValue)
     // The wheel over the pictures turns the column down and back up.
     for (int notch : {-120, 120}) {
         const int before = scroll->value();
-        QWheelEvent wheel(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, notch), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent wheel(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, notch),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(frame, &wheel); // where the pictures pass it on
         EXPECT_EQ(scroll->value() > before, notch < 0);
         EXPECT_EQ(visibleCells(), range(scroll->value(), 8));

@@ -60,5 +60,7 @@ struct MainWindowFixture : MadeUpProgramFolder, MainWindowHarness
 // A server that announces no news, made before the window that asks it.
 struct QuietNoticeServer
 {
-    LoopbackServer noticeServer{[](const QString &, int) { return LoopbackReply{200, "<no news>"}; }};
+    LoopbackServer noticeServer{[](const QString &, int) {
+        return LoopbackReply{200, "<no news>"};
+    }};
 };

@@ -11,11 +11,10 @@
 
 namespace {
 
-const QStringList specialNames{QStringLiteral("台湾"),   QStringLiteral("米国"),
-                               QStringLiteral("ジョージア"), QStringLiteral("タイ"),
-                               QStringLiteral("中国"),   QStringLiteral("モンゴル"),
-                               QStringLiteral("ミクロネシア"), QStringLiteral("日本"),
-                               QStringLiteral("トリニダード・トバゴ")};
+const QStringList specialNames{
+    QStringLiteral("台湾"),         QStringLiteral("米国"), QStringLiteral("ジョージア"),
+    QStringLiteral("タイ"),         QStringLiteral("中国"), QStringLiteral("モンゴル"),
+    QStringLiteral("ミクロネシア"), QStringLiteral("日本"), QStringLiteral("トリニダード・トバゴ")};
 
 } // namespace
 
