@@ -9,8 +9,8 @@
 #include "Controls.h"
 #include "Fonts.h"
 #include "GamePanel.h"
-#include "MainWindowFixture.h"
 #include "PicturePaths.h"
+#include "ShippedProgram.h"
 
 #include <QApplication>
 #include <QImageReader>
@@ -25,9 +25,8 @@
 
 namespace {
 
-struct Program : QuietNoticeServer, MainWindowHarness
+struct Program : ShippedProgram
 {
-    Program() : MainWindowHarness(QStringLiteral(FURAMIO_SHIPPED_DATA), noticeServer.baseUrl()) {}
 
     QLabel *card(int k) const { return control<QLabel>(form.get(), QStringLiteral("Image4"), k); }
     GamePanel &game() const { return *form->gamePanel(); }
@@ -99,16 +98,13 @@ BENCHMARK(startDecodesTheWorldAtCardSize)->Repetitions(5)->ReportAggregatesOnly(
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessSet();
     QApplication app(argc, argv);
     Fonts::installSubstitutes();
     Program shipped;
     program = &shipped;
-    if (!shipped.form->load()) {
-        std::fprintf(stderr, "start-up failed: %s\n", qPrintable(shipped.messages.shown.join(' ')));
+    if (!shipped.load())
         return 1;
-    }
     // The world: the largest region, every flag of it on the cards in turn.
     QMetaObject::invokeMethod(control<QWidget>(shipped.form.get(), QStringLiteral("Label11")),
                               "clicked");

@@ -7,8 +7,8 @@
 //   study_bench [--benchmark_filter=...]
 
 #include "Fonts.h"
-#include "MainWindowFixture.h"
 #include "PicturePaths.h"
+#include "ShippedProgram.h"
 #include "StudyView.h"
 
 #include <QApplication>
@@ -24,10 +24,7 @@
 
 namespace {
 
-struct Program : QuietNoticeServer, MainWindowHarness
-{
-    Program() : MainWindowHarness(QStringLiteral(FURAMIO_SHIPPED_DATA), noticeServer.baseUrl()) {}
-};
+using Program = ShippedProgram;
 
 Program *program = nullptr;
 
@@ -94,16 +91,13 @@ BENCHMARK(pickFromGallery)->Repetitions(9)->ReportAggregatesOnly(true);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessSet();
     QApplication app(argc, argv);
     Fonts::installSubstitutes();
     Program shipped;
     program = &shipped;
-    if (!shipped.form->load()) {
-        std::fprintf(stderr, "start-up failed: %s\n", qPrintable(shipped.messages.shown.join(' ')));
+    if (!shipped.load())
         return 1;
-    }
     shipped.form->studyView()->enterGallery();
     QCoreApplication::processEvents();
 

@@ -3,6 +3,7 @@
 #include "MainWindowFixture.h"
 #include "NationalDeviation.h"
 #include "ProgramFolder.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QLabel>
@@ -64,21 +65,25 @@ struct Player
     GamePanel &game;
 };
 
-QByteArray fileBytes(const QString &path)
+// A main window over the made-up world, loaded, with the game panel open.
+class OpenPanel : public ::testing::Test
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(f.form->load());
+        p.openPanel();
+    }
+
+    LoopbackServer http = quietServer();
+    MainWindowFixture f{http.baseUrl()};
+    Player p{f};
+};
 
 } // namespace
 
-TEST(GamePanel, OpeningThePanelWaitsForTheRegionChoice)
+TEST_F(OpenPanel, OpeningThePanelWaitsForTheRegionChoice)
 {
-    LoopbackServer http = quietServer();
-    MainWindowFixture f(http.baseUrl());
-    ASSERT_TRUE(f.form->load());
-    Player p(f);
-    p.openPanel();
     p.chooseRegion(3);
     EXPECT_EQ(f.state.regionKey, "chuutou&africa");
     p.openPanel();
@@ -99,13 +104,8 @@ TEST(GamePanel, OpeningThePanelWaitsForTheRegionChoice)
         EXPECT_FALSE(p.get<QWidget>("Image4", k)->isVisible());
 }
 
-TEST(GamePanel, WrongCardsCountAndRightCardsMoveOn)
+TEST_F(OpenPanel, WrongCardsCountAndRightCardsMoveOn)
 {
-    LoopbackServer http = quietServer();
-    MainWindowFixture f(http.baseUrl());
-    ASSERT_TRUE(f.form->load());
-    Player p(f);
-    p.openPanel();
     p.start();
     ASSERT_TRUE(p.game.playing());
     EXPECT_TRUE(p.cardsShown());
@@ -144,13 +144,8 @@ TEST(GamePanel, WrongCardsCountAndRightCardsMoveOn)
     EXPECT_EQ(http.requestCount(), 1);
 }
 
-TEST(GamePanel, TheGameKeepsItsOwnRowsWhateverIsLoadedMeanwhile)
+TEST_F(OpenPanel, TheGameKeepsItsOwnRowsWhateverIsLoadedMeanwhile)
 {
-    LoopbackServer http = quietServer();
-    MainWindowFixture f(http.baseUrl());
-    ASSERT_TRUE(f.form->load());
-    Player p(f);
-    p.openPanel();
     p.chooseRegion(1);
     p.start();
     const int rows = p.game.rowCount();
@@ -245,7 +240,7 @@ TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
         p.clickCard(p.rightCard());
     }
 
-    EXPECT_EQ(fileBytes(f.folder.file("seisekiasia&taiyou.csv")),
+    EXPECT_EQ(readBytes(f.folder.file("seisekiasia&taiyou.csv")),
               " 295, 60, 2,2026/12/06 21:30:05\r\n");
     EXPECT_EQ(f.state.counterDataName, "asia&taiyou.csv");
     const QStringList paths = http.paths();
@@ -265,13 +260,8 @@ TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
     EXPECT_TRUE(p.cardsShown());
 }
 
-TEST(GamePanel, BackAfterAGameHidesTheSummaryAndLeavesTheResults)
+TEST_F(OpenPanel, BackAfterAGameHidesTheSummaryAndLeavesTheResults)
 {
-    LoopbackServer http = quietServer();
-    MainWindowFixture f(http.baseUrl());
-    ASSERT_TRUE(f.form->load());
-    Player p(f);
-    p.openPanel();
     p.start();
     for (int q = 1; q <= 15; ++q) {
         if (q == 15)
@@ -284,7 +274,7 @@ TEST(GamePanel, BackAfterAGameHidesTheSummaryAndLeavesTheResults)
         text1->toPlainText().startsWith("総得点：  500   2026/12/06 21:30:05\n\n時間： 0秒"));
     EXPECT_FALSE(p.get<QWidget>("Image4", 1)->isVisible());
     const QString results = f.folder.file("seisekiasia&taiyou.csv");
-    const QByteArray recorded = fileBytes(results);
+    const QByteArray recorded = readBytes(results);
     EXPECT_EQ(recorded, " 500, 0, 0,2026/12/06 21:30:05\r\n");
 
     // The menu label shows the region choice but leaves the summary; "戻る" hides it.
@@ -293,5 +283,5 @@ TEST(GamePanel, BackAfterAGameHidesTheSummaryAndLeavesTheResults)
     p.get<QPushButton>("Command3")->click();
     EXPECT_FALSE(text1->isVisible());
     EXPECT_TRUE(p.get<QWidget>("Frame1")->isVisible());
-    EXPECT_EQ(fileBytes(results), recorded);
+    EXPECT_EQ(readBytes(results), recorded);
 }
