@@ -31,8 +31,9 @@ int main(int argc, char *argv[])
 
     AppConfig config;
     config.appPath = QCoreApplication::applicationDirPath();
+    config.dataPath = config.appPath;
     AppState state;
-    ServerAccess server(state, http, clock, config.serverBase);
+    ServerAccess server(http, clock, config.serverBase);
 
     Form1 form(state, services, server, config);
     messages.setParent(&form);

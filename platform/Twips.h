@@ -21,6 +21,12 @@ inline int fromPixels(int pixels)
     return pixels * 1440 / logicalDpi;
 }
 
+// Unrounded, for measures that are scaled on (mouse positions, window sizes).
+inline double fromPixelsExact(double pixels)
+{
+    return pixels * 1440.0 / logicalDpi;
+}
+
 inline QRect rect(int left, int top, int width, int height)
 {
     return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));

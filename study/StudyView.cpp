@@ -3,9 +3,9 @@
 #include "BaseList.h"
 #include "ClickableLabel.h"
 #include "GalleryDecoder.h"
-#include "MainWindowContext.h"
 #include "MessageBox.h"
 #include "PicturePaths.h"
+#include "Services.h"
 #include "ShellOpener.h"
 #include "StudyRules.h"
 #include "Twips.h"
@@ -56,7 +56,9 @@ void showPicture(ClickableLabel *label, const QString &path, bool stretch)
 
 } // namespace
 
-StudyView::StudyView(MainWindowContext &context, QWidget *form) : QObject(form), m_context(context)
+StudyView::StudyView(Services &services, QString appPath, QString wikiBase, QWidget *form)
+    : QObject(form), m_services(services), m_appPath(std::move(appPath)),
+      m_wikiBase(std::move(wikiBase))
 {
     m_image1 = Twips::place(new ClickableLabel(form), "Image1", 4980, 1800, 2175, 1425);
     m_image1->setScaledContents(true);
@@ -94,7 +96,7 @@ StudyView::StudyView(MainWindowContext &context, QWidget *form) : QObject(form),
     m_frame2->hide();
     m_vscroll2 =
         Twips::place(new QScrollBar(Qt::Vertical, m_frame2), "VScroll2", 2010, 420, 615, 8175);
-    m_vscroll2->setRange(1, 191);
+    m_vscroll2->setRange(1, StudyRules::galleryLastFirst);
     m_vscroll2->setSingleStep(1);
     m_vscroll2->setPageStep(1);
     m_vscroll2->setValue(1);
@@ -150,9 +152,9 @@ QString StudyView::loadGalleryPictures(GalleryDecoder &decoder)
 
 void StudyView::layoutAllCells()
 {
-    m_context.galleryFirst = 1;
+    m_galleryFirst = 1;
     for (int i = 1; i <= galleryCells; ++i) {
-        ClickableLabel *cell = m_image5[static_cast<size_t>(m_context.galleryFirst + i - 1)];
+        ClickableLabel *cell = m_image5[static_cast<size_t>(m_galleryFirst + i - 1)];
         cell->setGeometry(Twips::rect(cellLeft, StudyRules::slotTop(i), cellWidth, cellHeight));
         cell->show();
     }
@@ -172,7 +174,7 @@ void StudyView::enterByName()
     if (!reloadWorldList())
         return;
     showFirstRow();
-    hideStartScreen();
+    emit modeEntered();
     m_text2->show();
     m_command4->show();
     m_list1->show();
@@ -187,7 +189,7 @@ void StudyView::enterGallery()
         return;
     m_vscroll2->setValue(1);
     showFirstRow();
-    hideStartScreen();
+    emit modeEntered();
     m_text2->hide();
     m_command4->hide();
     m_list1->hide();
@@ -197,16 +199,28 @@ void StudyView::enterGallery()
     m_frame2->show();
 }
 
+BaseListLoad StudyView::loadWorldList()
+{
+    const QString world = QStringLiteral("sekai");
+    const BaseListLoad load = BaseList::load(BaseList::path(m_appPath, world), m_table);
+    setListLines(load.listLines);
+    emit listRead(world, load);
+    return load;
+}
+
+void StudyView::setListLines(const QStringList &lines)
+{
+    m_list1->clear();
+    m_list1->addItems(lines);
+}
+
 bool StudyView::reloadWorldList()
 {
-    if (m_context.text3)
-        m_context.text3->hide();
-    m_context.state.regionKey = QStringLiteral("sekai");
     try {
-        m_context.loadBaseList();
+        loadWorldList();
     } catch (const BaseListError &error) {
         // The list went missing or bad since start-up: say so and stay where we are.
-        m_context.services.messages.show(error.message());
+        m_services.messages.show(error.message());
         return false;
     }
     return true;
@@ -215,21 +229,13 @@ bool StudyView::reloadWorldList()
 // Entering a mode shows the first row of the list as it stands in the file, name unmapped.
 void StudyView::showFirstRow()
 {
-    const CountryTable &table = m_context.table;
+    const CountryTable &table = m_table;
     m_label3->setText(table.countryNames[1]);
     m_label18->setText(table.countryNames[1]);
     m_label4->setText(table.capitals[1]);
     m_label5->setText(table.regionNames[1]);
-    m_context.state.currentMapUrl = table.mapUrls[1];
+    emit mapChanged(table.mapUrls[1]);
     showPictures(table.flagIds[1]);
-}
-
-void StudyView::hideStartScreen()
-{
-    if (m_context.image6)
-        m_context.image6->hide();
-    if (m_context.picture1)
-        m_context.picture1->hide();
 }
 
 void StudyView::showCountry(int flagId, const QString &name)
@@ -240,15 +246,22 @@ void StudyView::showCountry(int flagId, const QString &name)
     const QString title = StudyRules::toArticleTitle(name);
     m_label3->setText(title);
     m_label18->setText(title);
-    m_label4->setText(m_context.table.capitals[id]);
-    m_label5->setText(m_context.table.regionNames[id]);
-    m_context.state.currentMapUrl = m_context.table.mapUrls[id];
+    m_label4->setText(m_table.capitals[id]);
+    m_label5->setText(m_table.regionNames[id]);
+    emit mapChanged(m_table.mapUrls[id]);
     showPictures(QString::number(flagId));
+}
+
+void StudyView::showFlag(int flagId)
+{
+    if (flagId < 0 || flagId > CountryTable::upperBound)
+        return;
+    showCountry(flagId, m_table.countryNames[static_cast<size_t>(flagId)]);
 }
 
 void StudyView::showPictures(const QString &flagId)
 {
-    const QString &appPath = m_context.appPath;
+    const QString &appPath = m_appPath;
     showPicture(m_image1, PicturePaths::flag(appPath, flagId), true);
     showPicture(m_image2, PicturePaths::extra(appPath, flagId, 'a'), false);
     showPicture(m_image3, PicturePaths::extra(appPath, flagId, 'b'), false);
@@ -273,8 +286,7 @@ void StudyView::search()
     rows.reserve(scanned);
     for (int i = 0; i < scanned; ++i)
         rows.append(m_list1->item(i)->text());
-    const std::optional<int> found =
-        StudyRules::findRow(rows, m_context.table.capitals, m_text2->text());
+    const std::optional<int> found = StudyRules::findRow(rows, m_table.capitals, m_text2->text());
     if (!found)
         return;
     m_text2->setText(rows.at(*found));
@@ -287,9 +299,8 @@ void StudyView::search()
 void StudyView::layoutGallery()
 {
     const int value = m_vscroll2->value();
-    m_context.galleryScrollValue = value;
-    m_context.galleryFirst = StudyRules::galleryFirst(value);
-    const int first = m_context.galleryFirst;
+    m_galleryFirst = StudyRules::galleryFirst(value);
+    const int first = m_galleryFirst;
     for (int n = 1; n <= galleryCells; ++n) {
         if (n < first || n >= first + StudyRules::gallerySlots)
             m_image5[static_cast<size_t>(n)]->hide();
@@ -305,11 +316,11 @@ void StudyView::pickCell(int cell)
 {
     if (cell < 1 || cell > galleryCells)
         return;
-    showCountry(cell, m_context.table.countryNames[static_cast<size_t>(cell)]);
+    showFlag(cell);
 }
 
 void StudyView::openArticle()
 {
     // The title goes into the address as it reads; the desktop encodes it on the way out.
-    m_context.services.shell.openAddress(m_context.wikiBase + m_label3->text());
+    m_services.shell.openAddress(m_wikiBase + m_label3->text());
 }

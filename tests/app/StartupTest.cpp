@@ -2,6 +2,7 @@
 #include "MainWindowFixture.h"
 #include "NoticeCodec.h"
 #include "StartupRules.h"
+#include "StudyView.h"
 #include "Twips.h"
 
 #include <QComboBox>
@@ -36,7 +37,7 @@ TEST(Startup, NoNewsLeavesTheCommentBoxHidden)
     MainWindowFixture f(http.baseUrl());
     ASSERT_TRUE(f.form->load());
     EXPECT_TRUE(f.messages.shown.isEmpty());
-    EXPECT_EQ(f.state.serverReply, "<no news>");
+    EXPECT_EQ(http.paths(), QStringList{"/kokki/oshirase.txt"});
     EXPECT_FALSE(control<QWidget>(f.form.get(), "Text3")->isVisible());
     EXPECT_TRUE(f.form->isVisible());
 
@@ -54,10 +55,7 @@ TEST(Startup, NoNewsLeavesTheCommentBoxHidden)
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(combo->itemText(i), names[i]);
 
-    EXPECT_EQ(f.state.counterDataName, f.folder.path() + "/data1.csv");
-    EXPECT_EQ(f.state.regionScoreBase, 1500);
-    EXPECT_EQ(f.form->context().galleryFirst, 1);
-    EXPECT_EQ(f.form->context().rowIndex, 199);
+    EXPECT_EQ(f.form->studyView()->galleryFirst(), 1);
     EXPECT_FALSE(control<QLabel>(f.form.get(), "Image5", 9)->pixmap().isNull());
 }
 

@@ -113,7 +113,7 @@ TEST_F(OpenPanel, WrongCardsCountAndRightCardsMoveOn)
     EXPECT_EQ(p.text("Label17"), "第1問");
     EXPECT_EQ(p.text("Label14"), "の国旗はどれですか？");
     const int asked = p.game.cardRow(p.rightCard());
-    const int id = f.form->context().table.flagIds[static_cast<size_t>(asked)].toInt();
+    const int id = p.game.flagIdOfRow(asked).toInt();
     EXPECT_EQ(p.text("Label13"), ProgramFolder::countryName(id));
     EXPECT_FALSE(p.get<QLabel>("Image4", p.rightCard())->pixmap().isNull());
 
@@ -132,14 +132,14 @@ TEST_F(OpenPanel, WrongCardsCountAndRightCardsMoveOn)
     p.clickCard(p.rightCard());
     EXPECT_EQ(p.text("Label16"), "正解です。");
     EXPECT_EQ(p.text("Label17"), "第2問");
-    EXPECT_EQ(f.state.askedFlags[static_cast<size_t>(asked)], 1);
+    EXPECT_TRUE(p.game.asked(asked));
 
     // Start in the middle of a game throws it away: nothing recorded, question 1, no misses.
     p.start();
     EXPECT_EQ(p.game.questionNumber(), 1);
     EXPECT_EQ(p.game.missCount(), 0);
     EXPECT_EQ(p.text("Label17"), "第1問");
-    EXPECT_EQ(f.state.askedFlags[static_cast<size_t>(asked)], 0);
+    EXPECT_FALSE(p.game.asked(asked));
     EXPECT_FALSE(QFile::exists(f.folder.file("seisekiasia&taiyou.csv")));
     EXPECT_EQ(http.requestCount(), 1);
 }
@@ -239,14 +239,14 @@ TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
             p.clickCard(p.wrongCard());
         p.clickCard(p.rightCard());
     }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 10000));
 
     EXPECT_EQ(readBytes(f.folder.file("seisekiasia&taiyou.csv")),
               " 295, 60, 2,2026/12/06 21:30:05\r\n");
-    EXPECT_EQ(f.state.counterDataName, "asia&taiyou.csv");
     const QStringList paths = http.paths();
     EXPECT_EQ(paths.mid(1), (QStringList{"/kokki/asia&taiyou.csv", "/countx/asia&taiyou/count.php",
                                          "/count1/counterasia&taiyou/295/count.php"}));
-    QWidget *form6 = f.form->context().deviation->form6();
+    QWidget *form6 = f.form->deviation()->form6();
     ASSERT_TRUE(form6);
     EXPECT_TRUE(form6->isVisible());
     EXPECT_EQ(control<QLabel>(form6, "Label5")->text(), " 50");

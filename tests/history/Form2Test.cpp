@@ -134,7 +134,7 @@ TEST(ResultsWindow, OpensCentredOverThePastGamesOfTheChosenRegion)
     Form2 *form2 = w.choose(1);
 
     EXPECT_FALSE(control<QWidget>(w.f.form.get(), "Text3")->isVisible());
-    EXPECT_EQ(w.f.state.graphRegionKey, "europe");
+    EXPECT_EQ(form2->regionKey(), "europe");
     EXPECT_EQ(form2->windowTitle(), "フラミオ");
     EXPECT_EQ(control<QLabel>(form2, "Label4")->text(), "ヨーロッパ編");
     const QRect screen = form2->screen()->geometry();
@@ -274,6 +274,8 @@ TEST(ResultsWindow, NoFileSaysSoForTwoSecondsWhileTheWindowsGoOn)
         QTest::mouseClick(control<QWidget>(form2, "Command1"), Qt::LeftButton);
     });
     w.choose(3, false);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return control<QWidget>(form2, "Text1")->isHidden(); }, 10000));
     EXPECT_EQ(shownDuringTheWait, "記録がありません");
     EXPECT_GE(w.f.clock.seconds - waitStarted, 1.99);
     EXPECT_FALSE(control<QWidget>(form2, "Text1")->isVisible());
@@ -308,10 +310,10 @@ TEST(ResultsWindow, RatingAPastGameSendsNothingToOurServer)
     Form2 *form2 = w.choose(0);
 
     click(form2, "Label1", 2);
-    EXPECT_EQ(w.f.state.skipCounterReport, 0);
-    EXPECT_EQ(w.f.state.counterDataName, "asia&taiyou.csv");
-    ASSERT_TRUE(w.f.form->context().deviation->form6());
-    EXPECT_TRUE(w.f.form->context().deviation->form6()->isVisible());
+    NationalDeviation *deviation = w.f.form->deviation();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !deviation->busy(); }, 10000));
+    ASSERT_TRUE(deviation->form6());
+    EXPECT_TRUE(deviation->form6()->isVisible());
 
     const std::string log = server.log();
     EXPECT_NE(log.find("/kokki/asia&taiyou.csv"), std::string::npos) << log;

@@ -98,13 +98,12 @@ TEST(ResultsFile, RemovingAGameKeepsEveryOtherLine)
     writeBytes(path, "junk line\r\n 100, 60, 2,a\r\n 200, 61, 3,b\n 300, 62, 4,c");
 
     // The second game sits on line 3 because of the line before it.
-    const ResultsFile::Removal removal = ResultsFile::removeGame(path, scratch, gameAt(path, 2));
-    EXPECT_TRUE(removal.removed);
+    EXPECT_FALSE(ResultsFile::removeGame(dir.path(), "asia&taiyou", gameAt(path, 2)));
     EXPECT_EQ(readBytes(path), "junk line\r\n 100, 60, 2,a\r\n 300, 62, 4,c\r\n");
     EXPECT_FALSE(QFile::exists(scratch));
 
-    ASSERT_TRUE(ResultsFile::removeGame(path, scratch, gameAt(path, 1)).removed);
-    ASSERT_TRUE(ResultsFile::removeGame(path, scratch, gameAt(path, 1)).removed);
+    ASSERT_FALSE(ResultsFile::removeGame(dir.path(), "asia&taiyou", gameAt(path, 1)));
+    ASSERT_FALSE(ResultsFile::removeGame(dir.path(), "asia&taiyou", gameAt(path, 1)));
     EXPECT_EQ(readBytes(path), "junk line\r\n");
 }
 
@@ -112,27 +111,27 @@ TEST(ResultsFile, AFailedRemovalLeavesTheFileAsItWas)
 {
     QTemporaryDir dir;
     const QString path = ResultsFile::path(dir.path(), "sekai");
-    const QString scratch = ResultsFile::scratchPath(dir.path());
     const QByteArray original = gameLines(3);
     writeBytes(path, original);
     const PastGame second = gameAt(path, 2);
 
     // The scratch file cannot be written.
     QDir(dir.path()).mkdir("dummy.csv");
-    ResultsFile::Removal removal = ResultsFile::removeGame(path, scratch, second);
-    EXPECT_FALSE(removal.removed);
-    EXPECT_FALSE(removal.reason.isEmpty());
+    std::optional<ResultsFile::Error> error = ResultsFile::removeGame(dir.path(), "sekai", second);
+    ASSERT_TRUE(error);
+    EXPECT_FALSE(error->message().isEmpty());
     EXPECT_EQ(readBytes(path), original);
     QDir(dir.path()).rmdir("dummy.csv");
 
     // The file changed since it was read: the line no longer holds that game.
     writeBytes(path, gameLines(3).mid(original.indexOf('\n') + 1));
-    removal = ResultsFile::removeGame(path, scratch, second);
-    EXPECT_FALSE(removal.removed);
+    error = ResultsFile::removeGame(dir.path(), "sekai", second);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->cause(), ResultsFile::Error::Cause::Changed);
     EXPECT_EQ(readBytes(path), gameLines(3).mid(original.indexOf('\n') + 1));
 
     QFile::remove(path);
-    EXPECT_FALSE(ResultsFile::removeGame(path, scratch, second).removed);
+    EXPECT_TRUE(ResultsFile::removeGame(dir.path(), "sekai", second));
     EXPECT_FALSE(QFile::exists(path));
 }
 

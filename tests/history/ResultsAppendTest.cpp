@@ -1,4 +1,4 @@
-#include "ResultsWriter.h"
+#include "ResultsFile.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -21,56 +21,58 @@ const QString line = QStringLiteral(" 7, 38.6, 0,2027/01/02 03:04:05");
 
 } // namespace
 
-TEST(ResultsWriter, TheFirstGameCreatesTheFileWithOneLine)
+TEST(ResultsFileAppend, TheFirstGameCreatesTheFileWithOneLine)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(ResultsWriter::append(dir.path(), "asia&taiyou", line));
+    ASSERT_FALSE(ResultsFile::append(dir.path(), "asia&taiyou", line));
     EXPECT_EQ(readBytes(dir.filePath("seisekiasia&taiyou.csv")), line.toLatin1() + "\r\n");
 }
 
-TEST(ResultsWriter, FiveHundredLinesGrowToFiveHundredAndOneThenAreCut)
+TEST(ResultsFileAppend, FiveHundredLinesGrowToFiveHundredAndOneThenAreCut)
 {
     QTemporaryDir dir;
-    const QString path = ResultsWriter::path(dir.path(), "europe");
+    const QString path = ResultsFile::path(dir.path(), "europe");
     writeBytes(path, linesOf(1, 500));
-    ASSERT_TRUE(ResultsWriter::append(dir.path(), "europe", line));
+    ASSERT_FALSE(ResultsFile::append(dir.path(), "europe", line));
     EXPECT_EQ(readBytes(path), linesOf(1, 500) + line.toLatin1() + "\r\n");
 
     // 501 lines: the two oldest go, the newest 499 stay in order and the new game follows.
-    ASSERT_TRUE(ResultsWriter::append(dir.path(), "europe", line));
+    ASSERT_FALSE(ResultsFile::append(dir.path(), "europe", line));
     const QByteArray after = readBytes(path);
-    EXPECT_EQ(ResultsWriter::splitLines(after).size(), 500);
+    EXPECT_EQ(ResultsFile::splitLines(after).size(), 500u);
     EXPECT_EQ(after, linesOf(3, 500) + line.toLatin1() + "\r\n" + line.toLatin1() + "\r\n");
 }
 
-TEST(ResultsWriter, ALastLineWithoutItsEndDoesNotSwallowTheNewGame)
+TEST(ResultsFileAppend, ALastLineWithoutItsEndDoesNotSwallowTheNewGame)
 {
     QTemporaryDir dir;
-    const QString path = ResultsWriter::path(dir.path(), "sekai");
+    const QString path = ResultsFile::path(dir.path(), "sekai");
     writeBytes(path, " 1, 2, 3,2026/01/01 00:00:00");
-    ASSERT_TRUE(ResultsWriter::append(dir.path(), "sekai", line));
+    ASSERT_FALSE(ResultsFile::append(dir.path(), "sekai", line));
     EXPECT_EQ(readBytes(path), " 1, 2, 3,2026/01/01 00:00:00\r\n" + line.toLatin1() + "\r\n");
-    EXPECT_EQ(ResultsWriter::splitLines("a\r\nb\nc\rd").size(), 4);
+    EXPECT_EQ(ResultsFile::splitLines("a\r\nb\nc\rd").size(), 4u);
 }
 
-TEST(ResultsWriter, AFailedCutLeavesTheOldFileAsItWas)
+TEST(ResultsFileAppend, AFailedCutLeavesTheOldFileAsItWas)
 {
     QTemporaryDir dir;
-    const QString path = ResultsWriter::path(dir.path(), "america");
+    const QString path = ResultsFile::path(dir.path(), "america");
     writeBytes(path, linesOf(1, 501));
     // The scratch name is taken by a folder, so the cut cannot be written.
     ASSERT_TRUE(QDir(dir.path()).mkdir("dummy.csv"));
-    QString error;
-    EXPECT_FALSE(ResultsWriter::append(dir.path(), "america", line, &error));
-    EXPECT_FALSE(error.isEmpty());
+    const std::optional<ResultsFile::Error> error =
+        ResultsFile::append(dir.path(), "america", line);
+    ASSERT_TRUE(error);
+    EXPECT_FALSE(error->message().isEmpty());
     EXPECT_EQ(readBytes(path), linesOf(1, 501));
 }
 
-TEST(ResultsWriter, AResultsFileThatCannotBeOpenedIsReportedNotLost)
+TEST(ResultsFileAppend, AResultsFileThatCannotBeOpenedIsReportedNotLost)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir("seisekichuutou&africa.csv"));
-    QString error;
-    EXPECT_FALSE(ResultsWriter::append(dir.path(), "chuutou&africa", line, &error));
-    EXPECT_FALSE(error.isEmpty());
+    const std::optional<ResultsFile::Error> error =
+        ResultsFile::append(dir.path(), "chuutou&africa", line);
+    ASSERT_TRUE(error);
+    EXPECT_FALSE(error->message().isEmpty());
 }
