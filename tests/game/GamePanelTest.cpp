@@ -2,10 +2,13 @@
 #include "Controls.h"
 #include "MainWindowFixture.h"
 #include "NationalDeviation.h"
+#include "ProgramEnd.h"
 #include "ProgramFolder.h"
 #include "TestFiles.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -284,4 +287,55 @@ TEST_F(OpenPanel, BackAfterAGameHidesTheSummaryAndLeavesTheResults)
     EXPECT_FALSE(text1->isVisible());
     EXPECT_TRUE(p.get<QWidget>("Frame1")->isVisible());
     EXPECT_EQ(readBytes(results), recorded);
+}
+
+TEST(GamePanel, AResultsFileThatCannotBeWrittenIsKeptAndToldInJapanese)
+{
+    LoopbackServer http = quietServer();
+    MainWindowFixture f(http.baseUrl());
+    ASSERT_TRUE(f.form->load());
+    // Full, so the game would cut it first; read-only, so neither the cut nor an append may.
+    const QString results = f.folder.file("seisekiasia&taiyou.csv");
+    const QByteArray old = QByteArray(" 100, 60, 2,2026/12/06 21:30:05\r\n").repeated(501);
+    writeBytes(results, old);
+    ASSERT_TRUE(QFile::setPermissions(results, QFile::ReadOwner | QFile::ReadUser));
+    Player p(f);
+    p.openPanel();
+    p.start();
+    for (int q = 1; q <= 15; ++q)
+        p.clickCard(p.rightCard());
+    ASSERT_EQ(f.messages.shown.size(), 1);
+    EXPECT_EQ(f.messages.shown.first(),
+              "成績を記録できませんでした。\n" + results + "\n書き込みが許可されていません。");
+    EXPECT_EQ(readBytes(results), old);
+    QFile::setPermissions(results, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+TEST(GamePanel, EndingDuringTheRatingsPausesEndsAtOnceAndCountsNothing)
+{
+    LoopbackServer http = quietServer();
+    MainWindowFixture f(http.baseUrl());
+    ASSERT_TRUE(f.form->load());
+    ProgramEnd::connect(*f.form);
+    Player p(f);
+    p.openPanel();
+    p.start();
+    for (int q = 1; q <= 15; ++q)
+        p.clickCard(p.rightCard());
+    // The clock stands still, so the rating waits in its first pause until something ends it.
+    NationalDeviation &deviation = *f.form->deviation();
+    ASSERT_TRUE(deviation.busy());
+    ASSERT_EQ(http.paths().last(), "/kokki/asia&taiyou.csv");
+
+    QTimer::singleShot(0, [&] { QTest::mouseClick(p.get<QWidget>("Command1"), Qt::LeftButton); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_EQ(f.endRequests, 1);
+
+    // Time goes on and whatever was queued runs: nothing of the rating follows.
+    f.clock.autoAdvance = 0.05;
+    QTest::qWait(500);
+    EXPECT_FALSE(deviation.busy());
+    for (const QString &path : http.paths())
+        EXPECT_FALSE(path.endsWith("count.php")) << path.toStdString();
+    EXPECT_FALSE(deviation.form6()->isVisible());
 }

@@ -3,9 +3,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 namespace {
 
@@ -75,4 +78,62 @@ TEST(ResultsFileAppend, AResultsFileThatCannotBeOpenedIsReportedNotLost)
         ResultsFile::append(dir.path(), "chuutou&africa", line);
     ASSERT_TRUE(error);
     EXPECT_FALSE(error->message().isEmpty());
+}
+
+// A results file that cannot be written where it is stays exactly as it is, whether the game
+// appends to it or first cuts it, and the player is told why in Japanese.
+TEST(ResultsFileAppend, AReadOnlyFileIsNeitherAppendedToNorReplacedByTheCut)
+{
+    QTemporaryDir dir;
+    const QString path = ResultsFile::path(dir.path(), "europe");
+    const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadUser;
+    for (const int lines : {10, 501}) {
+        writeBytes(path, linesOf(1, lines));
+        ASSERT_TRUE(QFile::setPermissions(path, readOnly));
+        const std::optional<ResultsFile::Error> error =
+            ResultsFile::append(dir.path(), "europe", line);
+        ASSERT_TRUE(error) << lines;
+        EXPECT_EQ(error->message(), "書き込みが許可されていません。");
+        EXPECT_EQ(readBytes(path), linesOf(1, lines));
+        EXPECT_FALSE(QFile::permissions(path) & QFile::WriteOwner);
+        EXPECT_FALSE(QFile::exists(ResultsFile::scratchPath(dir.path())));
+        QFile::setPermissions(path, readOnly | QFile::WriteOwner | QFile::WriteUser);
+    }
+}
+
+TEST(ResultsFileAppend, ALinkIsWrittenThroughAndStaysALink)
+{
+    QTemporaryDir dir;
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath("kept.csv");
+    writeBytes(target, linesOf(1, 501));
+    const QString path = ResultsFile::path(dir.path(), "america");
+    ASSERT_TRUE(QFile::link(target, path));
+
+    ASSERT_FALSE(ResultsFile::append(dir.path(), "america", line));
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(readBytes(target), linesOf(3, 501) + line.toLatin1() + "\r\n");
+    EXPECT_FALSE(QFile::exists(ResultsFile::scratchPath(dir.path())));
+    EXPECT_FALSE(QFile::exists(elsewhere.filePath("dummy.csv")));
+
+    // A removal goes the same way.
+    const ResultsHistory history = ResultsFile::read(path).history;
+    ASSERT_FALSE(ResultsFile::removeGame(dir.path(), "america", history.games.front()));
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(readBytes(target), linesOf(4, 501) + line.toLatin1() + "\r\n");
+}
+
+TEST(ResultsFileAppend, FailuresAreToldInJapanese)
+{
+    const QString line = QStringLiteral(" 7, 38.6, 0,2027/01/02 03:04:05");
+    QTemporaryDir dir;
+    std::optional<ResultsFile::Error> error =
+        ResultsFile::append(dir.filePath("gone"), "sekai", line);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->message(), "フォルダが見つかりません。");
+
+    EXPECT_EQ(ResultsFile::Error::fromErrno(ENOSPC).message(), "ディスクに空きがありません。");
+    EXPECT_EQ(ResultsFile::Error::fromErrno(EROFS).message(), "書き込みが許可されていません。");
+    EXPECT_EQ(ResultsFile::Error(ResultsFile::Error::Cause::Other).message(),
+              "記録ファイルを読み書きできませんでした。");
 }
