@@ -16,11 +16,6 @@ inline QString flag(const QString &appPath, const QString &flagId)
     return folder(appPath) + flagId + QStringLiteral(".jpg");
 }
 
-inline QString flag(const QString &appPath, int flagId)
-{
-    return flag(appPath, QString::number(flagId));
-}
-
 inline QString extra(const QString &appPath, const QString &flagId, char which)
 {
     return folder(appPath) + flagId + QLatin1Char(which) + QStringLiteral(".jpg");

@@ -1,7 +1,5 @@
 #include "ResultsFile.h"
 #include "CodePage.h"
-#include "GameDetails.h"
-#include "ProportionalLayout.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -133,48 +131,4 @@ TEST(ResultsFile, AFailedRemovalLeavesTheFileAsItWas)
     QFile::remove(path);
     EXPECT_TRUE(ResultsFile::removeGame(dir.path(), "sekai", second));
     EXPECT_FALSE(QFile::exists(path));
-}
-
-TEST(GameDetails, TextOfAPastGame)
-{
-    PastGame game;
-    game.score = 295;
-    game.seconds = 38.6;
-    game.misses = 2;
-    game.date = "2026/12/06 21:30:05";
-    EXPECT_EQ(
-        GameDetails::text(game),
-        QStringLiteral("2026/12/06 21:30:05\r\n総合点：295　ミス回数： 2\r\n実時間:0分38.6秒   "));
-    game.seconds = 75;
-    EXPECT_TRUE(GameDetails::text(game).endsWith(QStringLiteral("実時間:1分15秒   ")));
-    game.seconds = 60.1;
-    EXPECT_TRUE(GameDetails::text(game).endsWith(QStringLiteral("実時間:1分0.1秒   ")));
-    game.seconds = 135.3;
-    EXPECT_TRUE(GameDetails::text(game).endsWith(QStringLiteral("実時間:2分15.3秒   ")));
-    EXPECT_EQ(GameDetails::title("12"), "<成績> 12回目");
-}
-
-TEST(ProportionalLayout, ScalesBoxesByBothRatiosAndFontsByTheWidthOnly)
-{
-    QObject box;
-    QObject line;
-    ProportionalLayout layout;
-    EXPECT_TRUE(layout.scaledTo(100, 100).empty());
-    layout.captureLayout(1000, 500, {{&box, {100, 50, 200, 40, 10}}, {&line, {}}});
-    ASSERT_TRUE(layout.layoutCaptured());
-    EXPECT_EQ(layout.layoutItems()[1].csLeft, 0);
-
-    const auto scaled = layout.scaledTo(2000, 750);
-    ASSERT_EQ(scaled.size(), 2u);
-    EXPECT_EQ(scaled[0].control, &box);
-    EXPECT_EQ(scaled[0].geometry.left, 200);
-    EXPECT_EQ(scaled[0].geometry.top, 75);
-    EXPECT_EQ(scaled[0].geometry.width, 400);
-    EXPECT_EQ(scaled[0].geometry.height, 60);
-    EXPECT_EQ(scaled[0].geometry.fontSize, 20);
-    // What a control lacks is left alone.
-    EXPECT_FALSE(scaled[1].geometry.left || scaled[1].geometry.fontSize);
-    // A size the controls would refuse is skipped, the rest goes on.
-    EXPECT_FALSE(layout.scaledTo(0, 750)[0].geometry.fontSize);
-    EXPECT_EQ(layout.scaledTo(0, 750)[0].geometry.top, 75);
 }
