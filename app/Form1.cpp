@@ -35,8 +35,7 @@ namespace {
 ClickableLabel *menuLabel(QWidget *parent, const char *name, const QString &caption, int l, int t,
                           int w, int h, double points, bool bold = false)
 {
-    auto *label = Twips::place(new ClickableLabel(caption, parent), name, l, t, w, h);
-    label->setFont(Twips::designFont(points, bold));
+    auto *label = Twips::place(new ClickableLabel(caption, parent), name, l, t, w, h, points, bold);
     label->setCursor(Qt::PointingHandCursor);
     return label;
 }
@@ -74,8 +73,7 @@ void Form1::createMenu()
         menuLabel(this, "Label11", QStringLiteral(" 札取りゲーム"), 8250, 30, 2970, 615, 24);
     connect(m_label11, &ClickableLabel::clicked, m_game, &GamePanel::openPanel);
 
-    m_combo1 = Twips::place(new QComboBox(this), "Combo1", 11250, 30, 3255, 525);
-    m_combo1->setFont(Twips::designFont(20.25));
+    m_combo1 = Twips::place(new QComboBox(this), "Combo1", 11250, 30, 3255, 525, 20.25);
     m_combo1->setPlaceholderText(QStringLiteral(" 成績グラフ"));
     m_combo1->hide();
     m_picture2 = Twips::place(new QFrame(this), "Picture2", 11220, 30, 3015, 585);
@@ -98,8 +96,7 @@ void Form1::createMenu()
     m_label21 = menuLabel(this, "Label21", QStringLiteral("　お勧めアプリ"), 15150, 150, 2295, 345,
                           14.25, true);
     m_command1 = Twips::place(new QPushButton(QStringLiteral("終了"), this), "Command1", 17760, 30,
-                              1905, 645);
-    m_command1->setFont(Twips::designFont(21.75, true));
+                              1905, 645, 21.75, true);
     connect(m_command1, &QPushButton::clicked, this, [this] {
         // Nothing more is shown or sent once the player has asked to end.
         m_deviation->cancel();
@@ -116,11 +113,9 @@ void Form1::createStartScreen()
     m_image6->setScaledContents(true);
 
     m_label7 = Twips::place(new QLabel(QStringLiteral("出典：外務省ホームページ"), this), "Label7",
-                            13560, 10000, 5325, 315);
-    m_label7->setFont(Twips::designFont(12));
+                            13560, 10000, 5325, 315, 12);
 
-    m_text3 = Twips::place(new QPlainTextEdit(this), "Text3", 14300, 7800, 5900, 1900);
-    m_text3->setFont(Twips::designFont(12));
+    m_text3 = Twips::place(new QPlainTextEdit(this), "Text3", 14300, 7800, 5900, 1900, 12);
     m_text3->setReadOnly(true);
     m_text3->hide();
     m_label15 =

@@ -32,8 +32,7 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
     hide();
 
     m_frame1 = Twips::place(new QGroupBox(QStringLiteral("札取りゲーム"), this), "Frame1", 11430,
-                            1050, 3855, 4035);
-    m_frame1->setFont(Twips::designFont(18, true));
+                            1050, 3855, 4035, 18, true);
 
     static constexpr int optionGeometry[5][3] = {{1800, 3435, 525},
                                                  {2430, 2745, 525},
@@ -52,26 +51,19 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
         connect(button, &QRadioButton::clicked, this, [this, i] { chooseRegion(i); });
     }
 
-    m_label13 = Twips::place(new QLabel(this), "Label13", 2400, 1260, 8595, 705);
-    m_label13->setFont(Twips::designFont(18, true));
+    m_label13 = Twips::place(new QLabel(this), "Label13", 2400, 1260, 8595, 705, 18, true);
     // The waiting instruction is longer than the label is wide; it wraps rather than being cut.
     m_label13->setWordWrap(true);
-    m_label14 = Twips::place(new QLabel(this), "Label14", 2400, 2100, 7005, 1215);
-    m_label14->setFont(Twips::designFont(15.75));
+    m_label14 = Twips::place(new QLabel(this), "Label14", 2400, 2100, 7005, 1215, 15.75);
     m_label14->setWordWrap(true);
     m_label14->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_label17 = Twips::place(new QLabel(this), "Label17", 12780, 1080, 2955, 1065);
-    m_label17->setFont(Twips::designFont(24, true));
-    m_label16 = Twips::place(new QLabel(this), "Label16", 13590, 2370, 1965, 585);
-    m_label16->setFont(Twips::designFont(21.75, true));
+    m_label17 = Twips::place(new QLabel(this), "Label17", 12780, 1080, 2955, 1065, 24, true);
+    m_label16 = Twips::place(new QLabel(this), "Label16", 13590, 2370, 1965, 585, 21.75, true);
     m_command2 = Twips::place(new QPushButton(QStringLiteral("スタート"), this), "Command2", 16230,
-                              840, 1755, 855);
-    m_command2->setFont(Twips::designFont(21.75, true));
+                              840, 1755, 855, 21.75, true);
     m_command3 = Twips::place(new QPushButton(QStringLiteral("戻る"), this), "Command3", 16230,
-                              2040, 1425, 585);
-    m_command3->setFont(Twips::designFont(20.25));
-    m_text1 = Twips::place(new QPlainTextEdit(this), "Text1", 15090, 3360, 3135, 2265);
-    m_text1->setFont(Twips::designFont(18));
+                              2040, 1425, 585, 20.25);
+    m_text1 = Twips::place(new QPlainTextEdit(this), "Text1", 15090, 3360, 3135, 2265, 18);
     m_text1->setReadOnly(true);
     connect(m_command2, &QPushButton::clicked, this, &GamePanel::start);
     connect(m_command3, &QPushButton::clicked, this, &GamePanel::back);

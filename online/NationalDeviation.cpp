@@ -15,14 +15,6 @@ namespace {
 // How often a pause looks at the clock; short, so a pause ends close to its length.
 constexpr int tickMilliseconds = 1;
 
-QLabel *placeLabel(QWidget *parent, const char *name, const QString &text, int left, int top,
-                   int width, int height, double points, bool bold)
-{
-    auto *label = Twips::place(new QLabel(text, parent), name, left, top, width, height);
-    label->setFont(Twips::designFont(points, bold));
-    return label;
-}
-
 QString shown(const std::optional<long long> &value)
 {
     return value ? NumberText::display(*value) : QString();
@@ -67,20 +59,32 @@ void NationalDeviation::createForm6()
     form->setPalette(palette);
     form->setAutoFillBackground(true);
 
-    placeLabel(form, "Label11", QStringLiteral("全国偏差値"), 1200, 480, 5400, 705, 21.75, true);
-    placeLabel(form, "Label1", QStringLiteral("偏差値"), 600, 1560, 1400, 525, 15.75, true);
-    placeLabel(form, "Label9", QStringLiteral("得点"), 4560, 1560, 900, 525, 15.75, true);
-    placeLabel(form, "Label2", QStringLiteral("人数"), 1440, 2520, 1100, 525, 15.75, true);
-    placeLabel(form, "Label3", QStringLiteral("平均点"), 1440, 3360, 1200, 525, 15.75, true);
-    placeLabel(form, "Label4", QStringLiteral("順位"), 1440, 4200, 1100, 525, 15.75, true);
+    Twips::place(new QLabel(QStringLiteral("全国偏差値"), form), "Label11", 1200, 480, 5400, 705,
+                 21.75, true);
+    Twips::place(new QLabel(QStringLiteral("偏差値"), form), "Label1", 600, 1560, 1400, 525, 15.75,
+                 true);
+    Twips::place(new QLabel(QStringLiteral("得点"), form), "Label9", 4560, 1560, 900, 525, 15.75,
+                 true);
+    Twips::place(new QLabel(QStringLiteral("人数"), form), "Label2", 1440, 2520, 1100, 525, 15.75,
+                 true);
+    Twips::place(new QLabel(QStringLiteral("平均点"), form), "Label3", 1440, 3360, 1200, 525, 15.75,
+                 true);
+    Twips::place(new QLabel(QStringLiteral("順位"), form), "Label4", 1440, 4200, 1100, 525, 15.75,
+                 true);
 
     const QString waiting = QStringLiteral("お待ち下さい");
-    m_label5 = placeLabel(form, "Label5", waiting, 2040, 1560, 2400, 525, 15.75, true);
-    m_label10 = placeLabel(form, "Label10", waiting, 5520, 1560, 2400, 525, 15.75, true);
-    m_label6 = placeLabel(form, "Label6", QString(), 2640, 2520, 1800, 525, 15.75, false);
-    m_label7 = placeLabel(form, "Label7", QString(), 2640, 3360, 1800, 525, 15.75, false);
-    m_label8 = placeLabel(form, "Label8", QString(), 2640, 4200, 1800, 525, 15.75, false);
-    m_label12 = placeLabel(form, "Label12", QString(), 4560, 3000, 3300, 1100, 12, true);
+    m_label5 =
+        Twips::place(new QLabel(waiting, form), "Label5", 2040, 1560, 2400, 525, 15.75, true);
+    m_label10 =
+        Twips::place(new QLabel(waiting, form), "Label10", 5520, 1560, 2400, 525, 15.75, true);
+    m_label6 =
+        Twips::place(new QLabel(QString(), form), "Label6", 2640, 2520, 1800, 525, 15.75, false);
+    m_label7 =
+        Twips::place(new QLabel(QString(), form), "Label7", 2640, 3360, 1800, 525, 15.75, false);
+    m_label8 =
+        Twips::place(new QLabel(QString(), form), "Label8", 2640, 4200, 1800, 525, 15.75, false);
+    m_label12 =
+        Twips::place(new QLabel(QString(), form), "Label12", 4560, 3000, 3300, 1100, 12, true);
     m_label12->setWordWrap(true);
     m_label12->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_label12->setStyleSheet(QStringLiteral("color: #c00000;"));

@@ -53,4 +53,14 @@ inline QFont designFont(double pointSize, bool bold = false)
     return font;
 }
 
+// The same, with the design font at `points`.
+template <typename Widget>
+Widget *place(Widget *widget, const char *name, int left, int top, int width, int height,
+              double points, bool bold = false)
+{
+    place(widget, name, left, top, width, height);
+    widget->setFont(designFont(points, bold));
+    return widget;
+}
+
 } // namespace Twips

@@ -25,14 +25,6 @@
 
 namespace {
 
-QLabel *caption(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h,
-                double points, bool bold = false)
-{
-    auto *label = Twips::place(new QLabel(text, parent), name, l, t, w, h);
-    label->setFont(Twips::designFont(points, bold));
-    return label;
-}
-
 using StudyRules::cellHeight;
 using StudyRules::cellLeft;
 using StudyRules::cellWidth;
@@ -68,27 +60,24 @@ StudyView::StudyView(Services &services, QString appPath, QString wikiBase, QWid
     m_image3 = Twips::place(new ClickableLabel(form), "Image3", 4980, 3720, 3045, 2865);
     m_image3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    caption(form, "Label1", QStringLiteral("国名："), 7380, 1770, 675, 315, 12);
-    m_label3 = Twips::place(new ClickableLabel(form), "Label3", 8190, 1770, 6105, 525);
-    m_label3->setFont(Twips::designFont(15.75, true));
-    caption(form, "Label2", QStringLiteral("首都："), 7380, 2370, 705, 255, 12);
-    m_label4 = caption(form, "Label4", QString(), 8190, 2340, 6135, 525, 14.25, true);
-    caption(form, "Label6", QStringLiteral("地域："), 7380, 2910, 705, 255, 12);
-    m_label5 = caption(form, "Label5", QString(), 8190, 2910, 3855, 465, 14.25, true);
-    m_label18 = Twips::place(new ClickableLabel(form), "Label18", 12780, 3270, 6945, 435);
-    m_label18->setFont(Twips::designFont(18, true));
+    Twips::place(new QLabel(QStringLiteral("国名："), form), "Label1", 7380, 1770, 675, 315, 12);
+    m_label3 = Twips::place(new ClickableLabel(form), "Label3", 8190, 1770, 6105, 525, 15.75, true);
+    Twips::place(new QLabel(QStringLiteral("首都："), form), "Label2", 7380, 2370, 705, 255, 12);
+    m_label4 =
+        Twips::place(new QLabel(QString(), form), "Label4", 8190, 2340, 6135, 525, 14.25, true);
+    Twips::place(new QLabel(QStringLiteral("地域："), form), "Label6", 7380, 2910, 705, 255, 12);
+    m_label5 =
+        Twips::place(new QLabel(QString(), form), "Label5", 8190, 2910, 3855, 465, 14.25, true);
+    m_label18 = Twips::place(new ClickableLabel(form), "Label18", 12780, 3270, 6945, 435, 18, true);
     m_label18->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
     m_label18->setCursor(Qt::PointingHandCursor);
 
-    m_text2 = Twips::place(new QLineEdit(form), "Text2", 390, 1260, 3375, 405);
-    m_text2->setFont(Twips::designFont(15.75));
+    m_text2 = Twips::place(new QLineEdit(form), "Text2", 390, 1260, 3375, 405, 15.75);
     m_text2->hide();
     m_command4 = Twips::place(new QPushButton(QStringLiteral("検索"), form), "Command4", 3780, 1230,
-                              765, 435);
-    m_command4->setFont(Twips::designFont(14.25));
+                              765, 435, 14.25);
     m_command4->hide();
-    m_list1 = Twips::place(new QListWidget(form), "List1", 390, 1680, 3885, 8310);
-    m_list1->setFont(Twips::designFont(18));
+    m_list1 = Twips::place(new QListWidget(form), "List1", 390, 1680, 3885, 8310, 18);
     m_list1->hide();
 
     m_frame2 =
