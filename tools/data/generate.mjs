@@ -22,6 +22,7 @@ const steps = {
   intro: async () => (await import('./lib/intro.mjs')).makeIntro(dirs),
   help: async () => (await import('./lib/help.mjs')).makeHelp(dirs),
   sheet: async (rows) => (await import('./lib/sheet.mjs')).makeSheets(rows, dirs),
+  similar: async (rows) => (await import('./lib/similar.mjs')).makeSimilar(rows, dirs),
 };
 
 const wanted = process.argv.slice(2);
