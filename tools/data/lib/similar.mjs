@@ -9,7 +9,8 @@
 //     its main colours swapped among themselves (Norway against Iceland), each at a small
 //     charge, because learners confuse those as readily as near copies.
 // ASCII with CR LF: flag ID, then 20 flag IDs. Run on its own with `node lib/similar.mjs`;
-// `SIMILAR_SHEET=1` also draws out/similar.png (each flag followed by its five nearest).
+// `SIMILAR_SHEET=all` (or a list of flag IDs, `SIMILAR_SHEET=103,19`) also draws out/similar.png,
+// each flag followed by its five nearest.
 import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
@@ -302,8 +303,9 @@ export async function makeSimilar(rows, dirs) {
   const report = [`${path.basename(file)}: ${ids.length} flags, ${NEIGHBOURS} each`];
   if (process.env.SIMILAR_SHEET) {
     const { similarSheet } = await import('./similarSheet.mjs');
-    const shown = process.env.SIMILAR_SHEET.split(',').map(Number).filter((id) => ids.includes(id));
-    report.push(similarSheet(flags, ids, ranks, shown.length ? shown : ids, path.join(dirs.out, 'similar.png')));
+    const asked = process.env.SIMILAR_SHEET;
+    const shown = asked === 'all' ? ids : asked.split(',').map(Number).filter((id) => ids.includes(id));
+    report.push(similarSheet(flags, ids, ranks, shown, path.join(dirs.out, 'similar.png')));
   }
   return report;
 }
