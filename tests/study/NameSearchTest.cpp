@@ -5,6 +5,7 @@
 #include "SearchFolding.h"
 #include "StudyRules.h"
 
+#include <QFile>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -313,6 +314,8 @@ TEST_F(ShippedSearch, FindsCountriesHoweverTheyAreWritten)
         {"osutoraria", "オーストラリア"},
         {"moscow", "ロシア"},
         {"mosukuwa", "ロシア"},
+        {"rome", "イタリア"}, // not Lomé, whose romaji is the same
+        {"きえふ", "ウクライナ"},
     };
     for (const auto &[key, country] : table) {
         const auto match = found(u(key));
@@ -370,6 +373,13 @@ TEST_F(ShippedSearch, EveryNameAndCapitalFindsItsRowAsTheExactSearchDoes)
 
 TEST_F(ShippedSearch, OtherNamesNameOneCountryEach)
 {
+    QFile file(dataDir + '/' + OtherNames::fileName);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    // Code page 932 throughout, with CR LF line ends.
+    EXPECT_EQ(CodePage::toCp932(CodePage::fromCp932(bytes)), bytes);
+    EXPECT_EQ(bytes.count("\r\n"), bytes.count('\n'));
+
     ASSERT_GT(shipped->otherNames.size(), 1000u);
     QHash<QString, int> owner;
     QSet<int> named;

@@ -151,6 +151,15 @@ export function collectAliases(rows, handFile) {
   const skipped = [];
   const claims = new Map();
   for (const r of rows) for (const f of [r.name, bareCapital(r.capital)]) claims.set(folded(f), new Set([r.id]));
+  // A name or capital of our list belongs to its country alone; an alias two countries claim is
+  // left to the one that has it as a real name when the other only has it as romaji (Rome, not
+  // Lomé's "rome"), and left out for both otherwise.
+  const ownersOf = (key) => {
+    const c = claims.get(key);
+    if (c instanceof Set) return c;
+    const real = [...c].filter(([, kind]) => kind !== 'ローマ字').map(([id]) => id);
+    return new Set(c.size > 1 && real.length === 1 ? real : c.keys());
+  };
   const kept = new Map();
   for (const r of rows) {
     const seen = new Set([folded(r.name), folded(bareCapital(r.capital))]);
@@ -167,15 +176,15 @@ export function collectAliases(rows, handFile) {
       }
       seen.add(key);
       list.push({ kind: a.kind, alias });
-      if (!claims.has(key)) claims.set(key, new Set());
-      claims.get(key).add(r.id);
+      if (!claims.has(key)) claims.set(key, new Map());
+      if (claims.get(key) instanceof Map) claims.get(key).set(r.id, a.kind);
     }
     kept.set(r.id, list);
   }
   for (const r of rows) {
     kept.set(r.id, kept.get(r.id).filter(({ alias }) => {
-      const owners = claims.get(folded(alias));
-      if (owners.size === 1) return true;
+      const owners = ownersOf(folded(alias));
+      if (owners.size === 1 && owners.has(r.id)) return true;
       skipped.push(`${r.iso} ${alias}: also names ${[...owners].filter((id) => id !== r.id).join(' ')}`);
       return false;
     }));
