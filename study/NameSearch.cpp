@@ -110,7 +110,7 @@ std::optional<NameSearch::Match> NameSearch::findFolded(const QStringList &rows,
             const int flagId = m_rows[static_cast<size_t>(i)].flagId;
             if (std::find(owners->begin(), owners->end(), flagId) == owners->end())
                 continue;
-            for (const qsizetype n : m_countries.value(flagId).names) {
+            for (const qsizetype n : m_countries.constFind(flagId)->names) {
                 if (m_foldedNames[static_cast<size_t>(n)] == folded)
                     return Match{i, Match::Source::OtherName, m_names[static_cast<size_t>(n)].name};
             }

@@ -40,7 +40,9 @@ public:
     explicit NameSearch(std::vector<OtherName> otherNames);
 
     // The exact search, then the forgiving one. Rows and capitals are read as the exact search
-    // reads them: at most the first StudyRules::searchedRows rows, row i with capital i + 1.
+    // reads them: at most the first StudyRules::searchedRows rows, row i with capital i + 1; a
+    // row's other names are those of the flag ID its text starts with. The folded rows are kept
+    // from one search to the next and made again only when the list or the capitals change.
     std::optional<Match> find(const QStringList &rows, const CountryTable::Column &capitals,
                               const QString &key);
 
