@@ -12,7 +12,8 @@
 struct OtherName
 {
     int flagId = 0;
-    QString kind; // 正式名, 通称, 略称, 漢字表記, 読み, 英語, 符号 or ローマ字
+    QString
+        kind; // 正式名, 通称, 略称, 漢字表記, 読み, 英語 (any Latin-letter name), 符号, ローマ字
     QString name;
 };
 
