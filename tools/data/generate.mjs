@@ -17,6 +17,7 @@ export const dirs = {
 
 const steps = {
   lists: async (rows) => writeLists(rows, dirs.data),
+  aliases: async (rows) => (await import('./lib/aliases.mjs')).writeAliases(rows, dirs),
   flags: async (rows) => (await import('./lib/flags.mjs')).makeFlags(rows, dirs),
   maps: async (rows) => (await import('./lib/maps.mjs')).makeMaps(rows, dirs),
   intro: async () => (await import('./lib/intro.mjs')).makeIntro(dirs),
