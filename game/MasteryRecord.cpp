@@ -1,7 +1,6 @@
 #include "MasteryRecord.h"
 
 #include "CodePage.h"
-#include "ResultsWriter.h"
 
 #include <QFile>
 
@@ -18,7 +17,6 @@ namespace MasteryRecord {
 namespace {
 
 const QByteArray lineEnd = QByteArrayLiteral("\r\n");
-const QString dateFormat = QStringLiteral("yyyy/MM/dd");
 constexpr qsizetype dateLength = 10;
 constexpr qsizetype maxDigits = 9; // countLimit has nine
 constexpr int recordFields = 5;
@@ -59,12 +57,70 @@ std::optional<int> flagIdField(QStringView field)
     return id;
 }
 
+// yyyy/MM/dd read by hand: QDate::fromString builds a whole parser for every line.
 QDate dateField(QStringView field)
 {
     field = field.trimmed();
-    if (field.size() != dateLength)
+    if (field.size() != dateLength || field[4] != u'/' || field[7] != u'/')
         return QDate();
-    return QDate::fromString(field.toString(), dateFormat);
+    const std::optional<int> year = countField(field.sliced(0, 4));
+    const std::optional<int> month = countField(field.sliced(5, 2));
+    const std::optional<int> day = countField(field.sliced(8, 2));
+    if (!year || !month || !day)
+        return QDate();
+    return QDate(*year, *month, *day); // invalid for a day the calendar does not have
+}
+
+// Digits straight into the file's bytes: a number object per field made the rewrite the
+// slowest part of a game's end.
+void appendNumber(QByteArray &bytes, int value, int width = 1)
+{
+    char digits[16];
+    int n = 0;
+    do {
+        digits[n++] = char('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    for (; n < width; ++n)
+        digits[n] = '0';
+    while (n > 0)
+        bytes += digits[--n];
+}
+
+void appendDate(QByteArray &bytes, const QDate &date)
+{
+    appendNumber(bytes, date.year(), 4);
+    bytes += '/';
+    appendNumber(bytes, date.month(), 2);
+    bytes += '/';
+    appendNumber(bytes, date.day(), 2);
+}
+
+QString decoded(const QByteArray &bytes)
+{
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return ascii ? QString::fromLatin1(bytes) : CodePage::fromCp932(bytes);
+}
+
+// The lines of a text without their ends (CR LF, CR or LF), as the results files are split.
+QList<QStringView> lines(QStringView text)
+{
+    QList<QStringView> found;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        found.append(text.sliced(start, i - start));
+        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        found.append(text.sliced(start));
+    return found;
 }
 
 void merge(FlagRecord &into, const FlagRecord &from)
@@ -82,9 +138,9 @@ void addConfusion(Record &record, std::pair<int, int> key, int times)
     stored = capped(qint64(stored) + times);
 }
 
-void parseRecordLine(Record &record, const QString &line)
+void parseRecordLine(Record &record, QStringView line)
 {
-    const QList<QStringView> fields = QStringView(line).split(u',');
+    const QList<QStringView> fields = line.split(u',');
     if (fields.size() != recordFields)
         return;
     const std::optional<int> id = flagIdField(fields[0]);
@@ -99,9 +155,9 @@ void parseRecordLine(Record &record, const QString &line)
     merge(record.flags[*id], FlagRecord{*asked, *right, *misses, last});
 }
 
-void parseConfusionLine(Record &record, const QString &line)
+void parseConfusionLine(Record &record, QStringView line)
 {
-    const QList<QStringView> fields = QStringView(line).split(u',');
+    const QList<QStringView> fields = line.split(u',');
     if (fields.size() != confusionFields)
         return;
     const std::optional<int> asked = flagIdField(fields[0]);
@@ -306,27 +362,33 @@ QString confusionsPath(const QString &folder)
     return folder + QStringLiteral("/machigai.csv");
 }
 
+// Every valid line is digits, commas and slashes, which code page 932 shares with ASCII: such
+// bytes are taken as they are and written as they are, and the code page's (shared, locked)
+// converter is needed only for a file that holds something else.
 Record parse(const QByteArray &recordData, const QByteArray &confusionData)
 {
     Record record;
-    for (const QByteArray &line : ResultsWriter::splitLines(recordData))
-        parseRecordLine(record, CodePage::fromCp932(line));
-    for (const QByteArray &line : ResultsWriter::splitLines(confusionData))
-        parseConfusionLine(record, CodePage::fromCp932(line));
+    const QString flags = decoded(recordData);
+    for (const QStringView line : lines(flags))
+        parseRecordLine(record, line);
+    const QString confusions = decoded(confusionData);
+    for (const QStringView line : lines(confusions))
+        parseConfusionLine(record, line);
     return record;
 }
 
 QByteArray recordBytes(const Record &record)
 {
     QByteArray bytes;
+    bytes.reserve(qsizetype(record.flags.size()) * 24);
     for (const auto &[id, flag] : record.flags) {
         if (flag.asked < 1)
             continue;
-        const QString line = QString::number(id) + u',' + QString::number(flag.asked) + u',' +
-                             QString::number(flag.rightFirstClick) + u',' +
-                             QString::number(flag.misses) + u',' +
-                             flag.lastAsked.toString(dateFormat);
-        bytes += CodePage::toCp932(line) + lineEnd;
+        bytes += QByteArray::number(id) + ',' + QByteArray::number(flag.asked) + ',' +
+                 QByteArray::number(flag.rightFirstClick) + ',' + QByteArray::number(flag.misses) +
+                 ',';
+        appendDate(bytes, flag.lastAsked);
+        bytes += lineEnd;
     }
     return bytes;
 }
@@ -334,12 +396,16 @@ QByteArray recordBytes(const Record &record)
 QByteArray confusionBytes(const Record &record)
 {
     QByteArray bytes;
+    bytes.reserve(qsizetype(record.confusions.size()) * 12);
     for (const auto &[key, times] : record.confusions) {
         if (times < 1)
             continue;
-        const QString line = QString::number(key.first) + u',' + QString::number(key.second) +
-                             u',' + QString::number(times);
-        bytes += CodePage::toCp932(line) + lineEnd;
+        appendNumber(bytes, key.first);
+        bytes += ',';
+        appendNumber(bytes, key.second);
+        bytes += ',';
+        appendNumber(bytes, times);
+        bytes += lineEnd;
     }
     return bytes;
 }
