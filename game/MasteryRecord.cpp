@@ -87,6 +87,12 @@ void appendNumber(QByteArray &bytes, int value, int width = 1)
         bytes += digits[--n];
 }
 
+// Four digits of year are all the file's date form has room for.
+bool isWritable(const QDate &date)
+{
+    return date.isValid() && date.year() >= 1 && date.year() <= 9999;
+}
+
 void appendDate(QByteArray &bytes, const QDate &date)
 {
     appendNumber(bytes, date.year(), 4);
@@ -216,9 +222,7 @@ std::optional<FileError> readExisting(const QString &path, Existing &out)
             return std::nullopt;
         return errorFor(errno, false);
     }
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
         const int code = S_ISDIR(info.st_mode) ? EISDIR : errno;
         ::close(fd);
@@ -382,11 +386,12 @@ QByteArray recordBytes(const Record &record)
     QByteArray bytes;
     bytes.reserve(qsizetype(record.flags.size()) * 24);
     for (const auto &[id, flag] : record.flags) {
-        if (flag.asked < 1)
+        if (flag.asked < 1 || !isWritable(flag.lastAsked))
             continue;
-        bytes += QByteArray::number(id) + ',' + QByteArray::number(flag.asked) + ',' +
-                 QByteArray::number(flag.rightFirstClick) + ',' + QByteArray::number(flag.misses) +
-                 ',';
+        for (const int value : {id, flag.asked, flag.rightFirstClick, flag.misses}) {
+            appendNumber(bytes, value);
+            bytes += ',';
+        }
         appendDate(bytes, flag.lastAsked);
         bytes += lineEnd;
     }
@@ -442,6 +447,8 @@ void addGame(Record &record, const GameLog &game, const QDate &today)
 
 std::optional<FileError> update(const QString &folder, const GameLog &game, const QDate &today)
 {
+    if (!isWritable(today))
+        return FileError{FileError::Cause::Other, QStringLiteral("日付が正しくありません。")};
     const QString flagsTarget = recordPath(folder);
     const QString confusionsTarget = confusionsPath(folder);
     Existing oldFlags;

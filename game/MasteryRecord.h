@@ -82,14 +82,16 @@ Record read(const QString &folder, std::optional<FileError> *error = nullptr);
 
 // Adds one finished game. Each question counts once for its flag, dated `today`; every wrong
 // click counts as a miss of the asked flag and as a confusion with the clicked one. Flag IDs
-// outside 1 to 200, and a click on the asked flag itself, are not counted.
+// outside 1 to 200, and a click on the asked flag itself, are not counted. `today` is a valid
+// date of the years 1 to 9999; a flag whose date cannot be written is left out of the file.
 void addGame(Record &record, const GameLog &game, const QDate &today);
 
 // Reads both files, adds the game and writes each file to a scratch file in the same folder,
 // flushed to the disk, that then takes its place in one rename. A file whose bytes would not
 // change is left alone. On any failure both files stay exactly as they were (a record already
 // renamed into place is put back) and the error is returned; nullopt means both are saved.
-// A file the player marked read-only counts as not writable, as it would on Windows.
+// A file the player marked read-only counts as not writable, as it would on Windows. A date
+// the file cannot hold is refused before anything is read.
 std::optional<FileError> update(const QString &folder, const GameLog &game, const QDate &today);
 
 // The record of one flag in plain words for the study display:

@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <functional>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,6 +69,21 @@ std::optional<FileError> updateWithoutRootRights(const QString &folder, const Ga
     const qsizetype split = reply.indexOf('\n');
     return FileError{FileError::Cause(reply.left(split).toInt()),
                      QString::fromUtf8(reply.mid(split + 1))};
+}
+
+// A file that may grow but that nobody may replace, not even root; false where the file
+// system or our rights allow no such mark.
+bool setAppendOnly(const QString &path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    long flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? (flags | FS_APPEND_FL) : (flags & ~long(FS_APPEND_FL));
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
 }
 
 } // namespace
@@ -244,4 +262,24 @@ TEST(MasteryRecord, WeakestFlagsComeNeverAskedThenLeastKnownThenLongestUnseen)
 
     // A region smaller than a game gives every flag it has.
     EXPECT_EQ(weakest({12, 2, 30}, record, tuesday), (QList<int>{30, 2, 12}));
+}
+
+TEST(MasteryRecord, ARecordAlreadyRenamedIsPutBackWhenTheConfusionsCannotFollow)
+{
+    QTemporaryDir dir;
+    const QByteArray oldRecord = "7,2,1,1,2026/12/01\r\n";
+    const QByteArray oldConfusions = "7,23,1\r\n";
+    writeBytes(recordFile(dir), oldRecord);
+    writeBytes(confusionsFile(dir), oldConfusions);
+    // Readable and not marked read-only, so only the last rename fails.
+    if (!setAppendOnly(confusionsFile(dir), true))
+        GTEST_SKIP() << "no append-only files here";
+
+    const std::optional<FileError> error = update(dir.path(), {{7, {23}}}, tuesday);
+    setAppendOnly(confusionsFile(dir), false);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(readBytes(recordFile(dir)), oldRecord);
+    EXPECT_EQ(readBytes(confusionsFile(dir)), oldConfusions);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+              (QStringList{"jukuren.csv", "machigai.csv"}));
 }
