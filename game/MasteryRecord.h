@@ -72,7 +72,7 @@ QString confusionsPath(const QString &folder);
 // impossible date, a flag confused with itself) is skipped. Lines repeating a flag ID or a
 // confusion are merged, never dropped: their counts add up and the later date stays, so every
 // valid line still counts after the next rewrite.
-Record parse(const QByteArray &recordBytes, const QByteArray &confusionBytes);
+Record parse(const QByteArray &recordData, const QByteArray &confusionData);
 QByteArray recordBytes(const Record &record);
 QByteArray confusionBytes(const Record &record);
 
