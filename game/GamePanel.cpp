@@ -127,8 +127,13 @@ void GamePanel::setCardsVisible(bool visible)
 void GamePanel::setRegionChoiceVisible(bool visible)
 {
     m_frame1->setVisible(visible);
-    for (QRadioButton *button : m_option2)
+    for (QRadioButton *button : m_option2) {
         button->setVisible(visible);
+        // The game's captions lie across the buttons; empty while the region is chosen, they
+        // would still take the clicks meant for the buttons.
+        if (visible)
+            button->raise();
+    }
 }
 
 void GamePanel::openPanel()

@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -87,12 +88,18 @@ TEST_P(OnScreen, AfterAGameTheSummaryLeavesTheRegionButtonsWholeAndClickable)
         auto *option = get<QRadioButton>("Option2", i);
         EXPECT_TRUE(option->isVisible()) << i;
         EXPECT_FALSE(option->geometry().intersects(text1->geometry())) << i;
-        EXPECT_EQ(picture1->childAt(option->geometry().center()), option) << i;
+        QWidget *top = picture1->childAt(option->geometry().center());
+        EXPECT_EQ(top, option) << i << " is under " << (top ? top->objectName().toStdString() : "");
     }
 
     // A click where 世界編 shows chooses it, and the next game is of that region.
-    clickInWindow(get<QRadioButton>("Option2", 4));
-    EXPECT_TRUE(get<QRadioButton>("Option2", 4)->isChecked());
+    auto *world = get<QRadioButton>("Option2", 4);
+    const int captionMiddle = world->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
+                              world->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing) +
+                              world->fontMetrics().horizontalAdvance(world->text()) / 2;
+    QTest::mouseClick(f.form->windowHandle(), Qt::LeftButton, {},
+                      world->mapTo(f.form.get(), QPoint(captionMiddle, world->height() / 2)));
+    EXPECT_TRUE(world->isChecked());
     get<QPushButton>("Command2")->click();
     EXPECT_TRUE(game.playing());
     EXPECT_EQ(f.state.regionKey, "sekai");
@@ -125,10 +132,11 @@ TEST_P(OnScreen, ExtraPicturesShowAtTheirOwnSizeOverNothingElse)
     for (QLabel *picture : {image2, image3}) {
         EXPECT_TRUE(window.contains(picture->geometry())) << picture->objectName().toStdString();
         for (QWidget *other : f.form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-            if (other != picture && other->isVisible() && !other->isWindow())
-                EXPECT_FALSE(picture->geometry().intersects(other->geometry()))
-                    << picture->objectName().toStdString() << " covers "
-                    << other->objectName().toStdString();
+            if (other == picture || !other->isVisible() || other->isWindow())
+                continue;
+            EXPECT_FALSE(picture->geometry().intersects(other->geometry()))
+                << picture->objectName().toStdString() << " covers "
+                << other->objectName().toStdString();
         }
     }
 }
