@@ -1,8 +1,10 @@
 #include "ClickableLabel.h"
 #include "Form1.h"
+#include "MessageBox.h"
 #include "ShellOpener.h"
 #include "StudyView.h"
 
+#include <QDir>
 #include <QEvent>
 #include <QPlainTextEdit>
 
@@ -46,8 +48,15 @@ void Form1::connectMenu()
         m_text3->hide();
         m_context.appPath = m_config.appPath;
         ShellOpener &shell = m_context.services.shell;
-        if (!shell.openFile(m_context.appPath + compiledHelp, ShellOpener::Show::Maximised))
-            shell.openFile(m_context.appPath + htmlHelp, ShellOpener::Show::Maximised);
+        if (shell.openFile(m_context.appPath + compiledHelp, ShellOpener::Show::Maximised) ||
+            shell.openFile(m_context.appPath + htmlHelp, ShellOpener::Show::Maximised))
+            return;
+        // Where the desktop names no program for either, the player can still be told where
+        // the pages are and open them by hand.
+        m_context.services.messages.show(
+            QStringLiteral("ヘルプを開くプログラムが見つかりませんでした。"
+                           "ヘルプのページは次の場所にあります。\n%1")
+                .arg(QDir::toNativeSeparators(m_context.appPath + htmlHelp)));
     });
 
     // Links whose opening fails do nothing visible; there is nothing the player could do.

@@ -21,6 +21,7 @@ const steps = {
   flags: async (rows) => (await import('./lib/flags.mjs')).makeFlags(rows, dirs),
   maps: async (rows) => (await import('./lib/maps.mjs')).makeMaps(rows, dirs),
   intro: async () => (await import('./lib/intro.mjs')).makeIntro(dirs),
+  banner: async () => (await import('./lib/banner.mjs')).makeBanner(dirs),
   help: async (rows) => (await import('./lib/help.mjs')).makeHelp(dirs, rows),
   sheet: async (rows) => (await import('./lib/sheet.mjs')).makeSheets(rows, dirs),
   similar: async (rows) => (await import('./lib/similar.mjs')).makeSimilar(rows, dirs),
