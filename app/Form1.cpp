@@ -18,6 +18,8 @@
 #include "WaitCursor.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -29,6 +31,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QThread>
+#include <QWindow>
 
 namespace {
 
@@ -38,6 +42,21 @@ ClickableLabel *menuLabel(QWidget *parent, const char *name, const QString &capt
     auto *label = Twips::place(new ClickableLabel(caption, parent), name, l, t, w, h, points, bold);
     label->setCursor(Qt::PointingHandCursor);
     return label;
+}
+
+// Lets the window system show the window and paints it at once, taking no input yet. A window
+// manager maps a new window a moment after it is shown, so that moment is waited for briefly.
+void paintNow(QWidget *window)
+{
+    constexpr int mapWaitMilliseconds = 1000;
+    const QDeadlineTimer mapped(mapWaitMilliseconds);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    while (window->windowHandle() && !window->windowHandle()->isExposed() && !mapped.hasExpired()) {
+        QThread::msleep(5);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    window->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 } // namespace
@@ -57,8 +76,10 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, const Ap
     connectPanels();
     createMenu();
     // The start screen's picture lies over the (still empty) country display; every mode
-    // hides it before it shows anything there.
+    // hides it before it shows anything there. The region-map label beside the display is in
+    // use from the start and stays above the picture.
     m_image6->raise();
+    m_label12->raise();
 }
 
 Form1::~Form1() = default;
@@ -172,6 +193,11 @@ bool Form1::load()
         return false;
     }
     m_image6->setPixmap(QPixmap::fromImage(intro));
+    // The credit link's picture only shows the player where to click; without it the link
+    // still answers, so a missing one ends nothing.
+    QImage banner;
+    if (QImageReader(PicturePaths::banner(m_config.appPath)).read(&banner))
+        m_image7->setPixmap(QPixmap::fromImage(banner));
 
     const QString missing = m_study->loadGalleryPictures(*m_galleryDecoder);
     m_galleryDecoder.reset();
@@ -194,7 +220,11 @@ bool Form1::load()
 
     QString notice;
     {
+        // The notice fetch blocks the window for up to its deadline: the window is painted
+        // first, under the wait cursor, so that a slow server never leaves an unpainted
+        // window on the screen.
         WaitCursor wait;
+        paintNow(this);
         notice = m_server.fetchNotice();
     }
     switch (StartupRules::actionForNotice(notice)) {

@@ -1,9 +1,11 @@
 #include "ClickableLabel.h"
 #include "Form1.h"
+#include "MessageBox.h"
 #include "Services.h"
 #include "ShellOpener.h"
 #include "StudyView.h"
 
+#include <QDir>
 #include <QEvent>
 #include <QPlainTextEdit>
 
@@ -52,8 +54,14 @@ void Form1::connectMenu()
     connect(m_label8, &ClickableLabel::clicked, this, [this] {
         m_text3->hide();
         ShellOpener &shell = m_services.shell;
-        if (!shell.openFile(m_config.appPath + compiledHelp, ShellOpener::Show::Maximised))
-            shell.openFile(m_config.appPath + htmlHelp, ShellOpener::Show::Maximised);
+        if (shell.openFile(m_config.appPath + compiledHelp, ShellOpener::Show::Maximised) ||
+            shell.openFile(m_config.appPath + htmlHelp, ShellOpener::Show::Maximised))
+            return;
+        // Where the desktop names no program for either, the player can still be told where
+        // the pages are and open them by hand.
+        m_services.messages.show(QStringLiteral("ヘルプを開くプログラムが見つかりませんでした。"
+                                                "ヘルプのページは次の場所にあります。\n%1")
+                                     .arg(QDir::toNativeSeparators(m_config.appPath + htmlHelp)));
     });
 
     // Links whose opening fails do nothing visible; there is nothing the player could do.

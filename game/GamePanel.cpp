@@ -11,7 +11,6 @@
 #include "Twips.h"
 #include "WaitCursor.h"
 
-#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -21,6 +20,14 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Room kept beyond the summary's text, and between the summary and the panel's edge.
+constexpr int summaryEdgeTwips = 150;
+
+} // namespace
 
 GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWidget *parent)
     : QFrame(parent), m_services(services), m_appPath(std::move(appPath)),
@@ -119,8 +126,13 @@ void GamePanel::setCardsVisible(bool visible)
 void GamePanel::setRegionChoiceVisible(bool visible)
 {
     m_frame1->setVisible(visible);
-    for (QRadioButton *button : m_option2)
+    for (QRadioButton *button : m_option2) {
         button->setVisible(visible);
+        // The game's captions lie across the buttons; empty while the region is chosen, they
+        // would still take the clicks meant for the buttons.
+        if (visible)
+            button->raise();
+    }
 }
 
 void GamePanel::openPanel()
@@ -287,19 +299,25 @@ void GamePanel::cardClicked(int k)
 
 void GamePanel::fitSummary()
 {
-    // The summary box is narrower than its first line at its font; it grows to the left over
-    // the card area, which is empty once the game is over, and keeps its right edge and top.
+    // The summary box is narrower than its first line at its font. Left of it stand the region
+    // buttons, which stay on show with the summary and must stay whole, so the box keeps its
+    // left edge and top: it grows to the right as far as the panel reaches, and where that is
+    // not enough the lines wrap and it grows downwards over the card area, which is empty
+    // once the game is over.
     const QRect designed = Twips::rect(15090, 3360, 3135, 2265);
-    const QFontMetrics metrics(m_text1->font());
-    int widest = 0;
-    const QStringList lines = m_text1->toPlainText().split(QLatin1Char('\n'));
-    for (const QString &line : lines)
-        widest = std::max(widest, metrics.horizontalAdvance(line));
-    const int frame = 2 * (m_text1->frameWidth() + 8) + m_text1->document()->documentMargin() * 2;
-    const int width = std::min(std::max(designed.width(), widest + frame), designed.right());
-    const int height =
-        std::max(designed.height(), metrics.lineSpacing() * static_cast<int>(lines.size()) + frame);
-    m_text1->setGeometry(designed.right() - width + 1, designed.top(), width, height);
+    const int edge = Twips::toPixels(summaryEdgeTwips);
+    const int frame = 2 * m_text1->frameWidth();
+    QTextDocument measure;
+    measure.setDefaultFont(m_text1->font());
+    measure.setDocumentMargin(m_text1->document()->documentMargin());
+    measure.setPlainText(m_text1->toPlainText());
+    const int room = std::max(designed.width(), width() - designed.left() - edge);
+    const int width = std::clamp(static_cast<int>(std::ceil(measure.idealWidth())) + frame + edge,
+                                 designed.width(), room);
+    measure.setTextWidth(width - frame);
+    const int needed = static_cast<int>(std::ceil(measure.size().height())) + frame + edge;
+    m_text1->setGeometry(designed.left(), designed.top(), width,
+                         std::max(designed.height(), needed));
 }
 
 void GamePanel::finishGame()

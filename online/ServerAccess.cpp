@@ -37,17 +37,21 @@ QString ServerAccess::fetch(const QString &address)
     QString reply;
     m_lastAttempts = 0;
     // A server that accepts and never answers would otherwise hold the window for
-    // maxAttempts times the per-attempt time-out.
+    // maxAttempts times the per-attempt time-out. Each attempt gets at most the time left, so
+    // one begun just before the deadline does not run its whole time-out past it.
     const double deadline =
         m_clock.monotonicSeconds() + std::chrono::duration<double>(m_fetchDeadline).count();
     for (int attempt = 1; attempt <= maxAttempts; ++attempt) {
+        const double left = deadline - m_clock.monotonicSeconds();
+        if (left <= 0.0)
+            break;
         ++m_lastAttempts;
-        const HttpResponse response = m_http.get(address);
+        const auto limit =
+            std::chrono::ceil<std::chrono::milliseconds>(std::chrono::duration<double>(left));
+        const HttpResponse response = m_http.get(address, limit);
         if (response.transferred)
             reply = response.body;
         if (!reply.isEmpty())
-            break;
-        if (m_clock.monotonicSeconds() >= deadline)
             break;
     }
     return reply;

@@ -29,9 +29,9 @@ using StudyRules::cellHeight;
 using StudyRules::cellLeft;
 using StudyRules::cellWidth;
 
-// The flag is stretched to its box. The extra pictures keep their own size and proportions,
-// only shrunk when they would reach beyond the box they were laid out for, so that they never
-// cover the captions or each other.
+// The flag is stretched to its box. The extra pictures are shown at their own size from their
+// designed top left corner: the control takes the picture's size, as an image control that
+// does not stretch does.
 void showPicture(ClickableLabel *label, const QString &path, bool stretch)
 {
     QImageReader reader(path);
@@ -41,8 +41,8 @@ void showPicture(ClickableLabel *label, const QString &path, bool stretch)
         label->clear();
         return;
     }
-    if (!stretch && (image.width() > label->width() || image.height() > label->height()))
-        image = image.scaled(label->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (!stretch)
+        label->resize(image.size());
     label->setPixmap(QPixmap::fromImage(std::move(image)));
 }
 

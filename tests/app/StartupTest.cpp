@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -28,6 +29,21 @@ LoopbackServer noticeServer(const QByteArray &notice, const QByteArray &news = {
         return LoopbackReply{404, ""};
     });
 }
+
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(std::atomic<int> &paints) : m_paints(paints) {}
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++m_paints;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::atomic<int> &m_paints;
+};
 
 } // namespace
 
@@ -147,6 +163,36 @@ TEST(Startup, TheWaitCursorShowsWhileTheNoticeIsFetched)
     ASSERT_TRUE(f.form->load());
     EXPECT_EQ(shapeDuringRequest, Qt::WaitCursor);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST(Startup, TheWindowIsPaintedBeforeTheNoticeIsFetched)
+{
+    // Counted on the window thread; read by the server's thread while the window thread is
+    // blocked inside the request, so every paint counted by then came before the fetch.
+    std::atomic<int> paints{0};
+    std::atomic<int> paintsBeforeRequest{-1};
+    LoopbackServer http([&](const QString &, int) {
+        paintsBeforeRequest = paints.load();
+        return LoopbackReply{200, "<no news>"};
+    });
+    MainWindowFixture f(http.baseUrl());
+    PaintCounter counter(paints);
+    f.form->installEventFilter(&counter);
+    ASSERT_TRUE(f.form->load());
+    EXPECT_GT(paintsBeforeRequest, 0);
+}
+
+TEST(Startup, TheCreditLinkShowsItsPicture)
+{
+    QuietNoticeServer server;
+    MainWindowFixture f(server.noticeServer.baseUrl());
+    QImage banner(240, 60, QImage::Format_RGB32);
+    banner.fill(Qt::blue);
+    ASSERT_TRUE(banner.save(f.folder.file("国旗/banner.jpg")));
+    ASSERT_TRUE(f.form->load());
+    auto *image7 = control<QLabel>(f.form.get(), "Image7");
+    EXPECT_TRUE(image7->isVisible());
+    EXPECT_EQ(image7->pixmap().size(), banner.size());
 }
 
 TEST(Startup, NoticeRulesInTheirOrder)

@@ -147,6 +147,16 @@ TEST_F(OpenPanel, WrongCardsCountAndRightCardsMoveOn)
     EXPECT_EQ(http.requestCount(), 1);
 }
 
+TEST_F(OpenPanel, ADoubleClickOnTheRightCardAnswersOneQuestion)
+{
+    // Its second press lands on the next board; it is no answer there.
+    p.start();
+    doubleClickInWindow(p.get<QWidget>("Image4", p.rightCard()));
+    EXPECT_EQ(p.game.questionNumber(), 2);
+    EXPECT_EQ(p.game.missCount(), 0);
+    EXPECT_EQ(p.text("Label16"), "正解です。");
+}
+
 TEST_F(OpenPanel, TheGameKeepsItsOwnRowsWhateverIsLoadedMeanwhile)
 {
     p.chooseRegion(1);

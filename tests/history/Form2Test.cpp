@@ -232,6 +232,23 @@ TEST(ResultsWindow, DeletingGames)
     EXPECT_EQ(form2->graph().recordCount(), 30);
 }
 
+TEST(ResultsWindow, ADoubleClickOnDeleteRemovesOneGame)
+{
+    LoopbackServer http = quietServer();
+    Window w(http.baseUrl());
+    w.f.folder.writeFile("seisekisekai.csv", games(10));
+    Form2 *form2 = w.choose(4);
+    ASSERT_EQ(form2->graph().recordCount(), 10);
+
+    doubleClickInWindow(control<QWidget>(form2, "Label3", 3));
+    const QByteArray left = w.f.folder.readFile("seisekisekai.csv");
+    EXPECT_EQ(left.count('\n'), 9);
+    EXPECT_FALSE(left.contains(gameLine(204, "60", 0, "2026/12/06 21:4")));
+    EXPECT_TRUE(left.contains(gameLine(205, "60", 1, "2026/12/06 21:5")));
+    EXPECT_EQ(form2->graph().recordCount(), 9);
+    EXPECT_TRUE(w.f.messages.shown.isEmpty());
+}
+
 TEST(ResultsWindow, ReactivationReloadsAndStartsAgainAtTheFirstGame)
 {
     LoopbackServer http = quietServer();

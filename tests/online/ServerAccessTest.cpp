@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -57,6 +60,35 @@ TEST(ServerAccess, AServerThatNeverAnswersIsGivenUpAtTheDeadline)
     EXPECT_TRUE(server.fetchNotice().isEmpty());
     EXPECT_LT(server.lastAttempts(), 100);
     EXPECT_GE(server.lastAttempts(), 3);
+}
+
+TEST(ServerAccess, TheLastAttemptOnlyGetsTheTimeLeftBeforeTheDeadline)
+{
+    // Empty bodies after 9.5 s each: the fourth attempt begins at 28.5 s and may only use the
+    // 1.5 s left of the 30 s. This runs for the whole deadline, with the program's own
+    // time-outs.
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool finished = false;
+    LoopbackServer http([&](const QString &, int) {
+        std::unique_lock lock(mutex);
+        wake.wait_for(lock, std::chrono::milliseconds(9500), [&] { return finished; });
+        return LoopbackReply{200, ""};
+    });
+    CurlHttpClient curl;
+    SystemClock clock;
+    ServerAccess server(curl, clock, http.baseUrl());
+    const auto began = std::chrono::steady_clock::now();
+    const QString reply = server.fetchNotice();
+    const auto took = std::chrono::steady_clock::now() - began;
+    {
+        std::lock_guard lock(mutex);
+        finished = true;
+    }
+    wake.notify_all();
+    EXPECT_TRUE(reply.isEmpty());
+    EXPECT_EQ(server.lastAttempts(), 4);
+    EXPECT_LT(took, std::chrono::seconds(31));
 }
 
 TEST(ServerAccess, RepliesAreDecodedByTheirDeclaredCharset)
