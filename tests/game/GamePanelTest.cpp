@@ -1,5 +1,6 @@
 #include "GamePanel.h"
 #include "Controls.h"
+#include "Form2.h"
 #include "MainWindowFixture.h"
 #include "NationalDeviation.h"
 #include "ProgramEnd.h"
@@ -7,12 +8,14 @@
 #include "TestFiles.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -348,4 +351,36 @@ TEST(GamePanel, EndingDuringTheRatingsPausesEndsAtOnceAndCountsNothing)
     for (const QString &path : http.paths())
         EXPECT_FALSE(path.endsWith("count.php")) << path.toStdString();
     EXPECT_FALSE(deviation.form6()->isVisible());
+}
+
+TEST(GamePanel, ResultsAndScratchFilesLiveInTheDataFolder)
+{
+    LoopbackServer http = quietServer();
+    MainWindowFixture f(http.baseUrl());
+    QTemporaryDir data;
+    f.config.dataPath = data.path();
+    f.remakeForm();
+    ASSERT_TRUE(f.form->load());
+    Player p(f);
+    p.openPanel();
+    p.start();
+    for (int q = 1; q <= 15; ++q)
+        p.clickCard(p.rightCard());
+    // The clock stands still: the rating waits in its first pause, before its scratch file.
+    EXPECT_EQ(readBytes(data.filePath("seisekiasia&taiyou.csv")),
+              " 500, 0, 0,2026/12/06 21:30:05\r\n");
+    EXPECT_FALSE(QFile::exists(f.folder.file("seisekiasia&taiyou.csv")));
+
+    // The rating's scratch file goes there too (a past game's rating keeps it).
+    f.clock.autoAdvance = 0.01;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 10000));
+    emit control<QComboBox>(f.form.get(), "Combo1")->activated(0);
+    Form2 *form2 = f.form->form2();
+    ASSERT_TRUE(form2);
+    form2->loadHistory();
+    EXPECT_EQ(form2->history().games.size(), 1u);
+    QTest::mouseClick(control<QWidget>(form2, "Label1", 0), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 10000));
+    EXPECT_TRUE(QFile::exists(data.filePath("dummyz.csv")));
+    EXPECT_FALSE(QFile::exists(f.folder.file("dummyz.csv")));
 }
