@@ -1,9 +1,8 @@
 #pragma once
 
+#include "BaseList.h"
 #include "CardPictures.h"
 #include "GameRules.h"
-
-#include "BaseList.h"
 
 #include <QFrame>
 #include <QStringList>
@@ -27,13 +26,6 @@ class GamePanel : public QFrame
 public:
     // `appPath` holds the lists and pictures, `dataPath` the results files.
     GamePanel(Services &services, QString appPath, QString dataPath, QWidget *parent);
-
-    QGroupBox *frame1() const { return m_frame1; }
-    QRadioButton *option2(int index) const { return m_option2.at(static_cast<size_t>(index)); }
-    QLabel *label14() const { return m_label14; }
-    QPushButton *command2() const { return m_command2; }
-    QPushButton *command3() const { return m_command3; }
-    QPlainTextEdit *text1() const { return m_text1; }
 
     // Start-up: every control hidden until the panel is opened.
     void hideControls();

@@ -34,8 +34,6 @@ public:
     // `appPath` holds the lists and pictures; `wikiBase` is the article address, ending in /.
     StudyView(Services &services, QString appPath, QString wikiBase, QWidget *form);
 
-    QListWidget *list1() const { return m_list1; }
-    ClickableLabel *image5(int cell) const { return m_image5.at(static_cast<size_t>(cell)); }
     // The first gallery cell on show.
     int galleryFirst() const { return m_galleryFirst; }
     // The world list as last read.
