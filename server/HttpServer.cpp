@@ -215,6 +215,13 @@ struct HttpCallbacks
         return queued;
     }
 
+    static bool sendingSideClosed(const HttpServer::Connection &connection)
+    {
+        char byte = 0;
+        return connection.fd >= 0 &&
+               recv(connection.fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+    }
+
     static MHD_Result access(void *cls, MHD_Connection *mhd, const char *, const char *method,
                              const char *, const char *, size_t *uploadSize, void **requestContext)
     {
@@ -253,9 +260,11 @@ struct HttpCallbacks
         if (survey.bytes > HttpServer::largestHeaderBlock || survey.count > HttpServer::mostHeaders)
             return send(mhd, *connection,
                         RequestHandler::plain(431, "request header fields too large\r\n"));
-        if (survey.transferEncoding || survey.hasBody) {
+        if (survey.transferEncoding || survey.hasBody || sendingSideClosed(*connection)) {
             // None of our requests has a body. Answering before it is read makes the library
-            // close the connection afterwards instead of reading whatever is sent.
+            // close the connection afterwards instead of reading whatever is sent. A client
+            // that closed its sending side after the request is answered here too: the library
+            // would otherwise wait for more from it and never make the second call.
             return send(mhd, *connection,
                         server.m_handler.handle(connection->method, connection->target,
                                                 connection->client));
