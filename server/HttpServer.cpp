@@ -24,6 +24,7 @@ struct HttpServer::Connection
     // Guarded by the server's m_connectionsMutex.
     std::chrono::steady_clock::time_point deadline;
     bool answering = false;
+    bool endSeen = false; // the client closed its side at the last look
     // The request in flight; only one at a time per connection.
     std::string target;
     std::string method;
@@ -368,9 +369,18 @@ void HttpServer::watch()
         const auto now = Clock::now();
         std::lock_guard lock(m_connectionsMutex);
         for (Connection *connection : m_connections) {
-            // Shutting the socket down wakes its thread, which then closes it as a connection
-            // the client ended; the descriptor stays ours until then.
-            if (!connection->answering && now >= connection->deadline && connection->fd >= 0) {
+            if (connection->answering || connection->fd < 0)
+                continue;
+            // A client that closed its side with half a request will never finish it, but the
+            // library would wait for the rest until the deadline; two looks apart, so a whole
+            // request that came with the close is always answered first.
+            char byte = 0;
+            const bool ended = recv(connection->fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+            const bool giveUp = now >= connection->deadline || (ended && connection->endSeen);
+            connection->endSeen = ended;
+            if (giveUp) {
+                // Shutting the socket down wakes its thread, which then closes it as a
+                // connection the client ended; the descriptor stays ours until then.
                 shutdown(connection->fd, SHUT_RDWR);
                 connection->fd = -1;
             }
