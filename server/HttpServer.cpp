@@ -219,8 +219,7 @@ struct HttpCallbacks
     static bool sendingSideClosed(const HttpServer::Connection &connection)
     {
         char byte = 0;
-        return connection.fd >= 0 &&
-               recv(connection.fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+        return connection.fd >= 0 && recv(connection.fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
     }
 
     static MHD_Result access(void *cls, MHD_Connection *mhd, const char *, const char *method,

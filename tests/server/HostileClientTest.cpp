@@ -238,8 +238,8 @@ TEST_F(HostileClientTest, TheCapFollowsTheClientNamedByATrustedProxyOnly)
         return RawConnection::statusLine(connection.readToEnd()).substr(9, 3);
     };
     {
-        ServerProcess proxied(dataDir(), {"--max-reports-per-minute", "2", "--trusted-proxy",
-                                          "::1", "--trusted-proxy", "127.0.0.1"});
+        ServerProcess proxied(dataDir(), {"--max-reports-per-minute", "2", "--trusted-proxy", "::1",
+                                          "--trusted-proxy", "127.0.0.1"});
         const int port = proxied.port();
         EXPECT_EQ(reportAs(port, "10.0.0.1"), "200");
         EXPECT_EQ(reportAs(port, "10.0.0.1"), "200");
@@ -255,9 +255,8 @@ TEST_F(HostileClientTest, TheCapFollowsTheClientNamedByATrustedProxyOnly)
     EXPECT_EQ(reportAs(direct.port(), "10.0.0.3"), "429"); // the header is not believed
 
     std::string errors;
-    EXPECT_EQ(ServerProcess::run({"--data", dataDir(), "--trusted-proxy", "proxy.example"},
-                                 &errors),
-              2);
+    EXPECT_EQ(
+        ServerProcess::run({"--data", dataDir(), "--trusted-proxy", "proxy.example"}, &errors), 2);
 }
 
 TEST_F(HostileClientTest, ThePublisherRefusesWhatPlayersCouldNeverRead)
@@ -269,8 +268,7 @@ TEST_F(HostileClientTest, ThePublisherRefusesWhatPlayersCouldNeverRead)
     EXPECT_EQ(ServerProcess::run({"notice", "--data", dataDir(), "--text", text}, &errors), 1);
     EXPECT_FALSE(std::filesystem::exists(dataDir()));
     ASSERT_EQ(
-        ServerProcess::run({"notice", "--data", dataDir(), "--create", "--text", text}, &errors),
-        0)
+        ServerProcess::run({"notice", "--data", dataDir(), "--create", "--text", text}, &errors), 0)
         << errors;
 
     std::ofstream(text, std::ios::binary) << std::string(300000, 'a'); // 1.2 MB encoded
@@ -380,8 +378,8 @@ TEST_F(HostileClientTest, ASmallDataFolderKeepsCountingAndAFullOneRecovers)
         httplib::Client client("127.0.0.1", server.port());
         client.set_keep_alive(true);
         for (int i = 0; i < 10000; ++i) {
-            const auto reply = client.Get("/count1/countereurope/" + std::to_string(1 + i % 50) +
-                                          "/count.php");
+            const auto reply =
+                client.Get("/count1/countereurope/" + std::to_string(1 + i % 50) + "/count.php");
             ASSERT_TRUE(reply && reply->status == 200) << "report " << i;
             ++answered;
         }
@@ -429,11 +427,26 @@ TEST_F(HostileClientTest, MutatedRequestsNeitherStopTheServerNorMiscount)
         "GET /kokki/oshirase.txt HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n",
         "GET /countx/america/count.php HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n",
     };
-    const std::string pieces[] = {"\r\n", "\n", std::string(1, '\0'), "%", "%2e", "/", "..", ":", " ", "-1",
-                                  "99999999999999999999", "Content-Length: 7\r\n",
-                                  "Transfer-Encoding: chunked\r\n", "\r\n\r\n", "\t", "\xff"};
+    const std::string pieces[] = {"\r\n",
+                                  "\n",
+                                  std::string(1, '\0'),
+                                  "%",
+                                  "%2e",
+                                  "/",
+                                  "..",
+                                  ":",
+                                  " ",
+                                  "-1",
+                                  "99999999999999999999",
+                                  "Content-Length: 7\r\n",
+                                  "Transfer-Encoding: chunked\r\n",
+                                  "\r\n\r\n",
+                                  "\t",
+                                  "\xff"};
     std::mt19937 random(20240501);
-    const auto pick = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random); };
+    const auto pick = [&](size_t n) {
+        return std::uniform_int_distribution<size_t>(0, n - 1)(random);
+    };
     std::int64_t answeredCounts = 0;
     for (int round = 0; round < 2500; ++round) {
         std::string request = seeds[pick(seeds.size())];

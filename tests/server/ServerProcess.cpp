@@ -1,8 +1,8 @@
 #include "ServerProcess.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
