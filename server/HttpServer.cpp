@@ -216,8 +216,10 @@ struct HttpCallbacks
         return queued;
     }
 
-    static bool sendingSideClosed(const HttpServer::Connection &connection)
+    static bool sendingSideClosed(HttpServer &server, const HttpServer::Connection &connection)
     {
+        // Under the lock: the watchdog may be shutting this socket down.
+        std::lock_guard lock(server.m_connectionsMutex);
         char byte = 0;
         return connection.fd >= 0 && recv(connection.fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
     }
@@ -260,7 +262,7 @@ struct HttpCallbacks
         if (survey.bytes > HttpServer::largestHeaderBlock || survey.count > HttpServer::mostHeaders)
             return send(mhd, *connection,
                         RequestHandler::plain(431, "request header fields too large\r\n"));
-        if (survey.transferEncoding || survey.hasBody || sendingSideClosed(*connection)) {
+        if (survey.transferEncoding || survey.hasBody || sendingSideClosed(server, *connection)) {
             // None of our requests has a body. Answering before it is read makes the library
             // close the connection afterwards instead of reading whatever is sent. A client
             // that closed its sending side after the request is answered here too: the library
