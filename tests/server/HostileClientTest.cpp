@@ -79,16 +79,16 @@ TEST_F(HostileClientTest, SlowAndIdleConnectionsDoNotHoldUpOthersAndSlowOnesAreD
         }
     });
 
-    // A player's request meanwhile is answered.
+    // A player's request meanwhile is answered, before the game's own 10 s run out.
     httplib::Client player("127.0.0.1", server.port());
-    player.set_read_timeout(30, 0);
+    player.set_read_timeout(10, 0);
     const auto reply = player.Get("/kokki/oshirase.txt");
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->body, "<no news>");
 
-    // A request that never arrives whole is cut off (after 10 s); well before the minute the
+    // A request that never arrives whole is cut off after 10 s, long before the half hour the
     // dribble would take to reach the header limit.
-    EXPECT_TRUE(slow.front()->waitForClose(40s));
+    EXPECT_TRUE(slow.front()->waitForClose(20s));
     done = true;
     dribble.join();
     EXPECT_TRUE(server.running());
@@ -136,7 +136,7 @@ TEST_F(HostileClientTest, RangeNeverMakesAReplyLargerThanTheFile)
         const std::string reply = connection.readToEnd();
         const std::string status = RawConnection::statusLine(reply);
         if (status == "HTTP/1.1 200 OK")
-            EXPECT_EQ(RawConnection::body(reply), news);
+            EXPECT_TRUE(RawConnection::body(reply) == news) << range.substr(0, 40);
         else
             EXPECT_EQ(status.substr(0, 12), "HTTP/1.1 416");
         EXPECT_LE(RawConnection::body(reply).size(), news.size());
