@@ -8,9 +8,11 @@
 #include "Regions.h"
 #include "ResultsFile.h"
 #include "Services.h"
+#include "SimilarityTable.h"
 #include "Twips.h"
 #include "WaitCursor.h"
 
+#include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -72,6 +74,12 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
                               2040, 1425, 585, 20.25);
     m_text1 = Twips::place(new QPlainTextEdit(this), "Text1", 15090, 3360, 3135, 2265, 18);
     m_text1->setReadOnly(true);
+    // The practice boxes sit under the region frame, left of the summary's left edge (the
+    // summary only grows rightwards and downwards), so neither covers the other.
+    m_checkWeakest = Twips::place(new QCheckBox(QStringLiteral("苦手な国旗を練習"), this),
+                                  "CheckWeakest", 11430, 5250, 3600, 480, 15.75, true);
+    m_checkLookAlike = Twips::place(new QCheckBox(QStringLiteral("似ている国旗で出題"), this),
+                                    "CheckLookAlike", 11430, 5790, 3600, 480, 15.75, true);
     connect(m_command2, &QPushButton::clicked, this, &GamePanel::start);
     connect(m_command3, &QPushButton::clicked, this, &GamePanel::back);
 
@@ -126,6 +134,8 @@ void GamePanel::setCardsVisible(bool visible)
 void GamePanel::setRegionChoiceVisible(bool visible)
 {
     m_frame1->setVisible(visible);
+    m_checkWeakest->setVisible(visible);
+    m_checkLookAlike->setVisible(visible);
     for (QRadioButton *button : m_option2) {
         button->setVisible(visible);
         // The game's captions lie across the buttons; empty while the region is chosen, they
@@ -235,6 +245,17 @@ void GamePanel::start()
 
     m_onBoard.fill(0);
     m_askedFlags.fill(0);
+    m_practice.reset();
+    m_practiceLog.clear();
+    const PracticeGame::Options practice{m_checkWeakest->isChecked(),
+                                         m_checkLookAlike->isChecked()};
+    if (practice.any()) {
+        // A record that cannot be read leaves every flag unasked; saving it at the end fails
+        // the same way and tells the player then.
+        m_practice.emplace(practice, table.flagIds, m_rowCount, MasteryRecord::read(m_dataPath),
+                           SimilarityTable::load(SimilarityTable::path(m_appPath)),
+                           m_services.clock.localNow().date(), m_services.random);
+    }
     {
         WaitCursor wait;
         m_pictures.prepare(m_appPath, m_rowFlagIds, m_image4[1]->size());
@@ -262,9 +283,19 @@ void GamePanel::askNextQuestion()
         return;
     }
     RandomSource &random = m_services.random;
-    m_board = GameRules::drawBoard(random, m_rowCount, m_askedFlags, m_onBoard);
+    if (m_practice) {
+        const LookAlikeBoard::Draw draw =
+            m_practice->drawBoard(random, m_question, m_askedFlags, m_onBoard);
+        m_board = draw.board;
+        m_answerPos = draw.answerPosition;
+        MasteryRecord::Question question;
+        question.askedFlagId = m_practice->flagIdOfRow(m_board[static_cast<size_t>(m_answerPos)]);
+        m_practiceLog.append(question);
+    } else {
+        m_board = GameRules::drawBoard(random, m_rowCount, m_askedFlags, m_onBoard);
+        m_answerPos = GameRules::drawAnswerPosition(random);
+    }
     m_label17->setText(QStringLiteral("第") + QString::number(m_question) + QStringLiteral("問"));
-    m_answerPos = GameRules::drawAnswerPosition(random);
     m_label13->setText(countryOfRow(m_board[static_cast<size_t>(m_answerPos)]));
     m_label14->show();
     for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
@@ -294,6 +325,9 @@ void GamePanel::cardClicked(int k)
     } else {
         m_label16->setText(QStringLiteral("違います。"));
         ++m_misses;
+        if (m_practice && !m_practiceLog.isEmpty())
+            m_practiceLog.last().wrongClicks.append(
+                m_practice->flagIdOfRow(m_board[static_cast<size_t>(k)]));
     }
 }
 
@@ -327,10 +361,14 @@ void GamePanel::finishGame()
     const int tenths = GameRules::elapsedTenths(m_startTime, m_services.clock.monotonicSeconds());
     const int score = GameRules::score(m_scoreBase, tenths, m_misses);
     const QDateTime endedAt = m_services.clock.localNow();
-    m_text1->setPlainText(GameRules::summary(score, tenths, m_misses, endedAt));
+    const QString summary = GameRules::summary(score, tenths, m_misses, endedAt);
+    m_text1->setPlainText(m_practice ? PracticeGame::summaryMark() + summary : summary);
 
-    if (const std::optional<ResultsFile::Error> error = ResultsFile::append(
-            m_dataPath, m_regionKey, GameRules::resultsLine(score, tenths, m_misses, endedAt))) {
+    if (m_practice) {
+        savePracticeRecord(endedAt.date());
+    } else if (const std::optional<ResultsFile::Error> error =
+                   ResultsFile::append(m_dataPath, m_regionKey,
+                                       GameRules::resultsLine(score, tenths, m_misses, endedAt))) {
         m_services.messages.show(
             QStringLiteral("成績を記録できませんでした。\n%1\n%2")
                 .arg(ResultsFile::path(m_dataPath, m_regionKey), error->message()));
@@ -340,9 +378,23 @@ void GamePanel::finishGame()
     m_text1->show();
     setCardsVisible(false);
     emit regionChosen(m_regionKey);
+    // A practice game stops here: its score is not comparable with the players' scores, so it
+    // is neither rated nor counted on our server. The review of the game belongs here, at once,
+    // since no rating comes before it.
+    if (m_practice)
+        return;
     // The rating that hears this pauses with the windows answering: a new game may start
     // meanwhile, so nothing of this game is touched after it.
     emit gameFinished(m_regionKey, score);
+}
+
+void GamePanel::savePracticeRecord(const QDate &today)
+{
+    if (const std::optional<MasteryRecord::FileError> error =
+            MasteryRecord::update(m_dataPath, m_practiceLog, today)) {
+        m_services.messages.show(QStringLiteral("国旗ごとの記録を保存できませんでした。\n%1\n%2")
+                                     .arg(MasteryRecord::recordPath(m_dataPath), error->message));
+    }
 }
 
 QString GamePanel::flagIdOfRow(int row) const

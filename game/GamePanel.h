@@ -3,13 +3,17 @@
 #include "BaseList.h"
 #include "CardPictures.h"
 #include "GameRules.h"
+#include "MasteryRecord.h"
+#include "PracticeGame.h"
 
 #include <QFrame>
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 class ClickableLabel;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
@@ -17,9 +21,9 @@ class QPushButton;
 class QRadioButton;
 struct Services;
 
-// The game panel Picture1 on the main window: region choice, instructions, the twelve cards
-// and the summary. It reads its region's list itself and says what happened through its
-// signals; the main window decides who hears them.
+// The game panel Picture1 on the main window: region choice with the two practice boxes,
+// instructions, the twelve cards and the summary. It reads its region's list itself and says what
+// happened through its signals; the main window decides who hears them.
 class GamePanel : public QFrame
 {
     Q_OBJECT
@@ -39,6 +43,9 @@ public:
     int answerPosition() const { return m_answerPos; }
     int cardRow(int k) const { return m_board.at(static_cast<size_t>(k)); }
     int rowCount() const { return m_rowCount; }
+    // Whether the game under way (or the last one) is a practice game: one of the two boxes
+    // was ticked at its start.
+    bool practice() const { return m_practice.has_value(); }
     // The flag ID on a row of the running game's list.
     QString flagIdOfRow(int row) const;
     // Whether the flag on a row has been asked in this game.
@@ -56,7 +63,7 @@ signals:
     // A game has read its region's list.
     void listRead(const QString &regionKey, const BaseListLoad &load);
     // A game has ended with `score` and its line is in the results file (or the player has
-    // been told why not).
+    // been told why not). A practice game never says this: it is neither recorded nor rated.
     void gameFinished(const QString &regionKey, int score);
 
 public slots:
@@ -70,6 +77,7 @@ private:
     void askNextQuestion();
     void cardClicked(int k);
     void finishGame();
+    void savePracticeRecord(const QDate &today);
     void fitSummary();
     void showInstructions();
     void setCardsVisible(bool visible);
@@ -88,6 +96,8 @@ private:
     QPushButton *m_command2;
     QPushButton *m_command3;
     QPlainTextEdit *m_text1;
+    QCheckBox *m_checkWeakest;
+    QCheckBox *m_checkLookAlike;
     std::array<ClickableLabel *, 13> m_image4{}; // 0 exists off-screen and is never used
 
     // The running game. Its rows are copied from the country table at the start, so that
@@ -105,5 +115,9 @@ private:
     GameRules::RowMarks m_onBoard{};
     int m_answerPos = 0;
     GameRules::RowMarks m_askedFlags{};
+    // Set for a practice game, which draws its own questions and boards.
+    std::optional<PracticeGame> m_practice;
+    // What a practice game asked and what was clicked wrongly, for the flags' record.
+    MasteryRecord::GameLog m_practiceLog;
     CardPictures m_pictures;
 };
