@@ -8,6 +8,7 @@
 #include "Twips.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -92,6 +93,29 @@ TEST_P(OnScreen, AfterAGameTheSummaryLeavesTheRegionButtonsWholeAndClickable)
         EXPECT_FALSE(option->geometry().intersects(text1->geometry())) << i;
         QWidget *top = picture1->childAt(option->geometry().center());
         EXPECT_EQ(top, option) << i << " is under " << (top ? top->objectName().toStdString() : "");
+    }
+
+    // The practice boxes stand whole beside the region choice: on the panel, on top where they
+    // show, clear of the buttons, their frame and the summary, and a click ticks them.
+    for (const char *name : {"CheckWeakest", "CheckLookAlike"}) {
+        auto *box = get<QCheckBox>(name);
+        ASSERT_TRUE(box->isVisible()) << name;
+        EXPECT_TRUE(picture1->rect().contains(box->geometry())) << name;
+        EXPECT_GE(box->width(), box->sizeHint().width()) << name << " is cut";
+        EXPECT_GE(box->height(), box->sizeHint().height()) << name << " is cut";
+        QWidget *top = picture1->childAt(box->geometry().center());
+        EXPECT_EQ(top, box) << name << " is under " << (top ? top->objectName().toStdString() : "");
+        QList<QWidget *> others{text1, get<QWidget>("Frame1"), get<QWidget>("Command2"),
+                                get<QWidget>("Command3")};
+        for (int i = 0; i < 5; ++i)
+            others.append(get<QRadioButton>("Option2", i));
+        for (QWidget *other : others)
+            EXPECT_FALSE(box->geometry().intersects(other->geometry()))
+                << name << " meets " << other->objectName().toStdString();
+        clickInWindow(box);
+        EXPECT_TRUE(box->isChecked()) << name;
+        clickInWindow(box);
+        EXPECT_FALSE(box->isChecked()) << name;
     }
 
     // A click where 世界編 shows chooses it, and the next game is of that region.
