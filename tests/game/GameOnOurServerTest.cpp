@@ -4,6 +4,7 @@
 #include "CurlHttpClient.h"
 #include "GamePanel.h"
 #include "MainWindowFixture.h"
+#include "MasteryRecord.h"
 #include "NationalDeviation.h"
 #include "ServerProcess.h"
 #include "TempDir.h"
@@ -89,4 +90,42 @@ TEST(GameOnOurServer, TheGameIsRatedAgainstEverybodyBeforeAndThenCounted)
     EXPECT_EQ(lines[199], "3");
     EXPECT_EQ(http.get(base + "countx/europe/count.php").body.trimmed(), "2");
     EXPECT_FALSE(QFile::exists(NationalDeviation::scratchPath(f.folder.path())));
+}
+
+TEST(GameOnOurServer, APracticeGameIsNeitherRatedNorCountedButUpdatesTheRecord)
+{
+    TempDir data;
+    ServerProcess server(data.str());
+    const QString base = QString::fromStdString(server.baseUrl());
+
+    MainWindowFixture f(base);
+    ASSERT_TRUE(f.form->load());
+    GamePanel &game = *f.form->gamePanel();
+    QTest::mouseClick(control<QWidget>(f.form.get(), "Label11"), Qt::LeftButton);
+    control<QRadioButton>(f.form.get(), "Option2", 1)->click();
+    QTest::mouseClick(control<QWidget>(f.form.get(), "CheckWeakest"), Qt::LeftButton);
+    control<QPushButton>(f.form.get(), "Command2")->click();
+    ASSERT_TRUE(game.practice());
+    for (int q = 1; q <= 15; ++q) {
+        if (q == 15)
+            f.clock.autoAdvance = 0.01; // a rating, were there one, would run to its end
+        QTest::mouseClick(control<QWidget>(f.form.get(), "Image4", game.answerPosition()),
+                          Qt::LeftButton);
+    }
+    ASSERT_FALSE(game.playing());
+    QTest::qWait(300);
+    EXPECT_FALSE(f.form->deviation()->busy());
+
+    // The server heard the notice at start-up and nothing after it.
+    const std::string log = server.log();
+    EXPECT_NE(log.find("oshirase.txt"), std::string::npos) << log;
+    EXPECT_EQ(log.find("/kokki/europe.csv"), std::string::npos) << log;
+    EXPECT_EQ(log.find("count.php"), std::string::npos) << log;
+    EXPECT_FALSE(QFile::exists(f.folder.file("seisekieurope.csv")));
+    EXPECT_TRUE(control<QPlainTextEdit>(f.form.get(), "Text1")->toPlainText().startsWith("練習"));
+
+    const MasteryRecord::Record record = MasteryRecord::read(f.folder.path());
+    EXPECT_EQ(record.flags.size(), 15u);
+    for (const auto &[id, flag] : record.flags)
+        EXPECT_EQ(flag.asked, 1) << id;
 }
