@@ -80,6 +80,8 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
                                   "CheckWeakest", 11430, 5250, 3600, 480, 15.75, true);
     m_checkLookAlike = Twips::place(new QCheckBox(QStringLiteral("似ている国旗で出題"), this),
                                     "CheckLookAlike", 11430, 5790, 3600, 480, 15.75, true);
+    for (QCheckBox *box : {m_checkWeakest, m_checkLookAlike})
+        connect(box, &QCheckBox::toggled, this, &GamePanel::showInstructions);
     connect(m_command2, &QPushButton::clicked, this, &GamePanel::start);
     connect(m_command3, &QPushButton::clicked, this, &GamePanel::back);
 
@@ -121,8 +123,12 @@ void GamePanel::showInstructions()
     m_label13->setText(
         QStringLiteral("国旗当ての問題が") + n +
         QStringLiteral("問出題されます。地域を選んでからスタートボタンを押して下さい。"));
-    m_label14->setText(
-        n + QStringLiteral("問終了すると成績が記録されます。　グラフで成績が確認できます。"));
+    // A practice game keeps no result; promising one would mislead.
+    if (m_checkWeakest->isChecked() || m_checkLookAlike->isChecked())
+        m_label14->setText(QStringLiteral("練習の成績は記録されず、全国偏差値も出ません。"));
+    else
+        m_label14->setText(
+            n + QStringLiteral("問終了すると成績が記録されます。　グラフで成績が確認できます。"));
 }
 
 void GamePanel::setCardsVisible(bool visible)

@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -148,6 +149,12 @@ TEST(PracticePanel, TheWorldsWeakestMeetTheirLookAlikesAndNothingIsRecordedOrSen
     QSignalSpy finished(f.form->gamePanel(), &GamePanel::gameFinished);
 
     PracticePlayer p(*f.form, 4);
+    const auto instruction = [&] { return control<QLabel>(f.form.get(), "Label14")->text(); };
+    const QString scoredInstruction = instruction();
+    p.setBox("CheckWeakest", true);
+    EXPECT_EQ(instruction(), "練習の成績は記録されず、全国偏差値も出ません。");
+    p.setBox("CheckWeakest", false);
+    EXPECT_EQ(instruction(), scoredInstruction);
     p.setBox("CheckWeakest", true);
     p.setBox("CheckLookAlike", true);
     p.start();
