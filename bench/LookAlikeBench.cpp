@@ -9,6 +9,7 @@
 #include "CountryTable.h"
 #include "GameRules.h"
 #include "LookAlikeBoard.h"
+#include "PracticeGame.h"
 #include "SimilarityTable.h"
 #include "SystemRandom.h"
 
@@ -97,12 +98,38 @@ void lookAlikeBoardEurope(benchmark::State &state)
     lookAlikeBoard(state, europe);
 }
 
+// The board as the practice panel draws it: the question from the weakest deck, its companions
+// from the player's confusions (read from the record) and then the look-alikes.
+void practiceBoardWorld(benchmark::State &state)
+{
+    SystemRandom random;
+    MasteryRecord::Record record;
+    for (int r = 1; r <= world->rowCount; ++r) {
+        const int id = world->table.flagIds[static_cast<size_t>(r)].toInt();
+        record.flags[id] = {3, r % 4, 3 - r % 4, QDate(2026, 12, 1)};
+        for (const int other : world->confused)
+            if (other != id && r % 3 == 0)
+                record.confusions[{id, other}] = 1;
+    }
+    const PracticeGame game({true, true}, world->table.flagIds, world->rowCount, record,
+                            world->similar, QDate(2026, 12, 8), random);
+    GameRules::RowMarks onBoard{};
+    const GameRules::RowMarks none{};
+    int question = 0;
+    for (auto _ : state) {
+        question = question % GameRules::questionsPerGame + 1;
+        const LookAlikeBoard::Draw draw = game.drawBoard(random, question, none, onBoard);
+        benchmark::DoNotOptimize(draw);
+    }
+}
+
 } // namespace
 
 BENCHMARK(reseedTwice)->Repetitions(9)->ReportAggregatesOnly(true);
 BENCHMARK(randomBoard)->Repetitions(9)->ReportAggregatesOnly(true);
 BENCHMARK(lookAlikeBoardWorld)->Repetitions(9)->ReportAggregatesOnly(true);
 BENCHMARK(lookAlikeBoardEurope)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(practiceBoardWorld)->Repetitions(9)->ReportAggregatesOnly(true);
 
 int main(int argc, char **argv)
 {
