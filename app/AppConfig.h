@@ -6,6 +6,7 @@
 struct AppConfig
 {
     QString appPath;
+    QString dataPath;
     QString serverBase = QStringLiteral(FURAMIO_SERVER_BASE);
     QString wikiBase = QStringLiteral(FURAMIO_WIKI_BASE);
     QString shopUrl = QStringLiteral(FURAMIO_SHOP_URL);

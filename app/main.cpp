@@ -1,6 +1,7 @@
 #include "AppConfig.h"
 #include "AppState.h"
 #include "CurlHttpClient.h"
+#include "DataFolder.h"
 #include "DesktopShell.h"
 #include "Fonts.h"
 #include "Form1.h"
@@ -31,6 +32,7 @@ int main(int argc, char *argv[])
 
     AppConfig config;
     config.appPath = QCoreApplication::applicationDirPath();
+    config.dataPath = DataFolder::choose(config.appPath);
     AppState state;
     ServerAccess server(state, http, clock, config.serverBase);
 
