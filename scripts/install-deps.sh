@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the local server need.
+# Installs the Debian 12 packages the build, the tests and the local server need, and any more
+# named on the command line.
 set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libgl-dev libcurl4-openssl-dev libcpp-httplib-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic fontconfig xvfb xauth curl xdg-utils
+    nginx dpkg-dev
+    "$@"
 )
 missing=()
 for p in "${packages[@]}"; do
