@@ -11,8 +11,12 @@ command -v ninja >/dev/null && generator=(-G Ninja)
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 if [ ! -f build-package/CMakeCache.txt ]; then
+    # Built with the hardening Debian builds its own packages with.
+    export DEB_BUILD_MAINT_OPTIONS=hardening=+all
     cmake -S . -B build-package "${generator[@]}" "${launcher[@]}" \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+        -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
+        -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
 fi
 cmake --build build-package --target furamio furamio-server furamio_data -j"$(nproc)"
 rm -rf dist

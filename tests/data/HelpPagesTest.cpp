@@ -53,15 +53,15 @@ Inspection inspectPage(const QByteArray &bytes)
         result.problems << QStringLiteral("is not valid ") + charset;
 
     static const QSet<QString> voidElements{
-        QStringLiteral("area"), QStringLiteral("base"),  QStringLiteral("br"),
-        QStringLiteral("col"),  QStringLiteral("embed"), QStringLiteral("hr"),
-        QStringLiteral("img"),  QStringLiteral("input"), QStringLiteral("link"),
+        QStringLiteral("area"), QStringLiteral("base"),   QStringLiteral("br"),
+        QStringLiteral("col"),  QStringLiteral("embed"),  QStringLiteral("hr"),
+        QStringLiteral("img"),  QStringLiteral("input"),  QStringLiteral("link"),
         QStringLiteral("meta"), QStringLiteral("source"), QStringLiteral("wbr")};
     static const QRegularExpression tag(
         QStringLiteral("^<(/?)([A-Za-z][A-Za-z0-9]*)((?:\\s+[A-Za-z_:][-A-Za-z0-9_:.]*"
                        "(?:\\s*=\\s*(?:\"[^\"<]*\"|'[^'<]*'))?)*)\\s*(/?)>"));
-    static const QRegularExpression attribute(QStringLiteral(
-        "([A-Za-z_:][-A-Za-z0-9_:.]*)(?:\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'))?"));
+    static const QRegularExpression attribute(
+        QStringLiteral("([A-Za-z_:][-A-Za-z0-9_:.]*)(?:\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'))?"));
     static const QRegularExpression entity(
         QStringLiteral("^&(?:[A-Za-z][A-Za-z0-9]*|#[0-9]+|#[xX][0-9A-Fa-f]+);"));
 
@@ -74,8 +74,9 @@ Inspection inspectPage(const QByteArray &bytes)
     while (i < text.size()) {
         const QChar c = text[i];
         if (c == QLatin1Char('&')) {
-            if (!entity.match(text, i, QRegularExpression::NormalMatch,
-                              QRegularExpression::AnchorAtOffsetMatchOption)
+            if (!entity
+                     .match(text, i, QRegularExpression::NormalMatch,
+                            QRegularExpression::AnchorAtOffsetMatchOption)
                      .hasMatch())
                 result.problems << QStringLiteral("has a bare &") + lineAt(i);
             ++i;
@@ -96,12 +97,13 @@ Inspection inspectPage(const QByteArray &bytes)
             continue;
         }
         if (rest.startsWith(QLatin1String("<!DOCTYPE html>"), Qt::CaseInsensitive)) {
-            sawDoctype = i == text.indexOf(QLatin1Char('<')) ;
+            sawDoctype = i == text.indexOf(QLatin1Char('<'));
             i += 15;
             continue;
         }
-        const QRegularExpressionMatch match = tag.match(
-            text, i, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
+        const QRegularExpressionMatch match =
+            tag.match(text, i, QRegularExpression::NormalMatch,
+                      QRegularExpression::AnchorAtOffsetMatchOption);
         if (!match.hasMatch()) {
             result.problems << QStringLiteral("has a malformed tag ") + rest.left(30).toString() +
                                    lineAt(i);
@@ -198,10 +200,8 @@ QStringList checkHelp(const QString &folder, const QString &shipped)
             const QString file = hash < 0 ? target : target.left(hash);
             const QString fragment = hash < 0 ? QString() : target.mid(hash + 1);
             const QString resolved =
-                file.isEmpty() ? path
-                               : QFileInfo(QFileInfo(path).dir(), file).canonicalFilePath();
-            if (resolved.isEmpty() || !QFileInfo(resolved).isFile() ||
-                !resolved.startsWith(root)) {
+                file.isEmpty() ? path : QFileInfo(QFileInfo(path).dir(), file).canonicalFilePath();
+            if (resolved.isEmpty() || !QFileInfo(resolved).isFile() || !resolved.startsWith(root)) {
                 problems << name + QStringLiteral(" names a file that does not ship: ") + target;
                 continue;
             }
@@ -244,12 +244,14 @@ TEST(HelpPages, TheCheckFindsWhatABrokenPageGetsWrong)
     const QByteArray head = "<!DOCTYPE html>\n<html lang=\"ja\"><head>"
                             "<meta charset=\"UTF-8\"><title>t</title></head>";
     write(QStringLiteral("good.html"),
-          head + "<body><h2 id=\"here\">x</h2><img src=\"good.html\"><p>a &amp; b</p></body></html>");
+          head +
+              "<body><h2 id=\"here\">x</h2><img src=\"good.html\"><p>a &amp; b</p></body></html>");
     write(QStringLiteral("nocharset.html"),
           "<!DOCTYPE html><html><head><title>t</title></head><body></body></html>");
     write(QStringLiteral("wrongcharset.html"),
           QByteArray(head).replace("UTF-8", "Shift_JIS") + "<body>\x82</body></html>");
-    write(QStringLiteral("nesting.html"), head + "<body><p><b>x</p></b><ul><li>y</ul></body></html>");
+    write(QStringLiteral("nesting.html"),
+          head + "<body><p><b>x</p></b><ul><li>y</ul></body></html>");
     write(QStringLiteral("links.html"),
           head + "<body><a href=\"missing.html\">m</a> <a href=\"good.html#gone\">g</a> "
                  "<a href=\"good.html#here\">h</a> <a href=\"../../outside.html\">o</a> "
@@ -260,9 +262,11 @@ TEST(HelpPages, TheCheckFindsWhatABrokenPageGetsWrong)
     const QStringList problems = checkHelp(help, program);
     const QString all = problems.join(QLatin1Char('\n'));
     const auto found = [&](const QString &line) { return problems.contains(line); };
-    EXPECT_TRUE(found(QStringLiteral("nocharset.html declares no encoding in its first 1024 bytes")))
+    EXPECT_TRUE(
+        found(QStringLiteral("nocharset.html declares no encoding in its first 1024 bytes")))
         << all.toStdString();
-    EXPECT_TRUE(found(QStringLiteral("wrongcharset.html is not valid Shift_JIS"))) << all.toStdString();
+    EXPECT_TRUE(found(QStringLiteral("wrongcharset.html is not valid Shift_JIS")))
+        << all.toStdString();
     EXPECT_TRUE(all.contains(QStringLiteral("nesting.html closes <p> while <b> is open")));
     EXPECT_TRUE(all.contains(QStringLiteral("nesting.html leaves open:")));
     EXPECT_TRUE(found(QStringLiteral("links.html names a file that does not ship: missing.html")));

@@ -97,8 +97,8 @@ public:
             << "daemon off;\nworker_processes 1;\npid " << d << "/nginx.pid;\nerror_log " << d
             << "/error.log;\nevents { worker_connections 64; }\nhttp {\n    access_log " << d
             << "/access.log;\n    client_body_temp_path " << d << "/body;\n    proxy_temp_path "
-            << d << "/proxy;\n    fastcgi_temp_path " << d << "/fastcgi;\n    uwsgi_temp_path "
-            << d << "/uwsgi;\n    scgi_temp_path " << d << "/scgi;\n    include " << d
+            << d << "/proxy;\n    fastcgi_temp_path " << d << "/fastcgi;\n    uwsgi_temp_path " << d
+            << "/uwsgi;\n    scgi_temp_path " << d << "/scgi;\n    include " << d
             << "/site.conf;\n}\n";
         // Run by root, nginx hands requests to workers of an unprivileged user.
         chmod(d.c_str(), 0755);
@@ -201,8 +201,8 @@ TEST_F(NginxFrontTest, TheGameReadsTheNoticeAndHistogramsAndIsCountedThroughNgin
 
     // A client naming some other address must not get it past nginx to the server.
     httplib::Client client("127.0.0.1", nginx.port());
-    const auto spoofed = client.Get("/count1/countereurope/300/count.php",
-                                    {{"X-Forwarded-For", "203.0.113.77"}});
+    const auto spoofed =
+        client.Get("/count1/countereurope/300/count.php", {{"X-Forwarded-For", "203.0.113.77"}});
     ASSERT_TRUE(spoofed);
     EXPECT_EQ(spoofed->status, 200);
     EXPECT_EQ(server.log().find("203.0.113.77"), std::string::npos) << server.log();
@@ -220,15 +220,16 @@ TEST_F(NginxFrontTest, NginxStopsWhatIsNotTheGameBeforeTheServer)
     Nginx nginx(m_binary, m_dir.path(), server.port());
     httplib::Client client("127.0.0.1", nginx.port());
 
-    const auto posted = client.Post("/count1/countereurope/5/count.php", std::string(64, 'x'),
-                                    "text/plain");
+    const auto posted =
+        client.Post("/count1/countereurope/5/count.php", std::string(64, 'x'), "text/plain");
     ASSERT_TRUE(posted);
     EXPECT_EQ(posted->status, 403);
-    const auto bigBody = client.Post("/countx/europe/count.php", std::string(64 * 1024, 'x'),
-                                     "text/plain");
+    const auto bigBody =
+        client.Post("/countx/europe/count.php", std::string(64 * 1024, 'x'), "text/plain");
     ASSERT_TRUE(bigBody);
     EXPECT_EQ(bigBody->status, 413);
-    const auto bigHeader = client.Get("/kokki/oshirase.txt", {{"X-Filler", std::string(9000, 'a')}});
+    const auto bigHeader =
+        client.Get("/kokki/oshirase.txt", {{"X-Filler", std::string(9000, 'a')}});
     ASSERT_TRUE(bigHeader);
     EXPECT_EQ(bigHeader->status, 400);
 
