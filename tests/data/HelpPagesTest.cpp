@@ -58,12 +58,12 @@ Inspection inspectPage(const QByteArray &bytes)
         QStringLiteral("img"),  QStringLiteral("input"),  QStringLiteral("link"),
         QStringLiteral("meta"), QStringLiteral("source"), QStringLiteral("wbr")};
     static const QRegularExpression tag(
-        QStringLiteral("^<(/?)([A-Za-z][A-Za-z0-9]*)((?:\\s+[A-Za-z_:][-A-Za-z0-9_:.]*"
+        QStringLiteral("<(/?)([A-Za-z][A-Za-z0-9]*)((?:\\s+[A-Za-z_:][-A-Za-z0-9_:.]*"
                        "(?:\\s*=\\s*(?:\"[^\"<]*\"|'[^'<]*'))?)*)\\s*(/?)>"));
     static const QRegularExpression attribute(
         QStringLiteral("([A-Za-z_:][-A-Za-z0-9_:.]*)(?:\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'))?"));
     static const QRegularExpression entity(
-        QStringLiteral("^&(?:[A-Za-z][A-Za-z0-9]*|#[0-9]+|#[xX][0-9A-Fa-f]+);"));
+        QStringLiteral("&(?:[A-Za-z][A-Za-z0-9]*|#[0-9]+|#[xX][0-9A-Fa-f]+);"));
 
     QStringList open;
     bool sawDoctype = false;
