@@ -4,16 +4,22 @@
 #include "StudyRules.h"
 #include "TestFiles.h"
 
+#include <QColor>
+#include <QDate>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QImageReader>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -66,6 +72,62 @@ std::unique_ptr<Loaded> ShippedData::world;
 QString csvField(const QString &s)
 {
     return s.contains(',') ? '"' + s + '"' : s;
+}
+
+// The hand-kept table everything shipped is made from, with the notes that log what changed.
+struct Change
+{
+    QString date; // 2019, 2019-01 or 2019-01-16
+    QString what;
+    QString text;
+};
+
+struct SourceRow
+{
+    int id = 0;
+    QString iso, name, capital, region, checked, flagYear;
+    std::vector<Change> changes;
+};
+
+constexpr int changeLogSince = 2018;
+
+std::vector<SourceRow> readSourceTable()
+{
+    static const QRegularExpression changeNote(QStringLiteral(
+        "^#\\s?変更\\s+(\\d{4}(?:-\\d{2}(?:-\\d{2})?)?)\\s+([^:：\\s]+)[:：]\\s*(.+)$"));
+    std::vector<SourceRow> rows;
+    std::vector<Change> pending;
+    const QString text = QString::fromUtf8(readBytes(QStringLiteral(FURAMIO_SOURCE_TABLE)));
+    for (const QString &line : text.split('\n')) {
+        if (line.trimmed().isEmpty()) {
+            pending.clear();
+        } else if (line.startsWith('#')) {
+            const QRegularExpressionMatch m = changeNote.match(line);
+            if (m.hasMatch())
+                pending.push_back({m.captured(1), m.captured(2), m.captured(3).trimmed()});
+            else
+                EXPECT_FALSE(line.contains(QStringLiteral("変更 2")))
+                    << "unreadable change note: " << line.toStdString();
+        } else {
+            const QStringList f = line.split('\t');
+            EXPECT_EQ(f.size(), 11) << line.toStdString();
+            if (f.size() < 11)
+                continue;
+            rows.push_back({f[0].toInt(), f[1], f[3], f[4], f[5], f[9].trimmed(), f[10].trimmed(),
+                            std::move(pending)});
+            pending.clear();
+        }
+    }
+    return rows;
+}
+
+// The text of the first table row of a page that starts with the given opening tag.
+QString pageRow(const QString &page, const QString &opening)
+{
+    const qsizetype start = page.indexOf(opening);
+    if (start < 0)
+        return QString();
+    return page.mid(start, page.indexOf(QStringLiteral("</tr>"), start) - start);
 }
 
 } // namespace
@@ -207,6 +269,114 @@ TEST(ShippedHelp, CompiledHelpAndPlainPagesAreThere)
     const QByteArray index = readBytes(dataDir + "/help/index.html");
     EXPECT_TRUE(index.contains("charset=Shift_JIS"));
     EXPECT_TRUE(CodePage::fromCp932(index).contains(QStringLiteral("フラミオ")));
+}
+
+TEST_F(ShippedData, WorldListIsTheSourceTable)
+{
+    // A table edited but not regenerated shows here first.
+    const std::vector<SourceRow> rows = readSourceTable();
+    ASSERT_EQ(rows.size(), std::size_t(worldCount));
+    const auto &t = world->table;
+    for (const SourceRow &r : rows) {
+        SCOPED_TRACE(r.iso.toStdString());
+        ASSERT_GE(r.id, 1);
+        ASSERT_LE(r.id, worldCount);
+        EXPECT_EQ(t.countryNames[r.id], r.name);
+        EXPECT_EQ(t.capitals[r.id], r.capital);
+        EXPECT_EQ(t.regionNames[r.id], r.region);
+    }
+}
+
+TEST(SourceTable, EveryRowSaysWhenItWasCheckedAndWhenItsFlagWasAdopted)
+{
+    const std::vector<SourceRow> rows = readSourceTable();
+    ASSERT_EQ(rows.size(), std::size_t(worldCount));
+    int changes = 0;
+    for (const SourceRow &r : rows) {
+        SCOPED_TRACE(r.iso.toStdString());
+        const QDate checked = QDate::fromString(r.checked, Qt::ISODate);
+        ASSERT_TRUE(checked.isValid()) << r.checked.toStdString();
+        EXPECT_EQ(checked.toString(Qt::ISODate), r.checked);
+        EXPECT_LE(checked, QDate::currentDate());
+        bool isYear = false;
+        const int flagYear = r.flagYear.toInt(&isYear);
+        ASSERT_TRUE(isYear) << r.flagYear.toStdString();
+        EXPECT_GE(flagYear, 1200);
+        EXPECT_LE(flagYear, checked.year());
+        QString newer = QStringLiteral("9999");
+        bool flagChangeSeen = false;
+        for (const Change &c : r.changes) {
+            SCOPED_TRACE(c.date.toStdString());
+            ++changes;
+            EXPECT_GE(c.date.left(4).toInt(), changeLogSince);
+            EXPECT_LE(c.date.left(7), r.checked.left(7)) << "a change after the row was checked";
+            EXPECT_LE(c.date, newer) << "changes not newest first";
+            newer = c.date;
+            // The latest flag change is the flag the row shows.
+            if (c.what == QStringLiteral("国旗") && !flagChangeSeen) {
+                EXPECT_EQ(c.date.left(4).toInt(), flagYear);
+                flagChangeSeen = true;
+            }
+        }
+    }
+    // Syria's and Kyrgyzstan's flags, Burundi's capital and the rest: the log is not empty.
+    EXPECT_GE(changes, 4);
+}
+
+TEST(ShippedHelp, AboutPageHoldsEveryChangeAndEveryFlagYear)
+{
+    const QString page = CodePage::fromCp932(readBytes(dataDir + "/help/data.html"));
+    ASSERT_TRUE(page.contains(QStringLiteral("<h1>データについて</h1>")));
+    const std::vector<SourceRow> rows = readSourceTable();
+    std::vector<Change> logged;
+    for (const SourceRow &r : rows) {
+        SCOPED_TRACE(r.iso.toStdString());
+        for (const Change &c : r.changes) {
+            const QString row = pageRow(
+                page, QStringLiteral("<tr class=\"change\" data-date=\"%1\" data-id=\"%2\">")
+                          .arg(c.date)
+                          .arg(r.id));
+            ASSERT_FALSE(row.isEmpty()) << "not in the log: " << c.date.toStdString();
+            EXPECT_TRUE(row.contains(r.name));
+            EXPECT_TRUE(row.contains(c.what));
+            EXPECT_TRUE(row.contains(c.text)) << c.text.toStdString();
+        }
+        const QString row = pageRow(page, QStringLiteral("<tr data-id=\"%1\" ").arg(r.id));
+        ASSERT_FALSE(row.isEmpty()) << "no row in the country list";
+        EXPECT_TRUE(row.contains(QStringLiteral("<td>%1</td>").arg(r.name)));
+        EXPECT_TRUE(row.contains(QStringLiteral("<td>%1年</td>").arg(r.flagYear)));
+    }
+    // Newest first, and nothing in the log that the table does not hold.
+    static const QRegularExpression logDate(
+        QStringLiteral("<tr class=\"change\" data-date=\"([0-9-]+)\""));
+    QStringList dates;
+    for (auto it = logDate.globalMatch(page); it.hasNext();)
+        dates << it.next().captured(1);
+    qsizetype tableChanges = 0;
+    for (const SourceRow &r : rows)
+        tableChanges += qsizetype(r.changes.size());
+    EXPECT_EQ(dates.size(), tableChanges);
+    for (qsizetype i = 1; i < dates.size(); ++i)
+        EXPECT_GE(dates[i - 1], dates[i]) << i;
+    // The compiled help carries the page too.
+    EXPECT_TRUE(readBytes(dataDir + "/kokki.chm").contains("/data.html"));
+}
+
+TEST(ShippedPictures, HondurasFlagIsTurquoise)
+{
+    // The drawing package still has the deep blue used before 2022; our own drawing replaces it.
+    const std::vector<SourceRow> rows = readSourceTable();
+    const auto honduras =
+        std::find_if(rows.begin(), rows.end(), [](const SourceRow &r) { return r.iso == "HN"; });
+    ASSERT_NE(honduras, rows.end());
+    const QImage flag(dataDir + QStringLiteral("/国旗/%1.jpg").arg(honduras->id));
+    ASSERT_FALSE(flag.isNull());
+    const QColor top = flag.pixelColor(flag.width() / 2, flag.height() / 2 - 45);
+    const QColor turquoise(0x00, 0xbc, 0xe4);
+    EXPECT_LT(std::abs(top.red() - turquoise.red()) + std::abs(top.green() - turquoise.green()) +
+                  std::abs(top.blue() - turquoise.blue()),
+              40)
+        << top.name().toStdString();
 }
 
 TEST(ShippedFolder, TotalSizeStaysWellUnderTenMegabytes)

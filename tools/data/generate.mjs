@@ -17,11 +17,13 @@ export const dirs = {
 
 const steps = {
   lists: async (rows) => writeLists(rows, dirs.data),
+  aliases: async (rows) => (await import('./lib/aliases.mjs')).writeAliases(rows, dirs),
   flags: async (rows) => (await import('./lib/flags.mjs')).makeFlags(rows, dirs),
   maps: async (rows) => (await import('./lib/maps.mjs')).makeMaps(rows, dirs),
   intro: async () => (await import('./lib/intro.mjs')).makeIntro(dirs),
-  help: async () => (await import('./lib/help.mjs')).makeHelp(dirs),
+  help: async (rows) => (await import('./lib/help.mjs')).makeHelp(dirs, rows),
   sheet: async (rows) => (await import('./lib/sheet.mjs')).makeSheets(rows, dirs),
+  similar: async (rows) => (await import('./lib/similar.mjs')).makeSimilar(rows, dirs),
   icon: async () => (await import('./lib/icon.mjs')).makeIcon(dirs),
 };
 

@@ -7,8 +7,11 @@ import fs from 'node:fs';
 import path from 'node:path';
 import iconv from 'iconv-lite';
 import { run } from './run.mjs';
+import { writeAboutPage } from './about.mjs';
 
-export async function makeHelp(dirs) {
+export async function makeHelp(dirs, rows) {
+  // The one generated page, written before the pages are checked and compiled.
+  writeAboutPage(rows, dirs);
   const src = path.join(dirs.here, 'help');
   const pages = path.join(dirs.data, 'help');
   const build = path.join(dirs.out, 'help-build');

@@ -33,6 +33,7 @@ const FRAME = {
   BR: [-74, -34, -32, 5.4], // without Trindade
   MU: [57.2, -20.6, 57.9, -19.9], // the island of Mauritius; the outer islands are tiny and far
   PW: [134, 6.8, 134.8, 8.2], // the main islands, without the Southwest Islands
+  CR: [-86, 8, -82.5, 11.3], // the mainland, without Cocos Island
 };
 const MIN_SPAN = 1.2; // degrees: microstates are shown with their surroundings
 const RING_BELOW = 10; // px: a country smaller than this on a map gets a ring
@@ -106,7 +107,9 @@ function ring(path, projection, target, radius) {
   return `<circle cx="${p[0].toFixed(1)}" cy="${p[1].toFixed(1)}" r="${radius}" fill="none" stroke="${COLOUR.ring}" stroke-width="2"/>`;
 }
 
-function globeSvg(world, target, centre) {
+// The ring goes by the part the country is framed on: Mauritius's outer islands stretch it far
+// wider than a ring, yet the island itself is too small to see on a globe.
+function globeSvg(world, target, { frame, centre }) {
   const radius = 84;
   const projection = geoOrthographic().rotate([-centre[0], -centre[1]]).scale(radius).translate([W / 2, H / 2]).precision(0.3);
   const path = geoPath(projection).digits(1);
@@ -117,7 +120,7 @@ function globeSvg(world, target, centre) {
   for (const f of world) if (geoDistance(f.reach.centre, centre) - f.reach.radius < Math.PI / 2) land += path(f) ?? '';
   svg += `<path d="${land}" fill="${COLOUR.land}" stroke="${COLOUR.border}" stroke-width="0.3"/>`;
   svg += drawTarget(path, target, 1.6);
-  svg += ring(path, projection, target, 9);
+  svg += ring(path, projection, frame, 9);
   svg += `<circle cx="${W / 2}" cy="${H / 2}" r="${radius}" fill="none" stroke="${COLOUR.rim}" stroke-width="0.8"/>`;
   return svg + '</svg>\n';
 }
@@ -173,7 +176,7 @@ export async function makeMaps(rows, dirs) {
     const area = geoArea(target);
     if (area > 2 * Math.PI) throw new Error(`${r.iso} still wound the wrong way`);
     // Globes draw the 50m land for speed; the country itself always at 10m.
-    jobs.push([globeSvg(coarse.features.filter((f) => f.properties.iso !== r.iso), target, frame.centre), `${r.id}a`]);
+    jobs.push([globeSvg(coarse.features.filter((f) => f.properties.iso !== r.iso), target, frame), `${r.id}a`]);
     jobs.push([outlineSvg(fine.features, r.iso, target, frame), `${r.id}b`]);
     // Hand the finished pictures to the rasteriser as we go, to keep memory down.
     if (jobs.length >= 16) await eachLimited(jobs.splice(0), ([svg, name]) => toJpeg(svg, tmpDir, name, path.join(dirs.pictures, `${name}.jpg`)));

@@ -5,6 +5,9 @@ import path from 'node:path';
 import { run } from './run.mjs';
 
 const MONTAGE = '/usr/bin/montage';
+// The labels by font file: ImageMagick's default Helvetica needs Ghostscript's fonts, which a
+// machine without ImageMagick's recommended packages lacks.
+const LABEL_FONT = '/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf';
 
 export async function makeSheets(rows, dirs) {
   const made = [];
@@ -25,7 +28,7 @@ export async function makeSheets(rows, dirs) {
     const half = Math.ceil(args.length / 3 / 2) * 3;
     for (const [part, slice] of [['1', args.slice(0, half)], ['2', args.slice(half)]]) {
       const out = path.join(dirs.out, `${name}-${part}.jpg`);
-      await run(MONTAGE, [...slice, '-tile', '11x', '-geometry', `${size}+3+3`, '-pointsize', '11',
+      await run(MONTAGE, [...slice, '-tile', '11x', '-geometry', `${size}+3+3`, '-font', LABEL_FONT, '-pointsize', '11',
         '-background', 'white', '-quality', '85', out]);
       made.push(out);
     }

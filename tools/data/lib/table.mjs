@@ -47,7 +47,12 @@ export function compareReadings(a, b) {
   return a < b ? -1 : a > b ? 1 : 0;
 }
 
-const COLUMNS = ['id', 'iso', 'reading', 'name', 'capital', 'region', 'lat', 'lon', 'zoom'];
+const COLUMNS = ['id', 'iso', 'reading', 'name', 'capital', 'region', 'lat', 'lon', 'zoom', 'checked', 'flag'];
+
+// Facts that changed since this year are logged row by row, as notes of the form
+// "# 変更 2019-01-16 首都: ...", newest first.
+export const LOG_SINCE = 2018;
+const CHANGE = /^変更\s+(\d{4}(?:-\d{2}(?:-\d{2})?)?)\s+([^:：\s]+)[:：]\s*(.+)$/;
 
 export function readTable(path) {
   const rows = [];
@@ -64,7 +69,10 @@ export function readTable(path) {
     r.lat = Number(r.lat);
     r.lon = Number(r.lon);
     r.zoom = Number(r.zoom);
+    r.flag = Number(r.flag);
     r.line = i + 1;
+    r.changes = pending.map((n) => n.match(CHANGE)).filter(Boolean).map(([, date, what, text]) => ({ date, what, text }));
+    if (pending.some((n) => /^変更/.test(n) && !CHANGE.test(n))) throw new Error(`${path}:${i + 1}: a change note reads "# 変更 2019-01-16 項目: 内容"`);
     if (pending.length) notes[r.iso] = pending;
     pending = [];
     rows.push(r);
@@ -85,6 +93,7 @@ function check(rows) {
     if (!REGIONS.includes(r.region)) fail(r, `unknown region ${r.region}`);
     if (!(Math.abs(r.lat) <= 90 && Math.abs(r.lon) <= 180)) fail(r, 'bad coordinates');
     if (!(Number.isInteger(r.zoom) && r.zoom >= 2 && r.zoom <= 18)) fail(r, 'bad zoom');
+    checkDates(r, fail);
     for (const k of ['iso', 'name']) {
       if (seen[k].has(r[k])) fail(r, `duplicate ${k}`);
       seen[k].add(r[k]);
@@ -92,6 +101,30 @@ function check(rows) {
     if (i > 0 && compareReadings(rows[i - 1].reading, r.reading) >= 0)
       fail(r, `out of gojūon order after ${rows[i - 1].name}`);
   });
+}
+
+function isDay(text) {
+  const d = new Date(`${text}T00:00:00Z`);
+  return /^\d{4}-\d{2}-\d{2}$/.test(text) && !Number.isNaN(d.getTime()) && d.toISOString().startsWith(text);
+}
+
+// The dates that tell how old a row is: when it was checked, when its flag was adopted, and what
+// changed since LOG_SINCE. A flag change logged must be the flag the row shows.
+function checkDates(r, fail) {
+  if (!isDay(r.checked)) fail(r, `checked ${r.checked} is not a day (YYYY-MM-DD)`);
+  if (r.checked > new Date().toISOString().slice(0, 10)) fail(r, `checked ${r.checked} lies ahead`);
+  const checkedYear = Number(r.checked.slice(0, 4));
+  if (!(Number.isInteger(r.flag) && r.flag >= 1200 && r.flag <= checkedYear)) fail(r, `bad flag adoption year ${r.flag}`);
+  let previous = '9999';
+  for (const c of r.changes) {
+    const year = Number(c.date.slice(0, 4));
+    if (c.date.length === 10 && !isDay(c.date)) fail(r, `change date ${c.date} is not a day`);
+    if (year < LOG_SINCE || c.date.slice(0, 7) > r.checked.slice(0, 7)) fail(r, `change date ${c.date} outside ${LOG_SINCE} to ${r.checked}`);
+    if (c.date > previous) fail(r, 'changes not newest first');
+    previous = c.date;
+  }
+  const flagChange = r.changes.find((c) => c.what === '国旗');
+  if (flagChange && Number(flagChange.date.slice(0, 4)) !== r.flag) fail(r, `flag changed in ${flagChange.date} but adopted ${r.flag}`);
 }
 
 export function mapUrl(r) {
