@@ -19,4 +19,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # The tests run nginx as a process of their own; the system-wide one that Debian starts on
+    # port 80 when it is first installed is not wanted on a developer's machine.
+    if printf '%s\n' "${missing[@]}" | grep -qx nginx && [ -d /run/systemd/system ]; then
+        $sudo systemctl disable --now nginx >/dev/null 2>&1 || true
+    fi
 fi
