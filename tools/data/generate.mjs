@@ -1,5 +1,5 @@
 // Makes everything under data/ that ships in the program's folder from countries.tsv:
-//   node generate.mjs [lists] [flags] [maps] [intro] [help] [sheet] [icon]   (no argument: all of them)
+//   node generate.mjs [lists] [flags] [maps] [intro] [help] [sheet]   (no argument: all of them)
 // Needs rsvg-convert (librsvg2-bin), ImageMagick, chmcmd (fp-utils) and the IPA P Gothic font.
 import path from 'node:path';
 import fs from 'node:fs';
