@@ -2,13 +2,11 @@
 // ordinary process on a free loopback port, with the site file as it ships and only its
 // addresses and log paths moved into a temporary folder.
 
-#include "AppState.h"
-#include "CurlHttpClient.h"
 #include "ScoreHistogram.h"
-#include "ServerAccess.h"
 #include "ServerProcess.h"
-#include "SystemClock.h"
 #include "TempDir.h"
+
+#include <QString>
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -185,36 +183,33 @@ TEST_F(NginxFrontTest, TheGameReadsTheNoticeAndHistogramsAndIsCountedThroughNgin
     ServerProcess server(m_dir.str() + "/data",
                          asTheServiceRuns({"--max-reports-per-minute", "3"}));
     Nginx nginx(m_binary, m_dir.path(), server.port());
+    httplib::Client client("127.0.0.1", nginx.port());
 
-    AppState state;
-    CurlHttpClient http{std::chrono::seconds(2), std::chrono::seconds(5)};
-    SystemClock clock;
-    ServerAccess access(state, http, clock, QString::fromStdString(nginx.baseUrl()),
-                        std::chrono::seconds(5));
+    const auto notice = client.Get("/kokki/oshirase.txt");
+    ASSERT_TRUE(notice) << nginx.log();
+    EXPECT_EQ(notice->status, 200) << nginx.log();
+    EXPECT_EQ(notice->body, "<no news>");
 
-    access.fetchNotice();
-    EXPECT_EQ(state.serverReply, "<no news>") << nginx.log();
-
+    // The histogram as the game reads it.
     const auto histogram = [&] {
-        access.fetchServerFile(QStringLiteral("europe.csv"));
-        const ScoreHistogram::Reading reading = ScoreHistogram::read(state.serverReply);
-        EXPECT_TRUE(reading.complete()) << state.serverReply.left(200).toStdString();
+        const auto reply = client.Get("/kokki/europe.csv");
+        EXPECT_TRUE(reply && reply->status == 200);
+        const ScoreHistogram::Reading reading =
+            ScoreHistogram::read(QString::fromLatin1(reply ? reply->body : std::string()));
+        EXPECT_TRUE(reading.complete());
         return reading.counts;
     };
     const auto before = histogram();
     EXPECT_EQ(std::accumulate(before.begin(), before.end(), 0LL), 0);
 
     // What the game sends after a game of 295 points.
-    state.requestUrl = access.baseUrl() + QStringLiteral("countx/europe/count.php");
-    access.sendRequest();
-    state.requestUrl = access.baseUrl() + QStringLiteral("count1/countereurope/295/count.php");
-    access.sendRequest();
+    ASSERT_EQ(client.Get("/countx/europe/count.php")->status, 200);
+    ASSERT_EQ(client.Get("/count1/countereurope/295/count.php")->status, 200);
     const auto after = histogram();
     EXPECT_EQ(after[295], 1);
     EXPECT_EQ(std::accumulate(after.begin(), after.end(), 0LL), 1);
 
     // A client naming some other address must not get it past nginx to the server.
-    httplib::Client client("127.0.0.1", nginx.port());
     const auto spoofed =
         client.Get("/count1/countereurope/300/count.php", {{"X-Forwarded-For", "203.0.113.77"}});
     ASSERT_TRUE(spoofed);
