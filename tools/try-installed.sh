@@ -3,7 +3,7 @@
 # installs dist/*.deb with apt-get, makes a fresh user, starts the local server, starts the
 # program from the menu entry's Exec line under Xvfb as that user, plays one game by clicking
 # every card until the right one, and shows what landed in the player's data folder. Then it
-# removes the packages and the user again. Needs xvfb, xdotool and ImageMagick's import.
+# purges the packages and removes the user again. Needs xvfb, xdotool and ImageMagick's import.
 #   tools/try-installed.sh [SCREENSHOT_FOLDER]      (default build/try-installed/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,7 +19,7 @@ home=$(getent passwd "$player" | cut -d: -f6)
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq furamio furamio-server >/dev/null || true
+    DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq furamio furamio-server >/dev/null || true
     userdel -r "$player" 2>/dev/null || true
 }
 trap cleanup EXIT
