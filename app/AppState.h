@@ -2,30 +2,13 @@
 
 #include <QString>
 
-#include <array>
-#include <optional>
-
-// The state all windows share. One instance lives as long as the program; main() makes it and
-// hands it to the windows, tests make their own.
+// What the main window shares with the windows it opens and with the tests that drive it. One
+// instance lives as long as the program; main() makes it, tests make their own. Only the main
+// window writes it, from what its panels report.
 struct AppState
 {
-    QString regionKey;
-    int recordCount = 0;
-    QString currentMapUrl;
-    int regionScoreBase = 1500;
-    QString counterDataName;
-    QString requestUrl;
-    QString serverReply;
-    QString noticeText;
-    int skipCounterReport = 0;
-    QString graphRegionKey;
-    QString graphRegionName;
-    std::array<int, 201> askedFlags{};
-
-    // The national rating of the last score; empty until a rating has worked them out.
-    std::optional<double> playerScore;
-    std::optional<long long> playerTotal;
-    std::optional<long long> meanScore;
-    std::optional<long long> scoreRank;
-    std::optional<double> deviationScore;
+    QString regionKey;     // the region whose list was read last
+    int recordCount = 0;   // the rows of that list
+    QString currentMapUrl; // the map "地域地図" opens
+    QString noticeText;    // the news from our server, decoded
 };

@@ -11,11 +11,15 @@
 #include "PicturePaths.h"
 #include "Regions.h"
 #include "ServerAccess.h"
+#include "Services.h"
 #include "StartupRules.h"
 #include "StudyView.h"
 #include "Twips.h"
+#include "WaitCursor.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -27,39 +31,55 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QThread>
+#include <QWindow>
 
 namespace {
 
 ClickableLabel *menuLabel(QWidget *parent, const char *name, const QString &caption, int l, int t,
                           int w, int h, double points, bool bold = false)
 {
-    auto *label = Twips::place(new ClickableLabel(caption, parent), name, l, t, w, h);
-    label->setFont(Twips::designFont(points, bold));
+    auto *label = Twips::place(new ClickableLabel(caption, parent), name, l, t, w, h, points, bold);
     label->setCursor(Qt::PointingHandCursor);
     return label;
+}
+
+// Lets the window system show the window and paints it at once, taking no input yet. A window
+// manager maps a new window a moment after it is shown, so that moment is waited for briefly.
+void paintNow(QWidget *window)
+{
+    constexpr int mapWaitMilliseconds = 1000;
+    const QDeadlineTimer mapped(mapWaitMilliseconds);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    while (window->windowHandle() && !window->windowHandle()->isExposed() && !mapped.hasExpired()) {
+        QThread::msleep(5);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    window->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 } // namespace
 
 Form1::Form1(AppState &state, Services &services, ServerAccess &server, const AppConfig &config,
              QWidget *parent)
-    : QWidget(parent), m_config(config),
-      m_context(state, services, server, config.appPath, config.wikiBase),
+    : QWidget(parent), m_config(config), m_state(state), m_services(services), m_server(server),
       m_galleryDecoder(StudyView::startGalleryDecode(config.appPath))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("フラミオ"));
-    m_context.loadBaseList = [this] { loadBaseList(); };
 
     createStartScreen();
-    m_study = new StudyView(m_context, this);
-    m_game = new GamePanel(m_context, this);
-    m_context.deviation =
-        new NationalDeviation(state, server, services.clock, config.appPath, this);
+    m_study = new StudyView(services, config.appPath, config.wikiBase, this);
+    m_game = new GamePanel(services, config.appPath, config.dataPath, this);
+    m_deviation = new NationalDeviation(server, services.clock, config.dataPath, this);
+    connectPanels();
     createMenu();
     // The start screen's picture lies over the (still empty) country display; every mode
-    // hides it before it shows anything there.
+    // hides it before it shows anything there. The region-map label beside the display is in
+    // use from the start and stays above the picture.
     m_image6->raise();
+    m_label12->raise();
 }
 
 Form1::~Form1() = default;
@@ -74,8 +94,7 @@ void Form1::createMenu()
         menuLabel(this, "Label11", QStringLiteral(" 札取りゲーム"), 8250, 30, 2970, 615, 24);
     connect(m_label11, &ClickableLabel::clicked, m_game, &GamePanel::openPanel);
 
-    m_combo1 = Twips::place(new QComboBox(this), "Combo1", 11250, 30, 3255, 525);
-    m_combo1->setFont(Twips::designFont(20.25));
+    m_combo1 = Twips::place(new QComboBox(this), "Combo1", 11250, 30, 3255, 525, 20.25);
     m_combo1->setPlaceholderText(QStringLiteral(" 成績グラフ"));
     m_combo1->hide();
     m_picture2 = Twips::place(new QFrame(this), "Picture2", 11220, 30, 3015, 585);
@@ -98,9 +117,12 @@ void Form1::createMenu()
     m_label21 = menuLabel(this, "Label21", QStringLiteral("　お勧めアプリ"), 15150, 150, 2295, 345,
                           14.25, true);
     m_command1 = Twips::place(new QPushButton(QStringLiteral("終了"), this), "Command1", 17760, 30,
-                              1905, 645);
-    m_command1->setFont(Twips::designFont(21.75, true));
-    connect(m_command1, &QPushButton::clicked, this, &Form1::endRequested);
+                              1905, 645, 21.75, true);
+    connect(m_command1, &QPushButton::clicked, this, [this] {
+        // Nothing more is shown or sent once the player has asked to end.
+        m_deviation->cancel();
+        emit endRequested();
+    });
 
     m_label12 = menuLabel(this, "Label12", QStringLiteral("地域地図"), 8040, 3300, 1395, 345, 12);
     connectMenu();
@@ -110,21 +132,16 @@ void Form1::createStartScreen()
 {
     m_image6 = Twips::place(new ClickableLabel(this), "Image6", 4500, 1200, 9600, 6000);
     m_image6->setScaledContents(true);
-    m_context.image6 = m_image6;
 
     m_label7 = Twips::place(new QLabel(QStringLiteral("出典：外務省ホームページ"), this), "Label7",
-                            13560, 10000, 5325, 315);
-    m_label7->setFont(Twips::designFont(12));
+                            13560, 10000, 5325, 315, 12);
 
-    m_text3 = Twips::place(new QPlainTextEdit(this), "Text3", 14300, 7800, 5900, 1900);
-    m_text3->setFont(Twips::designFont(12));
+    m_text3 = Twips::place(new QPlainTextEdit(this), "Text3", 14300, 7800, 5900, 1900, 12);
     m_text3->setReadOnly(true);
     m_text3->hide();
-    m_context.text3 = m_text3;
     m_label15 =
         menuLabel(this, "Label15", QStringLiteral("一言欄を閉じる"), 14300, 6800, 2400, 345, 12);
     m_label15->hide();
-    m_context.label15 = m_label15;
     connect(m_label15, &ClickableLabel::clicked, this, [this] {
         m_text3->hide();
         m_label15->hide();
@@ -142,21 +159,14 @@ void Form1::createStartScreen()
 
 bool Form1::load()
 {
-    AppState &state = m_context.state;
-    MessageBox &messages = m_context.services.messages;
+    MessageBox &messages = m_services.messages;
 
-    state.skipCounterReport = 0;
     setWindowIcon(QIcon());
-    state.counterDataName = m_context.appPath + QStringLiteral("/data1.csv");
-    state.recordCount = 0;
-    state.regionScoreBase = 1500;
+    m_state.recordCount = 0;
 
-    m_game->frame1()->hide();
-    for (int i = 0; i < Regions::count; ++i)
-        m_game->option2(i)->hide();
+    m_game->hideControls();
 
-    m_context.appPath = m_config.appPath;
-    if (StartupRules::refusesFolder(m_context.services.drives, m_context.appPath)) {
+    if (StartupRules::refusesFolder(m_services.drives, m_config.appPath)) {
         messages.show(QStringLiteral("フラミオはCD-"
                                      "ROMから使用することは出来ません。フラミオのホルダーを丸ごとハ"
                                      "ードディスク又はメモリーにコピーしてからご使用下さい。"));
@@ -176,20 +186,19 @@ bool Form1::load()
     m_game->fitToScreen(screenWidth, screenHeight);
     m_label7->move(m_label7->x(), Twips::toPixels(screenHeight - 1500));
 
-    m_game->label14()->hide();
-    m_game->command2()->hide();
-    m_game->command3()->hide();
-    m_game->text1()->hide();
-
-    const QString introPath = PicturePaths::intro(m_context.appPath);
+    const QString introPath = PicturePaths::intro(m_config.appPath);
     QImage intro;
     if (!QImageReader(introPath).read(&intro)) {
         messages.show(QStringLiteral("%1 を読み込めません。").arg(introPath));
         return false;
     }
     m_image6->setPixmap(QPixmap::fromImage(intro));
+    // The credit link's picture only shows the player where to click; without it the link
+    // still answers, so a missing one ends nothing.
+    QImage banner;
+    if (QImageReader(PicturePaths::banner(m_config.appPath)).read(&banner))
+        m_image7->setPixmap(QPixmap::fromImage(banner));
 
-    m_context.galleryScrollValue = 1;
     const QString missing = m_study->loadGalleryPictures(*m_galleryDecoder);
     m_galleryDecoder.reset();
     if (!missing.isEmpty()) {
@@ -198,9 +207,8 @@ bool Form1::load()
     }
     m_study->layoutAllCells();
 
-    state.regionKey = QStringLiteral("sekai");
     try {
-        loadBaseList();
+        m_study->loadWorldList();
     } catch (const BaseListError &error) {
         messages.show(error.message());
         return false;
@@ -210,8 +218,16 @@ bool Form1::load()
     for (const Region &region : Regions::all())
         m_combo1->addItem(region.displayName);
 
-    m_context.server.fetchNotice();
-    switch (StartupRules::actionForNotice(state.serverReply)) {
+    QString notice;
+    {
+        // The notice fetch blocks the window for up to its deadline: the window is painted
+        // first, under the wait cursor, so that a slow server never leaves an unpainted
+        // window on the screen.
+        WaitCursor wait;
+        paintNow(this);
+        notice = m_server.fetchNotice();
+    }
+    switch (StartupRules::actionForNotice(notice)) {
     case StartupRules::NoticeAction::EndProgram:
         messages.show(QStringLiteral("インターネットにアクセス出来ません。フラミオはインターネット"
                                      "から国旗情報を読み取る必要があります。"));
@@ -227,38 +243,68 @@ bool Form1::load()
 
 void Form1::openResultsWindow(int regionIndex)
 {
-    if (!m_form2)
-        m_form2 = std::make_unique<Form2>(m_context, this);
+    if (!m_form2) {
+        m_form2 = std::make_unique<Form2>(m_services, m_config.dataPath, this);
+        connect(m_form2.get(), &Form2::ratingRequested, this,
+                [this](int score, const QString &regionKey) {
+                    m_deviation->showNationalDeviation(score, regionKey,
+                                                       NationalDeviation::CounterReport::Skip);
+                });
+    }
     m_form2->text1()->setText(QStringLiteral("<成績>"));
     if (regionIndex < 0 || regionIndex >= Regions::count)
         return;
-    m_context.state.graphRegionKey = Regions::at(regionIndex).key;
-    m_context.state.graphRegionName = Regions::at(regionIndex).displayName;
-    m_form2->open();
+    const Region &region = Regions::at(regionIndex);
+    m_form2->open(region.key, region.displayName);
 }
 
 void Form1::showNews()
 {
-    AppState &state = m_context.state;
-    m_context.server.fetchServerFile(QStringLiteral("naiyou.txt"));
-    state.noticeText = NoticeCodec::decode(state.serverReply);
-    m_text3->setPlainText(state.noticeText);
+    QString news;
+    {
+        WaitCursor wait;
+        news = m_server.fetchServerFile(QStringLiteral("naiyou.txt"));
+    }
+    m_state.noticeText = NoticeCodec::decode(news);
+    m_text3->setPlainText(m_state.noticeText);
     m_text3->show();
     m_label15->move(m_label15->x(), m_text3->y() - Twips::toPixels(1000));
     m_label15->show();
 }
 
-void Form1::loadBaseList()
+void Form1::connectPanels()
 {
-    AppState &state = m_context.state;
-    const BaseListLoad load =
-        BaseList::load(BaseList::path(m_context.appPath, state.regionKey), m_context.table);
-    state.currentMapUrl = load.lastMapUrl;
-    m_context.rowIndex = load.recordCount + 1;
-    state.recordCount = load.recordCount;
-    // List1 holds the last list read, once; the study views reload the world list before
+    connect(m_game, &GamePanel::modeEntered, this, &Form1::hideStartScreen);
+    connect(m_game, &GamePanel::regionChosen, this,
+            [this](const QString &regionKey) { m_state.regionKey = regionKey; });
+    connect(m_game, &GamePanel::listRead, this, &Form1::listRead);
+    connect(m_game, &GamePanel::gameFinished, this, [this](const QString &regionKey, int score) {
+        m_deviation->showNationalDeviation(score, regionKey,
+                                           NationalDeviation::CounterReport::Send);
+    });
+
+    connect(m_study, &StudyView::modeEntered, this, [this] {
+        hideStartScreen();
+        m_game->hide();
+    });
+    connect(m_study, &StudyView::listRead, this, &Form1::listRead);
+    connect(m_study, &StudyView::mapChanged, this,
+            [this](const QString &url) { m_state.currentMapUrl = url; });
+}
+
+void Form1::hideStartScreen()
+{
+    m_text3->hide();
+    m_image6->hide();
+}
+
+void Form1::listRead(const QString &regionKey, const BaseListLoad &load)
+{
+    m_state.regionKey = regionKey;
+    m_state.currentMapUrl = load.lastMapUrl;
+    m_state.recordCount = load.recordCount;
+    // List1 holds the last list read, once; the study views read the world list again before
     // they show it.
-    QListWidget *list = m_study->list1();
-    list->clear();
-    list->addItems(load.listLines);
+    if (sender() != m_study)
+        m_study->setListLines(load.listLines);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "AppConfig.h"
-#include "MainWindowContext.h"
+#include "AppState.h"
+#include "BaseList.h"
 
 #include <QWidget>
 
@@ -11,6 +12,9 @@ class ClickableLabel;
 class GalleryDecoder;
 class Form2;
 class GamePanel;
+class NationalDeviation;
+class ServerAccess;
+struct Services;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -31,14 +35,12 @@ public:
     // The start-up. Returns false when the program must end (the player has been told why).
     bool load();
 
-    MainWindowContext &context() { return m_context; }
     GamePanel *gamePanel() const { return m_game; }
     StudyView *studyView() const { return m_study; }
     // The results window; null until a region has been chosen in Combo1.
     Form2 *form2() const { return m_form2.get(); }
-
-    // Reads the base list of the current region into the country table and List1.
-    void loadBaseList();
+    // The national rating and its window Form6.
+    NationalDeviation *deviation() const { return m_deviation; }
 
 signals:
     // The program is to end now, without asking any window.
@@ -51,9 +53,16 @@ private:
     void createStartScreen();
     void showNews();
     void openResultsWindow(int regionIndex);
+    // The panels' reports, and the start-up's own reading of the world list.
+    void connectPanels();
+    void listRead(const QString &regionKey, const BaseListLoad &load);
+    void hideStartScreen();
 
     AppConfig m_config;
-    MainWindowContext m_context;
+    AppState &m_state;
+    Services &m_services;
+    ServerAccess &m_server;
+    NationalDeviation *m_deviation = nullptr;
     std::unique_ptr<GalleryDecoder> m_galleryDecoder; // until the gallery has its pictures
     GamePanel *m_game = nullptr;
     StudyView *m_study = nullptr;
@@ -74,5 +83,5 @@ private:
     QPlainTextEdit *m_text3 = nullptr;
     ClickableLabel *m_image6 = nullptr;
     ClickableLabel *m_image7 = nullptr;
-    std::unique_ptr<Form2> m_form2; // last, so it goes before the context it refers to
+    std::unique_ptr<Form2> m_form2;
 };

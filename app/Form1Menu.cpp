@@ -1,8 +1,11 @@
 #include "ClickableLabel.h"
 #include "Form1.h"
+#include "MessageBox.h"
+#include "Services.h"
 #include "ShellOpener.h"
 #include "StudyView.h"
 
+#include <QDir>
 #include <QEvent>
 #include <QPlainTextEdit>
 
@@ -39,21 +42,32 @@ const QString htmlHelp = QStringLiteral("/help/index.html");
 
 void Form1::connectMenu()
 {
-    connect(m_label9, &ClickableLabel::clicked, m_study, &StudyView::enterGallery);
-    connect(m_label10, &ClickableLabel::clicked, m_study, &StudyView::enterByName);
+    connect(m_label9, &ClickableLabel::clicked, this, [this] {
+        m_text3->hide();
+        m_study->enterGallery();
+    });
+    connect(m_label10, &ClickableLabel::clicked, this, [this] {
+        m_text3->hide();
+        m_study->enterByName();
+    });
 
     connect(m_label8, &ClickableLabel::clicked, this, [this] {
         m_text3->hide();
-        m_context.appPath = m_config.appPath;
-        ShellOpener &shell = m_context.services.shell;
-        if (!shell.openFile(m_context.appPath + compiledHelp, ShellOpener::Show::Maximised))
-            shell.openFile(m_context.appPath + htmlHelp, ShellOpener::Show::Maximised);
+        ShellOpener &shell = m_services.shell;
+        if (shell.openFile(m_config.appPath + compiledHelp, ShellOpener::Show::Maximised) ||
+            shell.openFile(m_config.appPath + htmlHelp, ShellOpener::Show::Maximised))
+            return;
+        // Where the desktop names no program for either, the player can still be told where
+        // the pages are and open them by hand.
+        m_services.messages.show(QStringLiteral("ヘルプを開くプログラムが見つかりませんでした。"
+                                                "ヘルプのページは次の場所にあります。\n%1")
+                                     .arg(QDir::toNativeSeparators(m_config.appPath + htmlHelp)));
     });
 
     // Links whose opening fails do nothing visible; there is nothing the player could do.
-    auto open = [this](const QString &address) { m_context.services.shell.openAddress(address); };
+    auto open = [this](const QString &address) { m_services.shell.openAddress(address); };
     connect(m_label12, &ClickableLabel::clicked, this,
-            [this, open] { open(m_context.state.currentMapUrl); });
+            [this, open] { open(m_state.currentMapUrl); });
     connect(m_label21, &ClickableLabel::clicked, this, [this, open] { open(m_config.shopUrl); });
     m_text3->viewport()->installEventFilter(
         new DoubleClickFilter(m_text3, [this, open] { open(m_config.shopUrl); }));

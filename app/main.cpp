@@ -34,7 +34,7 @@ int main(int argc, char *argv[])
     config.appPath = QCoreApplication::applicationDirPath();
     config.dataPath = DataFolder::choose(config.appPath);
     AppState state;
-    ServerAccess server(state, http, clock, config.serverBase);
+    ServerAccess server(http, clock, config.serverBase);
 
     Form1 form(state, services, server, config);
     messages.setParent(&form);

@@ -64,10 +64,9 @@ void rightAnswerToNextBoardPainted(benchmark::State &state)
 void baselineTwelvePicturesFromDisk(benchmark::State &state)
 {
     const GamePanel &game = program->game();
-    const CountryTable &table = program->form->context().table;
     for (auto _ : state) {
         for (int k = 1; k <= 12; ++k) {
-            const QString &id = table.flagIds[static_cast<size_t>(game.cardRow(k))];
+            const QString id = game.flagIdOfRow(game.cardRow(k));
             QImage image;
             QImageReader(PicturePaths::flag(program->config.appPath, id)).read(&image);
             program->card(k)->setPixmap(QPixmap::fromImage(image));

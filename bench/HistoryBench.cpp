@@ -2,13 +2,10 @@
 // and drawing it, and one drag move, each beside a baseline measured in the same run (reading
 // the file's bytes alone; delivering the same mouse move to a bare window).
 
-#include "AppState.h"
 #include "Fonts.h"
 #include "Form2.h"
 #include "HistoryGraph.h"
-#include "MainWindowContext.h"
 #include "ResultsFile.h"
-#include "ServerAccess.h"
 #include "TestServices.h"
 #include "Twips.h"
 
@@ -40,15 +37,11 @@ struct Program : TestServices
         file.open(QIODevice::WriteOnly);
         file.write(data);
         file.close();
-        state.graphRegionKey = QStringLiteral("sekai");
-        state.graphRegionName = QStringLiteral("世界編");
-        form2 = std::make_unique<Form2>(context, nullptr);
+        form2 = std::make_unique<Form2>(services, folder.path(), nullptr);
+        form2->setRegion(QStringLiteral("sekai"), QStringLiteral("世界編"));
     }
 
     QTemporaryDir folder;
-    AppState state;
-    ServerAccess server{state, http, clock, QStringLiteral("http://127.0.0.1:9/")};
-    MainWindowContext context{state, services, server, folder.path(), QString()};
     std::unique_ptr<Form2> form2;
 };
 

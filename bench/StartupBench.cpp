@@ -103,9 +103,10 @@ int runProgram(int argc, char **argv, const QString &folder, const QString &serv
     Services services{http, messages, shell, drives, clock, random};
     AppConfig config;
     config.appPath = folder;
+    config.dataPath = folder;
     config.serverBase = serverBase;
     AppState state;
-    ServerAccess server(state, http, clock, config.serverBase);
+    ServerAccess server(http, clock, config.serverBase);
     Form1 form(state, services, server, config);
     FirstPaint watcher;
     form.installEventFilter(&watcher);

@@ -32,7 +32,7 @@ void baselineReadOneFlagFile(benchmark::State &state)
 {
     int id = 1;
     for (auto _ : state) {
-        QFile file(PicturePaths::flag(program->config.appPath, id));
+        QFile file(PicturePaths::flag(program->config.appPath, QString::number(id)));
         file.open(QIODevice::ReadOnly);
         benchmark::DoNotOptimize(file.readAll());
         id = id % 198 + 1;
@@ -44,7 +44,7 @@ void baselineDecodeOnePicture(benchmark::State &state)
     int id = 1;
     for (auto _ : state) {
         QImage image;
-        QImageReader(PicturePaths::flag(program->config.appPath, id)).read(&image);
+        QImageReader(PicturePaths::flag(program->config.appPath, QString::number(id))).read(&image);
         benchmark::DoNotOptimize(image);
         id = id % 198 + 1;
     }

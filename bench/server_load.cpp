@@ -3,10 +3,18 @@
 //   the notice file (the static baseline), a region's histogram, and counter reports, the last
 //   checked against the histogram afterwards so that no answered report went missing.
 //
-//   server_load [--clients N] [--seconds S] [--server-threads N] [--keep]
+//   server_load [--clients N] [--seconds S] [--server-threads N] [--keep] [--hostile]
+//               [--burst N]
 //
 // --keep leaves the data folder and the server's log in place for a look afterwards.
+// --hostile runs the hostile phases before the others: 200 slow clients (a byte every 3 s)
+// and 1,000 idle connections beside a player's requests, an endless header block (64 MB), a Range
+// of 100 copies of a 1 MB file, and a burst of --burst (30,000) one-shot requests from 500
+// clients at once. FURAMIO_SERVER_BINARY in the environment runs another build of the server
+// (an older one, for figures before and after).
 
+#include "HostileLoad.h"
+#include "RawConnection.h"
 #include "ServerProcess.h"
 
 #include <httplib.h>
@@ -31,8 +39,10 @@ struct Options
 {
     int clients = 8;
     double seconds = 5;
-    std::string serverThreads = "32";
+    std::string serverThreads;
     bool keep = false;
+    bool hostile = false;
+    int burst = 30000;
 };
 
 struct Result
@@ -114,8 +124,8 @@ int main(int argc, char **argv)
     Options options;
     for (int i = 1; i < argc; i += 2) {
         const std::string arg = argv[i];
-        if (arg == "--keep") {
-            options.keep = true;
+        if (arg == "--keep" || arg == "--hostile") {
+            (arg == "--keep" ? options.keep : options.hostile) = true;
             --i;
         } else if (i + 1 >= argc) {
             std::fprintf(stderr, "server_load: %s needs a value\n", arg.c_str());
@@ -124,11 +134,13 @@ int main(int argc, char **argv)
             options.clients = std::max(1, std::atoi(argv[i + 1]));
         else if (arg == "--seconds")
             options.seconds = std::max(0.5, std::atof(argv[i + 1]));
+        else if (arg == "--burst")
+            options.burst = std::max(1, std::atoi(argv[i + 1]));
         else if (arg == "--server-threads")
             options.serverThreads = argv[i + 1];
         else {
             std::fprintf(stderr, "usage: server_load [--clients N] [--seconds S] "
-                                 "[--server-threads N] [--keep]\n");
+                                 "[--server-threads N] [--keep] [--hostile] [--burst N]\n");
             return 2;
         }
     }
@@ -137,9 +149,10 @@ int main(int argc, char **argv)
     const std::string dir = mkdtemp(pattern);
     std::unique_ptr<ServerProcess> process;
     try {
-        process = std::make_unique<ServerProcess>(
-            dir + "/data", std::vector<std::string>{"--max-reports-per-minute", "0", "--threads",
-                                                    options.serverThreads});
+        std::vector<std::string> args{"--max-reports-per-minute", "0"};
+        if (!options.serverThreads.empty())
+            args.insert(args.end(), {"--threads", options.serverThreads});
+        process = std::make_unique<ServerProcess>(dir + "/data", args);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "server_load: %s\n", e.what());
         return 1;
@@ -148,6 +161,17 @@ int main(int argc, char **argv)
     std::printf("furamio-server on port %d, %d keep-alive clients, %.1f s a phase, %u cores\n",
                 server.port(), options.clients, options.seconds,
                 std::thread::hardware_concurrency());
+
+    bool held = true;
+    if (options.hostile) {
+        raiseDescriptorLimit();
+        std::printf("server %s\n", ServerProcess::binary().c_str());
+        held = HostileLoad::burst(server.port(), options.burst, 500) && held;
+        held = HostileLoad::slowAndIdle(server.port(), 200, 1000, 15) && held;
+        held = HostileLoad::headerFlood(server.port(), server.pid(), 64u << 20) && held;
+        held = HostileLoad::rangeReply(server.port(), dir + "/data") && held;
+        std::printf("hostile phases: %s\n", held ? "held" : "NOT HELD");
+    }
 
     const Result notice = run(server.port(), options,
                               [](int, long long) { return std::string("/kokki/oshirase.txt"); });
@@ -205,5 +229,5 @@ int main(int argc, char **argv)
         std::printf("data and log kept in %s\n", dir.c_str());
     else
         std::filesystem::remove_all(dir, ignored);
-    return exact && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
+    return held && exact && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
 }

@@ -3,7 +3,8 @@
 #include <QString>
 
 // Pictures live in the folder 国旗 of the program's folder: the flag as ID.jpg, the two extra
-// pictures as IDa.jpg and IDb.jpg, and the start screen's intro.jpg.
+// pictures as IDa.jpg and IDb.jpg, the start screen's intro.jpg and the credit link's
+// banner.jpg.
 namespace PicturePaths {
 
 inline QString folder(const QString &appPath)
@@ -16,11 +17,6 @@ inline QString flag(const QString &appPath, const QString &flagId)
     return folder(appPath) + flagId + QStringLiteral(".jpg");
 }
 
-inline QString flag(const QString &appPath, int flagId)
-{
-    return flag(appPath, QString::number(flagId));
-}
-
 inline QString extra(const QString &appPath, const QString &flagId, char which)
 {
     return folder(appPath) + flagId + QLatin1Char(which) + QStringLiteral(".jpg");
@@ -29,6 +25,11 @@ inline QString extra(const QString &appPath, const QString &flagId, char which)
 inline QString intro(const QString &appPath)
 {
     return folder(appPath) + QStringLiteral("intro.jpg");
+}
+
+inline QString banner(const QString &appPath)
+{
+    return folder(appPath) + QStringLiteral("banner.jpg");
 }
 
 } // namespace PicturePaths

@@ -19,13 +19,4 @@ const Region &at(int index)
     return all().at(static_cast<size_t>(index));
 }
 
-int indexOfKey(const QString &key)
-{
-    for (int i = 0; i < count; ++i) {
-        if (all()[static_cast<size_t>(i)].key == key)
-            return i;
-    }
-    return -1;
-}
-
 } // namespace Regions

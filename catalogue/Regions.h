@@ -14,12 +14,9 @@ struct Region
 namespace Regions {
 
 inline constexpr int count = 5;
-inline constexpr int worldIndex = 4;
 
 // Index order is shared by the region buttons, the graph list and every table by region.
 const std::array<Region, count> &all();
 const Region &at(int index);
-// -1 when the key names no region.
-int indexOfKey(const QString &key);
 
 } // namespace Regions

@@ -1,39 +1,34 @@
 #pragma once
 
+#include "BaseList.h"
 #include "CardPictures.h"
 #include "GameRules.h"
 
-#include <QObject>
+#include <QFrame>
 #include <QStringList>
 
 #include <array>
 
 class ClickableLabel;
-class QFrame;
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
-class QWidget;
-struct MainWindowContext;
+struct Services;
 
 // The game panel Picture1 on the main window: region choice, instructions, the twelve cards
-// and the summary.
-class GamePanel : public QObject
+// and the summary. It reads its region's list itself and says what happened through its
+// signals; the main window decides who hears them.
+class GamePanel : public QFrame
 {
     Q_OBJECT
 public:
-    GamePanel(MainWindowContext &context, QWidget *form);
+    // `appPath` holds the lists and pictures, `dataPath` the results files.
+    GamePanel(Services &services, QString appPath, QString dataPath, QWidget *parent);
 
-    QFrame *picture1() const { return m_picture1; }
-    QGroupBox *frame1() const { return m_frame1; }
-    QRadioButton *option2(int index) const { return m_option2.at(static_cast<size_t>(index)); }
-    QLabel *label14() const { return m_label14; }
-    QPushButton *command2() const { return m_command2; }
-    QPushButton *command3() const { return m_command3; }
-    QPlainTextEdit *text1() const { return m_text1; }
-
+    // Start-up: every control hidden until the panel is opened.
+    void hideControls();
     // Sets the panel to the size of the screen below the menu (start-up).
     void fitToScreen(int screenWidthTwips, int screenHeightTwips);
 
@@ -44,6 +39,25 @@ public:
     int answerPosition() const { return m_answerPos; }
     int cardRow(int k) const { return m_board.at(static_cast<size_t>(k)); }
     int rowCount() const { return m_rowCount; }
+    // The flag ID on a row of the running game's list.
+    QString flagIdOfRow(int row) const;
+    // Whether the flag on a row has been asked in this game.
+    bool asked(int row) const
+    {
+        return row >= 0 && row <= GameRules::rowBound &&
+               m_askedFlags[static_cast<size_t>(row)] != 0;
+    }
+
+signals:
+    // The panel has come up over the start screen and the study views.
+    void modeEntered();
+    // The region buttons now point at `regionKey`.
+    void regionChosen(const QString &regionKey);
+    // A game has read its region's list.
+    void listRead(const QString &regionKey, const BaseListLoad &load);
+    // A game has ended with `score` and its line is in the results file (or the player has
+    // been told why not).
+    void gameFinished(const QString &regionKey, int score);
 
 public slots:
     // The menu label " 札取りゲーム": the panel in its waiting state.
@@ -62,8 +76,9 @@ private:
     void setRegionChoiceVisible(bool visible);
     QString countryOfRow(int row) const;
 
-    MainWindowContext &m_context;
-    QFrame *m_picture1;
+    Services &m_services;
+    QString m_appPath;
+    QString m_dataPath;
     QGroupBox *m_frame1;
     std::array<QRadioButton *, 5> m_option2{};
     QLabel *m_label13;
@@ -79,7 +94,7 @@ private:
     // nothing loaded meanwhile (the study views, the results window) changes what it draws.
     bool m_playing = false;
     QString m_regionKey;
-    int m_scoreBase = 1500;
+    int m_scoreBase = 0;
     int m_rowCount = 0;
     QStringList m_rowFlagIds; // by row - 1
     QStringList m_rowNames;   // by row - 1
@@ -89,5 +104,6 @@ private:
     GameRules::Board m_board{};
     GameRules::RowMarks m_onBoard{};
     int m_answerPos = 0;
+    GameRules::RowMarks m_askedFlags{};
     CardPictures m_pictures;
 };

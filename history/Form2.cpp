@@ -3,23 +3,21 @@
 #include "ClickableLabel.h"
 #include "Clock.h"
 #include "GameDetails.h"
+#include "GameRules.h"
 #include "GraphLines.h"
-#include "MainWindowContext.h"
 #include "MessageBox.h"
-#include "NationalDeviation.h"
+#include "Services.h"
 #include "Twips.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QThread>
+#include <QTimer>
 
 #include <cmath>
 
@@ -34,6 +32,8 @@ constexpr int designInnerWidth = 14025;
 constexpr int designInnerHeight = 8040;
 constexpr double columnFontSize = 10;
 constexpr double noRecordsSeconds = 2.0;
+// How often the wait looks at the clock.
+constexpr int noRecordsTickMilliseconds = 10;
 
 int whole(std::optional<double> twips)
 {
@@ -82,9 +82,21 @@ QPlainTextEdit *textArea(QWidget *parent)
 
 } // namespace
 
-Form2::Form2(MainWindowContext &context, QWidget *mainWindow)
-    : QWidget(nullptr), m_context(context), m_mainWindow(mainWindow)
+Form2::Form2(Services &services, QString dataPath, QWidget *mainWindow)
+    : QWidget(nullptr), m_services(services), m_dataPath(std::move(dataPath)),
+      m_mainWindow(mainWindow)
 {
+    // "記録がありません" stays for two seconds with the window answering; a load meanwhile has
+    // its own say over the title line.
+    m_noRecordsTimer = new QTimer(this);
+    m_noRecordsTimer->setInterval(noRecordsTickMilliseconds);
+    connect(m_noRecordsTimer, &QTimer::timeout, this, [this] {
+        if (m_services.clock.monotonicSeconds() - m_noRecordsSince < noRecordsSeconds)
+            return;
+        m_noRecordsTimer->stop();
+        m_text1->hide();
+    });
+
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("フラミオ"));
     setAutoFillBackground(true);
@@ -233,12 +245,12 @@ std::vector<ProportionalLayout::Item> Form2::currentGeometry() const
 
 double Form2::innerWidthTwips() const
 {
-    return width() * 1440.0 / Twips::logicalDpi;
+    return Twips::fromPixelsExact(width());
 }
 
 double Form2::innerHeightTwips() const
 {
-    return height() * 1440.0 / Twips::logicalDpi;
+    return Twips::fromPixelsExact(height());
 }
 
 bool Form2::event(QEvent *event)
@@ -249,8 +261,15 @@ bool Form2::event(QEvent *event)
     return handled;
 }
 
-void Form2::open()
+void Form2::setRegion(const QString &regionKey, const QString &regionName)
 {
+    m_regionKey = regionKey;
+    m_regionName = regionName;
+}
+
+void Form2::open(const QString &regionKey, const QString &regionName)
+{
+    setRegion(regionKey, regionName);
     const bool wasActive = isVisible() && isActiveWindow();
     show();
     raise();
@@ -262,7 +281,7 @@ void Form2::open()
 
 void Form2::activated()
 {
-    m_label4->setText(m_context.state.graphRegionName);
+    m_label4->setText(m_regionName);
     captureLayout();
     setWindowState(Qt::WindowNoState);
     fitToScreen();
@@ -387,10 +406,10 @@ void Form2::showView()
 
 void Form2::loadHistory()
 {
-    const int generation = ++m_loadGeneration;
+    m_noRecordsTimer->stop();
     m_text4->clear();
     const ResultsFile::ReadResult read =
-        ResultsFile::read(ResultsFile::path(m_context.appPath, m_context.state.graphRegionKey));
+        ResultsFile::read(ResultsFile::path(m_dataPath, m_regionKey));
 
     if (read.status != ResultsFile::ReadStatus::Read) {
         // Clicks and drags must not act on whatever an earlier region left behind.
@@ -403,16 +422,8 @@ void Form2::loadHistory()
         }
         m_text1->setText(QStringLiteral("記録がありません"));
         m_text1->show();
-        QPointer<Form2> self(this);
-        Clock &clock = m_context.services.clock;
-        const double start = clock.monotonicSeconds();
-        while (self && clock.monotonicSeconds() - start < noRecordsSeconds) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            QThread::msleep(10);
-        }
-        // A load that ran meanwhile has its own say over the title line.
-        if (self && generation == m_loadGeneration)
-            m_text1->hide();
+        m_noRecordsSince = m_services.clock.monotonicSeconds();
+        m_noRecordsTimer->start();
         return;
     }
 
@@ -420,7 +431,7 @@ void Form2::loadHistory()
     std::vector<int> shortfalls;
     shortfalls.reserve(m_history.games.size());
     for (const PastGame &game : m_history.games)
-        shortfalls.push_back(500 - game.score);
+        shortfalls.push_back(GameRules::topScore - game.score);
     m_graph.load(shortfalls);
     showGraph();
 
@@ -441,24 +452,13 @@ void Form2::showDetails(int index)
         m_text4->clear();
         return;
     }
-    AppState &state = m_context.state;
-    state.skipCounterReport = 1;
     m_text1->show();
     const PastGame game = m_history.games[static_cast<size_t>(result - 1)];
     m_text4->setPlainText(
         GameDetails::text(game).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     m_text1->setText(GameDetails::title(m_label1[static_cast<size_t>(index)]->text()));
     m_text4->show();
-    state.counterDataName = state.graphRegionKey + QStringLiteral(".csv");
-
-    // A past game is rated, never counted again, whatever happens inside the rating.
-    struct ResetFlag
-    {
-        AppState &state;
-        ~ResetFlag() { state.skipCounterReport = 0; }
-    } reset{state};
-    if (m_context.deviation)
-        m_context.deviation->showNationalDeviation(QString::number(game.score));
+    emit ratingRequested(game.score, m_regionKey);
 }
 
 void Form2::deleteGame(int index)
@@ -468,12 +468,10 @@ void Form2::deleteGame(int index)
     if (index < 0 || index >= HistoryGraph::columnCount || target > m_graph.recordCount())
         return;
     const PastGame game = m_history.games[static_cast<size_t>(target - 1)];
-    const ResultsFile::Removal removal = ResultsFile::removeGame(
-        ResultsFile::path(m_context.appPath, m_context.state.graphRegionKey),
-        ResultsFile::scratchPath(m_context.appPath), game);
-    if (!removal.removed) {
-        m_context.services.messages.show(QStringLiteral("記録を削除できませんでした。") +
-                                         removal.reason + QStringLiteral("記録は元のままです。"));
+    if (const std::optional<ResultsFile::Error> error =
+            ResultsFile::removeGame(m_dataPath, m_regionKey, game)) {
+        m_services.messages.show(QStringLiteral("記録を削除できませんでした。") + error->message() +
+                                 QStringLiteral("記録は元のままです。"));
     }
     loadHistory();
     m_graph.restoreView(first);
@@ -497,14 +495,14 @@ void Form2::closeEvent(QCloseEvent *event)
 
 void Form2::mousePressEvent(QMouseEvent *event)
 {
-    m_graph.press(event->position().x() * 1440.0 / Twips::logicalDpi);
+    m_graph.press(Twips::fromPixelsExact(event->position().x()));
     QWidget::mousePressEvent(event);
 }
 
 void Form2::mouseMoveEvent(QMouseEvent *event)
 {
     const bool leftOnly = event->buttons() == Qt::LeftButton;
-    if (m_graph.move(leftOnly, event->position().x() * 1440.0 / Twips::logicalDpi))
+    if (m_graph.move(leftOnly, Twips::fromPixelsExact(event->position().x())))
         showView();
     QWidget::mouseMoveEvent(event);
 }

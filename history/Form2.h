@@ -16,7 +16,8 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-struct MainWindowContext;
+class QTimer;
+struct Services;
 
 // The results window: a region's past games as a line graph, 30 at a time, scrolled sideways by
 // dragging; a column number shows that game and rates it nationally, "削除" removes it. Every
@@ -25,13 +26,16 @@ class Form2 : public QWidget
 {
     Q_OBJECT
 public:
-    // `mainWindow` is shown again by "戻る".
-    Form2(MainWindowContext &context, QWidget *mainWindow);
+    // `mainWindow` is shown again by "戻る"; `dataPath` holds the results files.
+    Form2(Services &services, QString dataPath, QWidget *mainWindow);
     ~Form2() override;
 
-    // Shows the window for the region just chosen; it loads as it becomes the active window,
-    // and at once when it already is.
-    void open();
+    // Shows the window for the region chosen; it loads as it becomes the active window, and at
+    // once when it already is.
+    void open(const QString &regionKey, const QString &regionName);
+    // The region the next load reads, without showing the window.
+    void setRegion(const QString &regionKey, const QString &regionName);
+    const QString &regionKey() const { return m_regionKey; }
 
     // Reads the chosen region's results file and draws it (also the click of Command2).
     void loadHistory();
@@ -40,6 +44,11 @@ public:
     const HistoryGraph &graph() const { return m_graph; }
     const ResultsHistory &history() const { return m_history; }
     const ProportionalLayout &layout() const { return m_layout; }
+
+signals:
+    // A column number was clicked: the game in it is to be rated nationally, without being
+    // counted again.
+    void ratingRequested(int score, const QString &regionKey);
 
 protected:
     bool event(QEvent *event) override;
@@ -76,14 +85,18 @@ private:
     void deleteGame(int index);
     void back();
 
-    MainWindowContext &m_context;
+    Services &m_services;
+    QString m_dataPath;
+    QString m_regionKey;
+    QString m_regionName;
+    QTimer *m_noRecordsTimer = nullptr;
+    double m_noRecordsSince = 0;
     QWidget *m_mainWindow;
     std::vector<Tracked> m_controls;
     ProportionalLayout m_layout;
     HistoryGraph m_graph;
     ResultsHistory m_history;
     QSize m_laidOutSize;
-    int m_loadGeneration = 0;
     // Counts every change of what the columns show. A click on a column acts only when the view
     // is still the one it was pressed on: the press that activates the window reloads it.
     int m_viewGeneration = 0;

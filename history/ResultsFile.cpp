@@ -1,11 +1,14 @@
 #include "ResultsFile.h"
 
+#include "CodePage.h"
 #include "SequentialInput.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <optional>
@@ -16,6 +19,9 @@
 #endif
 
 namespace {
+
+constexpr int maxScore = 500;
+const QByteArray lineEnd = QByteArrayLiteral("\r\n");
 
 std::optional<int> wholeNumber(const QString &text, int maximum)
 {
@@ -54,7 +60,7 @@ std::optional<PastGame> parseLine(const QByteArray &line)
     if (!input.atEnd())
         return std::nullopt;
 
-    const auto score = wholeNumber(fields[0], 500);
+    const auto score = wholeNumber(fields[0], maxScore);
     const auto time = seconds(fields[1]);
     const auto misses = wholeNumber(fields[2], 32767);
     if (!score || !time || !misses || fields[3].isEmpty())
@@ -87,14 +93,51 @@ std::filesystem::path nativePath(const QString &path)
 
 namespace ResultsFile {
 
-QString path(const QString &appPath, const QString &regionKey)
+Error Error::fromErrno(int errorNumber)
 {
-    return appPath + QStringLiteral("/seiseki") + regionKey + QStringLiteral(".csv");
+    switch (errorNumber) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return Error(Cause::NotPermitted);
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return Error(Cause::DiskFull);
+    case ENOENT:
+    case ENOTDIR:
+        return Error(Cause::FolderMissing);
+    default:
+        return Error(Cause::Other);
+    }
 }
 
-QString scratchPath(const QString &appPath)
+QString Error::message() const
 {
-    return appPath + QStringLiteral("/dummy.csv");
+    switch (m_cause) {
+    case Cause::NotPermitted:
+        return QStringLiteral("書き込みが許可されていません。");
+    case Cause::DiskFull:
+        return QStringLiteral("ディスクに空きがありません。");
+    case Cause::FolderMissing:
+        return QStringLiteral("フォルダが見つかりません。");
+    case Cause::Changed:
+        return QStringLiteral("記録ファイルが読み込んだ後に変わっています。");
+    case Cause::Other:
+        break;
+    }
+    return QStringLiteral("記録ファイルを読み書きできませんでした。");
+}
+
+QString path(const QString &dataPath, const QString &regionKey)
+{
+    return dataPath + QStringLiteral("/seiseki") + regionKey + QStringLiteral(".csv");
+}
+
+QString scratchPath(const QString &dataPath)
+{
+    return dataPath + QStringLiteral("/dummy.csv");
 }
 
 std::vector<QByteArray> splitLines(const QByteArray &data)
@@ -163,65 +206,161 @@ ReadResult read(const QString &path)
     return result;
 }
 
-Removal removeGame(const QString &resultsPath, const QString &scratchPath, const PastGame &game)
+namespace {
+
+// The error of the last failed call; errno first, as it says most, then Qt's own account.
+Error lastError(const QFileDevice &file)
 {
-    Removal removal;
-    QFile results(resultsPath);
-    if (!results.open(QIODevice::ReadOnly)) {
-        removal.reason = QStringLiteral("記録ファイルを開けません。");
-        return removal;
-    }
-    const QByteArray data = results.readAll();
-    const bool readFailed = results.error() != QFileDevice::NoError;
-    results.close();
-    if (readFailed) {
-        removal.reason = QStringLiteral("記録ファイルを読めません。");
-        return removal;
-    }
+    const int number = errno;
+    if (number != 0)
+        return Error::fromErrno(number);
+    if (file.error() == QFileDevice::PermissionsError)
+        return Error(Error::Cause::NotPermitted);
+    return Error(Error::Cause::Other);
+}
 
-    const std::vector<QByteArray> lines = splitLines(data);
-    const size_t target = static_cast<size_t>(game.line);
-    if (game.line < 1 || target > lines.size() || lines[target - 1] != game.rawLine) {
-        removal.reason = QStringLiteral("記録ファイルが読み込んだ後に変わっています。");
-        return removal;
-    }
+// A file that exists must be writable where it is, by its own permission bits and by the
+// system, before it is touched at all.
+std::optional<Error> refuseUnwritable(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return std::nullopt;
+    if (!info.isFile())
+        return Error(Error::Cause::Other);
+    // The owner's write bit is asked as well: the system lets an administrator write anyway.
+    if (!(info.permissions() & QFileDevice::WriteOwner))
+        return Error(Error::Cause::NotPermitted);
+    QFile probe(path);
+    errno = 0;
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::Append))
+        return lastError(probe);
+    return std::nullopt;
+}
 
-    QByteArray kept;
-    kept.reserve(data.size());
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (i + 1 == target)
-            continue;
-        kept.append(lines[i]);
-        kept.append("\r\n");
-    }
+std::optional<QByteArray> readAll(const QString &path, bool missingIsEmpty)
+{
+    if (missingIsEmpty && !QFileInfo::exists(path))
+        return QByteArray();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
 
-    QFile scratch(scratchPath);
-    if (!scratch.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        scratch.write(kept) != kept.size() || !scratch.flush()) {
-        removal.reason = QStringLiteral("一時ファイル dummy.csv を書けません。");
-        return removal;
+} // namespace
+
+std::optional<Error> replace(const QString &target, const QByteArray &bytes, const QString &scratch)
+{
+    QString destination = target;
+    QString scratchFile = scratch;
+    const QFileInfo info(target);
+    if (info.isSymLink()) {
+        // Written through: the file the link names is replaced, the link itself is kept.
+        destination = info.canonicalFilePath();
+        if (destination.isEmpty())
+            return Error(Error::Cause::FolderMissing);
+        // A rename only works within one file system, so the scratch file goes beside it.
+        scratchFile = QFileInfo(destination).absoluteDir().filePath(QFileInfo(scratch).fileName());
     }
+    if (std::optional<Error> refused = refuseUnwritable(destination))
+        return refused;
+
+    QFile file(scratchFile);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return lastError(file);
+    bool written = file.write(bytes) == bytes.size() && file.flush();
 #ifdef Q_OS_UNIX
     // The rename must not outrun the data: after a crash the file is either old or new.
-    if (::fsync(scratch.handle()) != 0) {
-        removal.reason = QStringLiteral("一時ファイル dummy.csv を書けません。");
-        return removal;
-    }
+    written = written && ::fsync(file.handle()) == 0;
 #endif
-    scratch.close();
-    if (scratch.error() != QFileDevice::NoError) {
-        removal.reason = QStringLiteral("一時ファイル dummy.csv を書けません。");
-        return removal;
+    if (!written) {
+        const Error error = lastError(file);
+        file.close();
+        QFile::remove(scratchFile);
+        return error;
     }
+    file.close();
+    // The new file keeps the permissions of the one it replaces.
+    if (QFileInfo::exists(destination))
+        QFile::setPermissions(scratchFile, QFileInfo(destination).permissions());
 
     std::error_code error;
-    std::filesystem::rename(nativePath(scratchPath), nativePath(resultsPath), error);
+    std::filesystem::rename(nativePath(scratchFile), nativePath(destination), error);
     if (error) {
-        removal.reason = QStringLiteral("記録ファイルを置き換えられません。");
-        return removal;
+        QFile::remove(scratchFile);
+        return Error::fromErrno(error.value());
     }
-    removal.removed = true;
-    return removal;
+    return std::nullopt;
+}
+
+std::optional<Error> append(const QString &dataPath, const QString &regionKey, const QString &line)
+{
+    const QString target = path(dataPath, regionKey);
+    const QByteArray newLine = CodePage::toCp932(line) + lineEnd;
+
+    errno = 0;
+    const std::optional<QByteArray> old = readAll(target, true);
+    if (!old)
+        return QFileInfo::exists(target) && !QFileInfo(target).isFile() ? Error(Error::Cause::Other)
+                                                                        : Error::fromErrno(errno);
+
+    const std::vector<QByteArray> lines = splitLines(*old);
+    if (lines.size() > static_cast<size_t>(maxLines)) {
+        QByteArray content;
+        for (size_t i = lines.size() - keptOnCut; i < lines.size(); ++i)
+            content += lines[i] + lineEnd;
+        content += newLine;
+        return replace(target, content, scratchPath(dataPath));
+    }
+
+    if (std::optional<Error> refused = refuseUnwritable(target))
+        return refused;
+    QFile file(target);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return lastError(file);
+    // A last line without its end would otherwise swallow the new game.
+    QByteArray bytes = newLine;
+    if (!old->isEmpty() && !old->endsWith('\n') && !old->endsWith('\r'))
+        bytes.prepend(lineEnd);
+    errno = 0;
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    if (!written) {
+        const Error error = lastError(file);
+        file.resize(old->size());
+        return error;
+    }
+    return std::nullopt;
+}
+
+std::optional<Error> removeGame(const QString &dataPath, const QString &regionKey,
+                                const PastGame &game)
+{
+    const QString target = path(dataPath, regionKey);
+    errno = 0;
+    const std::optional<QByteArray> data = readAll(target, false);
+    if (!data)
+        return Error::fromErrno(errno);
+
+    const std::vector<QByteArray> lines = splitLines(*data);
+    const size_t line = static_cast<size_t>(game.line);
+    if (game.line < 1 || line > lines.size() || lines[line - 1] != game.rawLine)
+        return Error(Error::Cause::Changed);
+
+    QByteArray kept;
+    kept.reserve(data->size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i + 1 == line)
+            continue;
+        kept.append(lines[i]);
+        kept.append(lineEnd);
+    }
+    return replace(target, kept, scratchPath(dataPath));
 }
 
 } // namespace ResultsFile

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 // One finished game as the game appends it to the region's results file.
@@ -23,17 +24,47 @@ struct ResultsHistory
     int olderDropped = 0;        // valid games older than the newest maxGames
 };
 
-// The per-region results file: "seiseki" + region key + ".csv" in the program's folder, one game
-// per line (score, seconds, misses, date), code page 932, CR LF. Other programs and hand edits
-// may have touched it, so nothing in it is trusted.
+// The per-region results file: "seiseki" + region key + ".csv" in the data folder, one game per
+// line (score, seconds, misses, date), code page 932, CR LF. The game appends to it, the results
+// window reads it and removes games from it. Other programs and hand edits may have touched it,
+// so nothing in it is trusted.
 namespace ResultsFile {
 
-// 500 lines after a cut plus the one a game appends.
-inline constexpr int maxGames = 501;
+// A file of more lines than this is cut before the next game is appended.
+inline constexpr int maxLines = 500;
+// What a cut keeps: with the new game the file is back at maxLines.
+inline constexpr int keptOnCut = maxLines - 1;
+// The most games a file holds: maxLines after a cut plus the one a game appends.
+inline constexpr int maxGames = maxLines + 1;
 
-QString path(const QString &appPath, const QString &regionKey);
-// The scratch file the game also uses while it cuts a results file.
-QString scratchPath(const QString &appPath);
+QString path(const QString &dataPath, const QString &regionKey);
+// The scratch file a rewrite goes to before it takes the results file's place.
+QString scratchPath(const QString &dataPath);
+
+// Why a results file could not be read or written, in words for the player.
+class Error
+{
+public:
+    enum class Cause
+    {
+        NotPermitted, // read-only file or folder
+        DiskFull,
+        FolderMissing,
+        Changed, // the file is no longer as it was read
+        Other
+    };
+
+    explicit Error(Cause cause) : m_cause(cause) {}
+    // The cause of the system error `errorNumber`.
+    static Error fromErrno(int errorNumber);
+
+    Cause cause() const { return m_cause; }
+    // One Japanese sentence.
+    QString message() const;
+
+private:
+    Cause m_cause;
+};
 
 enum class ReadStatus
 {
@@ -51,19 +82,26 @@ struct ReadResult
 ReadResult read(const QString &path);
 ResultsHistory parse(const QByteArray &data);
 
-// Lines as both the reader and the remover count them: a line ends at CR LF, LF or a lone CR,
+// Lines as both the reader and the writers count them: a line ends at CR LF, LF or a lone CR,
 // and a last line without an end still counts.
 std::vector<QByteArray> splitLines(const QByteArray &data);
 
-struct Removal
-{
-    bool removed = false;
-    QString reason; // for the player, when nothing was removed
-};
+// Adds one game's line (without its end) to the region's file. A file of more than maxLines
+// lines is first cut to its newest keptOnCut lines, written whole through replace(). When
+// anything fails the file is left as it was.
+std::optional<Error> append(const QString &dataPath, const QString &regionKey, const QString &line);
 
-// Drops the line `game` was read from. The kept lines go to the scratch file first, which then
-// replaces the results file in one rename, so a failure at any step leaves the results file as
-// it was. Refuses when that line no longer holds the game (the file changed since it was read).
-Removal removeGame(const QString &resultsPath, const QString &scratchPath, const PastGame &game);
+// Drops the line `game` was read from, through replace(). Refuses when that line no longer
+// holds the game (the file changed since it was read).
+std::optional<Error> removeGame(const QString &dataPath, const QString &regionKey,
+                                const PastGame &game);
+
+// Gives `target` the content `bytes` in one step: the bytes go to the scratch file, which is
+// flushed to the disk and then renamed over the target, so there is no moment without the old
+// content or with half of the new. A target that cannot be written where it is (a read-only
+// file) is refused as an append would be; a symbolic link is written through to the file it
+// names and stays a link.
+std::optional<Error> replace(const QString &target, const QByteArray &bytes,
+                             const QString &scratch);
 
 } // namespace ResultsFile

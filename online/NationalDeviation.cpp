@@ -1,12 +1,10 @@
 #include "NationalDeviation.h"
 
-#include "AppState.h"
 #include "Clock.h"
 #include "NumberText.h"
-#include "ScoreHistogram.h"
 #include "ServerAccess.h"
 #include "Twips.h"
-#include "WaitHundredths.h"
+#include "WaitCursor.h"
 
 #include <QFile>
 #include <QLabel>
@@ -14,15 +12,8 @@
 
 namespace {
 
-QLabel *placeLabel(QWidget *parent, const char *name, const QString &text, int left, int top,
-                   int width, int height, double points, bool bold)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(Twips::rect(left, top, width, height));
-    label->setFont(Twips::designFont(points, bold));
-    return label;
-}
+// How often a pause looks at the clock; short, so a pause ends close to its length.
+constexpr int tickMilliseconds = 1;
 
 QString shown(const std::optional<long long> &value)
 {
@@ -31,11 +22,13 @@ QString shown(const std::optional<long long> &value)
 
 } // namespace
 
-NationalDeviation::NationalDeviation(AppState &state, ServerAccess &server, Clock &clock,
-                                     QString appPath, QWidget *owner)
-    : QObject(owner), m_state(state), m_server(server), m_clock(clock),
-      m_appPath(std::move(appPath)), m_owner(owner)
+NationalDeviation::NationalDeviation(ServerAccess &server, Clock &clock, QString dataPath,
+                                     QWidget *owner)
+    : QObject(owner), m_server(server), m_clock(clock), m_dataPath(std::move(dataPath)),
+      m_owner(owner)
 {
+    m_ticker.setInterval(tickMilliseconds);
+    connect(&m_ticker, &QTimer::timeout, this, &NationalDeviation::tick);
 }
 
 NationalDeviation::~NationalDeviation()
@@ -43,9 +36,9 @@ NationalDeviation::~NationalDeviation()
     delete m_form6;
 }
 
-QString NationalDeviation::scratchPath(const QString &appPath)
+QString NationalDeviation::scratchPath(const QString &dataPath)
 {
-    return appPath + QStringLiteral("/dummyz.csv");
+    return dataPath + QStringLiteral("/dummyz.csv");
 }
 
 const QString &NationalDeviation::retryMessage()
@@ -66,20 +59,32 @@ void NationalDeviation::createForm6()
     form->setPalette(palette);
     form->setAutoFillBackground(true);
 
-    placeLabel(form, "Label11", QStringLiteral("全国偏差値"), 1200, 480, 5400, 705, 21.75, true);
-    placeLabel(form, "Label1", QStringLiteral("偏差値"), 600, 1560, 1400, 525, 15.75, true);
-    placeLabel(form, "Label9", QStringLiteral("得点"), 4560, 1560, 900, 525, 15.75, true);
-    placeLabel(form, "Label2", QStringLiteral("人数"), 1440, 2520, 1100, 525, 15.75, true);
-    placeLabel(form, "Label3", QStringLiteral("平均点"), 1440, 3360, 1200, 525, 15.75, true);
-    placeLabel(form, "Label4", QStringLiteral("順位"), 1440, 4200, 1100, 525, 15.75, true);
+    Twips::place(new QLabel(QStringLiteral("全国偏差値"), form), "Label11", 1200, 480, 5400, 705,
+                 21.75, true);
+    Twips::place(new QLabel(QStringLiteral("偏差値"), form), "Label1", 600, 1560, 1400, 525, 15.75,
+                 true);
+    Twips::place(new QLabel(QStringLiteral("得点"), form), "Label9", 4560, 1560, 900, 525, 15.75,
+                 true);
+    Twips::place(new QLabel(QStringLiteral("人数"), form), "Label2", 1440, 2520, 1100, 525, 15.75,
+                 true);
+    Twips::place(new QLabel(QStringLiteral("平均点"), form), "Label3", 1440, 3360, 1200, 525, 15.75,
+                 true);
+    Twips::place(new QLabel(QStringLiteral("順位"), form), "Label4", 1440, 4200, 1100, 525, 15.75,
+                 true);
 
     const QString waiting = QStringLiteral("お待ち下さい");
-    m_label5 = placeLabel(form, "Label5", waiting, 2040, 1560, 2400, 525, 15.75, true);
-    m_label10 = placeLabel(form, "Label10", waiting, 5520, 1560, 2400, 525, 15.75, true);
-    m_label6 = placeLabel(form, "Label6", QString(), 2640, 2520, 1800, 525, 15.75, false);
-    m_label7 = placeLabel(form, "Label7", QString(), 2640, 3360, 1800, 525, 15.75, false);
-    m_label8 = placeLabel(form, "Label8", QString(), 2640, 4200, 1800, 525, 15.75, false);
-    m_label12 = placeLabel(form, "Label12", QString(), 4560, 3000, 3300, 1100, 12, true);
+    m_label5 =
+        Twips::place(new QLabel(waiting, form), "Label5", 2040, 1560, 2400, 525, 15.75, true);
+    m_label10 =
+        Twips::place(new QLabel(waiting, form), "Label10", 5520, 1560, 2400, 525, 15.75, true);
+    m_label6 =
+        Twips::place(new QLabel(QString(), form), "Label6", 2640, 2520, 1800, 525, 15.75, false);
+    m_label7 =
+        Twips::place(new QLabel(QString(), form), "Label7", 2640, 3360, 1800, 525, 15.75, false);
+    m_label8 =
+        Twips::place(new QLabel(QString(), form), "Label8", 2640, 4200, 1800, 525, 15.75, false);
+    m_label12 =
+        Twips::place(new QLabel(QString(), form), "Label12", 4560, 3000, 3300, 1100, 12, true);
     m_label12->setWordWrap(true);
     m_label12->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_label12->setStyleSheet(QStringLiteral("color: #c00000;"));
@@ -92,85 +97,117 @@ void NationalDeviation::fail()
         m_label12->setText(retryMessage());
 }
 
-void NationalDeviation::showNationalDeviation(const QString &score)
+void NationalDeviation::showNationalDeviation(int score, const QString &regionKey,
+                                              CounterReport report)
 {
-    // Clicks handled during the pauses may start another rating or a new game, which changes
-    // the shared state; this rating keeps to what it was asked.
-    const QPointer<NationalDeviation> alive(this);
-    const double playerScore = NumberText::leadingNumber(score);
-    const QString dataName = m_state.counterDataName;
-    const QString regionKey = m_state.regionKey;
-    const bool report = m_state.skipCounterReport == 0;
-    m_state.skipCounterReport = 0;
-    m_state.playerScore = playerScore;
     if (!m_form6)
         createForm6();
+    Run run;
+    run.score = score;
+    run.regionKey = regionKey;
+    run.report = report;
+    if (step(run)) {
+        m_runs.push_back(std::move(run));
+        m_ticker.start();
+    } else {
+        emit finished();
+    }
+}
 
-    m_server.fetchServerFile(dataName);
-    const QString reply = m_state.serverReply;
-    waitHundredths(m_clock, 20);
-    if (!alive)
+void NationalDeviation::cancel()
+{
+    m_ticker.stop();
+    m_runs.clear();
+}
+
+void NationalDeviation::tick()
+{
+    if (m_runs.empty()) {
+        m_ticker.stop();
         return;
-
-    const QString scratch = scratchPath(m_appPath);
+    }
+    const size_t index = m_runs.size() - 1;
     {
-        QFile file(scratch);
-        const QByteArray text = ScoreHistogram::scratchText(reply);
+        const Run &run = m_runs[index];
+        if ((m_clock.monotonicSeconds() - run.pauseStart) * 100.0 <= run.pause)
+            return;
+    }
+    // A step may start another rating (it shows windows, which may handle clicks), so the run
+    // is taken out before it moves on.
+    Run run = std::move(m_runs[index]);
+    m_runs.erase(m_runs.begin() + static_cast<std::ptrdiff_t>(index));
+    const bool more = step(run);
+    if (more) {
+        m_runs.insert(m_runs.begin() + static_cast<std::ptrdiff_t>(index), std::move(run));
+    } else {
+        if (m_runs.empty())
+            m_ticker.stop();
+        emit finished();
+    }
+}
+
+bool NationalDeviation::step(Run &run)
+{
+    const auto pauseFor = [&](int hundredths) {
+        run.pause = hundredths;
+        run.pauseStart = m_clock.monotonicSeconds();
+    };
+    switch (run.nextStep++) {
+    case 0: {
+        WaitCursor wait;
+        run.reply = m_server.fetchServerFile(run.regionKey + QStringLiteral(".csv"));
+        pauseFor(pauseAfterFetch);
+        return true;
+    }
+    case 1: {
+        QFile file(scratchPath(m_dataPath));
+        const QByteArray text = ScoreHistogram::scratchText(run.reply);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
             file.write(text) != text.size() || !file.flush())
             fail();
+        pauseFor(pauseAfterScratch);
+        return true;
     }
-    waitHundredths(m_clock, 50);
-    if (!alive)
-        return;
-
-    // The figures come from the reply itself, not from reading the scratch file back: a rating
-    // started during the pauses rewrites that file.
-    const ScoreHistogram::Rating rating =
-        ScoreHistogram::rate(ScoreHistogram::read(reply), playerScore);
-    if (rating.total) {
-        m_state.playerTotal = rating.total;
-        m_state.scoreRank = rating.rank;
-    }
-    if (rating.mean)
-        m_state.meanScore = rating.mean;
-    else
-        fail();
-    waitHundredths(m_clock, 20);
-    if (!alive)
-        return;
-
-    if (rating.deviationScore)
-        m_state.deviationScore = static_cast<double>(*rating.deviationScore);
-    else
-        fail();
-
-    if (m_form6) {
-        m_label5->setText(rating.deviationScore ? NumberText::format(*rating.deviationScore)
-                                                : QString());
-        m_label10->setText(NumberText::display(playerScore));
-        m_label6->setText(shown(rating.total));
-        m_label7->setText(shown(rating.mean));
-        m_label8->setText(shown(rating.rank));
-        if (!m_form6->isVisible() && m_owner) {
-            // Over the lower left of the main window, where the cards were: the summary of the
-            // game and the question stay in sight.
-            const QRect owner = m_owner->geometry();
-            m_form6->move(owner.left() + owner.width() / 50, owner.top() + owner.height() / 3);
+    case 2:
+        // The figures come from the reply itself, not from reading the scratch file back: a
+        // rating started during the pauses rewrites that file.
+        run.rating = ScoreHistogram::rate(ScoreHistogram::read(run.reply), run.score);
+        if (!run.rating.mean)
+            fail();
+        pauseFor(pauseAfterRating);
+        return true;
+    default:
+        if (!run.rating.deviationScore)
+            fail();
+        show(run);
+        if (run.report == CounterReport::Send) {
+            {
+                WaitCursor wait;
+                m_server.reportGame(run.regionKey, run.score);
+            }
+            QFile::remove(scratchPath(m_dataPath));
         }
-        m_form6->show();
-        m_form6->raise();
+        return false;
     }
+}
 
-    if (report) {
-        const QString scoreText = NumberText::format(playerScore).trimmed();
-        m_state.requestUrl = m_server.baseUrl() + QStringLiteral("countx/") + regionKey +
-                             QStringLiteral("/count.php");
-        m_server.sendRequest();
-        m_state.requestUrl = m_server.baseUrl() + QStringLiteral("count1/counter") + regionKey +
-                             QLatin1Char('/') + scoreText + QStringLiteral("/count.php");
-        m_server.sendRequest();
-        QFile::remove(scratch);
+void NationalDeviation::show(const Run &run)
+{
+    if (!m_form6)
+        return;
+    const ScoreHistogram::Rating &rating = run.rating;
+    m_label5->setText(rating.deviationScore ? NumberText::format(*rating.deviationScore)
+                                            : QString());
+    m_label10->setText(NumberText::display(run.score));
+    m_label6->setText(shown(rating.total));
+    m_label7->setText(shown(rating.mean));
+    m_label8->setText(shown(rating.rank));
+    if (!m_form6->isVisible() && m_owner) {
+        // Over the lower left of the main window, where the cards were: the summary of the game
+        // and the question stay in sight.
+        const QRect owner = m_owner->geometry();
+        m_form6->move(owner.left() + owner.width() / 50, owner.top() + owner.height() / 3);
     }
-    m_state.skipCounterReport = 0;
+    m_form6->show();
+    m_form6->raise();
 }

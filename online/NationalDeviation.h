@@ -1,45 +1,85 @@
 #pragma once
 
+#include "ScoreHistogram.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
-struct AppState;
+#include <vector>
+
 class Clock;
 class QLabel;
 class ServerAccess;
 
 // Rates a score against everybody who has played the same region, shows the figures in the
 // window "全国偏差値" (Form6), and then reports the game to our server's counter.
+//
+// A rating runs in steps: the fetch, then three pauses (0.2 s, 0.5 s, 0.2 s) on the clock with
+// the windows answering, then the figures, then the two reports. A rating asked for during the
+// pauses of another runs to its end first; the one it interrupted then goes on where it was.
 class NationalDeviation : public QObject
 {
     Q_OBJECT
 public:
+    enum class CounterReport
+    {
+        Send, // a game just played
+        Skip  // a past game from the results file: counted when it was played
+    };
+
+    // The pauses between the steps, in hundredths of a second.
+    static constexpr int pauseAfterFetch = 20;
+    static constexpr int pauseAfterScratch = 50;
+    static constexpr int pauseAfterRating = 20;
+
     // `owner` is the main window; the deviation window is its own top-level window.
-    NationalDeviation(AppState &state, ServerAccess &server, Clock &clock, QString appPath,
-                      QWidget *owner);
+    // `dataPath` is the folder of the files the program writes.
+    NationalDeviation(ServerAccess &server, Clock &clock, QString dataPath, QWidget *owner);
     ~NationalDeviation() override;
 
-    // The callers set AppState::counterDataName (RegionKey + ".csv") first, and
-    // skipCounterReport = 1 to rate without reporting. `score` is read by its leading number,
-    // so " 295" and "295" are the same score. Other clicks are handled during the pauses.
-    void showNationalDeviation(const QString &score);
+    // Fetches the region's histogram at once and goes on in steps.
+    void showNationalDeviation(int score, const QString &regionKey, CounterReport report);
+    // Drops every rating under way: nothing more is shown or sent. The program is ending.
+    void cancel();
+    // A rating has steps left.
+    bool busy() const { return !m_runs.empty(); }
 
     // The deviation window; null until the first rating.
     QWidget *form6() const { return m_form6; }
 
-    static QString scratchPath(const QString &appPath);
+    static QString scratchPath(const QString &dataPath);
     static const QString &retryMessage();
 
+signals:
+    // One rating has run its last step.
+    void finished();
+
 private:
+    struct Run
+    {
+        int score = 0;
+        QString regionKey;
+        CounterReport report = CounterReport::Send;
+        QString reply;
+        ScoreHistogram::Rating rating;
+        int nextStep = 0;
+        int pause = 0; // hundredths before the next step
+        double pauseStart = 0;
+    };
+
     void createForm6();
     void fail();
+    void tick();
+    // Runs the next step of `run`; returns false when it was the last.
+    bool step(Run &run);
+    void show(const Run &run);
 
-    AppState &m_state;
     ServerAccess &m_server;
     Clock &m_clock;
-    QString m_appPath;
+    QString m_dataPath;
     QPointer<QWidget> m_owner;
     QPointer<QWidget> m_form6;
     QLabel *m_label5 = nullptr;  // deviation score
@@ -48,4 +88,6 @@ private:
     QLabel *m_label8 = nullptr;  // rank
     QLabel *m_label10 = nullptr; // score
     QLabel *m_label12 = nullptr; // message line
+    std::vector<Run> m_runs;     // the last is the one that moves on
+    QTimer m_ticker;
 };

@@ -25,6 +25,10 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent *event)
 
 void ClickableLabel::mouseDoubleClickEvent(QMouseEvent *event)
 {
+    // The second press of a double click is not a click: the default handler would take it
+    // for a press, and its release would act a second time (a second game deleted, a miss
+    // counted against the next board).
+    m_pressed = false;
+    event->accept();
     emit doubleClicked();
-    QLabel::mouseDoubleClickEvent(event);
 }

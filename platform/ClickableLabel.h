@@ -4,6 +4,7 @@
 
 // A label or picture that answers clicks, as captions and image controls do on the designed
 // windows. Pictures are either stretched to the control or shown at their own size.
+// A double click gives one clicked() and then doubleClicked().
 class ClickableLabel : public QLabel
 {
     Q_OBJECT

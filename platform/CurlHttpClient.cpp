@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -30,9 +31,14 @@ CurlHttpClient::CurlHttpClient(std::chrono::milliseconds connectTimeout,
     initialiseOnce();
 }
 
-HttpResponse CurlHttpClient::get(const QString &url)
+HttpResponse CurlHttpClient::get(const QString &url, std::chrono::milliseconds limit)
 {
     HttpResponse response;
+    // No time left is no request: curl would read a zero time-out as none at all.
+    if (limit <= std::chrono::milliseconds::zero())
+        return response;
+    const auto connectTimeout = std::min(m_connectTimeout, limit);
+    const auto transferTimeout = std::min(m_transferTimeout, limit);
     CURL *curl = curl_easy_init();
     if (!curl)
         return response;
@@ -46,8 +52,8 @@ HttpResponse CurlHttpClient::get(const QString &url)
     curl_easy_setopt(curl, CURLOPT_NOPROXY, "127.0.0.1,localhost,::1");
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_connectTimeout.count()));
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(m_transferTimeout.count()));
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connectTimeout.count()));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(transferTimeout.count()));
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
 

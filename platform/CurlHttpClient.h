@@ -10,7 +10,8 @@ public:
     CurlHttpClient(std::chrono::milliseconds connectTimeout = std::chrono::seconds(3),
                    std::chrono::milliseconds transferTimeout = std::chrono::seconds(10));
 
-    HttpResponse get(const QString &url) override;
+    using HttpClient::get;
+    HttpResponse get(const QString &url, std::chrono::milliseconds limit) override;
 
     // Turns the raw reply into text: CP932 when the server says Shift_JIS (or one of its
     // aliases), Latin-1 when it says so, UTF-8 otherwise.

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <chrono>
+
 struct HttpResponse
 {
     bool transferred = false; // a reply arrived (whatever its status)
@@ -10,10 +12,11 @@ struct HttpResponse
 };
 
 // One synchronous GET without a body. Implementations never throw and never block for longer
-// than their own time-outs.
+// than their own time-outs, nor for longer than `limit` when one is given.
 class HttpClient
 {
 public:
     virtual ~HttpClient() = default;
-    virtual HttpResponse get(const QString &url) = 0;
+    virtual HttpResponse get(const QString &url, std::chrono::milliseconds limit) = 0;
+    HttpResponse get(const QString &url) { return get(url, std::chrono::milliseconds::max()); }
 };

@@ -21,6 +21,12 @@ inline int fromPixels(int pixels)
     return pixels * 1440 / logicalDpi;
 }
 
+// Unrounded, for measures that are scaled on (mouse positions, window sizes).
+inline double fromPixelsExact(double pixels)
+{
+    return pixels * 1440.0 / logicalDpi;
+}
+
 inline QRect rect(int left, int top, int width, int height)
 {
     return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
@@ -45,6 +51,16 @@ inline QFont designFont(double pointSize, bool bold = false)
     font.setBold(bold);
     font.setStyleHint(QFont::SansSerif);
     return font;
+}
+
+// The same, with the design font at `points`.
+template <typename Widget>
+Widget *place(Widget *widget, const char *name, int left, int top, int width, int height,
+              double points, bool bold = false)
+{
+    place(widget, name, left, top, width, height);
+    widget->setFont(designFont(points, bold));
+    return widget;
 }
 
 } // namespace Twips

@@ -36,6 +36,11 @@ CounterStore::CounterStore(const std::string &databasePath)
         sqlite3_busy_timeout(m_db, 5000);
         execute("PRAGMA journal_mode=WAL");
         execute("PRAGMA synchronous=NORMAL");
+        // The log is copied into the database every logPages pages and then cut back to that
+        // size, so a small disk never fills with an old log (the default lets it reach 4 MB
+        // and never shrinks it).
+        execute(("PRAGMA wal_autocheckpoint=" + std::to_string(logPages)).c_str());
+        execute(("PRAGMA journal_size_limit=" + std::to_string(logPages * 4096)).c_str());
         execute("CREATE TABLE IF NOT EXISTS game_counts("
                 " region TEXT PRIMARY KEY NOT NULL,"
                 " n INTEGER NOT NULL) WITHOUT ROWID");
@@ -54,6 +59,8 @@ CounterStore::CounterStore(const std::string &databasePath)
                              " ON CONFLICT(region, score) DO UPDATE SET n = n + 1");
         m_readScore = prepare("SELECT n FROM score_counts WHERE region = ?1 AND score = ?2");
         m_readHistogram = prepare("SELECT score, n FROM score_counts WHERE region = ?1");
+        // A log left large by an earlier run, on a disk it has filled, is emptied first.
+        shrinkLog();
     } catch (...) {
         close();
         throw;
@@ -102,10 +109,36 @@ void CounterStore::execute(const char *sql)
     }
 }
 
+bool CounterStore::shrinkLog()
+{
+    return sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr) ==
+           SQLITE_OK;
+}
+
 std::int64_t CounterStore::increment(sqlite3_stmt *upsert, sqlite3_stmt *select,
                                      const std::string &region, int score)
 {
     std::lock_guard lock(m_dbMutex);
+    std::int64_t count = 0;
+    try {
+        count = tryIncrement(upsert, select, region, score);
+    } catch (const StoreError &) {
+        // Mostly a full disk. The failed transaction was rolled back, so one more try cannot
+        // count twice; emptying the log first gives back the space it held.
+        if (!shrinkLog())
+            throw;
+        count = tryIncrement(upsert, select, region, score);
+    }
+    if (score >= 0) {
+        std::lock_guard cacheLock(m_cacheMutex);
+        m_histograms.erase(region);
+    }
+    return count;
+}
+
+std::int64_t CounterStore::tryIncrement(sqlite3_stmt *upsert, sqlite3_stmt *select,
+                                        const std::string &region, int score)
+{
     {
         StatementUse use(m_begin);
         if (sqlite3_step(m_begin) != SQLITE_DONE)
@@ -141,10 +174,6 @@ std::int64_t CounterStore::increment(sqlite3_stmt *upsert, sqlite3_stmt *select,
             sqlite3_step(m_rollback);
         }
         throw;
-    }
-    if (score >= 0) {
-        std::lock_guard cacheLock(m_cacheMutex);
-        m_histograms.erase(region);
     }
     return count;
 }

@@ -22,7 +22,9 @@ public:
 // Every increment is its own committed transaction and returns only after the commit, so an
 // answered report survives the process being killed. synchronous=NORMAL makes a commit a write
 // into the log without an fsync: the log is in the operating system's hands at once, which is
-// all a killed process needs; only a power cut can take back the last commits.
+// all a killed process needs; only a power cut can take back the last commits. The log is kept
+// small, and emptied when a write fails, so counting goes on in a small data folder and starts
+// again by itself when a full disk gets space back.
 //
 // The histogram text of a region is built from one SELECT (one read snapshot) and kept until
 // the next count of that region, so fetches between reports cost no database work.
@@ -30,6 +32,8 @@ class CounterStore
 {
 public:
     static constexpr int histogramSize = 500;
+    // Pages of 4 KB the write-ahead log may grow to before it is copied back and cut.
+    static constexpr int logPages = 64;
 
     // Opens or creates the database; throws StoreError when it cannot be used.
     explicit CounterStore(const std::string &databasePath);
@@ -54,6 +58,10 @@ private:
     void execute(const char *sql);
     std::int64_t increment(sqlite3_stmt *upsert, sqlite3_stmt *select, const std::string &region,
                            int score);
+    // Both need m_dbMutex held.
+    std::int64_t tryIncrement(sqlite3_stmt *upsert, sqlite3_stmt *select, const std::string &region,
+                              int score);
+    bool shrinkLog();
     // Needs m_dbMutex held.
     std::vector<std::int64_t> readCounts(const std::string &region);
     [[noreturn]] void fail(const std::string &what);

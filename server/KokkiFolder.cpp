@@ -1,7 +1,9 @@
 #include "KokkiFolder.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,6 +46,7 @@ KokkiFolder::KokkiFolder(const std::string &dataDir) : m_path(dataDir + "/kokki"
     if (m_dirFd < 0)
         throw FolderError(systemError("cannot open " + m_path + " (it must be a real folder)"));
 
+    removeLeftovers();
     struct stat info
     {
     };
@@ -60,6 +63,46 @@ KokkiFolder::KokkiFolder(const std::string &dataDir) : m_path(dataDir + "/kokki"
             throw;
         }
     }
+}
+
+void KokkiFolder::removeLeftovers() const
+{
+    const int fd = ::openat(m_dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return;
+    }
+    while (const dirent *entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        const pid_t writer = temporaryWriter(name);
+        // A writer that still runs is in the middle of its own replace.
+        if (writer > 0 && writer != ::getpid() && ::kill(writer, 0) != 0 && errno == ESRCH)
+            ::unlinkat(m_dirFd, name.c_str(), 0);
+    }
+    ::closedir(dir);
+}
+
+pid_t KokkiFolder::temporaryWriter(const std::string &name)
+{
+    // "." + name + "." + pid + ".tmp", as writeAtomically makes them.
+    static const std::string suffix = ".tmp";
+    if (name.size() < 1 + suffix.size() + 2 || name[0] != '.' ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return 0;
+    const std::string stem = name.substr(0, name.size() - suffix.size());
+    const size_t dot = stem.rfind('.');
+    if (dot == std::string::npos || dot + 1 >= stem.size() || dot == 0)
+        return 0;
+    pid_t pid = 0;
+    for (size_t i = dot + 1; i < stem.size(); ++i) {
+        if (stem[i] < '0' || stem[i] > '9' || pid > 10000000)
+            return 0;
+        pid = pid * 10 + (stem[i] - '0');
+    }
+    return pid;
 }
 
 KokkiFolder::~KokkiFolder()

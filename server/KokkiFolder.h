@@ -3,6 +3,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <sys/types.h>
 
 class FolderError : public std::runtime_error
 {
@@ -20,7 +21,8 @@ public:
     static constexpr const char *newsAnnounced = "oshirase";
     static constexpr size_t largestServedFile = 1 << 20;
 
-    // Creates dataDir/kokki when missing, and the notice "<no news>" when there is none yet.
+    // Creates dataDir/kokki when missing, and the notice "<no news>" when there is none yet;
+    // removes the temporary files a killed writer left.
     // Throws FolderError when the folder cannot be made or is a link.
     explicit KokkiFolder(const std::string &dataDir);
     ~KokkiFolder();
@@ -37,7 +39,13 @@ public:
 
     const std::string &path() const { return m_path; }
 
+    // The process that wrote a temporary file of writeAtomically; 0 for any other name.
+    static pid_t temporaryWriter(const std::string &name);
+
 private:
+    // Temporary files of writers that were killed before their rename.
+    void removeLeftovers() const;
+
     std::string m_path;
     int m_dirFd = -1;
 };

@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <filesystem>
 #include <ostream>
 
 namespace NoticeCommand {
@@ -21,6 +22,16 @@ std::optional<std::string> encodeNews(const QByteArray &utf8, std::string *error
     if (text.toUtf8() != bytes) {
         *error = "the text is not UTF-8";
         return std::nullopt;
+    }
+    for (const QChar c : text) {
+        // The game's comment box would show these as boxes or cut the text at a NUL.
+        if (c.category() == QChar::Other_Control && c != u'\r' && c != u'\n' && c != u'\t') {
+            *error =
+                "the text holds the control character U+" +
+                QString::number(c.unicode(), 16).rightJustified(4, u'0').toUpper().toStdString() +
+                " (only line breaks and tabs may be used)";
+            return std::nullopt;
+        }
     }
     if (text.isEmpty()) {
         // The game takes an empty reply for a failed fetch and would ask a hundred times.
@@ -41,11 +52,38 @@ std::optional<std::string> encodeNews(const QByteArray &utf8, std::string *error
         *error = "code page 932 has no code for: " + missing.toStdString();
         return std::nullopt;
     }
-    return encoded.toStdString();
+    std::string news = encoded.toStdString();
+    if (news.size() > KokkiFolder::largestServedFile) {
+        // The server would answer "not found" and the game would show nonsense.
+        *error = "the text is too long: encoded it takes " + std::to_string(news.size()) +
+                 " bytes, the server serves at most " +
+                 std::to_string(KokkiFolder::largestServedFile) + " (about " +
+                 std::to_string(KokkiFolder::largestServedFile / 4) + " characters)";
+        return std::nullopt;
+    }
+    return news;
 }
 
-int publish(const std::string &dataDir, const std::string &textFile, std::ostream &messages)
+namespace {
+
+// A mistyped --data would otherwise publish into a new folder no server reads.
+bool dataFolderReady(const std::string &dataDir, bool create, std::ostream &messages)
 {
+    std::error_code error;
+    if (create || std::filesystem::is_directory(dataDir, error))
+        return true;
+    messages << "furamio-server notice: the data folder " << dataDir
+             << " does not exist (give --create to make it)\n";
+    return false;
+}
+
+} // namespace
+
+int publish(const std::string &dataDir, const std::string &textFile, bool create,
+            std::ostream &messages)
+{
+    if (!dataFolderReady(dataDir, create, messages))
+        return 1;
     QFile file(QString::fromStdString(textFile));
     if (!file.open(QIODevice::ReadOnly)) {
         messages << "furamio-server notice: cannot read " << textFile << ": "
@@ -69,8 +107,10 @@ int publish(const std::string &dataDir, const std::string &textFile, std::ostrea
     return 0;
 }
 
-int clear(const std::string &dataDir, std::ostream &messages)
+int clear(const std::string &dataDir, bool create, std::ostream &messages)
 {
+    if (!dataFolderReady(dataDir, create, messages))
+        return 1;
     try {
         KokkiFolder folder(dataDir);
         folder.writeAtomically("oshirase.txt", KokkiFolder::noNews);

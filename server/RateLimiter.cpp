@@ -1,5 +1,7 @@
 #include "RateLimiter.h"
 
+#include <algorithm>
+
 RateLimiter::RateLimiter(unsigned perMinute, Clock clock)
     : m_perMinute(perMinute), m_clock(std::move(clock))
 {
@@ -14,10 +16,18 @@ RateLimiter::Decision RateLimiter::admit(const std::string &client)
     const auto now = m_clock();
     std::lock_guard lock(m_mutex);
     forgetQuietClients(now);
+    if (m_reports.size() >= maxTrackedClients && !m_reports.count(client)) {
+        m_nextSweep = {};
+        forgetQuietClients(now);
+        if (m_reports.size() >= maxTrackedClients)
+            forgetOldestClients();
+    }
 
     auto &stamps = m_reports[client];
-    while (!stamps.empty() && now - stamps.front() >= window)
-        stamps.pop_front();
+    auto firstLive = stamps.begin();
+    while (firstLive != stamps.end() && now - *firstLive >= window)
+        ++firstLive;
+    stamps.erase(stamps.begin(), firstLive);
     if (stamps.size() >= m_perMinute) {
         const auto wait = window - (now - stamps.front());
         const auto seconds = std::chrono::ceil<std::chrono::seconds>(wait).count();
@@ -27,6 +37,30 @@ RateLimiter::Decision RateLimiter::admit(const std::string &client)
     }
     stamps.push_back(now);
     return decision;
+}
+
+void RateLimiter::forgetOldestClients()
+{
+    // Down to three quarters, so a flood pays for this sort once per many new addresses.
+    std::vector<std::chrono::steady_clock::time_point> last;
+    last.reserve(m_reports.size());
+    for (const auto &[client, stamps] : m_reports)
+        last.push_back(stamps.empty() ? std::chrono::steady_clock::time_point{} : stamps.back());
+    const size_t drop = m_reports.size() - maxTrackedClients * 3 / 4;
+    std::nth_element(last.begin(), last.begin() + static_cast<std::ptrdiff_t>(drop - 1),
+                     last.end());
+    const auto cut = last[drop - 1];
+    size_t dropped = 0;
+    for (auto it = m_reports.begin(); it != m_reports.end() && dropped < drop;) {
+        const auto newest =
+            it->second.empty() ? std::chrono::steady_clock::time_point{} : it->second.back();
+        if (newest <= cut) {
+            it = m_reports.erase(it);
+            ++dropped;
+        } else {
+            ++it;
+        }
+    }
 }
 
 size_t RateLimiter::trackedClients() const

@@ -1,5 +1,7 @@
 #include "ServerOptions.h"
 
+#include "ClientAddress.h"
+
 #include <charconv>
 
 namespace {
@@ -39,7 +41,8 @@ const char *ServerOptions::usage()
 {
     return "usage: furamio-server [--listen HOST:PORT] [--data DIR]\n"
            "                      [--max-reports-per-minute N] [--threads N]\n"
-           "       furamio-server notice [--data DIR] (--text FILE | --clear)\n"
+           "                      [--trusted-proxy ADDR]...\n"
+           "       furamio-server notice [--data DIR] [--create] (--text FILE | --clear)\n"
            "\n"
            "  --listen HOST:PORT            address to serve on (127.0.0.1:8931); port 0 picks a\n"
            "                                free one\n"
@@ -47,9 +50,13 @@ const char *ServerOptions::usage()
            "                                (furamio-server-data)\n"
            "  --max-reports-per-minute N    counter reports one client address may make in any\n"
            "                                minute (60); 0 turns the cap off\n"
-           "  --threads N                   request threads (32)\n"
+           "  --threads N                   request threads (2)\n"
+           "  --trusted-proxy ADDR          a reverse proxy in front of the server (IPv4 or\n"
+           "                                IPv6 address, repeatable): requests from it are\n"
+           "                                capped by the client X-Forwarded-For names\n"
            "  notice --text FILE            publish FILE (UTF-8) as the news\n"
-           "  notice --clear                take the news down\n";
+           "  notice --clear                take the news down\n"
+           "  notice --create               make the data folder when it does not exist\n";
 }
 
 std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string> &args,
@@ -112,6 +119,18 @@ std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>
                 return std::nullopt;
             }
             options.threads = static_cast<unsigned>(number);
+        } else if (!notice && arg == "--trusted-proxy") {
+            const std::string *v = value(arg);
+            if (!v)
+                return std::nullopt;
+            const std::string address = ClientAddress::canonical(*v);
+            if (address.empty()) {
+                *error = "--trusted-proxy expects an IPv4 or IPv6 address, not " + *v;
+                return std::nullopt;
+            }
+            options.trustedProxies.push_back(address);
+        } else if (notice && arg == "--create") {
+            options.createDataDir = true;
         } else if (notice && arg == "--text") {
             const std::string *v = value(arg);
             if (!v)

@@ -1,6 +1,8 @@
 // furamio-server: the notice, the news, the score histograms and the game counters.
 
+#include "ClientAddress.h"
 #include "CounterStore.h"
+#include "HttpServer.h"
 #include "KokkiFolder.h"
 #include "NoticeCommand.h"
 #include "RateLimiter.h"
@@ -11,9 +13,6 @@
 
 #include "Regions.h"
 
-#include <httplib.h>
-
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -21,17 +20,9 @@
 #include <iostream>
 #include <pthread.h>
 #include <sys/file.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
-
-// Requests with more header bytes than this are refused with 431; the HTTP layer already
-// refuses single lines over 8 KB and targets over 8 KB.
-constexpr size_t largestHeaderBlock = 16 * 1024;
-constexpr size_t mostHeaders = 100;
-
-thread_local std::chrono::steady_clock::time_point requestStart{};
 
 std::vector<std::string> regionKeys()
 {
@@ -60,8 +51,8 @@ int lockDataFolder(const std::string &dataDir)
 
 int serve(const ServerOptions &options)
 {
-    // Termination requests are taken by a thread of their own (sigwait), so they must be
-    // blocked before any other thread starts.
+    // Termination requests are waited for (sigwait) on this thread, so they must be blocked
+    // before any other thread starts.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGTERM);
@@ -92,83 +83,30 @@ int serve(const ServerOptions &options)
     const RequestTarget targets(regionKeys());
     RateLimiter limiter(options.maxReportsPerMinute);
     RequestHandler handler(targets, *store, *folder, limiter);
+    ClientAddress clients;
+    for (const std::string &proxy : options.trustedProxies)
+        clients.trust(proxy);
 
-    httplib::Server http;
-    const unsigned threads = options.threads;
-    http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-    http.set_keep_alive_max_count(1000);
-    http.set_keep_alive_timeout(2); // the game opens a connection per request anyway
-    http.set_read_timeout(5);
-    http.set_write_timeout(5);
-    http.set_payload_max_length(64 * 1024);
-    http.set_tcp_nodelay(true);
-
-    http.set_pre_routing_handler([&](const httplib::Request &req, httplib::Response &res) {
-        requestStart = std::chrono::steady_clock::now();
-        size_t headerBytes = 0;
-        for (const auto &[name, value] : req.headers)
-            headerBytes += name.size() + value.size() + 4;
-        Reply reply;
-        if (headerBytes > largestHeaderBlock || req.headers.size() > mostHeaders)
-            reply = RequestHandler::plain(431, "request header fields too large\r\n");
-        else
-            reply = handler.handle(req.method, req.target, req.remote_addr);
-        res.status = reply.status;
-        for (const auto &[name, value] : reply.headers)
-            res.set_header(name, value);
-        if (reply.status >= 400)
-            res.set_header("Connection", "close");
-        res.set_content(std::move(reply.body), reply.contentType.c_str());
-        return httplib::Server::HandlerResponse::Handled;
-    });
-    http.set_logger([](const httplib::Request &req, const httplib::Response &res) {
-        std::chrono::microseconds took{0};
-        if (requestStart != std::chrono::steady_clock::time_point{}) {
-            took = std::chrono::duration_cast<std::chrono::microseconds>(
-                std::chrono::steady_clock::now() - requestStart);
-            requestStart = {};
-        }
-        RequestLog::write(RequestLog::line(std::chrono::system_clock::now(), req.remote_addr,
-                                           req.method, req.target, res.status, res.body.size(),
-                                           took));
-    });
-
-    int port = options.port;
-    if (port == 0) {
-        port = http.bind_to_any_port(options.host);
-        if (port < 0)
-            port = 0;
-    } else if (!http.bind_to_port(options.host, port)) {
-        port = 0;
-    }
-    if (port == 0) {
+    HttpServer http(handler, clients, options.threads);
+    std::string error;
+    if (!http.start(options.host, options.port, &error)) {
         std::cerr << "furamio-server: cannot listen on " << options.host << ':' << options.port
-                  << ": " << std::strerror(errno) << '\n';
+                  << ": " << error << '\n';
         return 1;
     }
     const bool v6 = options.host.find(':') != std::string::npos;
     std::cout << "furamio-server listening on http://" << (v6 ? "[" : "") << options.host
-              << (v6 ? "]" : "") << ':' << port << "/ with data in " << options.dataDir
+              << (v6 ? "]" : "") << ':' << http.port() << "/ with data in " << options.dataDir
               << std::endl;
 
-    std::atomic<bool> listenerEnded{false};
-    std::thread stopper([&http, &listenerEnded, stopSignals] {
-        int signal = 0;
-        sigwait(&stopSignals, &signal);
-        if (!listenerEnded)
-            std::cerr << "furamio-server: " << strsignal(signal) << ", stopping\n";
-        http.stop();
-    });
-
-    const bool listened = http.listen_after_bind();
-    // Wakes the stopper when the listener ended on its own.
-    listenerEnded = true;
-    pthread_kill(stopper.native_handle(), SIGTERM);
-    stopper.join();
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    std::cerr << "furamio-server: " << strsignal(signal) << ", stopping\n";
+    http.stop();
     store.reset(); // the last connection to close checkpoints the log into the database
     ::close(lockFd);
     std::cerr << "furamio-server: stopped\n";
-    return listened ? 0 : 1;
+    return 0;
 }
 
 } // namespace
@@ -187,9 +125,10 @@ int main(int argc, char **argv)
         std::cout << ServerOptions::usage();
         return 0;
     case ServerOptions::Mode::PublishNotice:
-        return NoticeCommand::publish(options->dataDir, options->noticeTextFile, std::cerr);
+        return NoticeCommand::publish(options->dataDir, options->noticeTextFile,
+                                      options->createDataDir, std::cerr);
     case ServerOptions::Mode::ClearNotice:
-        return NoticeCommand::clear(options->dataDir, std::cerr);
+        return NoticeCommand::clear(options->dataDir, options->createDataDir, std::cerr);
     case ServerOptions::Mode::Serve:
         break;
     }

@@ -3,9 +3,9 @@
 #include "BaseList.h"
 #include "ClickableLabel.h"
 #include "GalleryDecoder.h"
-#include "MainWindowContext.h"
 #include "MessageBox.h"
 #include "PicturePaths.h"
+#include "Services.h"
 #include "ShellOpener.h"
 #include "StudyRules.h"
 #include "Twips.h"
@@ -25,21 +25,13 @@
 
 namespace {
 
-QLabel *caption(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h,
-                double points, bool bold = false)
-{
-    auto *label = Twips::place(new QLabel(text, parent), name, l, t, w, h);
-    label->setFont(Twips::designFont(points, bold));
-    return label;
-}
-
 using StudyRules::cellHeight;
 using StudyRules::cellLeft;
 using StudyRules::cellWidth;
 
-// The flag is stretched to its box. The extra pictures keep their own size and proportions,
-// only shrunk when they would reach beyond the box they were laid out for, so that they never
-// cover the captions or each other.
+// The flag is stretched to its box. The extra pictures are shown at their own size from their
+// designed top left corner: the control takes the picture's size, as an image control that
+// does not stretch does.
 void showPicture(ClickableLabel *label, const QString &path, bool stretch)
 {
     QImageReader reader(path);
@@ -49,14 +41,16 @@ void showPicture(ClickableLabel *label, const QString &path, bool stretch)
         label->clear();
         return;
     }
-    if (!stretch && (image.width() > label->width() || image.height() > label->height()))
-        image = image.scaled(label->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (!stretch)
+        label->resize(image.size());
     label->setPixmap(QPixmap::fromImage(std::move(image)));
 }
 
 } // namespace
 
-StudyView::StudyView(MainWindowContext &context, QWidget *form) : QObject(form), m_context(context)
+StudyView::StudyView(Services &services, QString appPath, QString wikiBase, QWidget *form)
+    : QObject(form), m_services(services), m_appPath(std::move(appPath)),
+      m_wikiBase(std::move(wikiBase))
 {
     m_image1 = Twips::place(new ClickableLabel(form), "Image1", 4980, 1800, 2175, 1425);
     m_image1->setScaledContents(true);
@@ -66,27 +60,24 @@ StudyView::StudyView(MainWindowContext &context, QWidget *form) : QObject(form),
     m_image3 = Twips::place(new ClickableLabel(form), "Image3", 4980, 3720, 3045, 2865);
     m_image3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    caption(form, "Label1", QStringLiteral("国名："), 7380, 1770, 675, 315, 12);
-    m_label3 = Twips::place(new ClickableLabel(form), "Label3", 8190, 1770, 6105, 525);
-    m_label3->setFont(Twips::designFont(15.75, true));
-    caption(form, "Label2", QStringLiteral("首都："), 7380, 2370, 705, 255, 12);
-    m_label4 = caption(form, "Label4", QString(), 8190, 2340, 6135, 525, 14.25, true);
-    caption(form, "Label6", QStringLiteral("地域："), 7380, 2910, 705, 255, 12);
-    m_label5 = caption(form, "Label5", QString(), 8190, 2910, 3855, 465, 14.25, true);
-    m_label18 = Twips::place(new ClickableLabel(form), "Label18", 12780, 3270, 6945, 435);
-    m_label18->setFont(Twips::designFont(18, true));
+    Twips::place(new QLabel(QStringLiteral("国名："), form), "Label1", 7380, 1770, 675, 315, 12);
+    m_label3 = Twips::place(new ClickableLabel(form), "Label3", 8190, 1770, 6105, 525, 15.75, true);
+    Twips::place(new QLabel(QStringLiteral("首都："), form), "Label2", 7380, 2370, 705, 255, 12);
+    m_label4 =
+        Twips::place(new QLabel(QString(), form), "Label4", 8190, 2340, 6135, 525, 14.25, true);
+    Twips::place(new QLabel(QStringLiteral("地域："), form), "Label6", 7380, 2910, 705, 255, 12);
+    m_label5 =
+        Twips::place(new QLabel(QString(), form), "Label5", 8190, 2910, 3855, 465, 14.25, true);
+    m_label18 = Twips::place(new ClickableLabel(form), "Label18", 12780, 3270, 6945, 435, 18, true);
     m_label18->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
     m_label18->setCursor(Qt::PointingHandCursor);
 
-    m_text2 = Twips::place(new QLineEdit(form), "Text2", 390, 1260, 3375, 405);
-    m_text2->setFont(Twips::designFont(15.75));
+    m_text2 = Twips::place(new QLineEdit(form), "Text2", 390, 1260, 3375, 405, 15.75);
     m_text2->hide();
     m_command4 = Twips::place(new QPushButton(QStringLiteral("検索"), form), "Command4", 3780, 1230,
-                              765, 435);
-    m_command4->setFont(Twips::designFont(14.25));
+                              765, 435, 14.25);
     m_command4->hide();
-    m_list1 = Twips::place(new QListWidget(form), "List1", 390, 1680, 3885, 8310);
-    m_list1->setFont(Twips::designFont(18));
+    m_list1 = Twips::place(new QListWidget(form), "List1", 390, 1680, 3885, 8310, 18);
     m_list1->hide();
 
     m_frame2 =
@@ -94,7 +85,7 @@ StudyView::StudyView(MainWindowContext &context, QWidget *form) : QObject(form),
     m_frame2->hide();
     m_vscroll2 =
         Twips::place(new QScrollBar(Qt::Vertical, m_frame2), "VScroll2", 2010, 420, 615, 8175);
-    m_vscroll2->setRange(1, 191);
+    m_vscroll2->setRange(1, StudyRules::galleryLastFirst);
     m_vscroll2->setSingleStep(1);
     m_vscroll2->setPageStep(1);
     m_vscroll2->setValue(1);
@@ -150,9 +141,9 @@ QString StudyView::loadGalleryPictures(GalleryDecoder &decoder)
 
 void StudyView::layoutAllCells()
 {
-    m_context.galleryFirst = 1;
+    m_galleryFirst = 1;
     for (int i = 1; i <= galleryCells; ++i) {
-        ClickableLabel *cell = m_image5[static_cast<size_t>(m_context.galleryFirst + i - 1)];
+        ClickableLabel *cell = m_image5[static_cast<size_t>(m_galleryFirst + i - 1)];
         cell->setGeometry(Twips::rect(cellLeft, StudyRules::slotTop(i), cellWidth, cellHeight));
         cell->show();
     }
@@ -172,7 +163,7 @@ void StudyView::enterByName()
     if (!reloadWorldList())
         return;
     showFirstRow();
-    hideStartScreen();
+    emit modeEntered();
     m_text2->show();
     m_command4->show();
     m_list1->show();
@@ -187,7 +178,7 @@ void StudyView::enterGallery()
         return;
     m_vscroll2->setValue(1);
     showFirstRow();
-    hideStartScreen();
+    emit modeEntered();
     m_text2->hide();
     m_command4->hide();
     m_list1->hide();
@@ -197,16 +188,28 @@ void StudyView::enterGallery()
     m_frame2->show();
 }
 
+BaseListLoad StudyView::loadWorldList()
+{
+    const QString world = QStringLiteral("sekai");
+    const BaseListLoad load = BaseList::load(BaseList::path(m_appPath, world), m_table);
+    setListLines(load.listLines);
+    emit listRead(world, load);
+    return load;
+}
+
+void StudyView::setListLines(const QStringList &lines)
+{
+    m_list1->clear();
+    m_list1->addItems(lines);
+}
+
 bool StudyView::reloadWorldList()
 {
-    if (m_context.text3)
-        m_context.text3->hide();
-    m_context.state.regionKey = QStringLiteral("sekai");
     try {
-        m_context.loadBaseList();
+        loadWorldList();
     } catch (const BaseListError &error) {
         // The list went missing or bad since start-up: say so and stay where we are.
-        m_context.services.messages.show(error.message());
+        m_services.messages.show(error.message());
         return false;
     }
     return true;
@@ -215,21 +218,13 @@ bool StudyView::reloadWorldList()
 // Entering a mode shows the first row of the list as it stands in the file, name unmapped.
 void StudyView::showFirstRow()
 {
-    const CountryTable &table = m_context.table;
+    const CountryTable &table = m_table;
     m_label3->setText(table.countryNames[1]);
     m_label18->setText(table.countryNames[1]);
     m_label4->setText(table.capitals[1]);
     m_label5->setText(table.regionNames[1]);
-    m_context.state.currentMapUrl = table.mapUrls[1];
+    emit mapChanged(table.mapUrls[1]);
     showPictures(table.flagIds[1]);
-}
-
-void StudyView::hideStartScreen()
-{
-    if (m_context.image6)
-        m_context.image6->hide();
-    if (m_context.picture1)
-        m_context.picture1->hide();
 }
 
 void StudyView::showCountry(int flagId, const QString &name)
@@ -240,15 +235,22 @@ void StudyView::showCountry(int flagId, const QString &name)
     const QString title = StudyRules::toArticleTitle(name);
     m_label3->setText(title);
     m_label18->setText(title);
-    m_label4->setText(m_context.table.capitals[id]);
-    m_label5->setText(m_context.table.regionNames[id]);
-    m_context.state.currentMapUrl = m_context.table.mapUrls[id];
+    m_label4->setText(m_table.capitals[id]);
+    m_label5->setText(m_table.regionNames[id]);
+    emit mapChanged(m_table.mapUrls[id]);
     showPictures(QString::number(flagId));
+}
+
+void StudyView::showFlag(int flagId)
+{
+    if (flagId < 0 || flagId > CountryTable::upperBound)
+        return;
+    showCountry(flagId, m_table.countryNames[static_cast<size_t>(flagId)]);
 }
 
 void StudyView::showPictures(const QString &flagId)
 {
-    const QString &appPath = m_context.appPath;
+    const QString &appPath = m_appPath;
     showPicture(m_image1, PicturePaths::flag(appPath, flagId), true);
     showPicture(m_image2, PicturePaths::extra(appPath, flagId, 'a'), false);
     showPicture(m_image3, PicturePaths::extra(appPath, flagId, 'b'), false);
@@ -273,8 +275,7 @@ void StudyView::search()
     rows.reserve(scanned);
     for (int i = 0; i < scanned; ++i)
         rows.append(m_list1->item(i)->text());
-    const std::optional<int> found =
-        StudyRules::findRow(rows, m_context.table.capitals, m_text2->text());
+    const std::optional<int> found = StudyRules::findRow(rows, m_table.capitals, m_text2->text());
     if (!found)
         return;
     m_text2->setText(rows.at(*found));
@@ -287,9 +288,8 @@ void StudyView::search()
 void StudyView::layoutGallery()
 {
     const int value = m_vscroll2->value();
-    m_context.galleryScrollValue = value;
-    m_context.galleryFirst = StudyRules::galleryFirst(value);
-    const int first = m_context.galleryFirst;
+    m_galleryFirst = StudyRules::galleryFirst(value);
+    const int first = m_galleryFirst;
     for (int n = 1; n <= galleryCells; ++n) {
         if (n < first || n >= first + StudyRules::gallerySlots)
             m_image5[static_cast<size_t>(n)]->hide();
@@ -305,11 +305,11 @@ void StudyView::pickCell(int cell)
 {
     if (cell < 1 || cell > galleryCells)
         return;
-    showCountry(cell, m_context.table.countryNames[static_cast<size_t>(cell)]);
+    showFlag(cell);
 }
 
 void StudyView::openArticle()
 {
     // The title goes into the address as it reads; the desktop encodes it on the way out.
-    m_context.services.shell.openAddress(m_context.wikiBase + m_label3->text());
+    m_services.shell.openAddress(m_wikiBase + m_label3->text());
 }

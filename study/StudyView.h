@@ -1,5 +1,9 @@
 #pragma once
 
+#include "BaseList.h"
+#include "CountryTable.h"
+#include "StudyRules.h"
+
 #include <QImage>
 #include <QObject>
 #include <QString>
@@ -17,19 +21,28 @@ class QListWidget;
 class QPushButton;
 class QScrollBar;
 class QWidget;
-struct MainWindowContext;
+struct Services;
 
 // The country display, the study-by-name controls and the flag gallery, all on the main window.
+// It keeps the world list it shows and says what happened through its signals.
 class StudyView : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int galleryCells = 198;
+    static constexpr int galleryCells = StudyRules::galleryCells;
 
-    StudyView(MainWindowContext &context, QWidget *form);
+    // `appPath` holds the lists and pictures; `wikiBase` is the article address, ending in /.
+    StudyView(Services &services, QString appPath, QString wikiBase, QWidget *form);
 
-    QListWidget *list1() const { return m_list1; }
-    ClickableLabel *image5(int cell) const { return m_image5.at(static_cast<size_t>(cell)); }
+    // The first gallery cell on show.
+    int galleryFirst() const { return m_galleryFirst; }
+    // The world list as last read.
+    const CountryTable &table() const { return m_table; }
+
+    // Reads the world list into the table and List1. Throws BaseListError.
+    BaseListLoad loadWorldList();
+    // Puts the lines of the last list read into List1.
+    void setListLines(const QStringList &lines);
 
     // " 国名から学習": the world list with the search box, opening on Japan.
     void enterByName();
@@ -39,6 +52,8 @@ public:
     // Fills the country display: the name under its article title, capital, region, the map
     // link and the three pictures, read from disk now.
     void showCountry(int flagId, const QString &name);
+    // The same for a flag ID, under the name the world list gives it.
+    void showFlag(int flagId);
     // Selects the first row that holds the search box's text, or its capital; nothing
     // happens when no row does.
     void search();
@@ -59,6 +74,14 @@ public:
     // Start-up: all cells in one column from the top of the frame, all visible.
     void layoutAllCells();
 
+signals:
+    // A study mode has come up; the start screen and the game panel are to make way.
+    void modeEntered();
+    // The world list has been read.
+    void listRead(const QString &regionKey, const BaseListLoad &load);
+    // The country on show has this map address.
+    void mapChanged(const QString &url);
+
 protected:
     // The mouse wheel over the gallery's pictures moves its scroll bar.
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -68,9 +91,12 @@ private:
     bool reloadWorldList();
     void showFirstRow();
     void showPictures(const QString &flagId);
-    void hideStartScreen();
 
-    MainWindowContext &m_context;
+    Services &m_services;
+    QString m_appPath;
+    QString m_wikiBase;
+    CountryTable m_table;
+    int m_galleryFirst = 1;
 
     ClickableLabel *m_image1;
     ClickableLabel *m_image2;

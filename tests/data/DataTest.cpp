@@ -259,6 +259,7 @@ TEST(ShippedPictures, EveryFlagIdHasThreePicturesThatLoad)
         }
     }
     EXPECT_FALSE(QImageReader(folder + "intro.jpg").read().isNull());
+    EXPECT_FALSE(QImageReader(folder + "banner.jpg").read().isNull());
     // Nothing beyond the gallery's 198: a stray picture means the lists and pictures disagree.
     EXPECT_FALSE(QFile::exists(folder + QString::number(worldCount + 1) + ".jpg"));
 }

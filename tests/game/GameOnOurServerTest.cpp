@@ -62,6 +62,7 @@ TEST(GameOnOurServer, TheGameIsRatedAgainstEverybodyBeforeAndThenCounted)
         }
         QTest::mouseClick(control<QWidget>(f.form.get(), "Image4", right), Qt::LeftButton);
     }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 10000));
 
     EXPECT_EQ(control<QPlainTextEdit>(f.form.get(), "Text1")->toPlainText(),
               "総得点：  295   2026/12/06 21:30:05\n\n時間： 60秒\nミス回数： 2");
@@ -70,7 +71,7 @@ TEST(GameOnOurServer, TheGameIsRatedAgainstEverybodyBeforeAndThenCounted)
     EXPECT_EQ(results.readAll(), " 295, 60, 2,2026/12/06 21:30:05\r\n");
 
     // Rated against the ten players before this game.
-    QWidget *form6 = f.form->context().deviation->form6();
+    QWidget *form6 = f.form->deviation()->form6();
     ASSERT_TRUE(form6);
     const auto label = [form6](const char *name) { return control<QLabel>(form6, name)->text(); };
     EXPECT_EQ(label("Label5"), " 50");

@@ -1,15 +1,21 @@
 #include "GamePanel.h"
 #include "Controls.h"
+#include "Form2.h"
 #include "MainWindowFixture.h"
 #include "NationalDeviation.h"
+#include "ProgramEnd.h"
 #include "ProgramFolder.h"
 #include "TestFiles.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -113,7 +119,7 @@ TEST_F(OpenPanel, WrongCardsCountAndRightCardsMoveOn)
     EXPECT_EQ(p.text("Label17"), "第1問");
     EXPECT_EQ(p.text("Label14"), "の国旗はどれですか？");
     const int asked = p.game.cardRow(p.rightCard());
-    const int id = f.form->context().table.flagIds[static_cast<size_t>(asked)].toInt();
+    const int id = p.game.flagIdOfRow(asked).toInt();
     EXPECT_EQ(p.text("Label13"), ProgramFolder::countryName(id));
     EXPECT_FALSE(p.get<QLabel>("Image4", p.rightCard())->pixmap().isNull());
 
@@ -132,16 +138,26 @@ TEST_F(OpenPanel, WrongCardsCountAndRightCardsMoveOn)
     p.clickCard(p.rightCard());
     EXPECT_EQ(p.text("Label16"), "正解です。");
     EXPECT_EQ(p.text("Label17"), "第2問");
-    EXPECT_EQ(f.state.askedFlags[static_cast<size_t>(asked)], 1);
+    EXPECT_TRUE(p.game.asked(asked));
 
     // Start in the middle of a game throws it away: nothing recorded, question 1, no misses.
     p.start();
     EXPECT_EQ(p.game.questionNumber(), 1);
     EXPECT_EQ(p.game.missCount(), 0);
     EXPECT_EQ(p.text("Label17"), "第1問");
-    EXPECT_EQ(f.state.askedFlags[static_cast<size_t>(asked)], 0);
+    EXPECT_FALSE(p.game.asked(asked));
     EXPECT_FALSE(QFile::exists(f.folder.file("seisekiasia&taiyou.csv")));
     EXPECT_EQ(http.requestCount(), 1);
+}
+
+TEST_F(OpenPanel, ADoubleClickOnTheRightCardAnswersOneQuestion)
+{
+    // Its second press lands on the next board; it is no answer there.
+    p.start();
+    doubleClickInWindow(p.get<QWidget>("Image4", p.rightCard()));
+    EXPECT_EQ(p.game.questionNumber(), 2);
+    EXPECT_EQ(p.game.missCount(), 0);
+    EXPECT_EQ(p.text("Label16"), "正解です。");
 }
 
 TEST_F(OpenPanel, TheGameKeepsItsOwnRowsWhateverIsLoadedMeanwhile)
@@ -239,14 +255,14 @@ TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
             p.clickCard(p.wrongCard());
         p.clickCard(p.rightCard());
     }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 10000));
 
     EXPECT_EQ(readBytes(f.folder.file("seisekiasia&taiyou.csv")),
               " 295, 60, 2,2026/12/06 21:30:05\r\n");
-    EXPECT_EQ(f.state.counterDataName, "asia&taiyou.csv");
     const QStringList paths = http.paths();
     EXPECT_EQ(paths.mid(1), (QStringList{"/kokki/asia&taiyou.csv", "/countx/asia&taiyou/count.php",
                                          "/count1/counterasia&taiyou/295/count.php"}));
-    QWidget *form6 = f.form->context().deviation->form6();
+    QWidget *form6 = f.form->deviation()->form6();
     ASSERT_TRUE(form6);
     EXPECT_TRUE(form6->isVisible());
     EXPECT_EQ(control<QLabel>(form6, "Label5")->text(), " 50");
@@ -284,4 +300,87 @@ TEST_F(OpenPanel, BackAfterAGameHidesTheSummaryAndLeavesTheResults)
     EXPECT_FALSE(text1->isVisible());
     EXPECT_TRUE(p.get<QWidget>("Frame1")->isVisible());
     EXPECT_EQ(readBytes(results), recorded);
+}
+
+TEST(GamePanel, AResultsFileThatCannotBeWrittenIsKeptAndToldInJapanese)
+{
+    LoopbackServer http = quietServer();
+    MainWindowFixture f(http.baseUrl());
+    ASSERT_TRUE(f.form->load());
+    // Full, so the game would cut it first; read-only, so neither the cut nor an append may.
+    const QString results = f.folder.file("seisekiasia&taiyou.csv");
+    const QByteArray old = QByteArray(" 100, 60, 2,2026/12/06 21:30:05\r\n").repeated(501);
+    writeBytes(results, old);
+    ASSERT_TRUE(QFile::setPermissions(results, QFile::ReadOwner | QFile::ReadUser));
+    Player p(f);
+    p.openPanel();
+    p.start();
+    for (int q = 1; q <= 15; ++q)
+        p.clickCard(p.rightCard());
+    ASSERT_EQ(f.messages.shown.size(), 1);
+    EXPECT_EQ(f.messages.shown.first(),
+              "成績を記録できませんでした。\n" + results + "\n書き込みが許可されていません。");
+    EXPECT_EQ(readBytes(results), old);
+    QFile::setPermissions(results, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+TEST(GamePanel, EndingDuringTheRatingsPausesEndsAtOnceAndCountsNothing)
+{
+    LoopbackServer http = quietServer();
+    MainWindowFixture f(http.baseUrl());
+    ASSERT_TRUE(f.form->load());
+    ProgramEnd::connect(*f.form);
+    Player p(f);
+    p.openPanel();
+    p.start();
+    for (int q = 1; q <= 15; ++q)
+        p.clickCard(p.rightCard());
+    // The clock stands still, so the rating waits in its first pause until something ends it.
+    NationalDeviation &deviation = *f.form->deviation();
+    ASSERT_TRUE(deviation.busy());
+    ASSERT_EQ(http.paths().last(), "/kokki/asia&taiyou.csv");
+
+    QTimer::singleShot(0, [&] { QTest::mouseClick(p.get<QWidget>("Command1"), Qt::LeftButton); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_EQ(f.endRequests, 1);
+
+    // Time goes on and whatever was queued runs: nothing of the rating follows.
+    f.clock.autoAdvance = 0.05;
+    QTest::qWait(500);
+    EXPECT_FALSE(deviation.busy());
+    for (const QString &path : http.paths())
+        EXPECT_FALSE(path.endsWith("count.php")) << path.toStdString();
+    EXPECT_FALSE(deviation.form6()->isVisible());
+}
+
+TEST(GamePanel, ResultsAndScratchFilesLiveInTheDataFolder)
+{
+    LoopbackServer http = quietServer();
+    MainWindowFixture f(http.baseUrl());
+    QTemporaryDir data;
+    f.config.dataPath = data.path();
+    f.remakeForm();
+    ASSERT_TRUE(f.form->load());
+    Player p(f);
+    p.openPanel();
+    p.start();
+    for (int q = 1; q <= 15; ++q)
+        p.clickCard(p.rightCard());
+    // The clock stands still: the rating waits in its first pause, before its scratch file.
+    EXPECT_EQ(readBytes(data.filePath("seisekiasia&taiyou.csv")),
+              " 500, 0, 0,2026/12/06 21:30:05\r\n");
+    EXPECT_FALSE(QFile::exists(f.folder.file("seisekiasia&taiyou.csv")));
+
+    // The rating's scratch file goes there too (a past game's rating keeps it).
+    f.clock.autoAdvance = 0.01;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 10000));
+    emit control<QComboBox>(f.form.get(), "Combo1")->activated(0);
+    Form2 *form2 = f.form->form2();
+    ASSERT_TRUE(form2);
+    form2->loadHistory();
+    EXPECT_EQ(form2->history().games.size(), 1u);
+    QTest::mouseClick(control<QWidget>(form2, "Label1", 0), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 10000));
+    EXPECT_TRUE(QFile::exists(data.filePath("dummyz.csv")));
+    EXPECT_FALSE(QFile::exists(f.folder.file("dummyz.csv")));
 }

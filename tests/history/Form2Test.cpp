@@ -134,7 +134,7 @@ TEST(ResultsWindow, OpensCentredOverThePastGamesOfTheChosenRegion)
     Form2 *form2 = w.choose(1);
 
     EXPECT_FALSE(control<QWidget>(w.f.form.get(), "Text3")->isVisible());
-    EXPECT_EQ(w.f.state.graphRegionKey, "europe");
+    EXPECT_EQ(form2->regionKey(), "europe");
     EXPECT_EQ(form2->windowTitle(), "フラミオ");
     EXPECT_EQ(control<QLabel>(form2, "Label4")->text(), "ヨーロッパ編");
     const QRect screen = form2->screen()->geometry();
@@ -232,6 +232,23 @@ TEST(ResultsWindow, DeletingGames)
     EXPECT_EQ(form2->graph().recordCount(), 30);
 }
 
+TEST(ResultsWindow, ADoubleClickOnDeleteRemovesOneGame)
+{
+    LoopbackServer http = quietServer();
+    Window w(http.baseUrl());
+    w.f.folder.writeFile("seisekisekai.csv", games(10));
+    Form2 *form2 = w.choose(4);
+    ASSERT_EQ(form2->graph().recordCount(), 10);
+
+    doubleClickInWindow(control<QWidget>(form2, "Label3", 3));
+    const QByteArray left = w.f.folder.readFile("seisekisekai.csv");
+    EXPECT_EQ(left.count('\n'), 9);
+    EXPECT_FALSE(left.contains(gameLine(204, "60", 0, "2026/12/06 21:4")));
+    EXPECT_TRUE(left.contains(gameLine(205, "60", 1, "2026/12/06 21:5")));
+    EXPECT_EQ(form2->graph().recordCount(), 9);
+    EXPECT_TRUE(w.f.messages.shown.isEmpty());
+}
+
 TEST(ResultsWindow, ReactivationReloadsAndStartsAgainAtTheFirstGame)
 {
     LoopbackServer http = quietServer();
@@ -274,6 +291,8 @@ TEST(ResultsWindow, NoFileSaysSoForTwoSecondsWhileTheWindowsGoOn)
         QTest::mouseClick(control<QWidget>(form2, "Command1"), Qt::LeftButton);
     });
     w.choose(3, false);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return control<QWidget>(form2, "Text1")->isHidden(); }, 10000));
     EXPECT_EQ(shownDuringTheWait, "記録がありません");
     EXPECT_GE(w.f.clock.seconds - waitStarted, 1.99);
     EXPECT_FALSE(control<QWidget>(form2, "Text1")->isVisible());
@@ -308,10 +327,10 @@ TEST(ResultsWindow, RatingAPastGameSendsNothingToOurServer)
     Form2 *form2 = w.choose(0);
 
     click(form2, "Label1", 2);
-    EXPECT_EQ(w.f.state.skipCounterReport, 0);
-    EXPECT_EQ(w.f.state.counterDataName, "asia&taiyou.csv");
-    ASSERT_TRUE(w.f.form->context().deviation->form6());
-    EXPECT_TRUE(w.f.form->context().deviation->form6()->isVisible());
+    NationalDeviation *deviation = w.f.form->deviation();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !deviation->busy(); }, 10000));
+    ASSERT_TRUE(deviation->form6());
+    EXPECT_TRUE(deviation->form6()->isVisible());
 
     const std::string log = server.log();
     EXPECT_NE(log.find("/kokki/asia&taiyou.csv"), std::string::npos) << log;

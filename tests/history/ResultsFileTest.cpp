@@ -1,7 +1,5 @@
 #include "ResultsFile.h"
 #include "CodePage.h"
-#include "GameDetails.h"
-#include "ProportionalLayout.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -98,13 +96,12 @@ TEST(ResultsFile, RemovingAGameKeepsEveryOtherLine)
     writeBytes(path, "junk line\r\n 100, 60, 2,a\r\n 200, 61, 3,b\n 300, 62, 4,c");
 
     // The second game sits on line 3 because of the line before it.
-    const ResultsFile::Removal removal = ResultsFile::removeGame(path, scratch, gameAt(path, 2));
-    EXPECT_TRUE(removal.removed);
+    EXPECT_FALSE(ResultsFile::removeGame(dir.path(), "asia&taiyou", gameAt(path, 2)));
     EXPECT_EQ(readBytes(path), "junk line\r\n 100, 60, 2,a\r\n 300, 62, 4,c\r\n");
     EXPECT_FALSE(QFile::exists(scratch));
 
-    ASSERT_TRUE(ResultsFile::removeGame(path, scratch, gameAt(path, 1)).removed);
-    ASSERT_TRUE(ResultsFile::removeGame(path, scratch, gameAt(path, 1)).removed);
+    ASSERT_FALSE(ResultsFile::removeGame(dir.path(), "asia&taiyou", gameAt(path, 1)));
+    ASSERT_FALSE(ResultsFile::removeGame(dir.path(), "asia&taiyou", gameAt(path, 1)));
     EXPECT_EQ(readBytes(path), "junk line\r\n");
 }
 
@@ -112,70 +109,26 @@ TEST(ResultsFile, AFailedRemovalLeavesTheFileAsItWas)
 {
     QTemporaryDir dir;
     const QString path = ResultsFile::path(dir.path(), "sekai");
-    const QString scratch = ResultsFile::scratchPath(dir.path());
     const QByteArray original = gameLines(3);
     writeBytes(path, original);
     const PastGame second = gameAt(path, 2);
 
     // The scratch file cannot be written.
     QDir(dir.path()).mkdir("dummy.csv");
-    ResultsFile::Removal removal = ResultsFile::removeGame(path, scratch, second);
-    EXPECT_FALSE(removal.removed);
-    EXPECT_FALSE(removal.reason.isEmpty());
+    std::optional<ResultsFile::Error> error = ResultsFile::removeGame(dir.path(), "sekai", second);
+    ASSERT_TRUE(error);
+    EXPECT_FALSE(error->message().isEmpty());
     EXPECT_EQ(readBytes(path), original);
     QDir(dir.path()).rmdir("dummy.csv");
 
     // The file changed since it was read: the line no longer holds that game.
     writeBytes(path, gameLines(3).mid(original.indexOf('\n') + 1));
-    removal = ResultsFile::removeGame(path, scratch, second);
-    EXPECT_FALSE(removal.removed);
+    error = ResultsFile::removeGame(dir.path(), "sekai", second);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->cause(), ResultsFile::Error::Cause::Changed);
     EXPECT_EQ(readBytes(path), gameLines(3).mid(original.indexOf('\n') + 1));
 
     QFile::remove(path);
-    EXPECT_FALSE(ResultsFile::removeGame(path, scratch, second).removed);
+    EXPECT_TRUE(ResultsFile::removeGame(dir.path(), "sekai", second));
     EXPECT_FALSE(QFile::exists(path));
-}
-
-TEST(GameDetails, TextOfAPastGame)
-{
-    PastGame game;
-    game.score = 295;
-    game.seconds = 38.6;
-    game.misses = 2;
-    game.date = "2026/12/06 21:30:05";
-    EXPECT_EQ(
-        GameDetails::text(game),
-        QStringLiteral("2026/12/06 21:30:05\r\n総合点：295　ミス回数： 2\r\n実時間:0分38.6秒   "));
-    game.seconds = 75;
-    EXPECT_TRUE(GameDetails::text(game).endsWith(QStringLiteral("実時間:1分15秒   ")));
-    game.seconds = 60.1;
-    EXPECT_TRUE(GameDetails::text(game).endsWith(QStringLiteral("実時間:1分0.1秒   ")));
-    game.seconds = 135.3;
-    EXPECT_TRUE(GameDetails::text(game).endsWith(QStringLiteral("実時間:2分15.3秒   ")));
-    EXPECT_EQ(GameDetails::title("12"), "<成績> 12回目");
-}
-
-TEST(ProportionalLayout, ScalesBoxesByBothRatiosAndFontsByTheWidthOnly)
-{
-    QObject box;
-    QObject line;
-    ProportionalLayout layout;
-    EXPECT_TRUE(layout.scaledTo(100, 100).empty());
-    layout.captureLayout(1000, 500, {{&box, {100, 50, 200, 40, 10}}, {&line, {}}});
-    ASSERT_TRUE(layout.layoutCaptured());
-    EXPECT_EQ(layout.layoutItems()[1].csLeft, 0);
-
-    const auto scaled = layout.scaledTo(2000, 750);
-    ASSERT_EQ(scaled.size(), 2u);
-    EXPECT_EQ(scaled[0].control, &box);
-    EXPECT_EQ(scaled[0].geometry.left, 200);
-    EXPECT_EQ(scaled[0].geometry.top, 75);
-    EXPECT_EQ(scaled[0].geometry.width, 400);
-    EXPECT_EQ(scaled[0].geometry.height, 60);
-    EXPECT_EQ(scaled[0].geometry.fontSize, 20);
-    // What a control lacks is left alone.
-    EXPECT_FALSE(scaled[1].geometry.left || scaled[1].geometry.fontSize);
-    // A size the controls would refuse is skipped, the rest goes on.
-    EXPECT_FALSE(layout.scaledTo(0, 750)[0].geometry.fontSize);
-    EXPECT_EQ(layout.scaledTo(0, 750)[0].geometry.top, 75);
 }

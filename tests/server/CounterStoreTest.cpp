@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <numeric>
 #include <thread>
 
@@ -153,6 +154,27 @@ TEST(CounterStoreTest, UnusableDatabaseIsReported)
         std::fclose(junk);
     }
     EXPECT_THROW(CounterStore(dir.str() + "/junk.sqlite3"), StoreError);
+}
+
+TEST(CounterStoreTest, TheLogStaysSmallAndIsEmptiedOnOpening)
+{
+    TempDir dir;
+    const std::string path = dir.str() + "/counts.sqlite3";
+    const auto logSize = [&] {
+        std::error_code ignored;
+        const auto size = std::filesystem::file_size(path + "-wal", ignored);
+        return ignored ? 0 : size;
+    };
+    {
+        CounterStore store(path);
+        for (int i = 0; i < 5000; ++i) {
+            store.countScore("europe", i % 501);
+            ASSERT_LE(logSize(), (CounterStore::logPages + 8) * 4096U) << "after " << i;
+        }
+    }
+    CounterStore reopened(path);
+    EXPECT_EQ(logSize(), 0U);
+    EXPECT_EQ(reopened.scoreCounts("europe")[500], 9);
 }
 
 } // namespace

@@ -73,4 +73,22 @@ TEST(RateLimiterTest, ForgetsAddressesThatWentQuiet)
     EXPECT_EQ(limiter.trackedClients(), 1U);
 }
 
+TEST(RateLimiterTest, AFloodOfAddressesWithinAMinuteStaysBounded)
+{
+    FakeTime time;
+    RateLimiter limiter(2, time.clock());
+    limiter.admit("player");
+    limiter.admit("player");
+    for (size_t i = 0; i < RateLimiter::maxTrackedClients * 2; ++i) {
+        time.now += 1ms;
+        ASSERT_TRUE(limiter.admit("flood" + std::to_string(i)).allowed);
+        ASSERT_LE(limiter.trackedClients(), RateLimiter::maxTrackedClients);
+    }
+    // The addresses forgotten first are those quiet longest.
+    EXPECT_TRUE(limiter.admit("player").allowed);
+    const std::string recent = "flood" + std::to_string(RateLimiter::maxTrackedClients * 2 - 1);
+    EXPECT_TRUE(limiter.admit(recent).allowed);
+    EXPECT_FALSE(limiter.admit(recent).allowed); // still remembered: its third in the minute
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
@@ -15,7 +16,7 @@ namespace {
 pid_t spawn(const std::vector<std::string> &args, int stdoutFd, int stderrFd)
 {
     std::vector<char *> argv;
-    std::string program = FURAMIO_SERVER_BINARY;
+    std::string program = ServerProcess::binary();
     argv.push_back(program.data());
     for (const std::string &arg : args)
         argv.push_back(const_cast<char *>(arg.c_str()));
@@ -39,6 +40,12 @@ std::string readAll(const std::string &path)
 }
 
 } // namespace
+
+std::string ServerProcess::binary()
+{
+    const char *chosen = std::getenv("FURAMIO_SERVER_BINARY");
+    return chosen && *chosen ? chosen : FURAMIO_SERVER_BINARY;
+}
 
 ServerProcess::ServerProcess(const std::string &dataDir, std::vector<std::string> extraArgs)
     : m_logPath(dataDir + ".log")

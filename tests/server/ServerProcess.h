@@ -15,6 +15,7 @@ public:
     ServerProcess &operator=(const ServerProcess &) = delete;
 
     int port() const { return m_port; }
+    pid_t pid() const { return m_pid; }
     std::string baseUrl() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/"; }
     bool running();
 
@@ -25,6 +26,10 @@ public:
     static int run(const std::vector<std::string> &args, std::string *errorOutput = nullptr);
 
     std::string log() const;
+
+    // The binary the tests start: the one built beside them, or FURAMIO_SERVER_BINARY from
+    // the environment (to run the same tests or load against another build).
+    static std::string binary();
 
 private:
     pid_t m_pid = -1;

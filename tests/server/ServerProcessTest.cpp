@@ -2,7 +2,6 @@
 // folder per test, and the game's own client code on the other end.
 
 #include "ServerProcess.h"
-#include "AppState.h"
 #include "CurlHttpClient.h"
 #include "NoticeCodec.h"
 #include "ScoreHistogram.h"
@@ -41,29 +40,21 @@ class Game
 {
 public:
     explicit Game(const ServerProcess &server)
-        : access(state, http, clock, QString::fromStdString(server.baseUrl()),
-                 std::chrono::seconds(5))
+        : access(http, clock, QString::fromStdString(server.baseUrl()), std::chrono::seconds(5))
     {
     }
 
     std::vector<long long> histogram(const std::string &region)
     {
-        access.fetchServerFile(QString::fromStdString(region) + ".csv");
-        return readHistogram(state.serverReply);
+        return readHistogram(access.fetchServerFile(QString::fromStdString(region) + ".csv"));
     }
 
     // What the game sends after rating a score.
     void report(const std::string &region, int score)
     {
-        const QString key = QString::fromStdString(region);
-        state.requestUrl = access.baseUrl() + "countx/" + key + "/count.php";
-        access.sendRequest();
-        state.requestUrl =
-            access.baseUrl() + "count1/counter" + key + "/" + QString::number(score) + "/count.php";
-        access.sendRequest();
+        access.reportGame(QString::fromStdString(region), score);
     }
 
-    AppState state;
     CurlHttpClient http{std::chrono::seconds(2), std::chrono::seconds(5)};
     SystemClock clock;
     ServerAccess access;
@@ -122,8 +113,7 @@ TEST_F(ServerProcessTest, TheGamesClientReadsNoticeNewsAndHistogramsAndIsCounted
     ServerProcess server(dataDir());
     Game game(server);
 
-    game.access.fetchNotice();
-    EXPECT_EQ(game.state.serverReply, "<no news>");
+    EXPECT_EQ(game.access.fetchNotice(), "<no news>");
     EXPECT_EQ(game.access.lastAttempts(), 1);
 
     for (const std::string &region : regionKeys) {
@@ -156,15 +146,12 @@ TEST_F(ServerProcessTest, TheGamesClientReadsNoticeNewsAndHistogramsAndIsCounted
             {"notice", "--data", dataDir(), "--text", (dir.path() / "news.txt").string()}, &errors),
         0)
         << errors;
-    game.access.fetchNotice();
-    EXPECT_TRUE(game.state.serverReply.contains("oshirase"));
-    game.access.fetchServerFile("naiyou.txt");
-    EXPECT_EQ(NoticeCodec::decode(game.state.serverReply),
+    EXPECT_TRUE(game.access.fetchNotice().contains("oshirase"));
+    EXPECT_EQ(NoticeCodec::decode(game.access.fetchServerFile("naiyou.txt")),
               QString::fromUtf8("ﾌﾗﾐｵ 2.0 を公開しました。\r\n新しい国旗: 12\r\n"));
 
     ASSERT_EQ(ServerProcess::run({"notice", "--data", dataDir(), "--clear"}), 0);
-    game.access.fetchNotice();
-    EXPECT_EQ(game.state.serverReply, "<no news>");
+    EXPECT_EQ(game.access.fetchNotice(), "<no news>");
     EXPECT_EQ(WEXITSTATUS(server.stop(SIGTERM)), 0);
 }
 
@@ -302,8 +289,7 @@ TEST_F(ServerProcessTest, ReportsOverTheCapAreRefusedAndNotCounted)
     EXPECT_FALSE(refused->get_header_value("Retry-After").empty());
     EXPECT_EQ(game.histogram("sekai")[249], 5);
     // Fetching is not reporting: the histogram and the notice stay open.
-    game.access.fetchNotice();
-    EXPECT_EQ(game.state.serverReply, "<no news>");
+    EXPECT_EQ(game.access.fetchNotice(), "<no news>");
 }
 
 TEST_F(ServerProcessTest, StartsStopsAndGuardsItsDataFolder)

@@ -217,7 +217,7 @@ TEST_F(StudyWindow, GalleryShowsEightFlagsFromTheScrollValue)
     EXPECT_EQ(visibleCells(), range(41, 8));
     scroll->triggerAction(QAbstractSlider::SliderPageStepSub);
     EXPECT_EQ(visibleCells(), range(40, 8));
-    EXPECT_EQ(f.form->context().galleryFirst, 40);
+    EXPECT_EQ(f.form->studyView()->galleryFirst(), 40);
 
     // The wheel over the pictures turns the column down and back up.
     for (int notch : {-120, 120}) {

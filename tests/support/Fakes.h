@@ -36,13 +36,14 @@ public:
     {
         files.append(path);
         lastShow = show;
-        return filesSucceed;
+        return filesSucceed && !filesThatFail.contains(path);
     }
     QStringList addresses;
     QStringList files;
     Show lastShow = Show::Normal;
     bool addressesSucceed = true;
     bool filesSucceed = true;
+    QStringList filesThatFail;
 };
 
 class FakeDriveProbe : public DriveTypeProbe

@@ -17,11 +17,12 @@ struct MainWindowHarness : TestServices
     MainWindowHarness(const QString &appPath, const QString &serverBase)
     {
         config.appPath = appPath;
+        config.dataPath = appPath;
         config.serverBase = serverBase;
         config.wikiBase = QStringLiteral("https://ja.wikipedia.org/wiki/");
         config.shopUrl = QStringLiteral("http://shop.example/");
         config.referralUrl = QStringLiteral("https://hosting.example/?ref=1");
-        server = std::make_unique<ServerAccess>(state, http, clock, serverBase);
+        server = std::make_unique<ServerAccess>(http, clock, serverBase);
         remakeForm();
     }
 

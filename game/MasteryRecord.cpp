@@ -1,0 +1,558 @@
+#include "MasteryRecord.h"
+
+#include "CodePage.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace MasteryRecord {
+
+namespace {
+
+const QByteArray lineEnd = QByteArrayLiteral("\r\n");
+constexpr qsizetype dateLength = 10;
+constexpr qsizetype maxDigits = 9; // countLimit has nine
+constexpr int recordFields = 5;
+constexpr int confusionFields = 3;
+
+bool isFlagId(int id)
+{
+    return id >= lowestFlagId && id <= highestFlagId;
+}
+
+int capped(qint64 value)
+{
+    return static_cast<int>(std::min<qint64>(value, countLimit));
+}
+
+// Plain decimal digits only: no sign, no blank inside, nothing a hand edit could make ambiguous.
+std::optional<int> countField(QStringView field)
+{
+    field = field.trimmed();
+    if (field.isEmpty() || field.size() > maxDigits)
+        return std::nullopt;
+    int value = 0;
+    for (const QChar c : field) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    if (value > countLimit)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> flagIdField(QStringView field)
+{
+    const std::optional<int> id = countField(field);
+    if (!id || !isFlagId(*id))
+        return std::nullopt;
+    return id;
+}
+
+// yyyy/MM/dd read by hand: QDate::fromString builds a whole parser for every line.
+QDate dateField(QStringView field)
+{
+    field = field.trimmed();
+    if (field.size() != dateLength || field[4] != u'/' || field[7] != u'/')
+        return QDate();
+    const std::optional<int> year = countField(field.sliced(0, 4));
+    const std::optional<int> month = countField(field.sliced(5, 2));
+    const std::optional<int> day = countField(field.sliced(8, 2));
+    if (!year || !month || !day)
+        return QDate();
+    return QDate(*year, *month, *day); // invalid for a day the calendar does not have
+}
+
+// Digits straight into the file's bytes: a number object per field made the rewrite the
+// slowest part of a game's end.
+void appendNumber(QByteArray &bytes, int value, int width = 1)
+{
+    char digits[16];
+    int n = 0;
+    do {
+        digits[n++] = char('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    for (; n < width; ++n)
+        digits[n] = '0';
+    while (n > 0)
+        bytes += digits[--n];
+}
+
+// Four digits of year are all the file's date form has room for.
+bool isWritable(const QDate &date)
+{
+    return date.isValid() && date.year() >= 1 && date.year() <= 9999;
+}
+
+void appendDate(QByteArray &bytes, const QDate &date)
+{
+    appendNumber(bytes, date.year(), 4);
+    bytes += '/';
+    appendNumber(bytes, date.month(), 2);
+    bytes += '/';
+    appendNumber(bytes, date.day(), 2);
+}
+
+QString decoded(const QByteArray &bytes)
+{
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return ascii ? QString::fromLatin1(bytes) : CodePage::fromCp932(bytes);
+}
+
+// The lines of a text without their ends (CR LF, CR or LF), as the results files are split.
+QList<QStringView> lines(QStringView text)
+{
+    QList<QStringView> found;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        found.append(text.sliced(start, i - start));
+        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        found.append(text.sliced(start));
+    return found;
+}
+
+void merge(FlagRecord &into, const FlagRecord &from)
+{
+    into.asked = capped(qint64(into.asked) + from.asked);
+    into.rightFirstClick = capped(qint64(into.rightFirstClick) + from.rightFirstClick);
+    into.misses = capped(qint64(into.misses) + from.misses);
+    if (!into.lastAsked.isValid() || from.lastAsked > into.lastAsked)
+        into.lastAsked = from.lastAsked;
+}
+
+void addConfusion(Record &record, std::pair<int, int> key, int times)
+{
+    int &stored = record.confusions[key];
+    stored = capped(qint64(stored) + times);
+}
+
+void parseRecordLine(Record &record, QStringView line)
+{
+    const QList<QStringView> fields = line.split(u',');
+    if (fields.size() != recordFields)
+        return;
+    const std::optional<int> id = flagIdField(fields[0]);
+    const std::optional<int> asked = countField(fields[1]);
+    const std::optional<int> right = countField(fields[2]);
+    const std::optional<int> misses = countField(fields[3]);
+    const QDate last = dateField(fields[4]);
+    // Every question not right at the first click had at least one miss.
+    if (!id || !asked || !right || !misses || !last.isValid() || *asked < 1 || *right > *asked ||
+        *misses < *asked - *right)
+        return;
+    merge(record.flags[*id], FlagRecord{*asked, *right, *misses, last});
+}
+
+void parseConfusionLine(Record &record, QStringView line)
+{
+    const QList<QStringView> fields = line.split(u',');
+    if (fields.size() != confusionFields)
+        return;
+    const std::optional<int> asked = flagIdField(fields[0]);
+    const std::optional<int> clicked = flagIdField(fields[1]);
+    const std::optional<int> times = countField(fields[2]);
+    if (!asked || !clicked || !times || *asked == *clicked || *times < 1)
+        return;
+    addConfusion(record, {*asked, *clicked}, *times);
+}
+
+// ---- Files ----------------------------------------------------------------------------------
+
+FileError errorFor(int code, bool writing)
+{
+    switch (code) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return {FileError::Cause::NotPermitted,
+                writing ? QStringLiteral("書き込みが許可されていません。")
+                        : QStringLiteral("読み込みが許可されていません。")};
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return {FileError::Cause::DiskFull, QStringLiteral("ディスクに空きがありません。")};
+    case ENOENT:
+    case ENOTDIR:
+        return {FileError::Cause::FolderMissing, QStringLiteral("フォルダが見つかりません。")};
+    default:
+        return {FileError::Cause::Other, writing ? QStringLiteral("記録を保存できませんでした。")
+                                                 : QStringLiteral("記録を読み込めませんでした。")};
+    }
+}
+
+QByteArray nativePath(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+struct Existing
+{
+    bool exists = false;
+    mode_t mode = 0;
+    QByteArray bytes;
+};
+
+// A missing file is an empty one; anything else that stops the read is an error, so that a
+// file we could not see is never replaced by one without its lines.
+std::optional<FileError> readExisting(const QString &path, Existing &out)
+{
+    const QByteArray name = nativePath(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        return errorFor(errno, false);
+    }
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        const int code = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        return errorFor(code, false);
+    }
+    out.exists = true;
+    out.mode = info.st_mode & 07777;
+    out.bytes.resize(static_cast<qsizetype>(info.st_size));
+    qsizetype done = 0;
+    for (;;) {
+        if (done == out.bytes.size())
+            out.bytes.resize(done + 4096); // the file grew since fstat
+        const ssize_t got = ::read(fd, out.bytes.data() + done, size_t(out.bytes.size() - done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            const int code = errno;
+            ::close(fd);
+            return errorFor(code, false);
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    out.bytes.truncate(done);
+    ::close(fd);
+    return std::nullopt;
+}
+
+std::optional<FileError> writeScratch(const QString &path, const QByteArray &bytes,
+                                      const Existing &old)
+{
+    const QByteArray name = nativePath(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errorFor(errno, true);
+    int code = 0;
+    // The replacement keeps the permissions the player gave the old file.
+    if (old.exists && ::fchmod(fd, old.mode) != 0)
+        code = errno;
+    qsizetype done = 0;
+    while (code == 0 && done < bytes.size()) {
+        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put < 0)
+            code = errno;
+        else
+            done += put;
+    }
+    if (code == 0 && ::fsync(fd) != 0)
+        code = errno;
+    if (::close(fd) != 0 && code == 0)
+        code = errno;
+    if (code != 0) {
+        ::unlink(name.constData());
+        return errorFor(code, true);
+    }
+    return std::nullopt;
+}
+
+std::optional<FileError> replace(const QString &scratch, const QString &target)
+{
+    // rename() replaces the target in one step; QFile::rename would refuse an existing one.
+    if (std::rename(nativePath(scratch).constData(), nativePath(target).constData()) != 0) {
+        const int code = errno;
+        ::unlink(nativePath(scratch).constData());
+        return errorFor(code, true);
+    }
+    return std::nullopt;
+}
+
+// Puts a file back as it was before a rename that cannot stand on its own.
+void restore(const QString &scratch, const QString &target, const Existing &old)
+{
+    if (!old.exists) {
+        ::unlink(nativePath(target).constData());
+        return;
+    }
+    if (!writeScratch(scratch, old.bytes, old))
+        replace(scratch, target);
+}
+
+// rename() would replace a file we may not write without asking (and as root, whatever its
+// mode); a file without its owner's write bit is the player's read-only mark and is kept.
+bool markedReadOnly(const QString &path, const Existing &old)
+{
+    return old.exists &&
+           (!(old.mode & S_IWUSR) || ::access(nativePath(path).constData(), W_OK) != 0);
+}
+
+QString recordScratchPath(const QString &folder)
+{
+    return folder + QStringLiteral("/jukuren.tmp");
+}
+
+QString confusionsScratchPath(const QString &folder)
+{
+    return folder + QStringLiteral("/machigai.tmp");
+}
+
+// ---- Weakest flags ----------------------------------------------------------------------------
+
+struct Standing
+{
+    int flagId = 0;
+    FlagRecord record;
+    qint64 daysSince = 0;
+};
+
+// True when a is weaker than b.
+bool weaker(const Standing &a, const Standing &b)
+{
+    const bool aNever = a.record.asked == 0;
+    const bool bNever = b.record.asked == 0;
+    if (aNever != bNever)
+        return aNever;
+    if (!aNever) {
+        // right/asked compared without rounding.
+        const qint64 aShare = qint64(a.record.rightFirstClick) * b.record.asked;
+        const qint64 bShare = qint64(b.record.rightFirstClick) * a.record.asked;
+        if (aShare != bShare)
+            return aShare < bShare;
+        if (a.daysSince != b.daysSince)
+            return a.daysSince > b.daysSince;
+        if (a.record.misses != b.record.misses)
+            return a.record.misses > b.record.misses;
+    }
+    return a.flagId < b.flagId;
+}
+
+} // namespace
+
+QString recordPath(const QString &folder)
+{
+    return folder + QStringLiteral("/jukuren.csv");
+}
+
+QString confusionsPath(const QString &folder)
+{
+    return folder + QStringLiteral("/machigai.csv");
+}
+
+// Every valid line is digits, commas and slashes, which code page 932 shares with ASCII: such
+// bytes are taken as they are and written as they are, and the code page's (shared, locked)
+// converter is needed only for a file that holds something else.
+Record parse(const QByteArray &recordData, const QByteArray &confusionData)
+{
+    Record record;
+    const QString flags = decoded(recordData);
+    for (const QStringView line : lines(flags))
+        parseRecordLine(record, line);
+    const QString confusions = decoded(confusionData);
+    for (const QStringView line : lines(confusions))
+        parseConfusionLine(record, line);
+    return record;
+}
+
+QByteArray recordBytes(const Record &record)
+{
+    QByteArray bytes;
+    bytes.reserve(qsizetype(record.flags.size()) * 24);
+    for (const auto &[id, flag] : record.flags) {
+        if (flag.asked < 1 || !isWritable(flag.lastAsked))
+            continue;
+        for (const int value : {id, flag.asked, flag.rightFirstClick, flag.misses}) {
+            appendNumber(bytes, value);
+            bytes += ',';
+        }
+        appendDate(bytes, flag.lastAsked);
+        bytes += lineEnd;
+    }
+    return bytes;
+}
+
+QByteArray confusionBytes(const Record &record)
+{
+    QByteArray bytes;
+    bytes.reserve(qsizetype(record.confusions.size()) * 12);
+    for (const auto &[key, times] : record.confusions) {
+        if (times < 1)
+            continue;
+        appendNumber(bytes, key.first);
+        bytes += ',';
+        appendNumber(bytes, key.second);
+        bytes += ',';
+        appendNumber(bytes, times);
+        bytes += lineEnd;
+    }
+    return bytes;
+}
+
+Record read(const QString &folder, std::optional<FileError> *error)
+{
+    Existing flags;
+    Existing confusions;
+    std::optional<FileError> problem = readExisting(recordPath(folder), flags);
+    if (std::optional<FileError> other = readExisting(confusionsPath(folder), confusions); !problem)
+        problem = other;
+    if (error)
+        *error = problem;
+    return parse(flags.bytes, confusions.bytes);
+}
+
+void addGame(Record &record, const GameLog &game, const QDate &today)
+{
+    for (const Question &question : game) {
+        if (!isFlagId(question.askedFlagId))
+            continue;
+        int misses = 0;
+        for (const int clicked : question.wrongClicks) {
+            if (!isFlagId(clicked) || clicked == question.askedFlagId)
+                continue;
+            ++misses;
+            addConfusion(record, {question.askedFlagId, clicked}, 1);
+        }
+        FlagRecord &flag = record.flags[question.askedFlagId];
+        merge(flag, FlagRecord{1, misses == 0 ? 1 : 0, misses, QDate()});
+        flag.lastAsked = today;
+    }
+}
+
+std::optional<FileError> update(const QString &folder, const GameLog &game, const QDate &today)
+{
+    if (!isWritable(today))
+        return FileError{FileError::Cause::Other, QStringLiteral("日付が正しくありません。")};
+    const QString flagsTarget = recordPath(folder);
+    const QString confusionsTarget = confusionsPath(folder);
+    Existing oldFlags;
+    Existing oldConfusions;
+    if (std::optional<FileError> error = readExisting(flagsTarget, oldFlags))
+        return error;
+    if (std::optional<FileError> error = readExisting(confusionsTarget, oldConfusions))
+        return error;
+
+    Record record = parse(oldFlags.bytes, oldConfusions.bytes);
+    addGame(record, game, today);
+    const QByteArray newFlags = recordBytes(record);
+    const QByteArray newConfusions = confusionBytes(record);
+    const bool flagsChange = newFlags != oldFlags.bytes;
+    const bool confusionsChange = newConfusions != oldConfusions.bytes;
+
+    if ((flagsChange && markedReadOnly(flagsTarget, oldFlags)) ||
+        (confusionsChange && markedReadOnly(confusionsTarget, oldConfusions)))
+        return FileError{FileError::Cause::NotPermitted,
+                         QStringLiteral("書き込みが許可されていません。")};
+
+    const QString flagsScratch = recordScratchPath(folder);
+    const QString confusionsScratch = confusionsScratchPath(folder);
+    // Both scratch files are complete on the disk before either file is replaced.
+    if (flagsChange) {
+        if (std::optional<FileError> error = writeScratch(flagsScratch, newFlags, oldFlags))
+            return error;
+    }
+    if (confusionsChange) {
+        if (std::optional<FileError> error =
+                writeScratch(confusionsScratch, newConfusions, oldConfusions)) {
+            if (flagsChange)
+                ::unlink(nativePath(flagsScratch).constData());
+            return error;
+        }
+    }
+    if (flagsChange) {
+        if (std::optional<FileError> error = replace(flagsScratch, flagsTarget)) {
+            if (confusionsChange)
+                ::unlink(nativePath(confusionsScratch).constData());
+            return error;
+        }
+    }
+    if (confusionsChange) {
+        if (std::optional<FileError> error = replace(confusionsScratch, confusionsTarget)) {
+            // One game must not be half counted: the record goes back to its old bytes.
+            if (flagsChange)
+                restore(flagsScratch, flagsTarget, oldFlags);
+            return error;
+        }
+    }
+    return std::nullopt;
+}
+
+QString studyText(const Record &record, int flagId)
+{
+    const auto found = record.flags.find(flagId);
+    if (found == record.flags.end() || found->second.asked < 1)
+        return QStringLiteral("まだ出題されていません");
+    const FlagRecord &flag = found->second;
+    return QStringLiteral("出題 %1回・一発正解 %2回・ミス %3回")
+        .arg(flag.asked)
+        .arg(flag.rightFirstClick)
+        .arg(flag.misses);
+}
+
+QList<int> weakest(const QList<int> &regionFlagIds, const Record &record, const QDate &today,
+                   int count)
+{
+    std::vector<Standing> standings;
+    std::vector<bool> seen(highestFlagId + 1, false);
+    for (const int id : regionFlagIds) {
+        if (!isFlagId(id) || seen[size_t(id)])
+            continue;
+        seen[size_t(id)] = true;
+        Standing standing{id, {}, 0};
+        if (const auto found = record.flags.find(id); found != record.flags.end()) {
+            standing.record = found->second;
+            standing.daysSince = std::max<qint64>(0, found->second.lastAsked.daysTo(today));
+        }
+        standings.push_back(standing);
+    }
+    const size_t kept = std::min(standings.size(), size_t(std::max(0, count)));
+    std::partial_sort(standings.begin(), standings.begin() + qsizetype(kept), standings.end(),
+                      weaker);
+    QList<int> ids;
+    ids.reserve(qsizetype(kept));
+    for (size_t i = 0; i < kept; ++i)
+        ids.append(standings[i].flagId);
+    return ids;
+}
+
+QList<int> confusedWith(const Record &record, int askedFlagId)
+{
+    std::vector<std::pair<int, int>> found; // (times, clicked)
+    for (auto it = record.confusions.lower_bound({askedFlagId, 0});
+         it != record.confusions.end() && it->first.first == askedFlagId; ++it)
+        found.emplace_back(it->second, it->first.second);
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto &a, const auto &b) { return a.first > b.first; });
+    QList<int> ids;
+    for (const auto &[times, clicked] : found)
+        ids.append(clicked);
+    return ids;
+}
+
+} // namespace MasteryRecord

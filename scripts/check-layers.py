@@ -1,0 +1,91 @@
+#!/usr/bin/env python3
+"""Fails when a file includes a header of a higher layer, or a widget-free library links widgets.
+
+The layers, lowest first: platform, catalogue, the widget-free rules, the windows, the app. The
+libraries of each layer are listed below; their files are read from the CMakeLists.txt that
+declares them, so a file moved between libraries moves between layers with it.
+"""
+import pathlib
+import re
+import sys
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+
+LAYERS = {
+    'furamio_platform_core': 1,
+    'furamio_platform_ui': 1,
+    'furamio_catalogue': 2,
+    'furamio_notice': 3,
+    'furamio_online': 3,
+    'furamio_game_logic': 3,
+    'furamio_study_rules': 3,
+    'furamio_history_rules': 3,
+    'furamio_online_windows': 4,
+    'furamio_game': 4,
+    'furamio_study': 4,
+    'furamio_history': 4,
+    'furamio_app': 5,
+}
+LAYER_NAMES = {1: 'platform', 2: 'catalogue', 3: 'rules', 4: 'windows', 5: 'app'}
+# Libraries that must not see widgets (the platform's ui part is the one that may).
+WIDGET_FREE = [name for name, layer in LAYERS.items()
+               if layer in (1, 2, 3) and name != 'furamio_platform_ui']
+FOLDERS = ['platform', 'catalogue', 'online', 'game', 'study', 'history', 'app']
+
+ADD_LIBRARY = re.compile(r'add_library\(\s*(\w+)\s+STATIC\s+([^)]*)\)', re.S)
+LINK = re.compile(r'target_link_libraries\(\s*(\w+)\s+([^)]*)\)', re.S)
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+
+
+def main():
+    layer_of_file = {}
+    library_of_file = {}
+    problems = []
+    for folder in FOLDERS:
+        cmake = (ROOT / folder / 'CMakeLists.txt').read_text(encoding='utf-8')
+        for name, sources in ADD_LIBRARY.findall(cmake):
+            if name not in LAYERS:
+                problems.append(f'{folder}/CMakeLists.txt: library {name} has no layer in '
+                                f'scripts/check-layers.py')
+                continue
+            for source in sources.split():
+                path = ROOT / folder / source
+                layer_of_file[path] = LAYERS[name]
+                library_of_file[path] = name
+        for name, links in LINK.findall(cmake):
+            if name in WIDGET_FREE and 'Qt6::Widgets' in links.split():
+                problems.append(f'{folder}/CMakeLists.txt: {name} is widget-free but links '
+                                f'Qt6::Widgets')
+
+    headers = {path.name: path for path in layer_of_file if path.suffix == '.h'}
+    for path, layer in sorted(layer_of_file.items()):
+        if not path.exists():
+            continue
+        for included in INCLUDE.findall(path.read_text(encoding='utf-8')):
+            target = headers.get(pathlib.PurePath(included).name)
+            if target is None:
+                continue
+            target_layer = layer_of_file[target]
+            if target_layer > layer:
+                problems.append(
+                    f'{path.relative_to(ROOT)} ({LAYER_NAMES[layer]}) includes '
+                    f'{target.relative_to(ROOT)} ({LAYER_NAMES[target_layer]})')
+            elif (library_of_file[path] in WIDGET_FREE and
+                  library_of_file[target] == 'furamio_platform_ui'):
+                problems.append(f'{path.relative_to(ROOT)} is widget-free but includes '
+                                f'{target.relative_to(ROOT)}')
+            elif (target_layer == layer == 3 and
+                  library_of_file[target] != library_of_file[path]):
+                problems.append(f'{path.relative_to(ROOT)} includes {target.relative_to(ROOT)}, '
+                                f'a rule of another library')
+
+    for problem in problems:
+        print(f'layering: {problem}', file=sys.stderr)
+    if problems:
+        return 1
+    print(f'layering: {len(layer_of_file)} files, every include points down')
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())

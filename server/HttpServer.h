@@ -1,0 +1,66 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_set>
+
+struct MHD_Daemon;
+class ClientAddress;
+class RequestHandler;
+
+// The HTTP side of furamio-server: an event loop per thread over all connections, so a
+// connection that is slow, idle or half-sent costs a socket and a little memory but never a
+// thread, and cannot hold up anyone else.
+//
+// Limits every connection lives under:
+// - a request must have arrived whole within requestDeadline of the connection's start or of
+//   the previous reply on it, else the connection is dropped;
+// - the request line and headers must fit in connectionMemory, so an endless header block is
+//   refused while it is being read, and a header block over largestHeaderBlock is refused;
+// - a request with unclear framing (Content-Length twice, not a number, together with
+//   Transfer-Encoding, or a transfer coding we do not know) is refused with 400 and the
+//   connection closed, since a proxy in front could read it another way;
+// - every error reply closes the connection.
+class HttpServer
+{
+public:
+    static constexpr std::chrono::seconds requestDeadline{10};
+    static constexpr size_t largestHeaderBlock = 16 * 1024;
+    static constexpr size_t mostHeaders = 100;
+    static constexpr size_t connectionMemory = 32 * 1024;
+
+    HttpServer(RequestHandler &handler, const ClientAddress &clients, unsigned threads);
+    ~HttpServer();
+    HttpServer(const HttpServer &) = delete;
+    HttpServer &operator=(const HttpServer &) = delete;
+
+    // Listens on host:port (port 0 picks a free one). False with the reason in *error.
+    bool start(const std::string &host, int port, std::string *error);
+    int port() const { return m_port; }
+    void stop();
+
+    struct Connection;
+
+private:
+    void watch();
+    void forget(Connection *connection);
+
+    friend struct HttpCallbacks;
+
+    RequestHandler &m_handler;
+    const ClientAddress &m_clients;
+    unsigned m_threads;
+    int m_port = 0;
+    MHD_Daemon *m_daemon = nullptr;
+
+    std::mutex m_connectionsMutex;
+    std::unordered_set<Connection *> m_connections;
+
+    std::mutex m_watchMutex;
+    std::condition_variable m_watchWake;
+    bool m_stopping = false;
+    std::thread m_watchdog;
+};
