@@ -125,6 +125,11 @@ void Form1::createMenu()
     });
 
     m_label12 = menuLabel(this, "Label12", QStringLiteral("地域地図"), 8040, 3300, 1395, 345, 12);
+    // Right after start-up the label lies on the intro picture; an opaque tag keeps its caption
+    // readable there instead of black letters over the picture's title.
+    m_label12->setAlignment(Qt::AlignCenter);
+    m_label12->setStyleSheet(QStringLiteral(
+        "QLabel { background-color: palette(window); border: 1px solid palette(mid); }"));
     connectMenu();
 }
 

@@ -1,6 +1,7 @@
 #include "AppConfig.h"
 #include "AppState.h"
 #include "CurlHttpClient.h"
+#include "DataFolder.h"
 #include "DesktopShell.h"
 #include "Fonts.h"
 #include "Form1.h"
@@ -31,7 +32,7 @@ int main(int argc, char *argv[])
 
     AppConfig config;
     config.appPath = QCoreApplication::applicationDirPath();
-    config.dataPath = config.appPath;
+    config.dataPath = DataFolder::choose(config.appPath);
     AppState state;
     ServerAccess server(http, clock, config.serverBase);
 

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the local server need.
+# Installs the Debian 12 packages the build, the tests and the local server need, and any more
+# named on the command line.
 set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libgl-dev libcurl4-openssl-dev libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic fontconfig xvfb xauth curl xdg-utils python3
+    nginx dpkg-dev
+    "$@"
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -16,4 +19,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # The tests run nginx as a process of their own; the system-wide one that Debian starts on
+    # port 80 when it is first installed is not wanted on a developer's machine.
+    if printf '%s\n' "${missing[@]}" | grep -qx nginx && [ -d /run/systemd/system ]; then
+        $sudo systemctl disable --now nginx >/dev/null 2>&1 || true
+    fi
 fi

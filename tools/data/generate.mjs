@@ -26,6 +26,7 @@ const steps = {
   help: async (rows) => (await import('./lib/help.mjs')).makeHelp(dirs, rows),
   sheet: async (rows) => (await import('./lib/sheet.mjs')).makeSheets(rows, dirs),
   similar: async (rows) => (await import('./lib/similar.mjs')).makeSimilar(rows, dirs),
+  icon: async () => (await import('./lib/icon.mjs')).makeIcon(dirs),
 };
 
 const wanted = process.argv.slice(2);
