@@ -4,6 +4,8 @@
 #include "ClickableLabel.h"
 #include "GalleryDecoder.h"
 #include "MessageBox.h"
+#include "NameSearch.h"
+#include "OtherNames.h"
 #include "PicturePaths.h"
 #include "Services.h"
 #include "ShellOpener.h"
@@ -29,6 +31,13 @@ using StudyRules::cellHeight;
 using StudyRules::cellLeft;
 using StudyRules::cellWidth;
 
+// The line under the search box takes the room between the box and the list; the list keeps
+// its bottom edge and gives up the top of its height.
+constexpr int hintTop = 1680;
+constexpr int hintHeight = 330;
+constexpr int listTop = hintTop + hintHeight;
+constexpr int listBottom = 1680 + 8310;
+
 // The flag is stretched to its box. The extra pictures are shown at their own size from their
 // designed top left corner: the control takes the picture's size, as an image control that
 // does not stretch does.
@@ -50,7 +59,9 @@ void showPicture(ClickableLabel *label, const QString &path, bool stretch)
 
 StudyView::StudyView(Services &services, QString appPath, QString wikiBase, QWidget *form)
     : QObject(form), m_services(services), m_appPath(std::move(appPath)),
-      m_wikiBase(std::move(wikiBase))
+      m_wikiBase(std::move(wikiBase)),
+      // Without the file of other names the search still finds what the exact one finds.
+      m_nameSearch(OtherNames::load(m_appPath + QLatin1Char('/') + OtherNames::fileName))
 {
     m_image1 = Twips::place(new ClickableLabel(form), "Image1", 4980, 1800, 2175, 1425);
     m_image1->setScaledContents(true);
@@ -77,7 +88,10 @@ StudyView::StudyView(Services &services, QString appPath, QString wikiBase, QWid
     m_command4 = Twips::place(new QPushButton(QStringLiteral("検索"), form), "Command4", 3780, 1230,
                               765, 435, 14.25);
     m_command4->hide();
-    m_list1 = Twips::place(new QListWidget(form), "List1", 390, 1680, 3885, 8310, 18);
+    m_labelHint = Twips::place(new QLabel(form), "LabelHint", 390, hintTop, 4155, hintHeight, 10.5);
+    m_labelHint->hide();
+    m_list1 =
+        Twips::place(new QListWidget(form), "List1", 390, listTop, 3885, listBottom - listTop, 18);
     m_list1->hide();
 
     m_frame2 =
@@ -166,6 +180,7 @@ void StudyView::enterByName()
     emit modeEntered();
     m_text2->show();
     m_command4->show();
+    m_labelHint->show();
     m_list1->show();
     m_frame2->hide();
     m_text2->setText(QStringLiteral("日本"));
@@ -181,6 +196,7 @@ void StudyView::enterGallery()
     emit modeEntered();
     m_text2->hide();
     m_command4->hide();
+    m_labelHint->hide();
     m_list1->hide();
     // The layout is run here as well, since a value that already was 1 raises no change.
     m_vscroll2->setValue(1);
@@ -265,7 +281,18 @@ void StudyView::pickRow(int row)
     if (!listed)
         return;
     m_text2->setText(item->text());
+    // The line under the box spoke of the last search, not of this row.
+    setHint(QString());
     showCountry(listed->flagId, listed->name);
+}
+
+void StudyView::setHint(const QString &hint)
+{
+    // A long formal name is shortened on the line and given whole in the tooltip.
+    const QString shown =
+        m_labelHint->fontMetrics().elidedText(hint, Qt::ElideRight, m_labelHint->width());
+    m_labelHint->setText(shown);
+    m_labelHint->setToolTip(shown == hint ? QString() : hint);
 }
 
 void StudyView::search()
@@ -275,14 +302,23 @@ void StudyView::search()
     rows.reserve(scanned);
     for (int i = 0; i < scanned; ++i)
         rows.append(m_list1->item(i)->text());
-    const std::optional<int> found = StudyRules::findRow(rows, m_table.capitals, m_text2->text());
-    if (!found)
+    const QString key = m_text2->text();
+    const std::optional<NameSearch::Match> found = m_nameSearch.find(rows, m_table.capitals, key);
+    if (!found) {
+        // The box, the list and the country on show stay as they were.
+        setHint(NameSearch::notFound);
         return;
-    m_text2->setText(rows.at(*found));
-    if (m_list1->currentRow() == *found)
-        pickRow(*found);
+    }
+    const int row = found->row;
+    m_text2->setText(rows.at(row));
+    if (m_list1->currentRow() == row)
+        pickRow(row);
     else
-        m_list1->setCurrentRow(*found);
+        m_list1->setCurrentRow(row);
+    if (found->source == NameSearch::Match::Source::OtherName) {
+        const auto listed = StudyRules::readRow(rows.at(row));
+        setHint(NameSearch::hint(found->otherName, listed ? listed->name : rows.at(row)));
+    }
 }
 
 void StudyView::layoutGallery()

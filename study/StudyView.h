@@ -2,6 +2,7 @@
 
 #include "BaseList.h"
 #include "CountryTable.h"
+#include "NameSearch.h"
 #include "StudyRules.h"
 
 #include <QImage>
@@ -54,8 +55,9 @@ public:
     void showCountry(int flagId, const QString &name);
     // The same for a flag ID, under the name the world list gives it.
     void showFlag(int flagId);
-    // Selects the first row that holds the search box's text, or its capital; nothing
-    // happens when no row does.
+    // Selects the first row that holds the search box's text, or its capital. When none does,
+    // the forgiving search (folded spellings, the countries' other names) picks the row, and
+    // the line under the box says which other name led there, or that nothing was found.
     void search();
     // Shows the eight cells from the scroll value on and hides all others. Reads no file:
     // every cell got its picture at start-up.
@@ -91,12 +93,14 @@ private:
     bool reloadWorldList();
     void showFirstRow();
     void showPictures(const QString &flagId);
+    void setHint(const QString &hint);
 
     Services &m_services;
     QString m_appPath;
     QString m_wikiBase;
     CountryTable m_table;
     int m_galleryFirst = 1;
+    NameSearch m_nameSearch;
 
     ClickableLabel *m_image1;
     ClickableLabel *m_image2;
@@ -108,6 +112,7 @@ private:
     QLineEdit *m_text2;
     QPushButton *m_command4;
     QListWidget *m_list1;
+    QLabel *m_labelHint;
     QGroupBox *m_frame2;
     QScrollBar *m_vscroll2;
     std::array<ClickableLabel *, galleryCells + 1> m_image5{}; // cell 0 is never used
