@@ -70,7 +70,7 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, const Ap
     setWindowTitle(QStringLiteral("フラミオ"));
 
     createStartScreen();
-    m_study = new StudyView(services, config.appPath, config.wikiBase, this);
+    m_study = new StudyView(services, config.appPath, config.dataPath, config.wikiBase, this);
     m_game = new GamePanel(services, config.appPath, config.dataPath, this);
     m_deviation = new NationalDeviation(server, services.clock, config.dataPath, this);
     connectPanels();

@@ -3,6 +3,7 @@
 #include "BaseList.h"
 #include "ClickableLabel.h"
 #include "GalleryDecoder.h"
+#include "MasteryRecord.h"
 #include "MessageBox.h"
 #include "NameSearch.h"
 #include "OtherNames.h"
@@ -57,9 +58,10 @@ void showPicture(ClickableLabel *label, const QString &path, bool stretch)
 
 } // namespace
 
-StudyView::StudyView(Services &services, QString appPath, QString wikiBase, QWidget *form)
+StudyView::StudyView(Services &services, QString appPath, QString dataPath, QString wikiBase,
+                     QWidget *form)
     : QObject(form), m_services(services), m_appPath(std::move(appPath)),
-      m_wikiBase(std::move(wikiBase)),
+      m_dataPath(std::move(dataPath)), m_wikiBase(std::move(wikiBase)),
       // Without the file of other names the search still finds what the exact one finds.
       m_nameSearch(OtherNames::load(m_appPath + QLatin1Char('/') + OtherNames::fileName))
 {
@@ -82,6 +84,8 @@ StudyView::StudyView(Services &services, QString appPath, QString wikiBase, QWid
     m_label18 = Twips::place(new ClickableLabel(form), "Label18", 12780, 3270, 6945, 435, 18, true);
     m_label18->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
     m_label18->setCursor(Qt::PointingHandCursor);
+    // The player's record of the flag, on the region's line right of its value.
+    m_labelRecord = Twips::place(new QLabel(form), "LabelRecord", 12200, 2940, 7300, 315, 12);
 
     m_text2 = Twips::place(new QLineEdit(form), "Text2", 390, 1260, 3375, 405, 15.75);
     m_text2->hide();
@@ -241,6 +245,7 @@ void StudyView::showFirstRow()
     m_label5->setText(table.regionNames[1]);
     emit mapChanged(table.mapUrls[1]);
     showPictures(table.flagIds[1]);
+    showRecord(table.flagIds[1].toInt());
 }
 
 void StudyView::showCountry(int flagId, const QString &name)
@@ -255,6 +260,13 @@ void StudyView::showCountry(int flagId, const QString &name)
     m_label5->setText(m_table.regionNames[id]);
     emit mapChanged(m_table.mapUrls[id]);
     showPictures(QString::number(flagId));
+    showRecord(flagId);
+}
+
+void StudyView::showRecord(int flagId)
+{
+    // Read each time: the file is small, and a game may have ended since the last look.
+    m_labelRecord->setText(MasteryRecord::studyText(MasteryRecord::read(m_dataPath), flagId));
 }
 
 void StudyView::showFlag(int flagId)

@@ -32,8 +32,10 @@ class StudyView : public QObject
 public:
     static constexpr int galleryCells = StudyRules::galleryCells;
 
-    // `appPath` holds the lists and pictures; `wikiBase` is the article address, ending in /.
-    StudyView(Services &services, QString appPath, QString wikiBase, QWidget *form);
+    // `appPath` holds the lists and pictures, `dataPath` the record of each flag; `wikiBase` is
+    // the article address, ending in /.
+    StudyView(Services &services, QString appPath, QString dataPath, QString wikiBase,
+              QWidget *form);
 
     // The first gallery cell on show.
     int galleryFirst() const { return m_galleryFirst; }
@@ -51,7 +53,7 @@ public:
     void enterGallery();
 
     // Fills the country display: the name under its article title, capital, region, the map
-    // link and the three pictures, read from disk now.
+    // link, the three pictures and the player's record of the flag, all read from disk now.
     void showCountry(int flagId, const QString &name);
     // The same for a flag ID, under the name the world list gives it.
     void showFlag(int flagId);
@@ -93,10 +95,12 @@ private:
     bool reloadWorldList();
     void showFirstRow();
     void showPictures(const QString &flagId);
+    void showRecord(int flagId);
     void setHint(const QString &hint);
 
     Services &m_services;
     QString m_appPath;
+    QString m_dataPath;
     QString m_wikiBase;
     CountryTable m_table;
     int m_galleryFirst = 1;
@@ -109,6 +113,7 @@ private:
     QLabel *m_label4;
     QLabel *m_label5;
     ClickableLabel *m_label18;
+    QLabel *m_labelRecord;
     QLineEdit *m_text2;
     QPushButton *m_command4;
     QListWidget *m_list1;

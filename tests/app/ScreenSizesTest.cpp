@@ -143,6 +143,28 @@ TEST_P(OnScreen, ExtraPicturesShowAtTheirOwnSizeOverNothingElse)
     }
 }
 
+TEST_P(OnScreen, TheStudyLinesFitTheWindowAndCoverNothing)
+{
+    QTest::mouseClick(get<QWidget>("Label10"), Qt::LeftButton);
+    const QRect window = f.form->rect();
+    for (const char *name : {"LabelHint", "LabelRecord"}) {
+        auto *line = get<QLabel>(name);
+        ASSERT_TRUE(line && line->isVisible()) << name;
+        EXPECT_TRUE(window.contains(line->geometry())) << name;
+        for (QWidget *other : f.form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (other == line || !other->isVisible() || other->isWindow())
+                continue;
+            EXPECT_FALSE(line->geometry().intersects(other->geometry()))
+                << name << " covers " << other->objectName().toStdString();
+        }
+    }
+    // The longest record still reads whole.
+    auto *record = get<QLabel>("LabelRecord");
+    EXPECT_LE(record->fontMetrics().horizontalAdvance(
+                  QStringLiteral("出題 9999回・一発正解 9999回・ミス 9999回")),
+              record->width());
+}
+
 INSTANTIATE_TEST_SUITE_P(Screens, OnScreen, ::testing::Values("wide", "laptop"));
 
 int main(int argc, char **argv)
