@@ -251,7 +251,7 @@ void Form1::openResultsWindow(int regionIndex)
                                                        NationalDeviation::CounterReport::Skip);
                 });
     }
-    m_form2->text1()->setText(QStringLiteral("<成績>"));
+    m_form2->resetTitle();
     if (regionIndex < 0 || regionIndex >= Regions::count)
         return;
     const Region &region = Regions::at(regionIndex);
