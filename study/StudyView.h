@@ -2,43 +2,35 @@
 
 #include "BaseList.h"
 #include "CountryTable.h"
-#include "NameSearch.h"
-#include "StudyRules.h"
 
-#include <QImage>
 #include <QObject>
 #include <QString>
 
-#include <array>
 #include <memory>
-#include <vector>
 
 class ClickableLabel;
 class GalleryDecoder;
-class QGroupBox;
+class GalleryPanel;
+class NamePanel;
 class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QScrollBar;
 class QWidget;
 struct Services;
 
-// The country display, the study-by-name controls and the flag gallery, all on the main window.
-// It keeps the world list it shows and says what happened through its signals.
+// The study modes: the panel of study by name, the gallery panel, and the country display
+// both of them fill, which stays on the main window between the two (the start screen's
+// region-map label lies within it). It keeps the world list it shows and says what happened
+// through its signals.
 class StudyView : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int galleryCells = StudyRules::galleryCells;
-
     // `appPath` holds the lists and pictures, `dataPath` the record of each flag; `wikiBase` is
     // the article address, ending in /.
     StudyView(Services &services, QString appPath, QString dataPath, QString wikiBase,
               QWidget *form);
 
     // The first gallery cell on show.
-    int galleryFirst() const { return m_galleryFirst; }
+    int galleryFirst() const;
     // The world list as last read.
     const CountryTable &table() const { return m_table; }
 
@@ -55,17 +47,6 @@ public:
     // Fills the country display: the name under its article title, capital, region, the map
     // link, the three pictures and the player's record of the flag, all read from disk now.
     void showCountry(int flagId, const QString &name);
-    // The same for a flag ID, under the name the world list gives it.
-    void showFlag(int flagId);
-    // Selects the first row that holds the search box's text, or its capital. When none does,
-    // the forgiving search (folded spellings, the countries' other names) picks the row, and
-    // the line under the box says which other name led there, or that nothing was found.
-    void search();
-    // Shows the eight cells from the scroll value on and hides all others. Reads no file:
-    // every cell got its picture at start-up.
-    void layoutGallery();
-    // The country of gallery cell n.
-    void pickCell(int cell);
     // The encyclopedia article of the name on show.
     void openArticle();
 
@@ -78,6 +59,10 @@ public:
     // Start-up: all cells in one column from the top of the frame, all visible.
     void layoutAllCells();
 
+public slots:
+    // The country display for a flag ID, under the name the world list gives it.
+    void showFlag(int flagId);
+
 signals:
     // A study mode has come up; the start screen and the game panel are to make way.
     void modeEntered();
@@ -86,25 +71,20 @@ signals:
     // The country on show has this map address.
     void mapChanged(const QString &url);
 
-protected:
-    // The mouse wheel over the gallery's pictures moves its scroll bar.
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
-    void pickRow(int row);
     bool reloadWorldList();
     void showFirstRow();
     void showPictures(const QString &flagId);
     void showRecord(int flagId);
-    void setHint(const QString &hint);
 
     Services &m_services;
     QString m_appPath;
     QString m_dataPath;
     QString m_wikiBase;
     CountryTable m_table;
-    int m_galleryFirst = 1;
-    NameSearch m_nameSearch;
+
+    NamePanel *m_names;
+    GalleryPanel *m_gallery;
 
     ClickableLabel *m_image1;
     ClickableLabel *m_image2;
@@ -114,11 +94,4 @@ private:
     QLabel *m_label5;
     ClickableLabel *m_label18;
     QLabel *m_labelRecord;
-    QLineEdit *m_text2;
-    QPushButton *m_command4;
-    QListWidget *m_list1;
-    QLabel *m_labelHint;
-    QGroupBox *m_frame2;
-    QScrollBar *m_vscroll2;
-    std::array<ClickableLabel *, galleryCells + 1> m_image5{}; // cell 0 is never used
 };
