@@ -8,18 +8,16 @@
 
 #include <memory>
 
-class ClickableLabel;
+class CountryDisplay;
 class GalleryDecoder;
 class GalleryPanel;
 class NamePanel;
-class QLabel;
 class QWidget;
 struct Services;
 
-// The study modes: the panel of study by name, the gallery panel, and the country display
-// both of them fill, which stays on the main window between the two (the start screen's
-// region-map label lies within it). It keeps the world list it shows and says what happened
-// through its signals.
+// The study modes: the panel of study by name, the gallery panel and the country display both
+// of them fill. It keeps the world list they show, hands each panel's pick to the display and
+// says what happened through its signals.
 class StudyView : public QObject
 {
     Q_OBJECT
@@ -74,8 +72,6 @@ signals:
 private:
     bool reloadWorldList();
     void showFirstRow();
-    void showPictures(const QString &flagId);
-    void showRecord(int flagId);
 
     Services &m_services;
     QString m_appPath;
@@ -83,15 +79,7 @@ private:
     QString m_wikiBase;
     CountryTable m_table;
 
+    CountryDisplay *m_display;
     NamePanel *m_names;
     GalleryPanel *m_gallery;
-
-    ClickableLabel *m_image1;
-    ClickableLabel *m_image2;
-    ClickableLabel *m_image3;
-    ClickableLabel *m_label3;
-    QLabel *m_label4;
-    QLabel *m_label5;
-    ClickableLabel *m_label18;
-    QLabel *m_labelRecord;
 };

@@ -432,6 +432,32 @@ TEST_F(StudyWindow, TheCountryOnShowTellsThePlayersRecordOfItsFlag)
     EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
 }
 
+TEST_F(StudyWindow, ClicksWhereTheControlsShowReachThemAmongThePanels)
+{
+    load();
+    click("Label10");
+    // The region-map label lies among the country display's controls, the credit link below
+    // them and the list beside them: each answers a click in the window where it shows.
+    clickInWindow(find("Label12"));
+    clickInWindow(find("Image7"));
+    clickInWindow(find("Image1"));
+    EXPECT_EQ(f.shell.addresses,
+              (QStringList{"https://map.example/8", "https://hosting.example/?ref=1",
+                           "https://ja.wikipedia.org/wiki/日本"}));
+    auto *list = find<QListWidget>("List1");
+    QTest::mouseClick(
+        f.form->windowHandle(), Qt::LeftButton, {},
+        list->viewport()->mapTo(f.form.get(), list->visualItemRect(list->item(2)).center()));
+    EXPECT_EQ(text("Label3"), "ジョージア (国)");
+
+    // In the gallery, a flag clicked where it shows.
+    click("Label9");
+    clickInWindow(find("Image5", 4));
+    EXPECT_EQ(text("Label3"), "タイ王国");
+    clickInWindow(find("Label12"));
+    EXPECT_EQ(f.shell.addresses.last(), "https://map.example/4");
+}
+
 TEST_F(StudyWindow, TheSearchLineSitsBetweenTheBoxAndTheList)
 {
     load();
