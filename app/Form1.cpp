@@ -70,7 +70,7 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, const Ap
     setWindowTitle(QStringLiteral("フラミオ"));
 
     createStartScreen();
-    m_study = new StudyView(services, config.appPath, config.wikiBase, this);
+    m_study = new StudyView(services, config.appPath, config.dataPath, config.wikiBase, this);
     m_game = new GamePanel(services, config.appPath, config.dataPath, this);
     m_deviation = new NationalDeviation(server, services.clock, config.dataPath, this);
     connectPanels();
@@ -256,7 +256,7 @@ void Form1::openResultsWindow(int regionIndex)
                                                        NationalDeviation::CounterReport::Skip);
                 });
     }
-    m_form2->text1()->setText(QStringLiteral("<成績>"));
+    m_form2->resetTitle();
     if (regionIndex < 0 || regionIndex >= Regions::count)
         return;
     const Region &region = Regions::at(regionIndex);
