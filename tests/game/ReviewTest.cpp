@@ -66,9 +66,10 @@ protected:
     void clickCard(int k) const { QTest::mouseClick(get<QWidget>("Image4", k), Qt::LeftButton); }
     int flagOnCard(int k) const { return game.flagIdOfRow(game.cardRow(k)).toInt(); }
 
-    // Clicks, at question q, `misses[q]` different wrong cards before the right one; what was
-    // asked and clicked is returned as the player saw it.
-    GameLog playQuestions(const std::map<int, int> &misses, int questions = 15)
+    // Clicks, at question q, `misses[q]` different wrong cards before the right one (at
+    // question `sameCardAt` the same wrong card each time); what was asked and clicked is
+    // returned as the player saw it.
+    GameLog playQuestions(const std::map<int, int> &misses, int questions = 15, int sameCardAt = 0)
     {
         GameLog log;
         for (int q = 1; q <= questions; ++q) {
@@ -81,7 +82,8 @@ protected:
                     continue;
                 question.wrongClicks.append(flagOnCard(k));
                 clickCard(k);
-                --left;
+                if (--left > 0 && q == sameCardAt)
+                    --k;
             }
             log.append(question);
             if (q == 15)
@@ -91,11 +93,11 @@ protected:
         return log;
     }
 
-    GameLog playGame(const std::map<int, int> &misses)
+    GameLog playGame(const std::map<int, int> &misses, int sameCardAt = 0)
     {
         start();
         EXPECT_TRUE(game.playing());
-        const GameLog log = playQuestions(misses);
+        const GameLog log = playQuestions(misses, 15, sameCardAt);
         EXPECT_FALSE(game.playing());
         EXPECT_TRUE(QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 10000));
         f.clock.autoAdvance = 0;
@@ -181,8 +183,13 @@ TEST_P(Review, ShowsEachMissedQuestionAfterTheRatingAndLeadsToTheStudyDisplay)
 
 TEST_P(Review, TheRecordAddsUpFinishedGamesOnly)
 {
-    const GameLog first = playGame({{2, 1}, {7, 2}, {9, 1}});
+    const GameLog first = playGame({{2, 1}, {7, 2}, {9, 3}}, 9);
     ASSERT_TRUE(review()->isVisible());
+    // One card picked three times shows once, with how often.
+    ASSERT_EQ(rows().size(), 3);
+    const auto picks = rows()[2]->findChildren<QWidget *>("ReviewWrong");
+    ASSERT_EQ(picks.size(), 1);
+    EXPECT_EQ(nameOf(picks[0]), ProgramFolder::countryName(first[8].wrongClicks[0]) + "（3回）");
     const QByteArray recordAfterFirst = readBytes(MasteryRecord::recordPath(f.config.dataPath));
     const QByteArray confusionsAfterFirst =
         readBytes(MasteryRecord::confusionsPath(f.config.dataPath));
