@@ -7,8 +7,6 @@
 #include <QScrollArea>
 #include <QString>
 
-class QVBoxLayout;
-
 // The review "見直し" after a game, in the card area of the game panel: one row for each
 // question missed at least once, in question order, with the flag asked and every flag picked
 // by mistake. It scrolls rather than grows, so that a game of many misses covers nothing
