@@ -13,6 +13,7 @@
 
 #include <QFrame>
 #include <QGroupBox>
+#include <QHideEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -26,6 +27,11 @@ namespace {
 
 // Room kept beyond the summary's text, and between the summary and the panel's edge.
 constexpr int summaryEdgeTwips = 150;
+// The review's place: the card area from its left edge up to the region choice, whose frame
+// (and the summary right of it) stay whole and answer clicks beside it.
+constexpr int reviewLeftTwips = 390;
+constexpr int reviewTopTwips = 3390;
+constexpr int reviewGapTwips = 150;
 
 } // namespace
 
@@ -91,6 +97,9 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
         if (k > 0)
             connect(card, &ClickableLabel::clicked, this, [this, k] { cardClicked(k); });
     }
+
+    m_review = new ReviewPanel(this);
+    connect(m_review, &ReviewPanel::flagPicked, this, &GamePanel::reviewFlagPicked);
 }
 
 void GamePanel::hideControls()
@@ -175,6 +184,7 @@ void GamePanel::chooseRegion(int index)
 
 void GamePanel::back()
 {
+    dropReview();
     m_text1->hide();
     m_onBoard.fill(0);
     openPanel();
@@ -182,8 +192,10 @@ void GamePanel::back()
 
 void GamePanel::start()
 {
+    dropReview();
     m_playing = false;
     m_misses = 0;
+    m_log.clear();
     m_text1->hide();
 
     int region = 0;
@@ -265,7 +277,9 @@ void GamePanel::askNextQuestion()
     m_board = GameRules::drawBoard(random, m_rowCount, m_askedFlags, m_onBoard);
     m_label17->setText(QStringLiteral("第") + QString::number(m_question) + QStringLiteral("問"));
     m_answerPos = GameRules::drawAnswerPosition(random);
-    m_label13->setText(countryOfRow(m_board[static_cast<size_t>(m_answerPos)]));
+    const int askedRow = m_board[static_cast<size_t>(m_answerPos)];
+    m_label13->setText(countryOfRow(askedRow));
+    m_log.append(MasteryRecord::Question{flagIdOfRow(askedRow).toInt(), {}});
     m_label14->show();
     for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
         const int row = m_board[static_cast<size_t>(k)];
@@ -294,6 +308,8 @@ void GamePanel::cardClicked(int k)
     } else {
         m_label16->setText(QStringLiteral("違います。"));
         ++m_misses;
+        if (!m_log.isEmpty())
+            m_log.last().wrongClicks.append(flagIdOfRow(m_board[static_cast<size_t>(k)]).toInt());
     }
 }
 
@@ -339,7 +355,27 @@ void GamePanel::finishGame()
     fitSummary();
     m_text1->show();
     setCardsVisible(false);
+
+    // The review keeps its own copy of names and pictures: the next game may be of another
+    // region before the rating is done.
+    m_reviewGame = m_log;
+    m_reviewFlags.clear();
+    const auto keep = [this](int flagId) {
+        const QString id = QString::number(flagId);
+        const qsizetype row = m_rowFlagIds.indexOf(id);
+        m_reviewFlags.insert(flagId, {row >= 0 ? m_rowNames[row] : QString(), m_pictures.card(id)});
+    };
+    for (const MasteryRecord::Question &question : std::as_const(m_reviewGame)) {
+        if (question.wrongClicks.isEmpty())
+            continue;
+        keep(question.askedFlagId);
+        for (const int id : question.wrongClicks)
+            keep(id);
+    }
+    m_reviewReady = true;
+
     emit regionChosen(m_regionKey);
+    emit questionsLogged(m_reviewGame);
     // The rating that hears this pauses with the windows answering: a new game may start
     // meanwhile, so nothing of this game is touched after it.
     emit gameFinished(m_regionKey, score);
@@ -348,4 +384,38 @@ void GamePanel::finishGame()
 QString GamePanel::flagIdOfRow(int row) const
 {
     return row >= 1 && row <= m_rowFlagIds.size() ? m_rowFlagIds[row - 1] : QString();
+}
+
+void GamePanel::showReview()
+{
+    if (!m_reviewReady || m_playing)
+        return;
+    const int gap = Twips::toPixels(reviewGapTwips);
+    const int left = Twips::toPixels(reviewLeftTwips);
+    const int top = Twips::toPixels(reviewTopTwips);
+    const int right = m_frame1->geometry().left() - gap;
+    // The panel reaches below a window smaller than the screen; the review ends where the
+    // player can still see it.
+    int bottom = height();
+    if (const QWidget *form = parentWidget())
+        bottom = std::min(bottom, form->height() - y());
+    bottom -= gap;
+    m_review->setGeometry(left, top, std::max(0, right - left), std::max(0, bottom - top));
+    m_review->setGame(m_reviewGame, m_reviewFlags);
+    m_review->show();
+    m_review->raise();
+}
+
+void GamePanel::dropReview()
+{
+    m_reviewReady = false;
+    m_review->hide();
+}
+
+void GamePanel::hideEvent(QHideEvent *event)
+{
+    // Another mode has taken the window; a minimised window is not that.
+    if (!event->spontaneous())
+        dropReview();
+    QFrame::hideEvent(event);
 }
