@@ -2,9 +2,11 @@
 
 #include "BaseList.h"
 #include "ClickableLabel.h"
+#include "Clock.h"
 #include "Form2.h"
 #include "GalleryDecoder.h"
 #include "GamePanel.h"
+#include "MasteryRecord.h"
 #include "MessageBox.h"
 #include "NationalDeviation.h"
 #include "NoticeCodec.h"
@@ -70,7 +72,7 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, const Ap
     setWindowTitle(QStringLiteral("フラミオ"));
 
     createStartScreen();
-    m_study = new StudyView(services, config.appPath, config.wikiBase, this);
+    m_study = new StudyView(services, config.appPath, config.dataPath, config.wikiBase, this);
     m_game = new GamePanel(services, config.appPath, config.dataPath, this);
     m_deviation = new NationalDeviation(server, services.clock, config.dataPath, this);
     connectPanels();
@@ -256,7 +258,7 @@ void Form1::openResultsWindow(int regionIndex)
                                                        NationalDeviation::CounterReport::Skip);
                 });
     }
-    m_form2->text1()->setText(QStringLiteral("<成績>"));
+    m_form2->resetTitle();
     if (regionIndex < 0 || regionIndex >= Regions::count)
         return;
     const Region &region = Regions::at(regionIndex);
@@ -287,6 +289,17 @@ void Form1::connectPanels()
         m_deviation->showNationalDeviation(score, regionKey,
                                            NationalDeviation::CounterReport::Send);
     });
+    connect(m_game, &GamePanel::questionsLogged, this, &Form1::recordGame);
+    // The review follows the rating; a rating that another interrupted waits for it, so the
+    // review comes when none is left.
+    connect(m_deviation, &NationalDeviation::finished, this, [this] {
+        if (!m_deviation->busy())
+            m_game->showReview();
+    });
+    connect(m_game, &GamePanel::reviewFlagPicked, this, [this](int flagId) {
+        m_study->enterByName();
+        m_study->showFlag(flagId);
+    });
 
     connect(m_study, &StudyView::modeEntered, this, [this] {
         hideStartScreen();
@@ -312,4 +325,17 @@ void Form1::listRead(const QString &regionKey, const BaseListLoad &load)
     // they show it.
     if (sender() != m_study)
         m_study->setListLines(load.listLines);
+}
+
+void Form1::recordGame(const MasteryRecord::GameLog &game)
+{
+    const std::optional<MasteryRecord::FileError> error =
+        MasteryRecord::update(m_config.dataPath, game, m_services.clock.localNow().date());
+    // A folder that refuses the record refuses it after every game; the player hears it once.
+    if (!error || m_recordErrorShown)
+        return;
+    m_recordErrorShown = true;
+    m_services.messages.show(
+        QStringLiteral("国旗ごとの記録を保存できませんでした。\n%1\n%2")
+            .arg(MasteryRecord::recordPath(m_config.dataPath), error->message));
 }

@@ -3,6 +3,7 @@
 #include "AppConfig.h"
 #include "AppState.h"
 #include "BaseList.h"
+#include "MasteryRecord.h"
 
 #include <QWidget>
 
@@ -57,6 +58,8 @@ private:
     void connectPanels();
     void listRead(const QString &regionKey, const BaseListLoad &load);
     void hideStartScreen();
+    // Adds a finished game to the record of each flag.
+    void recordGame(const MasteryRecord::GameLog &game);
 
     AppConfig m_config;
     AppState &m_state;
@@ -84,4 +87,5 @@ private:
     ClickableLabel *m_image6 = nullptr;
     ClickableLabel *m_image7 = nullptr;
     std::unique_ptr<Form2> m_form2;
+    bool m_recordErrorShown = false;
 };

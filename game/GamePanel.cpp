@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHideEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -28,6 +29,13 @@ namespace {
 
 // Room kept beyond the summary's text, and between the summary and the panel's edge.
 constexpr int summaryEdgeTwips = 150;
+// How far below the panel's top edge the menu row's controls may reach.
+constexpr int menuReachTwips = 600;
+// The review's place: the card area from its left edge up to the region choice, whose frame
+// (and the summary right of it) stay whole and answer clicks beside it.
+constexpr int reviewLeftTwips = 390;
+constexpr int reviewTopTwips = 3390;
+constexpr int reviewGapTwips = 150;
 
 } // namespace
 
@@ -101,6 +109,9 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
         if (k > 0)
             connect(card, &ClickableLabel::clicked, this, [this, k] { cardClicked(k); });
     }
+
+    m_review = new ReviewPanel(this);
+    connect(m_review, &ReviewPanel::flagPicked, this, &GamePanel::reviewFlagPicked);
 }
 
 void GamePanel::hideControls()
@@ -169,11 +180,14 @@ void GamePanel::openPanel()
     m_label16->clear();
     m_label17->clear();
     // The panel lies over the study views and the start screen, but under the menu row, whose
-    // buttons reach a little below the panel's top edge.
+    // buttons reach a little below the panel's top edge. Only what ends near that edge is the
+    // menu row: the country display spans the whole window from its top and must stay under.
     this->raise();
     if (QWidget *form = this->parentWidget()) {
+        const int menuReach = this->y() + Twips::toPixels(menuReachTwips);
         for (QWidget *sibling : form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-            if (sibling != this && !sibling->isWindow() && sibling->y() < this->y())
+            if (sibling != this && !sibling->isWindow() && sibling->y() < this->y() &&
+                sibling->geometry().bottom() < menuReach)
                 sibling->raise();
         }
     }
@@ -191,6 +205,7 @@ void GamePanel::chooseRegion(int index)
 
 void GamePanel::back()
 {
+    dropReview();
     m_text1->hide();
     m_onBoard.fill(0);
     openPanel();
@@ -198,8 +213,10 @@ void GamePanel::back()
 
 void GamePanel::start()
 {
+    dropReview();
     m_playing = false;
     m_misses = 0;
+    m_log.clear();
     m_text1->hide();
 
     int region = 0;
@@ -252,12 +269,11 @@ void GamePanel::start()
     m_onBoard.fill(0);
     m_askedFlags.fill(0);
     m_practice.reset();
-    m_practiceLog.clear();
     const PracticeGame::Options practice{m_checkWeakest->isChecked(),
                                          m_checkLookAlike->isChecked()};
     if (practice.any()) {
-        // A record that cannot be read leaves every flag unasked; saving it at the end fails
-        // the same way and tells the player then.
+        // A record that cannot be read leaves every flag unasked; saving it after the game
+        // fails the same way and tells the player then.
         m_practice.emplace(practice, table.flagIds, m_rowCount, MasteryRecord::read(m_dataPath),
                            SimilarityTable::load(SimilarityTable::path(m_appPath)),
                            m_services.clock.localNow().date(), m_services.random);
@@ -294,15 +310,14 @@ void GamePanel::askNextQuestion()
             m_practice->drawBoard(random, m_question, m_askedFlags, m_onBoard);
         m_board = draw.board;
         m_answerPos = draw.answerPosition;
-        MasteryRecord::Question question;
-        question.askedFlagId = m_practice->flagIdOfRow(m_board[static_cast<size_t>(m_answerPos)]);
-        m_practiceLog.append(question);
     } else {
         m_board = GameRules::drawBoard(random, m_rowCount, m_askedFlags, m_onBoard);
         m_answerPos = GameRules::drawAnswerPosition(random);
     }
     m_label17->setText(QStringLiteral("第") + QString::number(m_question) + QStringLiteral("問"));
-    m_label13->setText(countryOfRow(m_board[static_cast<size_t>(m_answerPos)]));
+    const int askedRow = m_board[static_cast<size_t>(m_answerPos)];
+    m_label13->setText(countryOfRow(askedRow));
+    m_log.append(MasteryRecord::Question{flagIdOfRow(askedRow).toInt(), {}});
     m_label14->show();
     for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
         const int row = m_board[static_cast<size_t>(k)];
@@ -331,9 +346,8 @@ void GamePanel::cardClicked(int k)
     } else {
         m_label16->setText(QStringLiteral("違います。"));
         ++m_misses;
-        if (m_practice && !m_practiceLog.isEmpty())
-            m_practiceLog.last().wrongClicks.append(
-                m_practice->flagIdOfRow(m_board[static_cast<size_t>(k)]));
+        if (!m_log.isEmpty())
+            m_log.last().wrongClicks.append(flagIdOfRow(m_board[static_cast<size_t>(k)]).toInt());
     }
 }
 
@@ -370,40 +384,88 @@ void GamePanel::finishGame()
     const QString summary = GameRules::summary(score, tenths, m_misses, endedAt);
     m_text1->setPlainText(m_practice ? PracticeGame::summaryMark() + summary : summary);
 
-    if (m_practice) {
-        savePracticeRecord(endedAt.date());
-    } else if (const std::optional<ResultsFile::Error> error =
-                   ResultsFile::append(m_dataPath, m_regionKey,
-                                       GameRules::resultsLine(score, tenths, m_misses, endedAt))) {
-        m_services.messages.show(
-            QStringLiteral("成績を記録できませんでした。\n%1\n%2")
-                .arg(ResultsFile::path(m_dataPath, m_regionKey), error->message()));
+    // A practice game's score is not comparable with the players' scores: it is not added to
+    // the results, and below it is neither rated nor counted on our server.
+    if (!m_practice) {
+        if (const std::optional<ResultsFile::Error> error =
+                ResultsFile::append(m_dataPath, m_regionKey,
+                                    GameRules::resultsLine(score, tenths, m_misses, endedAt))) {
+            m_services.messages.show(
+                QStringLiteral("成績を記録できませんでした。\n%1\n%2")
+                    .arg(ResultsFile::path(m_dataPath, m_regionKey), error->message()));
+        }
     }
 
     fitSummary();
     m_text1->show();
     setCardsVisible(false);
+
+    // The review keeps its own copy of names and pictures: the next game may be of another
+    // region before the rating is done.
+    m_reviewGame = m_log;
+    m_reviewFlags.clear();
+    const auto keep = [this](int flagId) {
+        const QString id = QString::number(flagId);
+        const qsizetype row = m_rowFlagIds.indexOf(id);
+        m_reviewFlags.insert(flagId, {row >= 0 ? m_rowNames[row] : QString(), m_pictures.card(id)});
+    };
+    for (const MasteryRecord::Question &question : std::as_const(m_reviewGame)) {
+        if (question.wrongClicks.isEmpty())
+            continue;
+        keep(question.askedFlagId);
+        for (const int id : question.wrongClicks)
+            keep(id);
+    }
+    m_reviewReady = true;
+
     emit regionChosen(m_regionKey);
-    // A practice game stops here: its score is not comparable with the players' scores, so it
-    // is neither rated nor counted on our server. The review of the game belongs here, at once,
-    // since no rating comes before it.
-    if (m_practice)
+    // Practice or not, what was asked and missed goes to the flags' record.
+    emit questionsLogged(m_reviewGame);
+    if (m_practice) {
+        // No rating comes first, so the review comes at once.
+        showReview();
         return;
+    }
     // The rating that hears this pauses with the windows answering: a new game may start
     // meanwhile, so nothing of this game is touched after it.
     emit gameFinished(m_regionKey, score);
 }
 
-void GamePanel::savePracticeRecord(const QDate &today)
-{
-    if (const std::optional<MasteryRecord::FileError> error =
-            MasteryRecord::update(m_dataPath, m_practiceLog, today)) {
-        m_services.messages.show(QStringLiteral("国旗ごとの記録を保存できませんでした。\n%1\n%2")
-                                     .arg(MasteryRecord::recordPath(m_dataPath), error->message));
-    }
-}
-
 QString GamePanel::flagIdOfRow(int row) const
 {
     return row >= 1 && row <= m_rowFlagIds.size() ? m_rowFlagIds[row - 1] : QString();
+}
+
+void GamePanel::showReview()
+{
+    if (!m_reviewReady || m_playing)
+        return;
+    const int gap = Twips::toPixels(reviewGapTwips);
+    const int left = Twips::toPixels(reviewLeftTwips);
+    const int top = Twips::toPixels(reviewTopTwips);
+    const int right = m_frame1->geometry().left() - gap;
+    // The panel reaches below a window smaller than the screen; the review ends where the
+    // player can still see it.
+    int bottom = height();
+    if (const QWidget *form = parentWidget())
+        bottom = std::min(bottom, form->height() - y());
+    bottom -= gap;
+    m_review->setGeometry(left, top, std::max(0, right - left), std::max(0, bottom - top));
+    m_review->setGame(m_reviewGame, m_reviewFlags);
+    m_review->show();
+    m_review->raise();
+}
+
+void GamePanel::dropReview()
+{
+    m_reviewReady = false;
+    m_review->hide();
+}
+
+void GamePanel::hideEvent(QHideEvent *event)
+{
+    // Another mode has taken the window; a minimised window is not that.
+    if (!event->spontaneous())
+        dropReview();
+    QFrame::hideEvent(event);
 }

@@ -5,8 +5,10 @@
 #include "GameRules.h"
 #include "MasteryRecord.h"
 #include "PracticeGame.h"
+#include "ReviewPanel.h"
 
 #include <QFrame>
+#include <QHash>
 #include <QStringList>
 
 #include <array>
@@ -65,10 +67,21 @@ signals:
     // A game has ended with `score` and its line is in the results file (or the player has
     // been told why not). A practice game never says this: it is neither recorded nor rated.
     void gameFinished(const QString &regionKey, int score);
+    // A game has ended: each question's flag and the cards clicked wrongly. Sent before
+    // gameFinished; a game left unfinished sends nothing.
+    void questionsLogged(const MasteryRecord::GameLog &game);
+    // A flag in the review was clicked: the player wants to look it up.
+    void reviewFlagPicked(int flagId);
 
 public slots:
     // The menu label " 札取りゲーム": the panel in its waiting state.
     void openPanel();
+    // The review of the last finished game in the card area, once its summary and rating are
+    // done. Nothing happens once a new game has started or the panel was left since.
+    void showReview();
+
+protected:
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void chooseRegion(int index);
@@ -77,12 +90,12 @@ private:
     void askNextQuestion();
     void cardClicked(int k);
     void finishGame();
-    void savePracticeRecord(const QDate &today);
     void fitSummary();
     void showInstructions();
     void setCardsVisible(bool visible);
     void setRegionChoiceVisible(bool visible);
     QString countryOfRow(int row) const;
+    void dropReview();
 
     Services &m_services;
     QString m_appPath;
@@ -117,7 +130,12 @@ private:
     GameRules::RowMarks m_askedFlags{};
     // Set for a practice game, which draws its own questions and boards.
     std::optional<PracticeGame> m_practice;
-    // What a practice game asked and what was clicked wrongly, for the flags' record.
-    MasteryRecord::GameLog m_practiceLog;
     CardPictures m_pictures;
+    MasteryRecord::GameLog m_log; // the running game's questions so far
+
+    // The last finished game, kept for its review until a new game starts or the panel is left.
+    ReviewPanel *m_review;
+    bool m_reviewReady = false;
+    MasteryRecord::GameLog m_reviewGame;
+    QHash<int, ReviewPanel::Flag> m_reviewFlags;
 };

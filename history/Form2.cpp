@@ -132,7 +132,7 @@ Form2::Form2(Services &services, QString dataPath, QWidget *mainWindow)
     m_text7->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     m_text1 = add(textBox(this), "Text1", 990, 840, 2955, 465, 18, true);
-    m_text1->setText(QStringLiteral("<成績>"));
+    resetTitle();
     colour(m_text1, QPalette::Text, darkRed);
     m_text4 = add(textArea(this), "Text4", 3990, 150, 7515, 1125, 14.25, true);
     colour(m_text4, QPalette::Text, darkRed);
@@ -402,6 +402,11 @@ void Form2::showView()
         line->y2 = segment.y2;
     }
     m_canvas->update();
+}
+
+void Form2::resetTitle()
+{
+    m_text1->setText(QStringLiteral("<成績>"));
 }
 
 void Form2::loadHistory()

@@ -40,7 +40,8 @@ public:
     // Reads the chosen region's results file and draws it (also the click of Command2).
     void loadHistory();
 
-    QLineEdit *text1() const { return m_text1; }
+    // Text1 back to its caption "<成績>", as every choice of a region from the menu sets it.
+    void resetTitle();
     const HistoryGraph &graph() const { return m_graph; }
     const ResultsHistory &history() const { return m_history; }
     const ProportionalLayout &layout() const { return m_layout; }

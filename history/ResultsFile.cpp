@@ -309,11 +309,17 @@ std::optional<Error> append(const QString &dataPath, const QString &regionKey, c
         return QFileInfo::exists(target) && !QFileInfo(target).isFile() ? Error(Error::Cause::Other)
                                                                         : Error::fromErrno(errno);
 
-    const std::vector<QByteArray> lines = splitLines(*old);
-    if (lines.size() > static_cast<size_t>(maxLines)) {
+    // Only games count towards the limit: blank and damaged lines, which the results window
+    // skips, would otherwise push real games out. When the file is rewritten anyway they go.
+    std::vector<QByteArray> games;
+    for (QByteArray &text : splitLines(*old)) {
+        if (!isBlank(text) && parseLine(text))
+            games.push_back(std::move(text));
+    }
+    if (games.size() >= static_cast<size_t>(maxGamesOnAppend)) {
         QByteArray content;
-        for (size_t i = lines.size() - keptOnCut; i < lines.size(); ++i)
-            content += lines[i] + lineEnd;
+        for (size_t i = games.size() - keptOnCut; i < games.size(); ++i)
+            content += games[i] + lineEnd;
         content += newLine;
         return replace(target, content, scratchPath(dataPath));
     }

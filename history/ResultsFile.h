@@ -30,12 +30,14 @@ struct ResultsHistory
 // so nothing in it is trusted.
 namespace ResultsFile {
 
-// A file of more lines than this is cut before the next game is appended.
-inline constexpr int maxLines = 500;
-// What a cut keeps: with the new game the file is back at maxLines.
-inline constexpr int keptOnCut = maxLines - 1;
-// The most games a file holds: maxLines after a cut plus the one a game appends.
-inline constexpr int maxGames = maxLines + 1;
+// The most games a file holds after a game is appended: a game that would make more first
+// drops the oldest.
+inline constexpr int maxGamesOnAppend = 500;
+// The older games a full file keeps beside the new one.
+inline constexpr int keptOnCut = maxGamesOnAppend - 1;
+// The most games the results window reads: files written before the cut counted games, when a
+// full file went back and forth between 500 and 501 lines, hold one more.
+inline constexpr int maxGames = maxGamesOnAppend + 1;
 
 QString path(const QString &dataPath, const QString &regionKey);
 // The scratch file a rewrite goes to before it takes the results file's place.
@@ -86,9 +88,10 @@ ResultsHistory parse(const QByteArray &data);
 // and a last line without an end still counts.
 std::vector<QByteArray> splitLines(const QByteArray &data);
 
-// Adds one game's line (without its end) to the region's file. A file of more than maxLines
-// lines is first cut to its newest keptOnCut lines, written whole through replace(). When
-// anything fails the file is left as it was.
+// Adds one game's line (without its end) to the region's file. When the file already holds
+// maxGamesOnAppend valid games it is written whole through replace() with its newest
+// keptOnCut games and the new one, without its blank and damaged lines; otherwise the line is
+// appended and the rest stays as it is. When anything fails the file is left as it was.
 std::optional<Error> append(const QString &dataPath, const QString &regionKey, const QString &line);
 
 // Drops the line `game` was read from, through replace(). Refuses when that line no longer

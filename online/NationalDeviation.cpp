@@ -155,7 +155,7 @@ bool NationalDeviation::step(Run &run)
     switch (run.nextStep++) {
     case 0: {
         WaitCursor wait;
-        run.reply = m_server.fetchServerFile(run.regionKey + QStringLiteral(".csv"));
+        run.reply = m_server.fetchHistogram(run.regionKey);
         pauseFor(pauseAfterFetch);
         return true;
     }

@@ -11,12 +11,12 @@ ServerAccess::ServerAccess(HttpClient &http, Clock &clock, QString baseUrl,
 
 void ServerAccess::sendRequest(const QString &address)
 {
-    m_http.get(address);
+    m_http.get(address, std::chrono::milliseconds::max(), maxCounterReplyBytes);
 }
 
 QString ServerAccess::fetchServerFile(const QString &name)
 {
-    return fetch(m_baseUrl + QStringLiteral("kokki/") + name);
+    return fetch(m_baseUrl + QStringLiteral("kokki/") + name, maxFileBytes);
 }
 
 QString ServerAccess::fetchNotice()
@@ -24,15 +24,40 @@ QString ServerAccess::fetchNotice()
     return fetchServerFile(QStringLiteral("oshirase.txt"));
 }
 
-void ServerAccess::reportGame(const QString &regionKey, int score)
+QString ServerAccess::fetchHistogram(const QString &regionKey)
 {
-    sendRequest(m_baseUrl + QStringLiteral("countx/") + regionKey + QStringLiteral("/count.php"));
-    // The score goes into the path as plain digits, with a minus sign when below zero.
-    sendRequest(m_baseUrl + QStringLiteral("count1/counter") + regionKey + QLatin1Char('/') +
-                QString::number(score) + QStringLiteral("/count.php"));
+    return fetch(m_baseUrl + QStringLiteral("kokki/") + regionKey + QStringLiteral(".csv"),
+                 maxHistogramBytes);
 }
 
-QString ServerAccess::fetch(const QString &address)
+void ServerAccess::reportGame(const QString &regionKey, int score)
+{
+    // The player waits for both: a server that holds the first request must not get a second
+    // full time-out for the second.
+    const double deadline =
+        m_clock.monotonicSeconds() + std::chrono::duration<double>(reportDeadline).count();
+    // The score goes into the path as plain digits, with a minus sign when below zero.
+    const QString addresses[] = {
+        m_baseUrl + QStringLiteral("countx/") + regionKey + QStringLiteral("/count.php"),
+        m_baseUrl + QStringLiteral("count1/counter") + regionKey + QLatin1Char('/') +
+            QString::number(score) + QStringLiteral("/count.php")};
+    for (const QString &address : addresses) {
+        const std::chrono::milliseconds left = timeLeft(deadline);
+        if (left <= std::chrono::milliseconds::zero())
+            return;
+        m_http.get(address, left, maxCounterReplyBytes);
+    }
+}
+
+std::chrono::milliseconds ServerAccess::timeLeft(double deadline) const
+{
+    const double left = deadline - m_clock.monotonicSeconds();
+    if (left <= 0.0)
+        return std::chrono::milliseconds::zero();
+    return std::chrono::ceil<std::chrono::milliseconds>(std::chrono::duration<double>(left));
+}
+
+QString ServerAccess::fetch(const QString &address, qsizetype maxBytes)
 {
     QString reply;
     m_lastAttempts = 0;
@@ -42,13 +67,11 @@ QString ServerAccess::fetch(const QString &address)
     const double deadline =
         m_clock.monotonicSeconds() + std::chrono::duration<double>(m_fetchDeadline).count();
     for (int attempt = 1; attempt <= maxAttempts; ++attempt) {
-        const double left = deadline - m_clock.monotonicSeconds();
-        if (left <= 0.0)
+        const std::chrono::milliseconds left = timeLeft(deadline);
+        if (left <= std::chrono::milliseconds::zero())
             break;
         ++m_lastAttempts;
-        const auto limit =
-            std::chrono::ceil<std::chrono::milliseconds>(std::chrono::duration<double>(left));
-        const HttpResponse response = m_http.get(address, limit);
+        const HttpResponse response = m_http.get(address, left, maxBytes);
         if (response.transferred)
             reply = response.body;
         if (!reply.isEmpty())

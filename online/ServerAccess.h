@@ -12,6 +12,14 @@ class ServerAccess
 {
 public:
     static constexpr int maxAttempts = 100;
+    // The largest replies kept; anything longer is a failed attempt. The notice and the news
+    // are the files our server serves, of 1 MB at most; a histogram is 500 counts.
+    static constexpr qsizetype maxFileBytes = qsizetype(1) << 20;
+    static constexpr qsizetype maxHistogramBytes = qsizetype(64) << 10;
+    // A counter's reply is a number and is dropped anyway.
+    static constexpr qsizetype maxCounterReplyBytes = qsizetype(4) << 10;
+    // How long the two counter requests of one game may take together.
+    static constexpr std::chrono::seconds reportDeadline{10};
 
     ServerAccess(HttpClient &http, Clock &clock, QString baseUrl,
                  std::chrono::milliseconds fetchDeadline = std::chrono::seconds(30));
@@ -21,21 +29,29 @@ public:
     // GET `address`; the reply is dropped and failures are not reported.
     void sendRequest(const QString &address);
     // Fetches baseUrl + "kokki/" + name (appended as it is) until a reply with a body comes,
-    // at most maxAttempts times, without pause, and never past the fetch deadline. Returns the
-    // body, or an empty text when none came.
+    // at most maxAttempts times, without pause, and never past the fetch deadline. A reply of
+    // more than maxFileBytes is a failed attempt. Returns the body, or an empty text when none
+    // came.
     QString fetchServerFile(const QString &name);
     // The notice: the same as fetchServerFile("oshirase.txt").
     QString fetchNotice();
+    // The region's score histogram, regionKey + ".csv", fetched as fetchServerFile does but
+    // with no more than maxHistogramBytes kept.
+    QString fetchHistogram(const QString &regionKey);
 
     // The two counter requests of a finished game, in the order the server expects them: the
-    // region's game counter, then the score's.
+    // region's game counter, then the score's. Both together take at most reportDeadline: the
+    // second gets only the time the first left, and is not sent when none is left.
     void reportGame(const QString &regionKey, int score);
 
     // Attempts made by the last fetch; for the tests and the log.
     int lastAttempts() const { return m_lastAttempts; }
 
 private:
-    QString fetch(const QString &address);
+    QString fetch(const QString &address, qsizetype maxBytes);
+    // The time from now until `deadline` (on m_clock), rounded up to whole milliseconds; zero
+    // or less when it has passed.
+    std::chrono::milliseconds timeLeft(double deadline) const;
 
     HttpClient &m_http;
     Clock &m_clock;

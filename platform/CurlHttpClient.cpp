@@ -9,11 +9,25 @@
 
 namespace {
 
+struct Body
+{
+    QByteArray bytes;
+    qsizetype limit = 0;
+    bool tooLarge = false;
+};
+
+// A reply that would grow past its limit is refused before its bytes are kept: the short
+// count makes curl end the transfer, so an endless reply costs no more than the limit.
 size_t appendBody(char *data, size_t size, size_t count, void *userData)
 {
-    auto *body = static_cast<QByteArray *>(userData);
-    body->append(data, static_cast<qsizetype>(size * count));
-    return size * count;
+    auto *body = static_cast<Body *>(userData);
+    const size_t length = size * count;
+    if (length > static_cast<size_t>(body->limit - body->bytes.size())) {
+        body->tooLarge = true;
+        return 0;
+    }
+    body->bytes.append(data, static_cast<qsizetype>(length));
+    return length;
 }
 
 void initialiseOnce()
@@ -31,11 +45,12 @@ CurlHttpClient::CurlHttpClient(std::chrono::milliseconds connectTimeout,
     initialiseOnce();
 }
 
-HttpResponse CurlHttpClient::get(const QString &url, std::chrono::milliseconds limit)
+HttpResponse CurlHttpClient::get(const QString &url, std::chrono::milliseconds limit,
+                                 qsizetype maxBody)
 {
     HttpResponse response;
     // No time left is no request: curl would read a zero time-out as none at all.
-    if (limit <= std::chrono::milliseconds::zero())
+    if (limit <= std::chrono::milliseconds::zero() || maxBody < 0)
         return response;
     const auto connectTimeout = std::min(m_connectTimeout, limit);
     const auto transferTimeout = std::min(m_transferTimeout, limit);
@@ -44,7 +59,8 @@ HttpResponse CurlHttpClient::get(const QString &url, std::chrono::milliseconds l
         return response;
 
     const QByteArray address = url.toUtf8();
-    QByteArray body;
+    Body body;
+    body.limit = maxBody;
     curl_easy_setopt(curl, CURLOPT_URL, address.constData());
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
@@ -56,15 +72,18 @@ HttpResponse CurlHttpClient::get(const QString &url, std::chrono::milliseconds l
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(transferTimeout.count()));
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    // A reply that announces its length is refused before any of its body is read.
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBody));
 
-    if (curl_easy_perform(curl) == CURLE_OK) {
+    if (curl_easy_perform(curl) == CURLE_OK && !body.tooLarge) {
         long status = 0;
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
         char *contentType = nullptr;
         curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &contentType);
         response.transferred = true;
         response.status = static_cast<int>(status);
-        response.body = decodeBody(body, contentType ? QByteArray(contentType) : QByteArray());
+        response.body =
+            decodeBody(body.bytes, contentType ? QByteArray(contentType) : QByteArray());
     }
     curl_easy_cleanup(curl);
     return response;

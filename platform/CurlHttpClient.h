@@ -11,7 +11,8 @@ public:
                    std::chrono::milliseconds transferTimeout = std::chrono::seconds(10));
 
     using HttpClient::get;
-    HttpResponse get(const QString &url, std::chrono::milliseconds limit) override;
+    HttpResponse get(const QString &url, std::chrono::milliseconds limit,
+                     qsizetype maxBody) override;
 
     // Turns the raw reply into text: CP932 when the server says Shift_JIS (or one of its
     // aliases), Latin-1 when it says so, UTF-8 otherwise.

@@ -6,17 +6,26 @@
 
 struct HttpResponse
 {
-    bool transferred = false; // a reply arrived (whatever its status)
+    bool transferred = false; // a whole reply arrived (whatever its status)
     int status = 0;
     QString body; // decoded by the charset the server declared
 };
 
 // One synchronous GET without a body. Implementations never throw and never block for longer
-// than their own time-outs, nor for longer than `limit` when one is given.
+// than their own time-outs, nor for longer than `limit` when one is given. A reply body of more
+// than `maxBody` bytes is not read to its end: the transfer is dropped as soon as it grows past
+// that, nothing of it is kept, and the request counts as failed (`transferred` false).
 class HttpClient
 {
 public:
+    // The largest file our server serves; a caller that knows better says so.
+    static constexpr qsizetype defaultMaxBody = qsizetype(1) << 20;
+
     virtual ~HttpClient() = default;
-    virtual HttpResponse get(const QString &url, std::chrono::milliseconds limit) = 0;
-    HttpResponse get(const QString &url) { return get(url, std::chrono::milliseconds::max()); }
+    virtual HttpResponse get(const QString &url, std::chrono::milliseconds limit,
+                             qsizetype maxBody) = 0;
+    HttpResponse get(const QString &url)
+    {
+        return get(url, std::chrono::milliseconds::max(), defaultMaxBody);
+    }
 };

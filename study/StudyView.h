@@ -2,40 +2,33 @@
 
 #include "BaseList.h"
 #include "CountryTable.h"
-#include "StudyRules.h"
 
-#include <QImage>
 #include <QObject>
 #include <QString>
 
-#include <array>
 #include <memory>
-#include <vector>
 
-class ClickableLabel;
+class CountryDisplay;
 class GalleryDecoder;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QScrollBar;
+class GalleryPanel;
+class NamePanel;
 class QWidget;
 struct Services;
 
-// The country display, the study-by-name controls and the flag gallery, all on the main window.
-// It keeps the world list it shows and says what happened through its signals.
+// The study modes: the panel of study by name, the gallery panel and the country display both
+// of them fill. It keeps the world list they show, hands each panel's pick to the display and
+// says what happened through its signals.
 class StudyView : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int galleryCells = StudyRules::galleryCells;
-
-    // `appPath` holds the lists and pictures; `wikiBase` is the article address, ending in /.
-    StudyView(Services &services, QString appPath, QString wikiBase, QWidget *form);
+    // `appPath` holds the lists and pictures, `dataPath` the record of each flag; `wikiBase` is
+    // the article address, ending in /.
+    StudyView(Services &services, QString appPath, QString dataPath, QString wikiBase,
+              QWidget *form);
 
     // The first gallery cell on show.
-    int galleryFirst() const { return m_galleryFirst; }
+    int galleryFirst() const;
     // The world list as last read.
     const CountryTable &table() const { return m_table; }
 
@@ -50,18 +43,8 @@ public:
     void enterGallery();
 
     // Fills the country display: the name under its article title, capital, region, the map
-    // link and the three pictures, read from disk now.
+    // link, the three pictures and the player's record of the flag, all read from disk now.
     void showCountry(int flagId, const QString &name);
-    // The same for a flag ID, under the name the world list gives it.
-    void showFlag(int flagId);
-    // Selects the first row that holds the search box's text, or its capital; nothing
-    // happens when no row does.
-    void search();
-    // Shows the eight cells from the scroll value on and hides all others. Reads no file:
-    // every cell got its picture at start-up.
-    void layoutGallery();
-    // The country of gallery cell n.
-    void pickCell(int cell);
     // The encyclopedia article of the name on show.
     void openArticle();
 
@@ -74,6 +57,10 @@ public:
     // Start-up: all cells in one column from the top of the frame, all visible.
     void layoutAllCells();
 
+public slots:
+    // The country display for a flag ID, under the name the world list gives it.
+    void showFlag(int flagId);
+
 signals:
     // A study mode has come up; the start screen and the game panel are to make way.
     void modeEntered();
@@ -82,33 +69,17 @@ signals:
     // The country on show has this map address.
     void mapChanged(const QString &url);
 
-protected:
-    // The mouse wheel over the gallery's pictures moves its scroll bar.
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
-    void pickRow(int row);
     bool reloadWorldList();
     void showFirstRow();
-    void showPictures(const QString &flagId);
 
     Services &m_services;
     QString m_appPath;
+    QString m_dataPath;
     QString m_wikiBase;
     CountryTable m_table;
-    int m_galleryFirst = 1;
 
-    ClickableLabel *m_image1;
-    ClickableLabel *m_image2;
-    ClickableLabel *m_image3;
-    ClickableLabel *m_label3;
-    QLabel *m_label4;
-    QLabel *m_label5;
-    ClickableLabel *m_label18;
-    QLineEdit *m_text2;
-    QPushButton *m_command4;
-    QListWidget *m_list1;
-    QGroupBox *m_frame2;
-    QScrollBar *m_vscroll2;
-    std::array<ClickableLabel *, galleryCells + 1> m_image5{}; // cell 0 is never used
+    CountryDisplay *m_display;
+    NamePanel *m_names;
+    GalleryPanel *m_gallery;
 };

@@ -154,17 +154,49 @@ TEST_P(OnScreen, ExtraPicturesShowAtTheirOwnSizeOverNothingElse)
     EXPECT_EQ(image2->pixmap().size(), firstSize);
     EXPECT_EQ(image3->pixmap().size(), secondSize);
 
+    // Every control on show, wherever it sits among the panels, is compared on the window.
+    const auto onWindow = [this](const QWidget *widget) {
+        return QRect(widget->mapTo(f.form.get(), QPoint()), widget->size());
+    };
     const QRect window = f.form->rect();
     for (QLabel *picture : {image2, image3}) {
-        EXPECT_TRUE(window.contains(picture->geometry())) << picture->objectName().toStdString();
-        for (QWidget *other : f.form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-            if (other == picture || !other->isVisible() || other->isWindow())
+        EXPECT_TRUE(window.contains(onWindow(picture))) << picture->objectName().toStdString();
+        for (QWidget *other : f.form->findChildren<QWidget *>()) {
+            if (other == picture || other->isAncestorOf(picture) || !other->isVisible() ||
+                other->isWindow())
                 continue;
-            EXPECT_FALSE(picture->geometry().intersects(other->geometry()))
+            EXPECT_FALSE(onWindow(picture).intersects(onWindow(other)))
                 << picture->objectName().toStdString() << " covers "
                 << other->objectName().toStdString();
         }
     }
+}
+
+TEST_P(OnScreen, TheStudyLinesFitTheWindowAndCoverNothing)
+{
+    QTest::mouseClick(get<QWidget>("Label10"), Qt::LeftButton);
+    const QRect window = f.form->rect();
+    const auto onWindow = [this](const QWidget *widget) {
+        return QRect(widget->mapTo(f.form.get(), QPoint()), widget->size());
+    };
+    for (const char *name : {"LabelHint", "LabelRecord"}) {
+        auto *line = get<QLabel>(name);
+        ASSERT_TRUE(line && line->isVisible()) << name;
+        EXPECT_TRUE(window.contains(onWindow(line))) << name;
+        for (QWidget *other : f.form->findChildren<QWidget *>()) {
+            // A masked panel is only where its controls are, and they are compared themselves.
+            if (other == line || other->isAncestorOf(line) || !other->isVisible() ||
+                other->isWindow() || !other->mask().isEmpty())
+                continue;
+            EXPECT_FALSE(onWindow(line).intersects(onWindow(other)))
+                << name << " covers " << other->objectName().toStdString();
+        }
+    }
+    // The longest record still reads whole.
+    auto *record = get<QLabel>("LabelRecord");
+    EXPECT_LE(record->fontMetrics().horizontalAdvance(
+                  QStringLiteral("出題 9999回・一発正解 9999回・ミス 9999回")),
+              record->width());
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, OnScreen, ::testing::Values("wide", "laptop"));

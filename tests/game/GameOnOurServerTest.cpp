@@ -6,6 +6,7 @@
 #include "MainWindowFixture.h"
 #include "MasteryRecord.h"
 #include "NationalDeviation.h"
+#include "ReviewPanel.h"
 #include "ServerProcess.h"
 #include "TempDir.h"
 
@@ -90,6 +91,20 @@ TEST(GameOnOurServer, TheGameIsRatedAgainstEverybodyBeforeAndThenCounted)
     EXPECT_EQ(lines[199], "3");
     EXPECT_EQ(http.get(base + "countx/europe/count.php").body.trimmed(), "2");
     EXPECT_FALSE(QFile::exists(NationalDeviation::scratchPath(f.folder.path())));
+
+    // All of the above holds with the review on show and the game in the record of each flag.
+    auto *review = control<ReviewPanel>(f.form.get(), "Review");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return review->isVisible(); }, 10000));
+    EXPECT_EQ(review->rowCount(), 2);
+    const MasteryRecord::Record record = MasteryRecord::read(f.config.dataPath);
+    int asked = 0;
+    int misses = 0;
+    for (const auto &[id, flag] : record.flags) {
+        asked += flag.asked;
+        misses += flag.misses;
+    }
+    EXPECT_EQ(asked, 15);
+    EXPECT_EQ(misses, 2);
 }
 
 TEST(GameOnOurServer, APracticeGameIsNeitherRatedNorCountedButUpdatesTheRecord)

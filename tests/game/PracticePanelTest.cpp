@@ -189,6 +189,12 @@ TEST(PracticePanel, TheWorldsWeakestMeetTheirLookAlikesAndNothingIsRecordedOrSen
     EXPECT_FALSE(f.form->deviation()->busy());
     EXPECT_EQ(http.requestCount(), 1) << http.paths().join(' ').toStdString();
 
+    // The review comes at once, with nothing to wait for, and shows the one miss.
+    QWidget *review = control<QWidget>(f.form.get(), "Review");
+    ASSERT_TRUE(review);
+    EXPECT_TRUE(review->isVisible());
+    EXPECT_EQ(review->findChildren<QWidget *>("ReviewRow").size(), 1);
+
     // The record has the game: every weakest flag asked once more, the miss and its confusion.
     const MasteryRecord::Record after = MasteryRecord::read(data.path());
     EXPECT_EQ(after.flags.at(chad).asked, 1);

@@ -184,6 +184,12 @@ TEST(ResultsWindow, ColumnNumbersShowTheGameOfTheirColumn)
     click(form2, "Label1", 12);
     EXPECT_EQ(text4(form2), "");
     EXPECT_EQ(text1(form2), "<成績> 12回目");
+
+    // A region chosen again from the menu starts from the caption.
+    w.f.form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.f.form.get()));
+    EXPECT_EQ(w.choose(2), form2);
+    EXPECT_EQ(text1(form2), "<成績>");
 }
 
 TEST(ResultsWindow, DeletingGames)

@@ -31,19 +31,52 @@ TEST(ResultsFileAppend, TheFirstGameCreatesTheFileWithOneLine)
     EXPECT_EQ(readBytes(dir.filePath("seisekiasia&taiyou.csv")), line.toLatin1() + "\r\n");
 }
 
-TEST(ResultsFileAppend, FiveHundredLinesGrowToFiveHundredAndOneThenAreCut)
+TEST(ResultsFileAppend, AFullFileKeepsItsNewestFiveHundredGames)
 {
     QTemporaryDir dir;
     const QString path = ResultsFile::path(dir.path(), "europe");
-    writeBytes(path, linesOf(1, 500));
+    writeBytes(path, linesOf(1, 499));
     ASSERT_FALSE(ResultsFile::append(dir.path(), "europe", line));
-    EXPECT_EQ(readBytes(path), linesOf(1, 500) + line.toLatin1() + "\r\n");
+    EXPECT_EQ(readBytes(path), linesOf(1, 499) + line.toLatin1() + "\r\n");
 
-    // 501 lines: the two oldest go, the newest 499 stay in order and the new game follows.
+    // The 501st game pushes out the oldest; every game after it does the same.
     ASSERT_FALSE(ResultsFile::append(dir.path(), "europe", line));
-    const QByteArray after = readBytes(path);
-    EXPECT_EQ(ResultsFile::splitLines(after).size(), 500u);
-    EXPECT_EQ(after, linesOf(3, 500) + line.toLatin1() + "\r\n" + line.toLatin1() + "\r\n");
+    EXPECT_EQ(readBytes(path),
+              linesOf(2, 499) + line.toLatin1() + "\r\n" + line.toLatin1() + "\r\n");
+    ASSERT_FALSE(ResultsFile::append(dir.path(), "europe", line));
+    EXPECT_EQ(ResultsFile::read(path).history.games.size(), 500u);
+    EXPECT_TRUE(readBytes(path).startsWith(linesOf(3, 3)));
+}
+
+// Blank and damaged lines are not games: they never make the file look full, and when it is
+// full they go before any game does.
+TEST(ResultsFileAppend, TheCutCountsGamesNotLines)
+{
+    QTemporaryDir dir;
+    const QString path = ResultsFile::path(dir.path(), "sekai");
+    const QByteArray newGame = line.toLatin1() + "\r\n";
+
+    QByteArray spaced;
+    for (int i = 1; i <= 300; ++i)
+        spaced += linesOf(i, i) + "\r\n";
+    writeBytes(path, spaced);
+    ASSERT_FALSE(ResultsFile::append(dir.path(), "sekai", line));
+    EXPECT_EQ(readBytes(path), spaced + newGame);
+
+    QByteArray damaged;
+    for (int i = 1; i <= 400; ++i)
+        damaged += linesOf(i, i) + (i % 2 == 0 ? "garbage,,\r\n" : "");
+    writeBytes(path, damaged);
+    ASSERT_FALSE(ResultsFile::append(dir.path(), "sekai", line));
+    EXPECT_EQ(readBytes(path), damaged + newGame);
+    EXPECT_EQ(ResultsFile::read(path).history.games.size(), 401u);
+
+    QByteArray full;
+    for (int i = 1; i <= 500; ++i)
+        full += linesOf(i, i) + (i % 3 == 0 ? " 9, x, 1,\r\n\r\n" : "");
+    writeBytes(path, full + " 12, 60");
+    ASSERT_FALSE(ResultsFile::append(dir.path(), "sekai", line));
+    EXPECT_EQ(readBytes(path), linesOf(2, 500) + newGame);
 }
 
 TEST(ResultsFileAppend, ALastLineWithoutItsEndDoesNotSwallowTheNewGame)
@@ -106,13 +139,13 @@ TEST(ResultsFileAppend, ALinkIsWrittenThroughAndStaysALink)
     QTemporaryDir dir;
     QTemporaryDir elsewhere;
     const QString target = elsewhere.filePath("kept.csv");
-    writeBytes(target, linesOf(1, 501));
+    writeBytes(target, linesOf(0, 500));
     const QString path = ResultsFile::path(dir.path(), "america");
     ASSERT_TRUE(QFile::link(target, path));
 
     ASSERT_FALSE(ResultsFile::append(dir.path(), "america", line));
     EXPECT_TRUE(QFileInfo(path).isSymLink());
-    EXPECT_EQ(readBytes(target), linesOf(3, 501) + line.toLatin1() + "\r\n");
+    EXPECT_EQ(readBytes(target), linesOf(2, 500) + line.toLatin1() + "\r\n");
     EXPECT_FALSE(QFile::exists(ResultsFile::scratchPath(dir.path())));
     EXPECT_FALSE(QFile::exists(elsewhere.filePath("dummy.csv")));
 
@@ -120,7 +153,7 @@ TEST(ResultsFileAppend, ALinkIsWrittenThroughAndStaysALink)
     const ResultsHistory history = ResultsFile::read(path).history;
     ASSERT_FALSE(ResultsFile::removeGame(dir.path(), "america", history.games.front()));
     EXPECT_TRUE(QFileInfo(path).isSymLink());
-    EXPECT_EQ(readBytes(target), linesOf(4, 501) + line.toLatin1() + "\r\n");
+    EXPECT_EQ(readBytes(target), linesOf(3, 500) + line.toLatin1() + "\r\n");
 }
 
 TEST(ResultsFileAppend, FailuresAreToldInJapanese)

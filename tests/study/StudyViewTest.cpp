@@ -1,4 +1,5 @@
 #include "StudyView.h"
+#include "CodePage.h"
 #include "Controls.h"
 #include "MainWindowFixture.h"
 #include "Twips.h"
@@ -6,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -164,11 +166,13 @@ TEST_F(StudyWindow, SearchFollowsTheListAndLeavesEverythingWhenNothingMatches)
     EXPECT_EQ(find<QLineEdit>("Text2")->text(), "17 国17");
     EXPECT_EQ(text("Label4"), "首都17");
 
-    for (const char *nowhere : {"にほん", "じょーじあ", "存在しない国"}) {
+    // Found nowhere, not even by a forgiving reading: only the line under the box changes.
+    for (const char *nowhere : {"存在しない国", "ぞんざい", "・ー "}) {
         searchFor(QString::fromUtf8(nowhere));
         EXPECT_EQ(list->currentRow(), 16) << nowhere;
         EXPECT_EQ(find<QLineEdit>("Text2")->text(), QString::fromUtf8(nowhere));
         EXPECT_EQ(text("Label3"), "国17");
+        EXPECT_EQ(text("LabelHint"), "見つかりませんでした。") << nowhere;
     }
 
     // Searching for the row on show shows it again.
@@ -299,4 +303,167 @@ TEST_F(StudyWindow, AWorldListGoneSinceStartUpIsReportedAndTheModeStaysAsItWas)
     EXPECT_TRUE(f.messages.shown.first().contains("基本Listsekai.csv"));
     EXPECT_FALSE(find("Frame2")->isVisible());
     EXPECT_TRUE(find("Image6")->isVisible());
+}
+
+// The forgiving search, over a world of real names and the other names they are known by.
+class ForgivingSearch : public StudyWindow
+{
+protected:
+    void SetUp() override
+    {
+        StudyWindow::SetUp();
+        QString world;
+        for (int id = 1; id <= 12; ++id) {
+            const QString name =
+                id == 10 ? QStringLiteral("ベトナム") : ProgramFolder::countryName(id);
+            world +=
+                QStringLiteral("%1,アジア,%2,首都%1,https://map.example/%1\r\n").arg(id).arg(name);
+        }
+        f.folder.writeBaseList("sekai", world);
+        f.folder.writeFile("betsumei.csv", CodePage::toCp932("8,読み,にほん\r\n"
+                                                             "8,英語,Japan\r\n"
+                                                             "2,通称,アメリカ\r\n"
+                                                             "2,英語,America\r\n"
+                                                             "2,符号,US\r\n"));
+        f.remakeForm(); // the other names are read when the window is made
+        load();
+        click("Label10");
+    }
+
+    // As a player does it: the box's text replaced by typing, then the button. Japanese text
+    // arrives as the input method commits it.
+    void typeAndSearch(const QString &key)
+    {
+        auto *box = find<QLineEdit>("Text2");
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
+        QInputMethodEvent typed;
+        typed.setCommitString(key);
+        QApplication::sendEvent(box, &typed);
+        ASSERT_EQ(box->text(), key);
+        click("Command4");
+    }
+};
+
+TEST_F(ForgivingSearch, FindsTheRowHoweverTheNameIsWritten)
+{
+    auto *list = find<QListWidget>("List1");
+    auto *hint = find<QLabel>("LabelHint");
+    // Japan is on show after entry, found exactly: no line under the box.
+    EXPECT_TRUE(hint->isVisible());
+    EXPECT_EQ(hint->text(), "");
+
+    struct Case
+    {
+        const char *key;
+        int row;
+        const char *hint;
+    };
+    const Case cases[] = {
+        {"にほん", 7, "「にほん」→ 日本"},     // a reading from the other names
+        {"ﾀｲ", 3, ""},                         // half-width kana of the row's own name
+        {"ヴェトナム", 9, ""},                 // a spelling variant of the row's own name
+        {"アメリカ", 1, "「アメリカ」→ 米国"}, // a common name
+        {"japan", 7, "「Japan」→ 日本"},       // English, any case
+        {"じょーじあ", 2, ""},                 // hiragana and the long mark
+        {"us", 1, "「US」→ 米国"},             // a code, whole
+    };
+    for (const Case &c : cases) {
+        const QString key = QString::fromUtf8(c.key);
+        // Start each search from another row, so that a search that does nothing shows.
+        clickRow(11);
+        typeAndSearch(key);
+        EXPECT_EQ(list->currentRow(), c.row) << c.key;
+        EXPECT_EQ(find<QLineEdit>("Text2")->text(), list->item(c.row)->text()) << c.key;
+        EXPECT_EQ(hint->text(), QString::fromUtf8(c.hint)) << c.key;
+    }
+    EXPECT_EQ(text("Label3"), "アメリカ合衆国"); // the country display follows the row
+
+    // A key the exact search finds keeps the exact search's row and says nothing, even after
+    // a hint or a miss.
+    typeAndSearch(QStringLiteral("どこにもない"));
+    EXPECT_EQ(hint->text(), "見つかりませんでした。");
+    EXPECT_EQ(list->currentRow(), 1);
+    typeAndSearch(QStringLiteral("タイ"));
+    EXPECT_EQ(list->currentRow(), 3);
+    EXPECT_EQ(hint->text(), "");
+    typeAndSearch(QStringLiteral("1"));
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(hint->text(), "");
+
+    // Picking a row by hand clears what the last search said.
+    typeAndSearch(QStringLiteral("アメリカ"));
+    clickRow(5);
+    EXPECT_EQ(hint->text(), "");
+
+    // The line lives with the search box: the gallery has none.
+    click("Label9");
+    EXPECT_FALSE(hint->isVisible());
+}
+
+TEST_F(StudyWindow, TheCountryOnShowTellsThePlayersRecordOfItsFlag)
+{
+    // Japan (8) asked five times, Taiwan (1) never.
+    f.folder.writeFile("jukuren.csv", "8,5,3,4,2026/12/08\r\n2,1,1,0,2026/12/01\r\n");
+    load();
+    click("Label10");
+    EXPECT_EQ(text("LabelRecord"), "出題 5回・一発正解 3回・ミス 4回");
+    clickRow(0);
+    EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
+
+    // A game has ended since: the next country shown tells the new counts.
+    f.folder.writeFile("jukuren.csv", "1,2,1,3,2026/12/08\r\n");
+    clickRow(1);
+    EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
+    clickRow(0);
+    EXPECT_EQ(text("LabelRecord"), "出題 2回・一発正解 1回・ミス 3回");
+
+    // The gallery shows the same line, from its entry on.
+    click("Label9");
+    EXPECT_EQ(text("Label3"), "台湾");
+    EXPECT_EQ(text("LabelRecord"), "出題 2回・一発正解 1回・ミス 3回");
+    click("Image5", 8);
+    EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
+
+    // No record at all, or one that cannot be read, is a flag never asked.
+    QFile::remove(f.folder.file("jukuren.csv"));
+    click("Image5", 1);
+    EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
+}
+
+TEST_F(StudyWindow, ClicksWhereTheControlsShowReachThemAmongThePanels)
+{
+    load();
+    click("Label10");
+    // The region-map label lies among the country display's controls, the credit link below
+    // them and the list beside them: each answers a click in the window where it shows.
+    clickInWindow(find("Label12"));
+    clickInWindow(find("Image7"));
+    clickInWindow(find("Image1"));
+    EXPECT_EQ(f.shell.addresses,
+              (QStringList{"https://map.example/8", "https://hosting.example/?ref=1",
+                           "https://ja.wikipedia.org/wiki/日本"}));
+    auto *list = find<QListWidget>("List1");
+    QTest::mouseClick(
+        f.form->windowHandle(), Qt::LeftButton, {},
+        list->viewport()->mapTo(f.form.get(), list->visualItemRect(list->item(2)).center()));
+    EXPECT_EQ(text("Label3"), "ジョージア (国)");
+
+    // In the gallery, a flag clicked where it shows.
+    click("Label9");
+    clickInWindow(find("Image5", 4));
+    EXPECT_EQ(text("Label3"), "タイ王国");
+    clickInWindow(find("Label12"));
+    EXPECT_EQ(f.shell.addresses.last(), "https://map.example/4");
+}
+
+TEST_F(StudyWindow, TheSearchLineSitsBetweenTheBoxAndTheList)
+{
+    load();
+    click("Label10");
+    QWidget *hint = find("LabelHint");
+    const QRect line = hint->geometry();
+    EXPECT_GE(line.top(), find("Text2")->geometry().bottom());
+    EXPECT_LE(line.bottom(), find("List1")->geometry().top());
 }

@@ -7,7 +7,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <memory>
 #include <thread>
 
 struct LoopbackServer::Impl
@@ -15,12 +19,48 @@ struct LoopbackServer::Impl
     httplib::Server server;
     std::thread thread;
     mutable std::mutex mutex;
+    mutable std::condition_variable streamEnded;
     QStringList paths;
+    QList<qint64> streamed;
+    int streamsBegun = 0;
     Handler handler;
+
+    void stream(httplib::Response &response, const LoopbackReply &reply);
 };
+
+void LoopbackServer::Impl::stream(httplib::Response &response, const LoopbackReply &reply)
+{
+    {
+        std::lock_guard lock(mutex);
+        ++streamsBegun;
+    }
+    auto sent = std::make_shared<qint64>(0);
+    const qint64 total = reply.streamed;
+    response.set_chunked_content_provider(
+        reply.contentType.toStdString(),
+        [sent, total](size_t, httplib::DataSink &sink) {
+            static const std::string piece(64 * 1024, 'x');
+            const auto length = static_cast<size_t>(
+                std::min<qint64>(total - *sent, static_cast<qint64>(piece.size())));
+            if (!sink.write(piece.data(), length))
+                return false;
+            *sent += static_cast<qint64>(length);
+            if (*sent >= total)
+                sink.done();
+            return true;
+        },
+        [this, sent](bool) {
+            std::lock_guard lock(mutex);
+            streamed.append(*sent);
+            streamEnded.notify_all();
+        });
+}
 
 LoopbackServer::LoopbackServer(Handler handler) : m_impl(std::make_unique<Impl>())
 {
+    // A client that hangs up on a streamed reply must fail the server's write, not end the
+    // test process.
+    std::signal(SIGPIPE, SIG_IGN);
     m_impl->handler = std::move(handler);
     m_impl->server.Get(".*", [this](const httplib::Request &request, httplib::Response &response) {
         int number = 0;
@@ -32,7 +72,10 @@ LoopbackServer::LoopbackServer(Handler handler) : m_impl(std::make_unique<Impl>(
         }
         const LoopbackReply reply = m_impl->handler(path, number);
         response.status = reply.status;
-        response.set_content(reply.body.toStdString(), reply.contentType.toStdString());
+        if (reply.streamed > 0)
+            m_impl->stream(response, reply);
+        else
+            response.set_content(reply.body.toStdString(), reply.contentType.toStdString());
     });
     m_port = m_impl->server.bind_to_any_port("127.0.0.1");
     m_impl->thread = std::thread([this] { m_impl->server.listen_after_bind(); });
@@ -61,6 +104,16 @@ int LoopbackServer::requestCount() const
 {
     std::lock_guard lock(m_impl->mutex);
     return static_cast<int>(m_impl->paths.size());
+}
+
+QList<qint64> LoopbackServer::streamedBytes() const
+{
+    std::unique_lock lock(m_impl->mutex);
+    // Bounded, so a stream that never ends fails the test instead of hanging it.
+    m_impl->streamEnded.wait_for(lock, std::chrono::seconds(30), [this] {
+        return m_impl->streamed.size() >= m_impl->streamsBegun;
+    });
+    return m_impl->streamed;
 }
 
 int LoopbackServer::closedPort()

@@ -34,6 +34,7 @@ const FRAME = {
   MU: [57.2, -20.6, 57.9, -19.9], // the island of Mauritius; the outer islands are tiny and far
   PW: [134, 6.8, 134.8, 8.2], // the main islands, without the Southwest Islands
   CR: [-86, 8, -82.5, 11.3], // the mainland, without Cocos Island
+  SC: [55.2, -4.9, 56, -4.2], // Mahé and the inner islands; the outer islands are tiny and far
 };
 const MIN_SPAN = 1.2; // degrees: microstates are shown with their surroundings
 const RING_BELOW = 10; // px: a country smaller than this on a map gets a ring

@@ -1,0 +1,191 @@
+#include "ReviewPanel.h"
+
+#include "ClickableLabel.h"
+#include "Twips.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPen>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// A flag in the review: a little smaller than a card, so that a row holds several.
+constexpr int pictureWidthTwips = 1350;
+constexpr int pictureHeightTwips = 825;
+constexpr int tileWidthTwips = 1650;
+constexpr int questionWidthTwips = 900;
+constexpr int spacingTwips = 120;
+constexpr double namePoints = 10.5;
+constexpr double captionPoints = 12;
+const QString wrongColour = QStringLiteral("#c00000");
+
+// The picture with a red cross over it: the mark of a flag picked by mistake.
+QPixmap crossedOut(const QPixmap &picture, QSize size)
+{
+    QPixmap marked(size);
+    marked.fill(Qt::transparent);
+    QPainter painter(&marked);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!picture.isNull())
+        painter.drawPixmap(marked.rect(), picture);
+    QPen pen{QColor(wrongColour)};
+    pen.setWidth(std::max(3, size.height() / 12));
+    pen.setCapStyle(Qt::RoundCap);
+    painter.setPen(pen);
+    const int inset = size.height() / 5;
+    const QRect box(QPoint(size.width() / 2 - size.height() / 2 + inset, inset),
+                    QPoint(size.width() / 2 + size.height() / 2 - inset, size.height() - inset));
+    painter.drawLine(box.topLeft(), box.bottomRight());
+    painter.drawLine(box.topRight(), box.bottomLeft());
+    return marked;
+}
+
+// The flags picked by mistake for one question, each once in the order first picked, with how
+// often it was picked.
+QList<std::pair<int, int>> distinctPicks(const QList<int> &clicks)
+{
+    QList<std::pair<int, int>> picks;
+    for (const int id : clicks) {
+        const auto found = std::find_if(picks.begin(), picks.end(),
+                                        [id](const auto &pick) { return pick.first == id; });
+        if (found == picks.end())
+            picks.append({id, 1});
+        else
+            ++found->second;
+    }
+    return picks;
+}
+
+} // namespace
+
+ReviewPanel::ReviewPanel(QWidget *parent) : QScrollArea(parent)
+{
+    setObjectName(QStringLiteral("Review"));
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFrameShape(QFrame::StyledPanel);
+    hide();
+}
+
+QWidget *ReviewPanel::flagTile(int flagId, const Flag &flag, int times, bool wrongPick)
+{
+    auto *tile = new ClickableLabel;
+    tile->setObjectName(wrongPick ? QStringLiteral("ReviewWrong") : QStringLiteral("ReviewAsked"));
+    tile->setProperty("flagId", flagId);
+    tile->setCursor(Qt::PointingHandCursor);
+    tile->setFixedWidth(Twips::toPixels(tileWidthTwips));
+    tile->setToolTip(QStringLiteral("国旗を学習する"));
+    auto *layout = new QVBoxLayout(tile);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+
+    const QSize size(Twips::toPixels(pictureWidthTwips), Twips::toPixels(pictureHeightTwips));
+    auto *picture = new QLabel;
+    picture->setObjectName(QStringLiteral("ReviewPicture"));
+    picture->setFixedSize(size);
+    const QPixmap scaled = flag.picture.isNull() ? QPixmap()
+                                                 : flag.picture.scaled(size, Qt::IgnoreAspectRatio,
+                                                                       Qt::SmoothTransformation);
+    if (wrongPick)
+        picture->setPixmap(crossedOut(scaled, size));
+    else if (!scaled.isNull())
+        picture->setPixmap(scaled);
+    picture->setFrameShape(QFrame::Box);
+
+    QString caption = flag.name;
+    if (times > 1)
+        caption += QStringLiteral("（%1回）").arg(times);
+    auto *name = new QLabel(caption);
+    name->setObjectName(QStringLiteral("ReviewName"));
+    name->setFont(Twips::designFont(namePoints, !wrongPick));
+    name->setWordWrap(true);
+    name->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    // The whole tile takes the click, wherever on it the player points.
+    for (QLabel *part : {picture, name}) {
+        part->setAttribute(Qt::WA_TransparentForMouseEvents);
+        layout->addWidget(part, 0, Qt::AlignHCenter);
+    }
+    layout->addStretch();
+    connect(tile, &ClickableLabel::clicked, this, [this, flagId] { emit flagPicked(flagId); });
+    return tile;
+}
+
+void ReviewPanel::setGame(const MasteryRecord::GameLog &game, const QHash<int, Flag> &flags)
+{
+    delete takeWidget();
+    m_rowCount = 0;
+    m_content = new QWidget;
+    auto *column = new QVBoxLayout(m_content);
+    const int spacing = Twips::toPixels(spacingTwips);
+    column->setSpacing(spacing);
+
+    auto *title = new QLabel(QStringLiteral("見直し"));
+    title->setObjectName(QStringLiteral("ReviewTitle"));
+    title->setFont(Twips::designFont(captionPoints, true));
+    column->addWidget(title);
+
+    // As many wrong picks side by side as the row has room for beside the flag asked.
+    // The scroll area itself, not its viewport: a hidden area lays out its viewport only when
+    // it is shown.
+    const int room = width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width() -
+                     Twips::toPixels(questionWidthTwips + tileWidthTwips) - 6 * spacing;
+    const int perLine = std::max(1, room / (Twips::toPixels(tileWidthTwips) + spacing));
+
+    for (qsizetype q = 0; q < game.size(); ++q) {
+        const MasteryRecord::Question &question = game[q];
+        if (question.wrongClicks.isEmpty())
+            continue;
+        ++m_rowCount;
+        auto *row = new QFrame;
+        row->setObjectName(QStringLiteral("ReviewRow"));
+        row->setProperty("question", static_cast<int>(q + 1));
+        row->setFrameShape(QFrame::StyledPanel);
+        auto *line = new QHBoxLayout(row);
+        line->setSpacing(spacing);
+
+        auto *number = new QLabel(QStringLiteral("第%1問").arg(q + 1));
+        number->setFont(Twips::designFont(captionPoints, true));
+        number->setFixedWidth(Twips::toPixels(questionWidthTwips));
+        number->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        line->addWidget(number, 0, Qt::AlignTop);
+        line->addWidget(flagTile(question.askedFlagId, flags.value(question.askedFlagId), 1, false),
+                        0, Qt::AlignTop);
+
+        auto *wrong = new QVBoxLayout;
+        auto *caption = new QLabel(QStringLiteral("✕ まちがえて選んだ国旗"));
+        caption->setObjectName(QStringLiteral("ReviewWrongCaption"));
+        caption->setFont(Twips::designFont(namePoints, true));
+        caption->setStyleSheet(QStringLiteral("color: %1;").arg(wrongColour));
+        wrong->addWidget(caption);
+        auto *picks = new QGridLayout;
+        picks->setSpacing(spacing);
+        const QList<std::pair<int, int>> distinct = distinctPicks(question.wrongClicks);
+        for (qsizetype i = 0; i < distinct.size(); ++i) {
+            const auto &[id, times] = distinct[i];
+            picks->addWidget(flagTile(id, flags.value(id), times, true),
+                             static_cast<int>(i / perLine), static_cast<int>(i % perLine),
+                             Qt::AlignTop);
+        }
+        picks->setColumnStretch(perLine, 1);
+        wrong->addLayout(picks);
+        line->addLayout(wrong, 1);
+        column->addWidget(row);
+    }
+
+    if (m_rowCount == 0) {
+        auto *none = new QLabel(QStringLiteral("ミスはありませんでした。"));
+        none->setObjectName(QStringLiteral("ReviewNone"));
+        none->setFont(Twips::designFont(captionPoints));
+        column->addWidget(none);
+    }
+    column->addStretch();
+    setWidget(m_content);
+    verticalScrollBar()->setValue(0);
+}

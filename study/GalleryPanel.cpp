@@ -1,0 +1,98 @@
+#include "GalleryPanel.h"
+
+#include "ClickableLabel.h"
+#include "GalleryDecoder.h"
+#include "PicturePaths.h"
+#include "Twips.h"
+
+#include <QCoreApplication>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <thread>
+
+using StudyRules::cellHeight;
+using StudyRules::cellLeft;
+using StudyRules::cellWidth;
+
+GalleryPanel::GalleryPanel(QWidget *parent) : QGroupBox(QStringLiteral("国旗"), parent)
+{
+    Twips::place(this, "Frame2", 990, 1080, 2775, 9315);
+    m_vscroll2 = Twips::place(new QScrollBar(Qt::Vertical, this), "VScroll2", 2010, 420, 615, 8175);
+    m_vscroll2->setRange(1, StudyRules::galleryLastFirst);
+    m_vscroll2->setSingleStep(1);
+    m_vscroll2->setPageStep(1);
+    m_vscroll2->setValue(1);
+    // Only a finished move lays the column out, not every step of a dragged thumb.
+    m_vscroll2->setTracking(false);
+    for (int n = 1; n <= cells; ++n) {
+        auto *cell = new ClickableLabel(this);
+        cell->setObjectName(QStringLiteral("Image5"));
+        cell->setProperty("index", n);
+        cell->setScaledContents(true);
+        m_image5[static_cast<size_t>(n)] = cell;
+        connect(cell, &ClickableLabel::clicked, this, [this, n] { emit flagPicked(n); });
+    }
+    connect(m_vscroll2, &QScrollBar::valueChanged, this, &GalleryPanel::layoutGallery);
+}
+
+std::unique_ptr<GalleryDecoder> GalleryPanel::startDecode(const QString &appPath)
+{
+    const QSize shown = Twips::rect(0, 0, cellWidth, cellHeight).size();
+    // One helper thread while the window is built; the caller of take() joins in.
+    const int helpers = std::thread::hardware_concurrency() > 1 ? 1 : 0;
+    return std::make_unique<GalleryDecoder>(PicturePaths::folder(appPath), cells, shown, helpers);
+}
+
+QString GalleryPanel::loadPictures(GalleryDecoder &decoder)
+{
+    GalleryDecoder::Result decoded = decoder.take();
+    for (int n = 1; n <= cells; ++n) {
+        ClickableLabel *cell = m_image5[static_cast<size_t>(n)];
+        cell->move(Twips::toPixels(cellLeft), cell->y());
+        QImage &image = decoded.images[static_cast<size_t>(n)];
+        if (image.isNull())
+            return decoded.firstFailure;
+        // Moving the image lets the pixmap keep its pixels instead of copying them.
+        cell->setPixmap(QPixmap::fromImage(std::move(image)));
+    }
+    return QString();
+}
+
+void GalleryPanel::layoutAllCells()
+{
+    m_first = 1;
+    for (int i = 1; i <= cells; ++i) {
+        ClickableLabel *cell = m_image5[static_cast<size_t>(m_first + i - 1)];
+        cell->setGeometry(Twips::rect(cellLeft, StudyRules::slotTop(i), cellWidth, cellHeight));
+        cell->show();
+    }
+}
+
+void GalleryPanel::scrollToStart()
+{
+    m_vscroll2->setValue(1);
+    // A value that already was 1 raises no change, so the layout is run here as well.
+    layoutGallery();
+}
+
+void GalleryPanel::layoutGallery()
+{
+    m_first = StudyRules::galleryFirst(m_vscroll2->value());
+    const int first = m_first;
+    for (int n = 1; n <= cells; ++n) {
+        if (n < first || n >= first + StudyRules::gallerySlots)
+            m_image5[static_cast<size_t>(n)]->hide();
+    }
+    for (int k = 1; k <= StudyRules::gallerySlots; ++k) {
+        ClickableLabel *cell = m_image5[static_cast<size_t>(first + k - 1)];
+        cell->setGeometry(Twips::rect(cellLeft, StudyRules::slotTop(k), cellWidth, cellHeight));
+        cell->show();
+    }
+}
+
+void GalleryPanel::wheelEvent(QWheelEvent *event)
+{
+    QCoreApplication::sendEvent(m_vscroll2, event);
+}

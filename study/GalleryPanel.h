@@ -1,0 +1,55 @@
+#pragma once
+
+#include "StudyRules.h"
+
+#include <QGroupBox>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+class ClickableLabel;
+class GalleryDecoder;
+class QScrollBar;
+
+// The flag gallery: the frame Frame2 itself, with its scroll bar and a column of every flag,
+// eight of them on show at a time. A click on a flag is reported as that flag's ID.
+class GalleryPanel : public QGroupBox
+{
+    Q_OBJECT
+public:
+    static constexpr int cells = StudyRules::galleryCells;
+
+    explicit GalleryPanel(QWidget *parent);
+
+    // The first cell on show.
+    int first() const { return m_first; }
+
+    // Start-up: begins decoding the flag pictures in the background, at the size a cell shows,
+    // so that they are ready by the time the window is laid out.
+    static std::unique_ptr<GalleryDecoder> startDecode(const QString &appPath);
+    // Start-up: puts every cell at left 200 with its flag picture, in order. Returns the path
+    // of the first picture that could not be read, or an empty string.
+    QString loadPictures(GalleryDecoder &decoder);
+    // Start-up: all cells in one column from the top of the frame, all visible.
+    void layoutAllCells();
+
+    // Back to the first flag, laid out even when the scroll bar already stood there.
+    void scrollToStart();
+    // Shows the eight cells from the scroll value on and hides all others. Reads no file:
+    // every cell got its picture at start-up.
+    void layoutGallery();
+
+signals:
+    // The flag of this ID was clicked.
+    void flagPicked(int flagId);
+
+protected:
+    // The mouse wheel over the pictures moves the scroll bar.
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    int m_first = 1;
+    QScrollBar *m_vscroll2;
+    std::array<ClickableLabel *, cells + 1> m_image5{}; // cell 0 is never used
+};
