@@ -166,7 +166,13 @@ void GamePanel::openPanel()
     this->raise();
     if (QWidget *form = this->parentWidget()) {
         for (QWidget *sibling : form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-            if (sibling != this && !sibling->isWindow() && sibling->y() < this->y())
+            if (sibling == this || sibling->isWindow())
+                continue;
+            // A masked sibling (the study display spans the window) is only where its mask is.
+            const QRect shape = sibling->mask().isEmpty()
+                                    ? sibling->geometry()
+                                    : sibling->mask().boundingRect().translated(sibling->pos());
+            if (shape.top() < this->y())
                 sibling->raise();
         }
     }
