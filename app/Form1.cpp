@@ -296,10 +296,7 @@ void Form1::connectPanels()
         if (!m_deviation->busy())
             m_game->showReview();
     });
-    connect(m_game, &GamePanel::reviewFlagPicked, this, [this](int flagId) {
-        m_study->enterByName();
-        m_study->showFlag(flagId);
-    });
+    connect(m_game, &GamePanel::reviewFlagPicked, m_study, &StudyView::lookUp);
 
     connect(m_study, &StudyView::modeEntered, this, [this] {
         hideStartScreen();

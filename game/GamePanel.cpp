@@ -29,8 +29,6 @@ namespace {
 
 // Room kept beyond the summary's text, and between the summary and the panel's edge.
 constexpr int summaryEdgeTwips = 150;
-// How far below the panel's top edge the menu row's controls may reach.
-constexpr int menuReachTwips = 600;
 // The review's place: the card area from its left edge up to the region choice, whose frame
 // (and the summary right of it) stay whole and answer clicks beside it.
 constexpr int reviewLeftTwips = 390;
@@ -180,14 +178,17 @@ void GamePanel::openPanel()
     m_label16->clear();
     m_label17->clear();
     // The panel lies over the study views and the start screen, but under the menu row, whose
-    // buttons reach a little below the panel's top edge. Only what ends near that edge is the
-    // menu row: the country display spans the whole window from its top and must stay under.
+    // buttons reach a little below the panel's top edge.
     this->raise();
     if (QWidget *form = this->parentWidget()) {
-        const int menuReach = this->y() + Twips::toPixels(menuReachTwips);
         for (QWidget *sibling : form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-            if (sibling != this && !sibling->isWindow() && sibling->y() < this->y() &&
-                sibling->geometry().bottom() < menuReach)
+            if (sibling == this || sibling->isWindow())
+                continue;
+            // A masked sibling (the study display spans the window) is only where its mask is.
+            const QRect shape = sibling->mask().isEmpty()
+                                    ? sibling->geometry()
+                                    : sibling->mask().boundingRect().translated(sibling->pos());
+            if (shape.top() < this->y())
                 sibling->raise();
         }
     }

@@ -61,6 +61,16 @@ void StudyView::enterByName()
     m_names->searchFor(QStringLiteral("日本"));
 }
 
+void StudyView::lookUp(int flagId)
+{
+    enterByName();
+    if (flagId < 1 || flagId > CountryTable::upperBound)
+        return;
+    const QString &name = m_table.countryNames[static_cast<size_t>(flagId)];
+    if (!name.isEmpty())
+        m_names->searchFor(name);
+}
+
 void StudyView::enterGallery()
 {
     if (!reloadWorldList())

@@ -41,6 +41,9 @@ public:
     void enterByName();
     // " 国旗から学習": the gallery from its first flag.
     void enterGallery();
+    // Study by name, opened on a given country: its name goes into the search box, so the list
+    // shows its row selected as a search for it would.
+    void lookUp(int flagId);
 
     // Fills the country display: the name under its article title, capital, region, the map
     // link, the three pictures and the player's record of the flag, all read from disk now.

@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -162,7 +163,8 @@ TEST_P(Review, ShowsEachMissedQuestionAfterTheRatingAndLeadsToTheStudyDisplay)
                             get<QWidget>("Text1"), get<QWidget>("Command2")}) {
         QWidget *hit = form()->childAt(pointInWindow(target));
         EXPECT_TRUE(hit == target || target->isAncestorOf(hit))
-            << target->objectName().toStdString();
+            << target->objectName().toStdString() << " under "
+            << (hit ? hit->objectName().toStdString() + " " + hit->metaObject()->className() : "");
     }
     clickInWindow(get<QRadioButton>("Option2", 2));
     EXPECT_TRUE(get<QRadioButton>("Option2", 2)->isChecked());
@@ -173,6 +175,10 @@ TEST_P(Review, ShowsEachMissedQuestionAfterTheRatingAndLeadsToTheStudyDisplay)
     clickInWindow(picked);
     EXPECT_EQ(get<QLabel>("Label4")->text(), ProgramFolder::capitalName(pickedId));
     EXPECT_TRUE(get<QLabel>("Label3")->text().contains(ProgramFolder::countryName(pickedId)));
+    // Study by name comes up on that country's row, not on the row it usually opens on.
+    ASSERT_NE(get<QListWidget>("List1")->currentItem(), nullptr);
+    EXPECT_EQ(get<QListWidget>("List1")->currentItem()->text(),
+              QStringLiteral("%1 %2").arg(pickedId).arg(ProgramFolder::countryName(pickedId)));
     EXPECT_FALSE(game.isVisible());
     openPanel();
     EXPECT_FALSE(review()->isVisible());
