@@ -24,17 +24,6 @@
 
 namespace {
 
-LoopbackServer quietServer()
-{
-    return LoopbackServer([](const QString &path, int) {
-        if (path.endsWith("oshirase.txt"))
-            return LoopbackReply{200, "<no news>"};
-        if (path.startsWith("/kokki/"))
-            return LoopbackReply{200, QByteArray("0\r\n").repeated(500)};
-        return LoopbackReply{200, "1\r\n"};
-    });
-}
-
 QScreen *screenNamed(const QString &name)
 {
     for (QScreen *screen : QGuiApplication::screens()) {
@@ -61,7 +50,7 @@ protected:
         return control<T>(f.form.get(), QString::fromLatin1(name), index);
     }
 
-    LoopbackServer http = quietServer();
+    LoopbackServer http = LoopbackServer::quietGameServer();
     MainWindowFixture f{http.baseUrl()};
 };
 

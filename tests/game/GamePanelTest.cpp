@@ -23,17 +23,6 @@
 
 namespace {
 
-LoopbackServer quietServer()
-{
-    return LoopbackServer([](const QString &path, int) {
-        if (path.endsWith("oshirase.txt"))
-            return LoopbackReply{200, "<no news>"};
-        if (path.startsWith("/kokki/"))
-            return LoopbackReply{200, QByteArray("0\r\n").repeated(500)};
-        return LoopbackReply{200, "1\r\n"};
-    });
-}
-
 // Plays the game on a main window the way a player does, with the mouse.
 struct Player
 {
@@ -81,7 +70,7 @@ protected:
         p.openPanel();
     }
 
-    LoopbackServer http = quietServer();
+    LoopbackServer http = LoopbackServer::quietGameServer();
     MainWindowFixture f{http.baseUrl()};
     Player p{f};
 };
@@ -182,7 +171,7 @@ TEST_F(OpenPanel, TheGameKeepsItsOwnRowsWhateverIsLoadedMeanwhile)
 
 TEST(GamePanel, TooSmallARegionIsRefusedWithAMessage)
 {
-    LoopbackServer http = quietServer();
+    LoopbackServer http = LoopbackServer::quietGameServer();
     MainWindowFixture f(http.baseUrl());
     QString list;
     for (int id = 1; id <= 25; ++id)
@@ -203,7 +192,7 @@ TEST(GamePanel, TooSmallARegionIsRefusedWithAMessage)
 
 TEST(GamePanel, MissingPicturesGiveEmptyCardsAndTheGameGoesOn)
 {
-    LoopbackServer http = quietServer();
+    LoopbackServer http = LoopbackServer::quietGameServer();
     MainWindowFixture f(http.baseUrl());
     ASSERT_TRUE(f.form->load());
     // Region 0 of the made-up world holds the IDs divisible by four.
@@ -304,7 +293,7 @@ TEST_F(OpenPanel, BackAfterAGameHidesTheSummaryAndLeavesTheResults)
 
 TEST(GamePanel, AResultsFileThatCannotBeWrittenIsKeptAndToldInJapanese)
 {
-    LoopbackServer http = quietServer();
+    LoopbackServer http = LoopbackServer::quietGameServer();
     MainWindowFixture f(http.baseUrl());
     ASSERT_TRUE(f.form->load());
     // Full, so the game would cut it first; read-only, so neither the cut nor an append may.
@@ -326,7 +315,7 @@ TEST(GamePanel, AResultsFileThatCannotBeWrittenIsKeptAndToldInJapanese)
 
 TEST(GamePanel, EndingDuringTheRatingsPausesEndsAtOnceAndCountsNothing)
 {
-    LoopbackServer http = quietServer();
+    LoopbackServer http = LoopbackServer::quietGameServer();
     MainWindowFixture f(http.baseUrl());
     ASSERT_TRUE(f.form->load());
     ProgramEnd::connect(*f.form);
@@ -355,7 +344,7 @@ TEST(GamePanel, EndingDuringTheRatingsPausesEndsAtOnceAndCountsNothing)
 
 TEST(GamePanel, ResultsAndScratchFilesLiveInTheDataFolder)
 {
-    LoopbackServer http = quietServer();
+    LoopbackServer http = LoopbackServer::quietGameServer();
     MainWindowFixture f(http.baseUrl());
     QTemporaryDir data;
     f.config.dataPath = data.path();

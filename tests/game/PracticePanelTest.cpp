@@ -27,17 +27,6 @@ namespace {
 const QString shippedDir = QStringLiteral(FURAMIO_DATA_DIR);
 const QDate today(2026, 12, 6); // the fake clock's date
 
-LoopbackServer quietServer()
-{
-    return LoopbackServer([](const QString &path, int) {
-        if (path.endsWith("oshirase.txt"))
-            return LoopbackReply{200, "<no news>"};
-        if (path.startsWith("/kokki/"))
-            return LoopbackReply{200, QByteArray("0\r\n").repeated(500)};
-        return LoopbackReply{200, "1\r\n"};
-    });
-}
-
 // Plays with the mouse and checks every board as it comes: twelve different rows of the
 // region, none answered earlier in the game.
 struct PracticePlayer
@@ -138,7 +127,7 @@ TEST(PracticePanel, TheWorldsWeakestMeetTheirLookAlikesAndNothingIsRecordedOrSen
     record.confusions[{chad, japan}] = 1;
 
     // The shipped data as the program's folder, our own folder for what the game writes.
-    LoopbackServer http = quietServer();
+    LoopbackServer http = LoopbackServer::quietGameServer();
     MainWindowHarness f(shippedDir, http.baseUrl());
     QTemporaryDir data;
     f.config.dataPath = data.path();
@@ -208,7 +197,7 @@ TEST(PracticePanel, TheWorldsWeakestMeetTheirLookAlikesAndNothingIsRecordedOrSen
 
 TEST(PracticePanel, ASmallRegionGetsFullBoardsAndClearBoxesPlayTheScoredGameAgain)
 {
-    LoopbackServer http = quietServer();
+    LoopbackServer http = LoopbackServer::quietGameServer();
     MainWindowFixture f(http.baseUrl());
     // 26 countries, the least a game is played with, whose look-alikes are mostly elsewhere.
     QString list;

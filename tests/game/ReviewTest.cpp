@@ -26,17 +26,6 @@ namespace {
 
 using MasteryRecord::GameLog;
 
-LoopbackServer quietServer()
-{
-    return LoopbackServer([](const QString &path, int) {
-        if (path.endsWith("oshirase.txt"))
-            return LoopbackReply{200, "<no news>"};
-        if (path.startsWith("/kokki/"))
-            return LoopbackReply{200, QByteArray("0\r\n").repeated(500)};
-        return LoopbackReply{200, "1\r\n"};
-    });
-}
-
 class Review : public ::testing::TestWithParam<QSize>
 {
 protected:
@@ -116,7 +105,7 @@ protected:
         return tile->findChild<QLabel *>("ReviewName")->text();
     }
 
-    LoopbackServer http = quietServer();
+    LoopbackServer http = LoopbackServer::quietGameServer();
     MainWindowFixture f{http.baseUrl()};
     GamePanel &game = *f.form->gamePanel();
 };

@@ -129,3 +129,14 @@ int LoopbackServer::closedPort()
     ::close(fd);
     return ntohs(address.sin_port);
 }
+
+LoopbackServer LoopbackServer::quietGameServer()
+{
+    return LoopbackServer([](const QString &path, int) {
+        if (path.endsWith("oshirase.txt"))
+            return LoopbackReply{200, "<no news>"};
+        if (path.startsWith("/kokki/"))
+            return LoopbackReply{200, QByteArray("0\r\n").repeated(500)};
+        return LoopbackReply{200, "1\r\n"};
+    });
+}

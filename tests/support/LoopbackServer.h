@@ -40,6 +40,9 @@ public:
 
     // A port nothing listens on.
     static int closedPort();
+    // Our server as a game needs it, with nobody else about: no news, histograms of 500
+    // zeros, and counters that answer.
+    static LoopbackServer quietGameServer();
 
 private:
     struct Impl;
