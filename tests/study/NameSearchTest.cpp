@@ -302,6 +302,8 @@ TEST_F(ShippedSearch, FindsCountriesHoweverTheyAreWritten)
         {"jpn", "日本"},
         {"germ", "ドイツ"},
         {"cote divoire", "コートジボワール"},
+        {"amerika", "米国"},
+        {"igirisu", "英国"},
         {"nihon", "日本"},
         {"nippon", "日本"},
         {"tokyo", "日本"},

@@ -139,7 +139,11 @@ export function collectAliases(rows, handFile) {
     if (wc?.cca3 && wc.cca3 !== 'UNK') add(r, '符号', wc.cca3);
     if (r.iso === 'GB') add(r, '符号', 'UK');
     // Romaji of the name and the capital, from their kana (a capital in kanji by its readings).
-    const kanaSources = [r.reading, ...readings];
+    // Common names in kana too: a player writes アメリカ as "amerika" as readily as 米国 as "beikoku".
+    const commonKana = [wc?.translations.jpn.common, territory.of(r.iso),
+      ...mine.filter((x) => x.kind === '通称').map((x) => x.alias)]
+      .filter((n) => n && /^[\u30A0-\u30FF・]+$/.test(n));
+    const kanaSources = [r.reading, ...readings, ...commonKana];
     const capital = bareCapital(r.capital);
     if (!hasKanji(capital)) kanaSources.push(capital);
     for (const source of kanaSources) for (const form of romajiForms(source)) add(r, 'ローマ字', form);
