@@ -31,20 +31,29 @@ Board drawBoard(RandomSource &random, int rowCount, const RowMarks &asked, RowMa
     int stillFree = eligibleRows(rows, asked);
     random.reseed();
     for (int k = 1; k <= cardsPerBoard && stillFree > 0; ++k) {
-        for (;;) {
-            const int r = rowFromDraw(random.next(), rows);
-            if (r < 1 || r > rows)
-                continue;
-            const auto slot = static_cast<size_t>(r);
-            if (asked[slot] != 0 || onBoard[slot] != 0)
-                continue;
-            onBoard[slot] = 1;
-            board[static_cast<size_t>(k)] = r;
-            --stillFree;
-            break;
-        }
+        const int r = drawFreeRow(random, rows, asked, onBoard);
+        onBoard[static_cast<size_t>(r)] = 1;
+        board[static_cast<size_t>(k)] = r;
+        --stillFree;
     }
     return board;
+}
+
+bool isFreeRow(int row, int rowCount, const RowMarks &asked, const RowMarks &onBoard)
+{
+    if (row < 1 || row > std::clamp(rowCount, 0, rowBound))
+        return false;
+    const auto slot = static_cast<size_t>(row);
+    return asked[slot] == 0 && onBoard[slot] == 0;
+}
+
+int drawFreeRow(RandomSource &random, int rowCount, const RowMarks &asked, const RowMarks &onBoard)
+{
+    for (;;) {
+        const int r = rowFromDraw(random.next(), rowCount);
+        if (isFreeRow(r, rowCount, asked, onBoard))
+            return r;
+    }
 }
 
 int drawAnswerPosition(RandomSource &random)

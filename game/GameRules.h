@@ -37,6 +37,13 @@ int eligibleRows(int rowCount, const RowMarks &asked);
 // board is left short (zeros) rather than drawn forever.
 Board drawBoard(RandomSource &random, int rowCount, const RowMarks &asked, RowMarks &onBoard);
 
+// Whether `row` may still go on the board being drawn: a row of the list, not answered yet and
+// not on the board already.
+bool isFreeRow(int row, int rowCount, const RowMarks &asked, const RowMarks &onBoard);
+
+// Draws rows until one is free. The caller makes sure one is.
+int drawFreeRow(RandomSource &random, int rowCount, const RowMarks &asked, const RowMarks &onBoard);
+
 // The card, 1 to 12, that carries the asked country.
 int drawAnswerPosition(RandomSource &random);
 

@@ -26,19 +26,6 @@ int pick(RandomSource &random, int count)
     return std::clamp(i, 0, count - 1);
 }
 
-// A row not answered and not yet on the board, drawn the way the scored game draws its rows.
-int randomFreeRow(RandomSource &random, int rows, const RowMarks &asked, const RowMarks &onBoard)
-{
-    for (;;) {
-        const int r = GameRules::rowFromDraw(random.next(), rows);
-        if (r < 1 || r > rows)
-            continue;
-        const auto slot = static_cast<size_t>(r);
-        if (asked[slot] == 0 && onBoard[slot] == 0)
-            return r;
-    }
-}
-
 } // namespace
 
 RowsByFlag rowsByFlag(const std::array<QString, rowBound + 1> &flagIdsByRow, int rowCount)
@@ -88,12 +75,9 @@ Draw draw(RandomSource &random, int askedRow, const std::vector<int> &candidates
     for (const int r : candidates) {
         if (count == cardsPerBoard - 1)
             break;
-        if (r < 1 || r > rows)
+        if (!GameRules::isFreeRow(r, rows, asked, onBoard))
             continue;
-        const auto slot = static_cast<size_t>(r);
-        if (asked[slot] != 0 || onBoard[slot] != 0)
-            continue;
-        onBoard[slot] = 1;
+        onBoard[static_cast<size_t>(r)] = 1;
         others[static_cast<size_t>(count++)] = r;
     }
 
@@ -102,7 +86,7 @@ Draw draw(RandomSource &random, int askedRow, const std::vector<int> &candidates
     int stillFree = GameRules::eligibleRows(rows, asked) - count -
                     (asked[static_cast<size_t>(askedRow)] == 0 ? 1 : 0);
     while (count < cardsPerBoard - 1 && stillFree > 0) {
-        const int r = randomFreeRow(random, rows, asked, onBoard);
+        const int r = GameRules::drawFreeRow(random, rows, asked, onBoard);
         onBoard[static_cast<size_t>(r)] = 1;
         others[static_cast<size_t>(count++)] = r;
         --stillFree;
@@ -126,7 +110,7 @@ int drawAskedRow(RandomSource &random, int rowCount, const RowMarks &asked)
         return 0;
     random.reseed();
     const RowMarks none{};
-    return randomFreeRow(random, rows, asked, none);
+    return GameRules::drawFreeRow(random, rows, asked, none);
 }
 
 } // namespace LookAlikeBoard
