@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fcntl.h>
@@ -63,17 +64,19 @@ std::optional<double> decimalField(QByteArrayView field)
     if (field.isEmpty() || field.size() > maxNumberLength)
         return std::nullopt;
     const qsizetype point = field.indexOf('.');
-    const qsizetype end = field.size();
-    if (point == 0 || point == end - 1)
+    const qsizetype length = field.size();
+    if (point == 0 || point == length - 1)
         return std::nullopt;
-    for (qsizetype i = 0; i < end; ++i) {
+    for (qsizetype i = 0; i < length; ++i) {
         const char c = field[i];
         if (i != point && (c < '0' || c > '9'))
             return std::nullopt;
     }
-    bool ok = false;
-    const double value = field.toByteArray().toDouble(&ok);
-    return ok ? std::optional<double>(value) : std::nullopt;
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+    if (error != std::errc() || end != field.data() + field.size())
+        return std::nullopt;
+    return value;
 }
 
 std::optional<Direction> directionField(QByteArrayView field)
@@ -116,6 +119,17 @@ void appendNumber(QByteArray &bytes, int value, int width = 1)
         digits[n] = '0';
     while (n > 0)
         bytes += digits[--n];
+}
+
+// Fixed decimals, the same in every locale; the shortest form would make a file that changes
+// its look with each value.
+void appendDecimal(QByteArray &bytes, double value)
+{
+    char digits[32];
+    const auto [end, error] =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals);
+    if (error == std::errc())
+        bytes.append(digits, end - digits);
 }
 
 void appendDate(QByteArray &bytes, const QDate &date)
@@ -333,9 +347,9 @@ QByteArray bytes(const Schedule &schedule)
         out += ',';
         out += directionBytes(key.direction);
         out += ',';
-        out += QByteArray::number(state.memory.stability, 'f', decimals);
+        appendDecimal(out, state.memory.stability);
         out += ',';
-        out += QByteArray::number(state.memory.difficulty, 'f', decimals);
+        appendDecimal(out, state.memory.difficulty);
         out += ',';
         appendDate(out, state.lastReview);
         out += ',';
@@ -511,6 +525,21 @@ std::optional<CardState> card(const Schedule &schedule, int flagId, Direction di
     if (found == schedule.end())
         return std::nullopt;
     return found->second;
+}
+
+std::optional<CardKey> lastMissedCard(const Schedule &schedule, int flagId)
+{
+    std::optional<CardKey> found;
+    QDate last;
+    for (const Direction d : {Direction::NameToFlag, Direction::FlagToName}) {
+        const auto it = schedule.find(CardKey{flagId, d});
+        if (it != schedule.end() && it->second.lapses > 0 &&
+            (!found || it->second.lastReview > last)) {
+            found = it->first;
+            last = it->second.lastReview;
+        }
+    }
+    return found;
 }
 
 double retrievabilityOn(const CardState &state, const QDate &day)

@@ -47,9 +47,9 @@ struct CardState
 {
     Fsrs::Memory memory;
     QDate lastReview;
-    QDate due;
-    int reviews = 0;
-    int lapses = 0;
+    QDate due;       // the day of the last review after an Again: asked again that day
+    int reviews = 0; // answers graded, repeats on one day included
+    int lapses = 0;  // of those, the ones graded Again
 };
 
 using Schedule = std::map<CardKey, CardState>;
@@ -130,6 +130,10 @@ NextDue nextDue(const Schedule &schedule, const QDate &today);
 
 // The card's state, or nullopt for a card never asked.
 std::optional<CardState> card(const Schedule &schedule, int flagId, Direction direction);
+
+// The card of the flag the country display speaks of: of its cards ever missed, the one
+// reviewed last (名→旗 on the same day); nullopt when neither was ever missed.
+std::optional<CardKey> lastMissedCard(const Schedule &schedule, int flagId);
 
 // How likely the player recalls the card on `day`, 0 to 1 (1 on the day of its last review).
 double retrievabilityOn(const CardState &state, const QDate &day);

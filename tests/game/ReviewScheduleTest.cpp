@@ -184,6 +184,16 @@ TEST(ReviewSchedule, TodaysCardsForecastAndTexts)
     const CardState known = *card(schedule, 6, Direction::FlagToName);
     EXPECT_FALSE(card(schedule, 6, Direction::NameToFlag) == std::nullopt);
     EXPECT_EQ(card(schedule, 9, Direction::NameToFlag), std::nullopt);
+    EXPECT_EQ(lastMissedCard(schedule, 8), nameToFlag(8));
+    EXPECT_EQ(lastMissedCard(schedule, 3), std::nullopt); // asked, never missed
+    schedule[flagToName(8)] = CardState{{0.2, 6.4}, day1, day1, 1, 1};
+    EXPECT_EQ(lastMissedCard(schedule, 8), nameToFlag(8));
+    schedule[flagToName(8)].lastReview = day2;
+    EXPECT_EQ(lastMissedCard(schedule, 8), nameToFlag(8)); // same day: 名→旗
+    schedule[nameToFlag(8)].lastReview = day1;
+    EXPECT_EQ(lastMissedCard(schedule, 8), flagToName(8));
+    schedule.erase(flagToName(8));
+    schedule[nameToFlag(8)].lastReview = day2;
     const std::vector<std::pair<QString, QString>> texts{
         {todaysCountText(23), QStringLiteral("今日の復習 23枚")},
         {todaysCountText(0), QStringLiteral("復習はありません")},
