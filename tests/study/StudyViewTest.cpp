@@ -324,7 +324,8 @@ protected:
                                                              "8,英語,Japan\r\n"
                                                              "2,通称,アメリカ\r\n"
                                                              "2,英語,America\r\n"
-                                                             "2,符号,US\r\n"));
+                                                             "2,符号,US\r\n"
+                                                             "3,旧称,グルジア\r\n"));
         f.remakeForm(); // the other names are read when the window is made
         load();
         click("Label10");
