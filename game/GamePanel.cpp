@@ -162,7 +162,6 @@ void GamePanel::setRegionChoiceVisible(bool visible)
 
 void GamePanel::openPanel()
 {
-    emit modeEntered();
     m_label14->hide();
     for (int i = 0; i < Regions::count; ++i) {
         if (m_option2[static_cast<size_t>(i)]->isChecked())
@@ -177,22 +176,6 @@ void GamePanel::openPanel()
     m_command3->show();
     m_label16->clear();
     m_label17->clear();
-    // The panel lies over the study views and the start screen, but under the menu row, whose
-    // buttons reach a little below the panel's top edge.
-    this->raise();
-    if (QWidget *form = this->parentWidget()) {
-        for (QWidget *sibling : form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-            if (sibling == this || sibling->isWindow())
-                continue;
-            // A masked sibling (the study display spans the window) is only where its mask is.
-            const QRect shape = sibling->mask().isEmpty()
-                                    ? sibling->geometry()
-                                    : sibling->mask().boundingRect().translated(sibling->pos());
-            if (shape.top() < this->y())
-                sibling->raise();
-        }
-    }
-    this->show();
     setCardsVisible(false);
     // A game left this way is over; nothing of it is recorded.
     m_playing = false;
@@ -447,10 +430,7 @@ void GamePanel::showReview()
     const int right = m_frame1->geometry().left() - gap;
     // The panel reaches below a window smaller than the screen; the review ends where the
     // player can still see it.
-    int bottom = height();
-    if (const QWidget *form = parentWidget())
-        bottom = std::min(bottom, form->height() - y());
-    bottom -= gap;
+    const int bottom = std::min(height(), m_visibleHeight) - gap;
     m_review->setGeometry(left, top, std::max(0, right - left), std::max(0, bottom - top));
     m_review->setGame(m_reviewGame, m_reviewFlags);
     m_review->show();

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <array>
+#include <limits>
 #include <optional>
 
 class ClickableLabel;
@@ -37,6 +38,8 @@ public:
     void hideControls();
     // Sets the panel to the size of the screen below the menu (start-up).
     void fitToScreen(int screenWidthTwips, int screenHeightTwips);
+    // How much of the panel, from its top, the window has room for; the rest is out of sight.
+    void setVisibleHeight(int pixels) { m_visibleHeight = pixels; }
 
     // Where the game stands; for the tests and the benchmark.
     bool playing() const { return m_playing; }
@@ -58,8 +61,6 @@ public:
     }
 
 signals:
-    // The panel has come up over the start screen and the study views.
-    void modeEntered();
     // The region buttons now point at `regionKey`.
     void regionChosen(const QString &regionKey);
     // A game has read its region's list.
@@ -74,7 +75,7 @@ signals:
     void reviewFlagPicked(int flagId);
 
 public slots:
-    // The menu label " 札取りゲーム": the panel in its waiting state.
+    // The panel in its waiting state; a game under way is left unrecorded.
     void openPanel();
     // The review of the last finished game in the card area, once its summary and rating are
     // done. Nothing happens once a new game has started or the panel was left since.
@@ -100,6 +101,7 @@ private:
     Services &m_services;
     QString m_appPath;
     QString m_dataPath;
+    int m_visibleHeight = std::numeric_limits<int>::max();
     QGroupBox *m_frame1;
     std::array<QRadioButton *, 5> m_option2{};
     QLabel *m_label13;
