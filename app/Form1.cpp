@@ -168,7 +168,6 @@ bool Form1::load()
     MessageBox &messages = m_services.messages;
 
     setWindowIcon(QIcon());
-    m_state.recordCount = 0;
 
     m_gamePanel->hideControls();
 
@@ -271,8 +270,7 @@ void Form1::showNews()
         WaitCursor wait;
         news = m_server.fetchServerFile(QStringLiteral("naiyou.txt"));
     }
-    m_state.noticeText = NoticeCodec::decode(news);
-    m_newsBox->setPlainText(m_state.noticeText);
+    m_newsBox->setPlainText(NoticeCodec::decode(news));
     m_newsBox->show();
     m_closeNewsLabel->move(m_closeNewsLabel->x(), m_newsBox->y() - Twips::toPixels(1000));
     m_closeNewsLabel->show();
@@ -373,7 +371,6 @@ void Form1::listRead(const QString &regionKey, const BaseListLoad &load)
 {
     m_state.regionKey = regionKey;
     m_state.currentMapUrl = load.lastMapUrl;
-    m_state.recordCount = load.recordCount;
     // List1 holds the last list read, once; the study views read the world list again before
     // they show it.
     if (sender() != m_studyView)
