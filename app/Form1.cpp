@@ -33,6 +33,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QThread>
 #include <QWindow>
 
@@ -132,6 +133,42 @@ void Form1::createMenu()
     m_regionMapLabel->setStyleSheet(QStringLiteral(
         "QLabel { background-color: palette(window); border: 1px solid palette(mid); }"));
     connectMenu();
+    createKeys();
+}
+
+void Form1::createKeys()
+{
+    // The captions leave no room for an underlined letter, so the menu has keys of its own:
+    // F1 for the help and Ctrl with the entry's place for the five entries after it.
+    struct Entry
+    {
+        ClickableLabel *label;
+        QString name;
+        QKeySequence key;
+    };
+    const QList<Entry> entries{
+        {m_helpLabel, QStringLiteral("概要"), QKeySequence(Qt::Key_F1)},
+        {m_galleryLabel, QStringLiteral("国旗から学習"), QKeySequence(Qt::CTRL | Qt::Key_1)},
+        {m_byNameLabel, QStringLiteral("国名から学習"), QKeySequence(Qt::CTRL | Qt::Key_2)},
+        {m_gameLabel, QStringLiteral("札取りゲーム"), QKeySequence(Qt::CTRL | Qt::Key_3)},
+        {m_graphLabel, QStringLiteral("成績グラフ"), QKeySequence(Qt::CTRL | Qt::Key_4)},
+        {m_shopLabel, QStringLiteral("お勧めアプリ"), QKeySequence(Qt::CTRL | Qt::Key_5)},
+    };
+    for (const Entry &entry : entries) {
+        entry.label->makeFocusable(entry.name);
+        entry.label->setAccessibleDescription(entry.key.toString(QKeySequence::NativeText));
+        auto *shortcut = new QShortcut(entry.key, this);
+        connect(shortcut, &QShortcut::activated, entry.label, &ClickableLabel::clicked);
+    }
+    m_graphRegionBox->setAccessibleName(QStringLiteral("成績グラフの地域"));
+    m_graphFrame->setAccessibleName(QStringLiteral("成績グラフ"));
+    m_regionMapLabel->makeFocusable(QStringLiteral("地域地図を開く"));
+    m_closeNewsLabel->makeFocusable(QStringLiteral("一言欄を閉じる"));
+    m_referralLabel->makeFocusable(m_referralLabel->text());
+    // The banner opens the same page as the line beside it, which is the one in the Tab chain.
+    m_referralBanner->setAccessibleName(m_referralLabel->text());
+    m_introPicture->setAccessibleName(QStringLiteral("フラミオ"));
+    m_newsBox->setAccessibleName(QStringLiteral("一言欄"));
 }
 
 void Form1::createStartScreen()
@@ -325,6 +362,14 @@ bool Form1::enter(Mode mode)
     // The list scrolls to the row found only once it is on show.
     if (mode == Mode::StudyByName)
         m_studyView->searchFor(QStringLiteral("日本"));
+    // The keyboard starts at the mode's first control, as the mouse would.
+    QWidget *first = mode == Mode::Game ? m_gamePanel->firstFocus()
+                     : mode == Mode::StudyByFlag
+                         ? m_studyView->firstFocus(StudyView::Panel::Gallery)
+                     : mode == Mode::StudyByName ? m_studyView->firstFocus(StudyView::Panel::Names)
+                                                 : nullptr;
+    if (first)
+        first->setFocus(Qt::OtherFocusReason);
     return true;
 }
 
@@ -352,6 +397,20 @@ void Form1::arrange(Mode mode)
     m_gamePanel->raise();
     for (QWidget *entry : menuRow())
         entry->raise();
+
+    // Tab follows reading order: the menu row, then the mode's controls from the top left.
+    // Controls that are not on show are passed over, so one chain serves every mode; those
+    // the game panel covers are taken out of it while it does.
+    const Qt::FocusPolicy uncovered = mode == Mode::Game ? Qt::NoFocus : Qt::StrongFocus;
+    for (ClickableLabel *covered : {m_regionMapLabel, m_closeNewsLabel, m_referralLabel})
+        covered->setFocusPolicy(uncovered);
+    QList<QWidget *> chain{m_helpLabel, m_galleryLabel, m_byNameLabel,
+                           m_gameLabel, m_graphLabel,   m_graphRegionBox,
+                           m_shopLabel, m_endButton,    m_closeNewsLabel};
+    chain << m_studyView->focusChain() << m_regionMapLabel << m_gamePanel->focusChain()
+          << m_referralLabel;
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
 }
 
 QList<QWidget *> Form1::menuRow() const

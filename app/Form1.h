@@ -68,6 +68,8 @@ private:
     void createMenu();
     // The menu entries that switch modes, and those that hand an address to the desktop.
     void connectMenu();
+    // The menu's keys, and the names a screen reader gives the window's own controls.
+    void createKeys();
     void createStartScreen();
     void showNews();
     void openResultsWindow(int regionIndex);

@@ -1,6 +1,8 @@
 #include "GamePanel.h"
 
+#include "Announce.h"
 #include "BaseList.h"
+#include "CardKeys.h"
 #include "ClickableLabel.h"
 #include "Clock.h"
 #include "MessageBox.h"
@@ -16,10 +18,12 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -34,6 +38,17 @@ constexpr int summaryEdgeTwips = 150;
 constexpr int reviewLeftTwips = 390;
 constexpr int reviewTopTwips = 3390;
 constexpr int reviewGapTwips = 150;
+// The cards lie in rows of this many.
+constexpr int cardsPerRow = 6;
+// The ✕ on a card and the sign beside the verdict.
+constexpr int missMarkTwips = 600;
+const QString rightSign = QStringLiteral("✓");
+const QString wrongSign = QStringLiteral("✕");
+
+QString cardName(int k)
+{
+    return QStringLiteral("%1番目の国旗").arg(k);
+}
 
 } // namespace
 
@@ -75,12 +90,20 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
     m_questionNumberLabel =
         Twips::place(new QLabel(this), "Label17", 12780, 1080, 2955, 1065, 24, true);
     m_verdictLabel = Twips::place(new QLabel(this), "Label16", 13590, 2370, 1965, 585, 21.75, true);
+    // The sign stands left of the verdict, in the gap after the prompt, so the verdict's own
+    // text stays what it always was.
+    m_verdictSign =
+        Twips::place(new QLabel(this), "LabelVerdictSign", 13110, 2370, 480, 585, 21.75, true);
+    m_verdictSign->setAlignment(Qt::AlignCenter);
+    m_verdictSign->hide();
     m_startButton = Twips::place(new QPushButton(QStringLiteral("スタート"), this), "Command2",
                                  16230, 840, 1755, 855, 21.75, true);
     m_backButton = Twips::place(new QPushButton(QStringLiteral("戻る"), this), "Command3", 16230,
                                 2040, 1425, 585, 20.25);
     m_summaryBox = Twips::place(new QPlainTextEdit(this), "Text1", 15090, 3360, 3135, 2265, 18);
     m_summaryBox->setReadOnly(true);
+    m_summaryBox->setAccessibleName(QStringLiteral("ゲームの成績"));
+    setAccessibleName(QStringLiteral("札取りゲーム"));
     // The practice boxes sit under the region frame, left of the summary's left edge (the
     // summary only grows rightwards and downwards), so neither covers the other.
     m_weakestBox = Twips::place(new QCheckBox(QStringLiteral("苦手な国旗を練習"), this),
@@ -100,12 +123,125 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
         card->setScaledContents(true);
         card->setGeometry(Twips::rect(cardLefts[(k - 1) % 6], k <= 6 ? 3390 : 6060, 2385, 1455));
         card->hide();
+        // Named by its place only: its country would give the answer away.
+        card->makeFocusable(cardName(k));
+        card->setAccessibleDescription(
+            QStringLiteral("Enterか数字キーで選びます。矢印キーで隣の国旗に移ります。"));
         m_cards[static_cast<size_t>(k)] = card;
         connect(card, &ClickableLabel::clicked, this, [this, k] { cardClicked(k); });
+
+        auto *mark = new QLabel(wrongSign, card);
+        mark->setObjectName(QStringLiteral("LabelMiss"));
+        mark->setProperty("index", k);
+        mark->setAlignment(Qt::AlignCenter);
+        mark->setFont(Twips::designFont(21.75, true));
+        mark->setStyleSheet(QStringLiteral(
+            "QLabel { color: rgb(192, 0, 0); background-color: white; border: 2px solid black; }"));
+        const int side = Twips::toPixels(missMarkTwips);
+        mark->setGeometry(card->width() - side, 0, side, side);
+        mark->setAccessibleName(QStringLiteral("違います"));
+        mark->hide();
+        m_missMarks[static_cast<size_t>(k)] = mark;
     }
+    createKeys();
 
     m_review = new ReviewPanel(this);
     connect(m_review, &ReviewPanel::flagPicked, this, &GamePanel::reviewFlagPicked);
+}
+
+void GamePanel::createKeys()
+{
+    // Window-wide while the panel is on show, whichever of its controls has the focus.
+    for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
+        auto *pick = new QShortcut(QKeySequence(CardKeys::keys[static_cast<size_t>(k - 1)]), this);
+        connect(pick, &QShortcut::activated, this, [this, k] {
+            if (!m_playing)
+                return;
+            m_cards[static_cast<size_t>(k)]->setFocus(Qt::ShortcutFocusReason);
+            cardClicked(k);
+        });
+    }
+    // Esc is 戻る, by the same way as the button, whatever that asks first.
+    auto *back = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(back, &QShortcut::activated, this, [this] {
+        if (m_backButton->isVisible())
+            m_backButton->click();
+    });
+}
+
+QList<QWidget *> GamePanel::focusChain() const
+{
+    QList<QWidget *> chain;
+    for (QRadioButton *button : m_regionButtons)
+        chain << button;
+    chain << m_weakestBox << m_lookAlikeBox << m_startButton << m_backButton;
+    for (int k = 1; k <= GameRules::cardsPerBoard; ++k)
+        chain << m_cards[static_cast<size_t>(k)];
+    chain << m_review;
+    return chain;
+}
+
+QWidget *GamePanel::firstFocus() const
+{
+    for (QRadioButton *button : m_regionButtons)
+        if (button->isChecked())
+            return button;
+    return m_regionButtons[0];
+}
+
+void GamePanel::keyPressEvent(QKeyEvent *event)
+{
+    int k = 0;
+    for (int i = 1; i <= GameRules::cardsPerBoard; ++i)
+        if (m_cards[static_cast<size_t>(i)]->hasFocus())
+            k = i;
+    if (k == 0 || event->modifiers() & ~Qt::KeypadModifier) {
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    // The ring wraps within a row and between the two rows.
+    const int row = (k - 1) / cardsPerRow;
+    const int column = (k - 1) % cardsPerRow;
+    const int rows = GameRules::cardsPerBoard / cardsPerRow;
+    int next = 0;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        next = row * cardsPerRow + (column + cardsPerRow - 1) % cardsPerRow + 1;
+        break;
+    case Qt::Key_Right:
+        next = row * cardsPerRow + (column + 1) % cardsPerRow + 1;
+        break;
+    case Qt::Key_Up:
+        next = ((row + rows - 1) % rows) * cardsPerRow + column + 1;
+        break;
+    case Qt::Key_Down:
+        next = ((row + 1) % rows) * cardsPerRow + column + 1;
+        break;
+    default:
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    m_cards[static_cast<size_t>(next)]->setFocus(Qt::OtherFocusReason);
+    event->accept();
+}
+
+void GamePanel::showVerdict(bool right)
+{
+    m_verdictLabel->setText(right ? QStringLiteral("正解です。") : QStringLiteral("違います。"));
+    m_verdictSign->setText(right ? rightSign : wrongSign);
+    m_verdictSign->setStyleSheet(right ? QStringLiteral("color: rgb(0, 128, 0);")
+                                       : QStringLiteral("color: rgb(192, 0, 0);"));
+    m_verdictSign->setAccessibleName(right ? QStringLiteral("正解の印")
+                                           : QStringLiteral("不正解の印"));
+    m_verdictSign->show();
+    Announce::changed(m_verdictLabel);
+}
+
+void GamePanel::markMiss(int k, bool wrong)
+{
+    ClickableLabel *card = m_cards[static_cast<size_t>(k)];
+    m_missMarks[static_cast<size_t>(k)]->setVisible(wrong);
+    card->setAccessibleName(wrong ? cardName(k) + QStringLiteral("（違います）") : cardName(k));
 }
 
 void GamePanel::hideControls()
@@ -171,6 +307,7 @@ void GamePanel::openPanel()
     m_startButton->show();
     m_backButton->show();
     m_verdictLabel->clear();
+    m_verdictSign->hide();
     m_questionNumberLabel->clear();
     setCardsVisible(false);
     // A game left this way is over; nothing of it is recorded.
@@ -258,6 +395,9 @@ void GamePanel::start()
     m_promptLabel->setText(QStringLiteral("の国旗はどれですか？"));
     m_playing = true;
     showBoard();
+    // The player at the keyboard starts on the first card, the ring where the number keys
+    // begin.
+    m_cards[1]->setFocus(Qt::OtherFocusReason);
     // Laying out the first board is not the player's time; every later board is.
     m_session->startClock(m_services.clock.monotonicSeconds());
 }
@@ -268,8 +408,10 @@ void GamePanel::showBoard()
     m_questionNumberLabel->setText(QStringLiteral("第") + QString::number(game.questionNumber()) +
                                    QStringLiteral("問"));
     m_questionLabel->setText(game.askedName());
+    Announce::changed(m_questionLabel);
     m_promptLabel->show();
     for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
+        markMiss(k, false);
         ClickableLabel *card = m_cards[static_cast<size_t>(k)];
         const QString flagId = game.flagIdAt(k);
         const QPixmap picture = flagId.isEmpty() ? QPixmap() : m_pictures.card(flagId);
@@ -287,14 +429,15 @@ void GamePanel::cardClicked(int k)
         return;
     switch (m_session->pick(k)) {
     case GameSession::Pick::Right:
-        m_verdictLabel->setText(QStringLiteral("正解です。"));
+        showVerdict(true);
         if (m_session->over())
             finishGame();
         else
             showBoard();
         break;
     case GameSession::Pick::Wrong:
-        m_verdictLabel->setText(QStringLiteral("違います。"));
+        showVerdict(false);
+        markMiss(k, true);
         break;
     case GameSession::Pick::Ignored:
         break;

@@ -10,6 +10,7 @@
 
 #include <QFrame>
 #include <QHash>
+#include <QList>
 #include <QStringList>
 
 #include <array>
@@ -52,6 +53,12 @@ public:
     // was ticked at its start.
     bool practice() const { return m_practice; }
 
+    // The controls of the panel in reading order, for the window's Tab chain: the region
+    // choice, スタート and 戻る, then the cards. Hidden ones are passed over by the chain.
+    QList<QWidget *> focusChain() const;
+    // Where the focus goes when the panel opens: the region chosen.
+    QWidget *firstFocus() const;
+
 signals:
     // The region buttons now point at `regionKey`.
     void regionChosen(const QString &regionKey);
@@ -75,6 +82,8 @@ public slots:
 
 protected:
     void hideEvent(QHideEvent *event) override;
+    // The arrow keys move the focus over the cards.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void chooseRegion(int index);
@@ -88,6 +97,9 @@ private:
     void setCardsVisible(bool visible);
     void setRegionChoiceVisible(bool visible);
     void dropReview();
+    void createKeys();
+    void showVerdict(bool right);
+    void markMiss(int k, bool wrong);
 
     Services &m_services;
     QString m_appPath;
@@ -105,6 +117,10 @@ private:
     QCheckBox *m_weakestBox;
     QCheckBox *m_lookAlikeBox;
     std::array<ClickableLabel *, 13> m_cards{}; // card k at k; slot 0 holds none
+    // The ✕ on a card picked wrongly, and the ✓ or ✕ beside the verdict: right and wrong are
+    // told by a sign, not by colour alone.
+    std::array<QLabel *, 13> m_missMarks{};
+    QLabel *m_verdictSign;
 
     // The running game, or the last one; `m_playing` while it takes clicks.
     std::unique_ptr<GameSession> m_session;

@@ -11,6 +11,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -19,7 +20,9 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -156,6 +159,8 @@ Form2::Form2(Services &services, QString dataPath, QWidget *mainWindow)
         number->setAutoFillBackground(true);
         colour(number, QPalette::Window, columnGrey);
         number->setCursor(Qt::PointingHandCursor);
+        number->makeFocusable(QString());
+        number->installEventFilter(this);
         connect(number, &ClickableLabel::pressed, this,
                 [this] { m_pressedGeneration = m_viewGeneration; });
         connect(number, &ClickableLabel::clicked, this, [this, i] {
@@ -170,6 +175,8 @@ Form2::Form2(Services &services, QString dataPath, QWidget *mainWindow)
         remove->setAlignment(Qt::AlignCenter);
         remove->setFrameStyle(QFrame::Panel | QFrame::Raised);
         remove->setCursor(Qt::PointingHandCursor);
+        // Delete on the column number reaches it from the keyboard, and asks first.
+        remove->installEventFilter(this);
         connect(remove, &ClickableLabel::pressed, this,
                 [this] { m_pressedGeneration = m_viewGeneration; });
         connect(remove, &ClickableLabel::clicked, this, [this, i] {
@@ -179,10 +186,81 @@ Form2::Form2(Services &services, QString dataPath, QWidget *mainWindow)
         m_label3[static_cast<size_t>(i)] = remove;
     }
 
+    setAccessibleNames();
     resizeHandler();
 }
 
 Form2::~Form2() = default;
+
+void Form2::setAccessibleNames()
+{
+    m_text1->setAccessibleName(QStringLiteral("成績"));
+    m_text4->setAccessibleName(QStringLiteral("ゲームの詳しい成績"));
+    m_text5->setAccessibleName(QStringLiteral("横スクロールの説明"));
+    m_text6->setAccessibleName(QStringLiteral("最高点"));
+    m_text7->setAccessibleName(QStringLiteral("最低点"));
+    m_label4->setAccessibleName(QStringLiteral("地域"));
+    m_command2->setAccessibleName(QStringLiteral("記録を読み直す"));
+    // Never reached by the player; the keyboard passes it by as the mouse does.
+    m_command2->setFocusPolicy(Qt::NoFocus);
+    for (QLineEdit *axis : {m_text2, m_text3, m_text6, m_text7})
+        axis->setFocusPolicy(Qt::NoFocus);
+    QWidget *previous = m_text1;
+    for (QWidget *next : std::initializer_list<QWidget *>{m_text4, m_command1})
+        setTabOrder(std::exchange(previous, next), next);
+    for (ClickableLabel *number : m_label1)
+        setTabOrder(std::exchange(previous, number), number);
+}
+
+bool Form2::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    for (int i = 0; i < HistoryGraph::columnCount; ++i) {
+        if (watched == m_label1[static_cast<size_t>(i)] ||
+            watched == m_label3[static_cast<size_t>(i)])
+            return columnKey(i, key->key());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool Form2::columnKey(int index, int key)
+{
+    switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+        const int step = key == Qt::Key_Left ? -1 : 1;
+        int next = index + step;
+        // Past either end of the columns the graph scrolls by one game, as a drag would.
+        if (next < 0 || next >= HistoryGraph::columnCount) {
+            const int first = m_graph.firstShown();
+            m_graph.restoreView(first + step);
+            if (m_graph.firstShown() != first)
+                showView();
+            next = std::clamp(next, 0, HistoryGraph::columnCount - 1);
+        }
+        m_label1[static_cast<size_t>(next)]->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        showDetails(index);
+        return true;
+    case Qt::Key_Delete: {
+        const int result = m_graph.resultInColumn(index);
+        if (result == 0)
+            return true;
+        if (m_services.messages.ask(
+                QStringLiteral("%1回目のゲームの記録を削除しますか？").arg(result)))
+            deleteGame(index);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
 
 template <typename W>
 W *Form2::add(W *widget, const char *name, int l, int t, int w, int h, double fontSize, bool bold,
@@ -393,6 +471,11 @@ void Form2::showView()
         ClickableLabel *number = m_label1[static_cast<size_t>(i)];
         if (number->text() != caption)
             number->setText(caption);
+        const bool played = m_graph.resultInColumn(i) != 0;
+        number->setAccessibleName(played ? QStringLiteral("%1回目のゲーム").arg(caption)
+                                         : QStringLiteral("%1回目（記録なし）").arg(caption));
+        m_label3[static_cast<size_t>(i)]->setAccessibleName(
+            QStringLiteral("%1回目のゲームを削除").arg(caption));
         const HistoryGraph::Segment &segment = segments[static_cast<size_t>(i)];
         GraphLine *line = m_line3[static_cast<size_t>(i)];
         line->visible = segment.visible;

@@ -58,6 +58,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    // The column numbers' keys: Left and Right move between games, Enter shows one, Delete
+    // asks before deleting it.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct Tracked
@@ -84,6 +87,8 @@ private:
     void showNoRecords();
     void showDetails(int index);
     void deleteGame(int index);
+    bool columnKey(int index, int key);
+    void setAccessibleNames();
     void back();
 
     Services &m_services;

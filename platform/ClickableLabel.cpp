@@ -1,10 +1,25 @@
 #include "ClickableLabel.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+// Wide enough to be seen over a flag picture, whose own colours may match the highlight.
+constexpr int focusFrameWidth = 3;
+
+} // namespace
 
 ClickableLabel::ClickableLabel(QWidget *parent) : QLabel(parent) {}
 
 ClickableLabel::ClickableLabel(const QString &text, QWidget *parent) : QLabel(text, parent) {}
+
+void ClickableLabel::makeFocusable(const QString &accessibleName, Qt::FocusPolicy policy)
+{
+    setFocusPolicy(policy);
+    setAccessibleName(accessibleName);
+}
 
 void ClickableLabel::mousePressEvent(QMouseEvent *event)
 {
@@ -31,4 +46,32 @@ void ClickableLabel::mouseDoubleClickEvent(QMouseEvent *event)
     m_pressed = false;
     event->accept();
     emit doubleClicked();
+}
+
+void ClickableLabel::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if (focusPolicy() != Qt::NoFocus && !event->isAutoRepeat() &&
+        event->modifiers() == Qt::NoModifier &&
+        (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+        event->accept();
+        emit clicked();
+        return;
+    }
+    // Other keys go on to the window, which may move the focus or pick with them.
+    event->ignore();
+}
+
+void ClickableLabel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    // A dashed frame of two colours shows on light captions and dark pictures alike.
+    const QRect frame = rect().adjusted(1, 1, -2, -2);
+    painter.setPen(QPen(Qt::white, focusFrameWidth));
+    painter.drawRect(frame);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), focusFrameWidth, Qt::DashLine));
+    painter.drawRect(frame);
 }

@@ -59,6 +59,7 @@ CountryDisplay::CountryDisplay(QString appPath, QString dataPath, QWidget *form)
         Twips::place(new ClickableLabel(form), "Label18", 12780, 3270, 6945, 435, 18, true);
     m_articleLink->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
     m_articleLink->setCursor(Qt::PointingHandCursor);
+    m_articleLink->makeFocusable(QStringLiteral("記事を開く"));
     // The player's record of the flag, on the region's line right of its value.
     m_recordLabel = Twips::place(new QLabel(form), "LabelRecord", 12200, 2940, 7300, 315, 12);
 
@@ -95,6 +96,16 @@ void CountryDisplay::showCountry(const Country &country)
     std::optional<FileError> readError;
     const MasteryRecord::Record record = MasteryRecord::read(m_dataPath, &readError);
     m_recordLabel->setText(MasteryRecord::studyText(record, country.flagId, readError));
+
+    m_flagPicture->setAccessibleName(country.title + QStringLiteral("の国旗"));
+    m_firstExtraPicture->setAccessibleName(country.title + QStringLiteral("の位置（地球儀）"));
+    m_secondExtraPicture->setAccessibleName(country.title + QStringLiteral("の形"));
+    m_articleLink->setAccessibleName(country.title + QStringLiteral("の記事を開く"));
+}
+
+QWidget *CountryDisplay::focusControl() const
+{
+    return m_articleLink;
 }
 
 QString CountryDisplay::title() const

@@ -37,6 +37,9 @@ public:
     void showCountry(const Country &country);
     // The name on show, as the encyclopedia files it.
     QString title() const;
+    // The display's control in the Tab chain: the article link. The flag and the name open
+    // the same article and stay out of the chain.
+    QWidget *focusControl() const;
 
 signals:
     // The flag or one of the two names was clicked.

@@ -6,10 +6,12 @@
 #include "Twips.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <thread>
 
 using StudyRules::cellHeight;
@@ -26,11 +28,14 @@ GalleryPanel::GalleryPanel(QWidget *parent) : QGroupBox(QStringLiteral("国旗")
     m_vscroll2->setValue(1);
     // Only a finished move lays the column out, not every step of a dragged thumb.
     m_vscroll2->setTracking(false);
+    m_vscroll2->setAccessibleName(QStringLiteral("国旗の列のスクロール"));
     for (int n = 1; n <= cells; ++n) {
         auto *cell = new ClickableLabel(this);
         cell->setObjectName(QStringLiteral("Image5"));
         cell->setProperty("index", n);
         cell->setScaledContents(true);
+        cell->makeFocusable(QStringLiteral("%1番目の国旗").arg(n));
+        cell->setAccessibleDescription(QStringLiteral("Enterでこの国を表示します。"));
         m_image5[static_cast<size_t>(n)] = cell;
         connect(cell, &ClickableLabel::clicked, this, [this, n] { emit flagPicked(n); });
     }
@@ -95,4 +100,62 @@ void GalleryPanel::layoutGallery()
 void GalleryPanel::wheelEvent(QWheelEvent *event)
 {
     QCoreApplication::sendEvent(m_vscroll2, event);
+}
+
+void GalleryPanel::setCellName(int flagId, const QString &name)
+{
+    if (flagId >= 1 && flagId <= cells)
+        m_image5[static_cast<size_t>(flagId)]->setAccessibleName(name);
+}
+
+QList<QWidget *> GalleryPanel::focusChain() const
+{
+    QList<QWidget *> chain;
+    for (int n = 1; n <= cells; ++n)
+        chain << m_image5[static_cast<size_t>(n)];
+    return chain;
+}
+
+QWidget *GalleryPanel::firstFocus() const
+{
+    return m_image5[static_cast<size_t>(m_first)];
+}
+
+void GalleryPanel::keyPressEvent(QKeyEvent *event)
+{
+    int focused = 0;
+    for (int n = 1; n <= cells; ++n)
+        if (m_image5[static_cast<size_t>(n)]->hasFocus())
+            focused = n;
+    int step = 0;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        step = -1;
+        break;
+    case Qt::Key_Down:
+        step = 1;
+        break;
+    case Qt::Key_PageUp:
+        step = -StudyRules::gallerySlots;
+        break;
+    case Qt::Key_PageDown:
+        step = StudyRules::gallerySlots;
+        break;
+    default:
+        QGroupBox::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    focusCell(std::clamp((focused == 0 ? m_first : focused) + step, 1, cells));
+}
+
+void GalleryPanel::focusCell(int n)
+{
+    // The column scrolls as little as shows the cell: to its top from above, to its bottom
+    // from below.
+    if (n < m_first)
+        m_vscroll2->setValue(n);
+    else if (n >= m_first + StudyRules::gallerySlots)
+        m_vscroll2->setValue(n - StudyRules::gallerySlots + 1);
+    m_image5[static_cast<size_t>(n)]->setFocus(Qt::OtherFocusReason);
 }

@@ -3,6 +3,7 @@
 #include "StudyRules.h"
 
 #include <QGroupBox>
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -39,6 +40,12 @@ public:
     // Shows the eight cells from the scroll value on and hides all others. Reads no file:
     // every cell got its picture at start-up.
     void layoutGallery();
+    // The name a screen reader gives the cell of this flag ID.
+    void setCellName(int flagId, const QString &name);
+    // The cells in order, for the window's Tab chain; those out of sight are passed over.
+    QList<QWidget *> focusChain() const;
+    // The first cell on show.
+    QWidget *firstFocus() const;
 
 signals:
     // The flag of this ID was clicked.
@@ -47,8 +54,12 @@ signals:
 protected:
     // The mouse wheel over the pictures moves the scroll bar.
     void wheelEvent(QWheelEvent *event) override;
+    // Up and Down move the focus one flag, Page Up and Page Down one view, scrolling with it.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void focusCell(int n);
+
     int m_first = 1;
     QScrollBar *m_vscroll2;
     std::array<ClickableLabel *, cells + 1> m_image5{}; // cell 0 is never used

@@ -46,6 +46,9 @@ NamePanel::NamePanel(std::vector<OtherName> otherNames, QWidget *parent)
     m_labelHint = place(new QLabel(this), "LabelHint", 390, hintTop, 4155, hintHeight, 10.5);
     m_list1 = place(new QListWidget(this), "List1", 390, listTop, 3885, listBottom - listTop, 18);
 
+    m_text2->setAccessibleName(QStringLiteral("国名か首都で検索"));
+    m_list1->setAccessibleName(QStringLiteral("国の一覧"));
+    m_labelHint->setAccessibleName(QStringLiteral("検索の結果"));
     connect(m_command4, &QPushButton::clicked, this, &NamePanel::search);
     connect(m_text2, &QLineEdit::returnPressed, this, &NamePanel::search);
     // A row is shown when it becomes the current one, by click, arrow key or search. A click
@@ -118,4 +121,9 @@ void NamePanel::setHint(const QString &hint)
         m_labelHint->fontMetrics().elidedText(hint, Qt::ElideRight, m_labelHint->width());
     m_labelHint->setText(shown);
     m_labelHint->setToolTip(shown == hint ? QString() : hint);
+}
+
+QList<QWidget *> NamePanel::focusChain() const
+{
+    return {m_text2, m_command4, m_list1};
 }

@@ -3,6 +3,7 @@
 #include "CountryTable.h"
 #include "NameSearch.h"
 
+#include <QList>
 #include <QStringList>
 #include <QWidget>
 
@@ -34,6 +35,8 @@ public:
     // the forgiving search (folded spellings, the countries' other names) picks the row, and
     // the line under the box says which other name led there, or that nothing was found.
     void search();
+    // The box, 検索 and the list, for the window's Tab chain.
+    QList<QWidget *> focusChain() const;
 
 signals:
     void countryPicked(int flagId, const QString &name);

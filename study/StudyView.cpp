@@ -94,8 +94,32 @@ BaseListLoad StudyView::loadWorldList()
     const QString world = QStringLiteral("sekai");
     const BaseListLoad load = BaseList::load(BaseList::path(m_appPath, world), m_table);
     setListLines(load.listLines);
+    for (int row = 1; row <= load.recordCount && row <= CountryTable::upperBound; ++row) {
+        const int flagId = m_table.flagIds[static_cast<size_t>(row)].toInt();
+        if (flagId >= 1 && flagId <= CountryTable::upperBound)
+            m_gallery->setCellName(flagId, m_table.countryNames[static_cast<size_t>(flagId)] +
+                                               QStringLiteral("の国旗"));
+    }
     emit listRead(world, load);
     return load;
+}
+
+QList<QWidget *> StudyView::focusChain() const
+{
+    return m_namePanel->focusChain() + m_gallery->focusChain() << m_display->focusControl();
+}
+
+QWidget *StudyView::firstFocus(Panel panel) const
+{
+    switch (panel) {
+    case Panel::Gallery:
+        return m_gallery->firstFocus();
+    case Panel::Names:
+        return m_namePanel->focusChain().constFirst();
+    case Panel::None:
+        break;
+    }
+    return nullptr;
 }
 
 void StudyView::setListLines(const QStringList &lines)

@@ -3,6 +3,7 @@
 #include "BaseList.h"
 #include "CountryTable.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -71,6 +72,12 @@ public:
     QString loadGalleryPictures(GalleryDecoder &decoder);
     // Start-up: all cells in one column from the top of the frame, all visible.
     void layoutAllCells();
+
+    // The study controls in reading order for the window's Tab chain: the name panel, the
+    // gallery, then the country display. Hidden ones are passed over by the chain.
+    QList<QWidget *> focusChain() const;
+    // Where the focus goes when `panel` comes on show.
+    QWidget *firstFocus(Panel panel) const;
 
 public slots:
     // The country display for a flag ID, under the name the world list gives it.

@@ -20,8 +20,15 @@ public:
         if (onShow)
             onShow(text);
     }
+    bool ask(const QString &text) override
+    {
+        asked.append(text);
+        return answer;
+    }
     QStringList shown;
     std::function<void(const QString &)> onShow;
+    QStringList asked;
+    bool answer = false;
 };
 
 class RecordingShell : public ShellOpener

@@ -1,0 +1,243 @@
+// The main window without a mouse: the menu's keys, the Tab chain of every mode, the game
+// played with keys alone, the gallery's keys, and the names a screen reader gives the controls.
+
+#include "CardKeys.h"
+#include "Controls.h"
+#include "Form1.h"
+#include "GamePanel.h"
+#include "MainWindowFixture.h"
+#include "ProgramFolder.h"
+#include "StudyView.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Keyboard : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        f.clock.autoAdvance = 0.01;
+        ASSERT_TRUE(f.form->load());
+        f.form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(f.form.get()));
+    }
+
+    // A key as the window system brings it: to the control with the focus.
+    void key(int k, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget *focused = QApplication::focusWidget();
+        QTest::keyClick(focused ? focused : f.form.get(), Qt::Key(k), modifiers);
+    }
+    template <typename T = QWidget> T *get(const char *name, int index = -1) const
+    {
+        return control<T>(f.form.get(), name, index);
+    }
+    static QString nameOf(const QWidget *widget)
+    {
+        const QVariant index = widget->property("index");
+        return index.isValid() ? widget->objectName() + QString::number(index.toInt())
+                               : widget->objectName();
+    }
+    // The controls Tab visits from the first menu entry until it comes back there.
+    QStringList tabChain()
+    {
+        get("Label8")->setFocus();
+        QStringList chain{nameOf(QApplication::focusWidget())};
+        for (int i = 0; i < 60; ++i) {
+            key(Qt::Key_Tab);
+            QWidget *focused = QApplication::focusWidget();
+            if (!focused || focused == get("Label8"))
+                break;
+            chain << nameOf(focused);
+        }
+        return chain;
+    }
+    QString accessibleName(QWidget *widget) const
+    {
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
+        return face ? face->text(QAccessible::Name) : QString();
+    }
+    // Every design control on show that a screen reader would find without a name. A label
+    // with neither text nor picture says nothing and is passed over by readers too.
+    QStringList unnamedControls() const
+    {
+        QStringList unnamed;
+        for (QWidget *widget : f.form->findChildren<QWidget *>()) {
+            const auto *label = qobject_cast<QLabel *>(widget);
+            if (label && label->text().isEmpty() && label->pixmap().isNull())
+                continue;
+            if (!widget->objectName().isEmpty() && !widget->objectName().startsWith("qt_") &&
+                widget->isVisible() && accessibleName(widget).trimmed().isEmpty())
+                unnamed << nameOf(widget);
+        }
+        return unnamed;
+    }
+    GamePanel &game() const { return *f.form->gamePanel(); }
+
+    LoopbackServer http = LoopbackServer::quietGameServer();
+    MainWindowFixture f{http.baseUrl()};
+};
+
+const QStringList menuChain{"Label8",  "Label9",  "Label10", "Label11",
+                            "Label19", "Label21", "Command1"};
+
+QStringList numbered(const QString &name, int from, int to)
+{
+    QStringList names;
+    for (int i = from; i <= to; ++i)
+        names << name + QString::number(i);
+    return names;
+}
+
+} // namespace
+
+TEST_F(Keyboard, EveryModeIsReachedByItsKeyAndTabFollowsReadingOrder)
+{
+    struct Case
+    {
+        QKeySequence key;
+        QStringList chain; // after the menu row
+    };
+    const QList<Case> cases{
+        {QKeySequence(), {"Label12", "Label22"}},
+        {QKeySequence(Qt::CTRL | Qt::Key_1),
+         numbered("Image5", 1, 8) + QStringList{"Label18", "Label12", "Label22"}},
+        {QKeySequence(Qt::CTRL | Qt::Key_2),
+         {"Text2", "Command4", "List1", "Label18", "Label12", "Label22"}},
+        {QKeySequence(Qt::CTRL | Qt::Key_3),
+         {"Option20", "CheckWeakest", "CheckLookAlike", "Command2", "Command3"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.key.toString().toStdString());
+        if (!c.key.isEmpty())
+            key(c.key[0].key(), c.key[0].keyboardModifiers());
+        EXPECT_EQ(tabChain().join(' ').toStdString(),
+                  (menuChain + c.chain).join(' ').toStdString());
+        EXPECT_EQ(unnamedControls().join(' ').toStdString(), "");
+    }
+
+    // A game under way: 戻る, then the cards in reading order.
+    key(Qt::Key_3, Qt::ControlModifier);
+    get<QAbstractButton>("Command2")->click();
+    ASSERT_TRUE(game().playing());
+    EXPECT_EQ(tabChain().join(' ').toStdString(),
+              (menuChain + QStringList{"Command2", "Command3"} + numbered("Image4", 1, 12))
+                  .join(' ')
+                  .toStdString());
+    EXPECT_EQ(unnamedControls().join(' ').toStdString(), "");
+
+    // Shift+Tab goes back the same way.
+    get("Image4", 1)->setFocus();
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), get("Command3"));
+
+    // F1 is 概要, Ctrl+5 お勧めアプリ, Ctrl+4 the region list of the graph.
+    key(Qt::Key_F1);
+    EXPECT_EQ(f.shell.files.size(), 1);
+    key(Qt::Key_5, Qt::ControlModifier);
+    EXPECT_EQ(f.shell.addresses, QStringList{f.config.shopUrl});
+    key(Qt::Key_4, Qt::ControlModifier);
+    EXPECT_TRUE(get("Combo1")->isVisible());
+}
+
+TEST_F(Keyboard, AWholeGameIsPlayedWithKeysAlone)
+{
+    key(Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), get("Option2", 0));
+    key(Qt::Key_Down); // the next region
+    EXPECT_EQ(QApplication::focusWidget(), get("Option2", 1));
+    while (QApplication::focusWidget() != get("Command2"))
+        key(Qt::Key_Tab);
+    key(Qt::Key_Space);
+    ASSERT_TRUE(game().playing());
+    EXPECT_EQ(f.state.regionKey, "europe");
+    EXPECT_EQ(QApplication::focusWidget(), get("Image4", 1));
+
+    // Before the answer a card is its place only, never its country.
+    for (int k = 1; k <= 12; ++k) {
+        auto *card = get<QLabel>("Image4", k);
+        EXPECT_EQ(accessibleName(card), QString("%1番目の国旗").arg(k));
+        EXPECT_TRUE(card->text().isEmpty());
+        EXPECT_TRUE(card->toolTip().isEmpty());
+    }
+
+    const GameSession &session = *game().session();
+    int wrong = 1;
+    while (session.rowAt(wrong) == session.rowAt(session.answerPosition()))
+        ++wrong;
+    for (int i = 0; i < 2; ++i)
+        key(CardKeys::keys[static_cast<size_t>(wrong - 1)]);
+    EXPECT_EQ(session.misses(), 2);
+    EXPECT_EQ(get<QLabel>("Label16")->text(), "違います。");
+    EXPECT_EQ(get<QLabel>("LabelVerdictSign")->text(), "✕");
+    EXPECT_TRUE(get("LabelMiss", wrong)->isVisible());
+    EXPECT_EQ(accessibleName(get("Image4", wrong)), QString("%1番目の国旗（違います）").arg(wrong));
+
+    // The focus ring walks to the right card with the arrows, and Enter picks it.
+    const int answer = session.answerPosition();
+    const int from = wrong;
+    if ((from - 1) / 6 != (answer - 1) / 6)
+        key(answer > from ? Qt::Key_Down : Qt::Key_Up);
+    while (QApplication::focusWidget() != get("Image4", answer))
+        key(Qt::Key_Right);
+    const QString second = session.askedName();
+    key(Qt::Key_Return);
+    EXPECT_EQ(session.questionNumber(), 2);
+    EXPECT_EQ(get<QLabel>("Label16")->text(), "正解です。");
+    EXPECT_EQ(get<QLabel>("LabelVerdictSign")->text(), "✓");
+    EXPECT_FALSE(get("LabelMiss", wrong)->isVisible());
+    EXPECT_NE(session.askedName(), second);
+
+    // The number keys for the rest, the card found through the session.
+    for (int q = 2; q <= 15; ++q)
+        key(CardKeys::keys[static_cast<size_t>(session.answerPosition() - 1)]);
+    EXPECT_FALSE(game().playing());
+    EXPECT_TRUE(session.over());
+    EXPECT_EQ(session.misses(), 2);
+    EXPECT_TRUE(f.folder.readFile("seisekieurope.csv").contains(", 2,"));
+    EXPECT_EQ(unnamedControls().join(' ').toStdString(), "");
+
+    // Esc in a game is 戻る: back to the region choice, nothing recorded.
+    const QByteArray recorded = f.folder.readFile("seisekieurope.csv");
+    get<QAbstractButton>("Command2")->click();
+    ASSERT_TRUE(game().playing());
+    key(CardKeys::keys[static_cast<size_t>(session.answerPosition() - 1)]);
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(game().playing());
+    EXPECT_TRUE(get("Frame1")->isVisible());
+    EXPECT_FALSE(get("Image4", 1)->isVisible());
+    EXPECT_EQ(f.folder.readFile("seisekieurope.csv"), recorded);
+}
+
+TEST_F(Keyboard, TheGalleryScrollsWithTheFocusAndEnterShowsTheFlag)
+{
+    key(Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), get("Image5", 1));
+    EXPECT_EQ(accessibleName(get("Image5", 1)), ProgramFolder::countryName(1) + "の国旗");
+    struct Step
+    {
+        Qt::Key key;
+        int focused;
+        int first;
+    };
+    const QList<Step> steps{{Qt::Key_Down, 2, 1},       {Qt::Key_PageDown, 10, 3},
+                            {Qt::Key_PageDown, 18, 11}, {Qt::Key_Up, 17, 11},
+                            {Qt::Key_PageUp, 9, 9},     {Qt::Key_PageUp, 1, 1},
+                            {Qt::Key_Up, 1, 1}};
+    for (const Step &step : steps) {
+        key(step.key);
+        EXPECT_EQ(QApplication::focusWidget(), get("Image5", step.focused)) << step.focused;
+        EXPECT_EQ(f.form->studyView()->galleryFirst(), step.first) << step.focused;
+    }
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    EXPECT_EQ(get<QLabel>("Label4")->text(), ProgramFolder::capitalName(2));
+}
