@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "NumberText.h"
+#include "PendingReports.h"
 #include "ServerAccess.h"
 #include "Twips.h"
 #include "WaitCursor.h"
@@ -183,7 +184,7 @@ bool NationalDeviation::step(Run &run)
         if (run.report == CounterReport::Send) {
             {
                 WaitCursor wait;
-                m_server.reportGame(run.regionKey, run.score);
+                PendingReports(m_server, m_dataPath).report(run.regionKey, run.score);
             }
             QFile::remove(scratchPath(m_dataPath));
         }
