@@ -58,7 +58,6 @@ public:
     // From now on every count throws; the kept histograms are still served. For a database
     // that is no longer the file it was opened as, or is damaged.
     void refuseCounts();
-    bool countsRefused() const { return m_refused; }
 
     // An online backup of the open database into `path` (replaced), flushed to the disk;
     // throws StoreError. Works from the open connection, so it still holds every count when

@@ -67,9 +67,21 @@ bool copyFile(const std::string &from, const std::string &to)
     const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return false;
-    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0640);
     if (out < 0) {
         ::close(in);
+        return false;
+    }
+    // Run as root, the copy would belong to root and the service's own user could not write
+    // it: it goes to whoever owns the folder it lands in.
+    struct stat folder
+    {
+    };
+    const std::string parent = to.substr(0, to.rfind('/'));
+    if (::stat(parent.empty() ? "/" : parent.c_str(), &folder) == 0 && ::geteuid() == 0 &&
+        ::fchown(out, folder.st_uid, folder.st_gid) != 0) {
+        ::close(in);
+        ::close(out);
         return false;
     }
     bool ok = true;
