@@ -2,7 +2,6 @@
 // deleted, renamed, cut short or overwritten while it serves, then started on what is left,
 // and put back from its backups.
 
-#include "CounterStore.h"
 #include "ServerProcess.h"
 #include "TempDir.h"
 
@@ -10,6 +9,7 @@
 #include <httplib.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -24,14 +24,33 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Score reports in the database at `path`, read with the store the server uses.
+// Score reports in the database file at `path`, read without changing it; -1 when it cannot be
+// read.
 std::int64_t storedScores(const std::string &path)
 {
-    CounterStore store(path);
-    std::int64_t total = 0;
-    for (std::int64_t n : store.scoreCounts("europe"))
-        total += n;
+    sqlite3 *db = nullptr;
+    std::int64_t total = -1;
+    sqlite3_stmt *sum = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "SELECT total(n) FROM score_counts WHERE region = 'europe'", -1,
+                           &sum, nullptr) == SQLITE_OK &&
+        sqlite3_step(sum) == SQLITE_ROW)
+        total = sqlite3_column_int64(sum, 0);
+    sqlite3_finalize(sum);
+    sqlite3_close(db);
     return total;
+}
+
+// The backups, newest first.
+std::vector<fs::path> backupsOf(const std::string &data)
+{
+    std::vector<fs::path> found;
+    std::error_code none;
+    for (const auto &entry : fs::directory_iterator(data + "/backup", none))
+        if (entry.path().extension() == ".sqlite3")
+            found.push_back(entry.path());
+    std::sort(found.rbegin(), found.rend());
+    return found;
 }
 
 // Score reports the running server holds, as a histogram fetch shows them.
@@ -109,7 +128,10 @@ TEST(DatabaseFaultTest, ADatabaseGoneWrongStopsCountingAndComesBackFromItsBackup
                 answered += report(score) == 200;
             ASSERT_EQ(answered, 20);
             // A backup taken after the last of them.
-            std::this_thread::sleep_for(2500ms);
+            const auto waited = std::chrono::steady_clock::now();
+            while ((backupsOf(data).empty() || storedScores(backupsOf(data).front()) < 20) &&
+                   std::chrono::steady_clock::now() - waited < 60s)
+                std::this_thread::sleep_for(100ms);
 
             fault.apply(database);
             const auto damaged = std::chrono::steady_clock::now();
@@ -143,13 +165,7 @@ TEST(DatabaseFaultTest, ADatabaseGoneWrongStopsCountingAndComesBackFromItsBackup
         EXPECT_NE(errors.find("furamio-server restore --data " + data), std::string::npos)
             << errors;
 
-        const std::vector<fs::path> backups = [&] {
-            std::vector<fs::path> found;
-            for (const auto &entry : fs::directory_iterator(data + "/backup"))
-                found.push_back(entry.path());
-            std::sort(found.rbegin(), found.rend());
-            return found;
-        }();
+        const std::vector<fs::path> backups = backupsOf(data);
         ASSERT_FALSE(backups.empty());
         EXPECT_LE(backups.size(), 3U);
         const std::int64_t lastBackup = storedScores(backups.front().string());
