@@ -3,6 +3,7 @@
 #include "CounterStore.h"
 #include "CountsDatabase.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 
 StoreKeeper::StoreKeeper(CounterStore &store, std::string dataDir, std::chrono::seconds backupEvery,
@@ -43,7 +44,7 @@ void StoreKeeper::stop()
     m_thread.join();
 }
 
-std::string StoreKeeper::fault(bool *stillWhole) const
+std::string StoreKeeper::fault(bool *stillWhole)
 {
     *stillWhole = true;
     struct stat info
@@ -56,7 +57,13 @@ std::string StoreKeeper::fault(bool *stillWhole) const
     *stillWhole = false;
     if (info.st_size == 0)
         return "was cut to 0 bytes";
+    const auto start = std::chrono::steady_clock::now();
+    if (start < m_nextQuickCheck)
+        return {};
     const std::string check = CounterStore::quickCheck(m_path);
+    const auto took = std::chrono::steady_clock::now() - start;
+    m_nextQuickCheck =
+        start + std::max<std::chrono::steady_clock::duration>(checkEvery, took * quickCheckSpacing);
     if (check != "ok")
         return "is damaged (" + check + ")";
     return {};
