@@ -347,8 +347,8 @@ bool HttpServer::start(const std::string &host, int port, std::string *error)
     // and a burst does not reach them evenly, so each thread may hold the whole cap.
     const rlim_t overCapMargin = 64;
     const unsigned connections = static_cast<unsigned>(
-        std::min<rlim_t>(descriptors > 1064 ? descriptors - 64 : 1000,
-                         rlim_t(m_maxConnections) * m_threads + overCapMargin));
+        std::min<rlim_t>({descriptors > 1064 ? descriptors - 64 : 1000,
+                          rlim_t(m_maxConnections) * m_threads + overCapMargin, 1 << 20}));
     const unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD;
     m_daemon = MHD_start_daemon(
         flags, 0, nullptr, nullptr, &HttpCallbacks::access, this, MHD_OPTION_LISTEN_SOCKET,

@@ -96,18 +96,24 @@ struct Fault
     const char *name;
     std::function<void(const std::string &database)> apply;
     bool fileStaysWhole; // the server's open file still holds every count
-    const char *logSays;
+    // What the log says; a file cut short may have taken pages back from the log (a
+    // checkpoint) before the watch looked.
+    std::vector<std::string> logSays;
 };
 
 TEST(DatabaseFaultTest, ADatabaseGoneWrongStopsCountingAndComesBackFromItsBackup)
 {
     const Fault faults[] = {
-        {"deleted", [](const std::string &db) { fs::remove(db); }, true, "deleted or renamed"},
-        {"renamed", [](const std::string &db) { fs::rename(db, db + ".moved"); }, true,
-         "deleted or renamed"},
-        {"truncated", [](const std::string &db) { fs::resize_file(db, 0); }, false,
-         "cut to 0 bytes"},
-        {"overwritten", overwritePages, false, "is damaged"},
+        {"deleted", [](const std::string &db) { fs::remove(db); }, true, {"deleted or renamed"}},
+        {"renamed",
+         [](const std::string &db) { fs::rename(db, db + ".moved"); },
+         true,
+         {"deleted or renamed"}},
+        {"truncated",
+         [](const std::string &db) { fs::resize_file(db, 0); },
+         false,
+         {"cut to 0 bytes", "is damaged"}},
+        {"overwritten", overwritePages, false, {"is damaged"}},
     };
     for (const Fault &fault : faults) {
         SCOPED_TRACE(fault.name);
@@ -155,7 +161,10 @@ TEST(DatabaseFaultTest, ADatabaseGoneWrongStopsCountingAndComesBackFromItsBackup
             server.stop(SIGTERM);
             const std::string log = server.log();
             EXPECT_EQ(lineCount(log, "counts database"), 1) << log;
-            EXPECT_EQ(lineCount(log, fault.logSays), 1) << log;
+            int said = 0;
+            for (const std::string &words : fault.logSays)
+                said += lineCount(log, words);
+            EXPECT_EQ(said, 1) << log;
             EXPECT_EQ(lineCount(log, "furamio-server restore --data " + data), 1) << log;
         }
 
