@@ -1,8 +1,9 @@
 #include "PendingReports.h"
 
+#include "DataFile.h"
+
 #include <QFile>
 #include <QRandomGenerator>
-#include <QSaveFile>
 
 namespace {
 
@@ -47,12 +48,9 @@ QString PendingReports::newReportId()
 QList<PendingReports::Game> PendingReports::games() const
 {
     QList<Game> games;
-    QFile file(path(m_dataPath));
-    if (!file.open(QIODevice::ReadOnly))
-        return games;
-    // A hand-edited file may have lost its CRs; a line of ours is short.
-    for (const QByteArray &raw : file.read(qint64(maxGames) * 256).split('\n')) {
-        const QList<QByteArray> fields = raw.trimmed().split(',');
+    const DataFile::Contents file = DataFile::read(path(m_dataPath));
+    for (const QByteArrayView line : DataFile::splitLines(file.bytes)) {
+        const QList<QByteArray> fields = line.trimmed().toByteArray().split(',');
         if (fields.size() != 3)
             continue;
         bool number = false;
@@ -75,12 +73,10 @@ void PendingReports::keep(QList<Game> games) const
     QByteArray bytes;
     for (const Game &game : games)
         bytes += game.regionKey.toLatin1() + ',' + QByteArray::number(game.score) + ',' +
-                 game.reportId.toLatin1() + "\r\n";
+                 game.reportId.toLatin1() + DataFile::lineEnd.toByteArray();
     // A report that cannot be kept is lost as it was before the file existed; nothing else
     // depends on it, so the player is not troubled with it.
-    QSaveFile file(target);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
-        file.commit();
+    DataFile::replace(target, bytes);
 }
 
 void PendingReports::report(const QString &regionKey, int score)
