@@ -18,6 +18,7 @@
 #include "StudyView.h"
 #include "Twips.h"
 #include "WaitCursor.h"
+#include "WindowScale.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -35,6 +36,8 @@
 #include <QScreen>
 #include <QThread>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -61,6 +64,20 @@ void paintNow(QWidget *window)
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+// A picture stretched to its label, decoded at the label's size in the screen's own pixels so
+// that it is drawn sharp at any device pixel ratio. Null when it cannot be read.
+QPixmap sharpPicture(const QString &path, const QLabel *label)
+{
+    const qreal ratio = label->devicePixelRatioF();
+    QImageReader reader(path);
+    reader.setScaledSize(label->size() * ratio);
+    QImage image;
+    if (!reader.read(&image))
+        return {};
+    image.setDevicePixelRatio(ratio);
+    return QPixmap::fromImage(std::move(image));
+}
+
 } // namespace
 
 Form1::Form1(AppState &state, Services &services, ServerAccess &server, const AppConfig &config,
@@ -82,6 +99,9 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, const Ap
     // use from the start and stays above the picture.
     m_image6->raise();
     m_label12->raise();
+    // A window the player makes smaller than the design shrinks as a whole rather than
+    // showing its top left part.
+    new WindowScale(this);
 }
 
 Form1::~Form1() = default;
@@ -191,20 +211,18 @@ bool Form1::load()
     const int screenWidth = Twips::fromPixels(screenPixels.width());
     const int screenHeight = Twips::fromPixels(screenPixels.height());
     m_game->fitToScreen(screenWidth, screenHeight);
-    m_label7->move(m_label7->x(), Twips::toPixels(screenHeight - 1500));
+    placeSourceCredit();
 
     const QString introPath = PicturePaths::intro(m_config.appPath);
-    QImage intro;
-    if (!QImageReader(introPath).read(&intro)) {
+    const QPixmap intro = sharpPicture(introPath, m_image6);
+    if (intro.isNull()) {
         messages.show(QStringLiteral("%1 を読み込めません。").arg(introPath));
         return false;
     }
-    m_image6->setPixmap(QPixmap::fromImage(intro));
+    m_image6->setPixmap(intro);
     // The credit link's picture only shows the player where to click; without it the link
     // still answers, so a missing one ends nothing.
-    QImage banner;
-    if (QImageReader(PicturePaths::banner(m_config.appPath)).read(&banner))
-        m_image7->setPixmap(QPixmap::fromImage(banner));
+    m_image7->setPixmap(sharpPicture(PicturePaths::banner(m_config.appPath), m_image7));
 
     const QString missing = m_study->loadGalleryPictures(*m_galleryDecoder);
     m_galleryDecoder.reset();
@@ -246,6 +264,20 @@ bool Form1::load()
         return true;
     }
     return true;
+}
+
+void Form1::placeSourceCredit()
+{
+    constexpr int aboveBottomTwips = 1500;
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const int bottom = screen ? std::min(screen->geometry().height(), height()) : height();
+    m_label7->move(m_label7->x(), Twips::toPixels(Twips::fromPixels(bottom) - aboveBottomTwips));
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeSourceCredit();
 }
 
 void Form1::openResultsWindow(int regionIndex)

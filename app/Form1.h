@@ -47,7 +47,12 @@ signals:
     // The program is to end now, without asking any window.
     void endRequested();
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    // The source credit near the bottom of the screen, or of a window made smaller than it.
+    void placeSourceCredit();
     void createMenu();
     // The menu entries that switch modes, and those that hand an address to the desktop.
     void connectMenu();

@@ -281,7 +281,8 @@ void GamePanel::start()
     }
     {
         WaitCursor wait;
-        m_pictures.prepare(m_appPath, m_rowFlagIds, m_image4[1]->size());
+        m_pictures.prepare(m_appPath, m_rowFlagIds, m_image4[1]->size(),
+                           m_image4[1]->devicePixelRatioF());
     }
 
     setCardsVisible(true);
