@@ -75,6 +75,11 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, const Ap
     m_studyView = new StudyView(services, config.appPath, config.dataPath, config.wikiBase, this);
     m_gamePanel = new GamePanel(services, config.appPath, config.dataPath, this);
     m_deviation = new NationalDeviation(server, services.clock, config.dataPath, this);
+    // Right of the second extra picture's column and below the region line, where the display
+    // leaves room whichever country is shown.
+    m_backToReview = Twips::place(new QPushButton(QStringLiteral("見直しに戻る"), this),
+                                  "BackToReview", 8400, 3780, 2700, 525, 14.25, true);
+    m_backToReview->hide();
     connectPanels();
     createMenu();
     arrange(Mode::Start);
@@ -100,7 +105,7 @@ void Form1::createMenu()
     m_graphLabel =
         menuLabel(m_graphFrame, "Label19", QStringLiteral(" 成績グラフ"), 210, 0, 2925, 645, 24);
     connect(m_graphLabel, &ClickableLabel::clicked, this, [this] {
-        m_newsBox->hide();
+        closeNews();
         // The longest region name needs a little more than the designed width, and the gap
         // before the next menu entry has room for it.
         const int room = m_shopLabel->x() - m_graphRegionBox->x();
@@ -148,10 +153,7 @@ void Form1::createStartScreen()
     m_closeNewsLabel =
         menuLabel(this, "Label15", QStringLiteral("一言欄を閉じる"), 14300, 6800, 2400, 345, 12);
     m_closeNewsLabel->hide();
-    connect(m_closeNewsLabel, &ClickableLabel::clicked, this, [this] {
-        m_newsBox->hide();
-        m_closeNewsLabel->hide();
-    });
+    connect(m_closeNewsLabel, &ClickableLabel::clicked, this, &Form1::closeNews);
 
     // The credit sits right of the country list and the gallery frame, which reach down to
     // 10395 twips on the left.
@@ -276,6 +278,12 @@ void Form1::showNews()
     m_closeNewsLabel->show();
 }
 
+void Form1::closeNews()
+{
+    m_newsBox->hide();
+    m_closeNewsLabel->hide();
+}
+
 void Form1::connectPanels()
 {
     connect(m_gamePanel, &GamePanel::regionChosen, this,
@@ -293,9 +301,17 @@ void Form1::connectPanels()
         if (!m_deviation->busy())
             m_gamePanel->showReview();
     });
+    // The review is set aside while its flag is looked up, and the way back to it is offered
+    // until the player goes elsewhere.
     connect(m_gamePanel, &GamePanel::reviewFlagPicked, this, [this](int flagId) {
-        if (enter(Mode::StudyByName))
-            m_studyView->lookUp(flagId);
+        if (!enter(Mode::StudyByName))
+            return;
+        m_studyView->lookUp(flagId);
+        m_backToReview->show();
+    });
+    connect(m_backToReview, &QPushButton::clicked, this, [this] {
+        if (enter(Mode::Game))
+            m_gamePanel->reopenReview();
     });
 
     connect(m_studyView, &StudyView::listRead, this, &Form1::listRead);
@@ -305,6 +321,10 @@ void Form1::connectPanels()
 
 bool Form1::enter(Mode mode)
 {
+    // Every mode, the game panel's own included, gives up a game under way; the player may
+    // keep it instead, and then nothing changes.
+    if (!m_gamePanel->mayLeaveGame())
+        return false;
     switch (mode) {
     case Mode::Start:
         break;
@@ -332,12 +352,15 @@ void Form1::arrange(Mode mode)
 {
     // The news is a word at start-up; any mode closes it.
     if (mode != Mode::Start)
-        m_newsBox->hide();
+        closeNews();
+    // Offered again only by a look-up from the review.
+    m_backToReview->hide();
     m_introPicture->setVisible(mode == Mode::Start);
     m_studyView->show(mode == Mode::StudyByFlag   ? StudyView::Panel::Gallery
                       : mode == Mode::StudyByName ? StudyView::Panel::Names
                                                   : StudyView::Panel::None);
-    // Hiding the game panel ends its review; a game under way was already left.
+    // Hiding the game panel ends a game under way, which the player agreed to leave, and sets
+    // its review aside.
     m_gamePanel->setVisible(mode == Mode::Game);
 
     // Lowest first. The start screen's picture lies where the country display is; the
@@ -348,6 +371,7 @@ void Form1::arrange(Mode mode)
     for (QWidget *part : startScreen)
         part->raise();
     m_studyView->raise();
+    m_backToReview->raise();
     m_regionMapLabel->raise();
     m_gamePanel->raise();
     for (QWidget *entry : menuRow())

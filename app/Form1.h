@@ -70,6 +70,8 @@ private:
     void connectMenu();
     void createStartScreen();
     void showNews();
+    // The comment box and its close label go together.
+    void closeNews();
     void openResultsWindow(int regionIndex);
     // The panels' reports, and the start-up's own reading of the world list.
     void connectPanels();
@@ -107,6 +109,8 @@ private:
     QPlainTextEdit *m_newsBox = nullptr;
     ClickableLabel *m_introPicture = nullptr;
     ClickableLabel *m_referralBanner = nullptr;
+    // In study by name after a flag of the review was looked up: back to that review.
+    QPushButton *m_backToReview = nullptr;
     std::unique_ptr<Form2> m_form2;
     bool m_recordErrorShown = false;
 };

@@ -42,17 +42,18 @@ const QString htmlHelp = QStringLiteral("/help/index.html");
 
 void Form1::connectMenu()
 {
+    // The study modes close the news before they read the world list, which may fail.
     connect(m_galleryLabel, &ClickableLabel::clicked, this, [this] {
-        m_newsBox->hide();
+        closeNews();
         enter(Mode::StudyByFlag);
     });
     connect(m_byNameLabel, &ClickableLabel::clicked, this, [this] {
-        m_newsBox->hide();
+        closeNews();
         enter(Mode::StudyByName);
     });
 
     connect(m_helpLabel, &ClickableLabel::clicked, this, [this] {
-        m_newsBox->hide();
+        closeNews();
         ShellOpener &shell = m_services.shell;
         if (shell.openFile(m_config.appPath + compiledHelp, ShellOpener::Show::Maximised) ||
             shell.openFile(m_config.appPath + htmlHelp, ShellOpener::Show::Maximised))

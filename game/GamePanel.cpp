@@ -34,6 +34,8 @@ constexpr int summaryEdgeTwips = 150;
 constexpr int reviewLeftTwips = 390;
 constexpr int reviewTopTwips = 3390;
 constexpr int reviewGapTwips = 150;
+// Between the region frame and the summary right of it.
+constexpr int summaryGapTwips = 60;
 
 } // namespace
 
@@ -90,7 +92,7 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
     for (QCheckBox *box : {m_weakestBox, m_lookAlikeBox})
         connect(box, &QCheckBox::toggled, this, &GamePanel::showInstructions);
     connect(m_startButton, &QPushButton::clicked, this, &GamePanel::start);
-    connect(m_backButton, &QPushButton::clicked, this, &GamePanel::back);
+    connect(m_backButton, &QPushButton::clicked, this, &GamePanel::goBack);
 
     static constexpr int cardLefts[6] = {390, 3180, 5970, 8730, 11520, 14370};
     for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
@@ -159,11 +161,17 @@ void GamePanel::setRegionChoiceVisible(bool visible)
 void GamePanel::openPanel()
 {
     m_promptLabel->hide();
+    // The region last chosen stays chosen for the session: with a practice box still ticked,
+    // a region that changed unseen would start a game the player did not mean.
+    bool chosen = false;
     for (int i = 0; i < Regions::count; ++i) {
-        if (m_regionButtons[static_cast<size_t>(i)]->isChecked())
+        if (m_regionButtons[static_cast<size_t>(i)]->isChecked()) {
+            chosen = true;
             emit regionChosen(Regions::at(i).key);
+        }
     }
-    m_regionButtons[0]->setChecked(true);
+    if (!chosen)
+        m_regionButtons[0]->setChecked(true);
     showInstructions();
     setRegionChoiceVisible(true);
     m_questionLabel->show();
@@ -181,6 +189,20 @@ void GamePanel::chooseRegion(int index)
 {
     emit regionChosen(Regions::at(index).key);
     showInstructions();
+}
+
+bool GamePanel::mayLeaveGame()
+{
+    // Before the first answer there is nothing to lose.
+    if (!m_playing || m_session->questionNumber() == 1)
+        return true;
+    return m_services.messages.ask(QStringLiteral("ゲームを中断しますか？"));
+}
+
+void GamePanel::goBack()
+{
+    if (mayLeaveGame())
+        back();
 }
 
 void GamePanel::back()
@@ -267,7 +289,8 @@ void GamePanel::showBoard()
     const GameSession &game = *m_session;
     m_questionNumberLabel->setText(QStringLiteral("第") + QString::number(game.questionNumber()) +
                                    QStringLiteral("問"));
-    m_questionLabel->setText(game.askedName());
+    m_questionLabel->setText(m_practice ? PracticeGame::summaryMark() + game.askedName()
+                                        : game.askedName());
     m_promptLabel->show();
     for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
         ClickableLabel *card = m_cards[static_cast<size_t>(k)];
@@ -304,11 +327,13 @@ void GamePanel::cardClicked(int k)
 void GamePanel::fitSummary()
 {
     // The summary box is narrower than its first line at its font. Left of it stand the region
-    // buttons, which stay on show with the summary and must stay whole, so the box keeps its
-    // left edge and top: it grows to the right as far as the panel reaches, and where that is
-    // not enough the lines wrap and it grows downwards over the card area, which is empty
-    // once the game is over.
-    const QRect designed = Twips::rect(15090, 3360, 3135, 2265);
+    // frame and its buttons, which come back with the summary on show and must stay whole, so
+    // the box begins right of the frame at its designed top: it grows to the right as far as
+    // the panel reaches, and where that is not enough the lines wrap and it grows downwards
+    // over the card area, which is empty once the game is over.
+    QRect designed = Twips::rect(15090, 3360, 3135, 2265);
+    designed.moveLeft(std::max(designed.left(), m_regionFrame->geometry().right() + 1 +
+                                                    Twips::toPixels(summaryGapTwips)));
     const int edge = Twips::toPixels(summaryEdgeTwips);
     const int frame = 2 * m_summaryBox->frameWidth();
     QTextDocument measure;
@@ -384,7 +409,7 @@ void GamePanel::finishGame()
 
 void GamePanel::showReview()
 {
-    if (!m_reviewReady || m_playing)
+    if (!m_reviewReady || m_playing || m_reviewSetAside)
         return;
     const int gap = Twips::toPixels(reviewGapTwips);
     const int left = Twips::toPixels(reviewLeftTwips);
@@ -399,16 +424,30 @@ void GamePanel::showReview()
     m_review->raise();
 }
 
+bool GamePanel::reopenReview()
+{
+    if (!m_reviewReady || m_playing)
+        return false;
+    m_reviewSetAside = false;
+    showReview();
+    return true;
+}
+
 void GamePanel::dropReview()
 {
     m_reviewReady = false;
+    m_reviewSetAside = false;
     m_review->hide();
 }
 
 void GamePanel::hideEvent(QHideEvent *event)
 {
-    // Another mode has taken the window; a minimised window is not that.
-    if (!event->spontaneous())
-        dropReview();
+    // Another mode has taken the window (a minimised window is not that): the game under way
+    // is over, unrecorded, and the review waits until the player asks for it again.
+    if (!event->spontaneous()) {
+        m_playing = false;
+        m_reviewSetAside = m_reviewReady;
+        m_review->hide();
+    }
     QFrame::hideEvent(event);
 }

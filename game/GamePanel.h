@@ -52,6 +52,10 @@ public:
     // was ticked at its start.
     bool practice() const { return m_practice; }
 
+    // Whether the game under way may be given up now. Once a question has been answered the
+    // player is asked first; false keeps the game as it is. Every way out of a game asks here.
+    bool mayLeaveGame();
+
 signals:
     // The region buttons now point at `regionKey`.
     void regionChosen(const QString &regionKey);
@@ -72,6 +76,11 @@ public slots:
     // The review of the last finished game in the card area, once its summary and rating are
     // done. Nothing happens once a new game has started or the panel was left since.
     void showReview();
+    // Brings back the review that another mode set aside (the player looked a flag of it up).
+    // False when there is none: a new game was started or "戻る" pressed since.
+    bool reopenReview();
+    // "戻る": back to the waiting panel, once the player agrees to give up a game under way.
+    void goBack();
 
 protected:
     void hideEvent(QHideEvent *event) override;
@@ -116,6 +125,8 @@ private:
     // The last finished game, kept for its review until a new game starts or the panel is left.
     ReviewPanel *m_review;
     bool m_reviewReady = false;
+    // Another mode took the window: the review comes back only when the player asks for it.
+    bool m_reviewSetAside = false;
     MasteryRecord::GameLog m_reviewGame;
     QHash<int, ReviewPanel::Flag> m_reviewFlags;
 };

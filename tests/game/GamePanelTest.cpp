@@ -2,6 +2,7 @@
 #include "Controls.h"
 #include "Form2.h"
 #include "MainWindowFixture.h"
+#include "MasteryRecord.h"
 #include "NationalDeviation.h"
 #include "ProgramEnd.h"
 #include "ProgramFolder.h"
@@ -79,13 +80,19 @@ protected:
 
 TEST_F(OpenPanel, OpeningThePanelWaitsForTheRegionChoice)
 {
+    // The first opening offers the first region; later ones keep the one chosen last, also
+    // after another mode.
+    EXPECT_TRUE(p.get<QRadioButton>("Option2", 0)->isChecked());
     p.chooseRegion(3);
     EXPECT_EQ(f.state.regionKey, "chuutou&africa");
+    p.click(p.get<QWidget>("Label10"));
+    p.openPanel();
     p.openPanel();
 
     EXPECT_TRUE(p.get<QWidget>("Picture1")->isVisible());
     EXPECT_FALSE(p.get<QWidget>("Image6")->isVisible());
-    EXPECT_TRUE(p.get<QRadioButton>("Option2", 0)->isChecked());
+    EXPECT_TRUE(p.get<QRadioButton>("Option2", 3)->isChecked());
+    EXPECT_EQ(f.state.regionKey, "chuutou&africa");
     EXPECT_TRUE(p.get<QWidget>("Frame1")->isVisible());
     EXPECT_EQ(p.text("Label13"),
               "国旗当ての問題が15問出題されます。地域を選んでからスタートボタンを押して下さい。");
@@ -137,6 +144,65 @@ TEST_F(OpenPanel, WrongCardsCountAndRightCardsMoveOn)
     EXPECT_FALSE(p.game.session()->answered(asked));
     EXPECT_FALSE(QFile::exists(f.folder.file("seisekiasia&taiyou.csv")));
     EXPECT_EQ(http.requestCount(), 1);
+}
+
+// Every way out of a game asks the same question once an answer has been given, and only
+// then; いいえ leaves the game and the window as they were, はい gives the game up unrecorded.
+TEST_F(OpenPanel, LeavingAGameAsksOnceAnAnswerIsGiven)
+{
+    const struct
+    {
+        const char *way;
+        bool toStudy; // the study by name, else the waiting panel
+    } ways[] = {{"Command3", false}, {"Label11", false}, {"Label9", true}, {"Label10", true}};
+    const QString question = QStringLiteral("ゲームを中断しますか？");
+    for (const auto &way : ways) {
+        SCOPED_TRACE(way.way);
+        QWidget *out = p.get<QWidget>(way.way);
+        const auto leftTo = [&] {
+            EXPECT_FALSE(p.game.playing());
+            EXPECT_EQ(p.game.isVisible(), !way.toStudy);
+            EXPECT_EQ(p.get<QWidget>("Frame1")->isVisible(), !way.toStudy);
+        };
+
+        // Before the first answer there is nothing to lose, and nothing is asked.
+        p.openPanel();
+        p.start();
+        p.clickCard(p.wrongCard());
+        f.messages.asked.clear();
+        p.click(out);
+        EXPECT_TRUE(f.messages.asked.isEmpty());
+        leftTo();
+
+        p.openPanel();
+        p.start();
+        p.clickCard(p.rightCard());
+        const int asked = p.game.session()->askedRow();
+        f.messages.answerYes = false;
+        p.click(out);
+        EXPECT_EQ(f.messages.asked, QStringList{question});
+        EXPECT_TRUE(p.game.playing());
+        EXPECT_TRUE(p.game.isVisible());
+        EXPECT_TRUE(p.cardsShown());
+        EXPECT_FALSE(p.get<QWidget>("Frame1")->isVisible());
+        EXPECT_EQ(p.text("Label17"), "第2問");
+        EXPECT_EQ(p.game.session()->askedRow(), asked);
+        // The game kept goes on as before.
+        p.clickCard(p.rightCard());
+        EXPECT_EQ(p.text("Label17"), "第3問");
+
+        f.messages.answerYes = true;
+        p.click(out);
+        EXPECT_EQ(f.messages.asked, (QStringList{question, question}));
+        leftTo();
+        // A game given up is gone: the panel opened again asks nothing.
+        p.openPanel();
+        EXPECT_EQ(f.messages.asked.size(), 2);
+        f.messages.asked.clear();
+    }
+    EXPECT_FALSE(QFile::exists(f.folder.file("seisekiasia&taiyou.csv")));
+    EXPECT_FALSE(QFile::exists(MasteryRecord::recordPath(f.config.dataPath)));
+    EXPECT_TRUE(f.messages.shown.isEmpty());
 }
 
 TEST_F(OpenPanel, ADoubleClickOnTheRightCardAnswersOneQuestion)

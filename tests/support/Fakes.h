@@ -20,8 +20,15 @@ public:
         if (onShow)
             onShow(text);
     }
+    bool ask(const QString &question) override
+    {
+        asked.append(question);
+        return answerYes;
+    }
     QStringList shown;
     std::function<void(const QString &)> onShow;
+    QStringList asked;
+    bool answerYes = true;
 };
 
 class RecordingShell : public ShellOpener
