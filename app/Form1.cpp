@@ -10,6 +10,7 @@
 #include "MessageBox.h"
 #include "NationalDeviation.h"
 #include "NoticeCodec.h"
+#include "PendingReports.h"
 #include "PicturePaths.h"
 #include "Regions.h"
 #include "ServerAccess.h"
@@ -240,10 +241,15 @@ bool Form1::load()
                                      "から国旗情報を読み取る必要があります。"));
         return false;
     case StartupRules::NoticeAction::Nothing:
-        return true;
+        break;
     case StartupRules::NoticeAction::ShowNews:
         showNews();
-        return true;
+        break;
+    }
+    {
+        // Games the server did not take last time; the server answered the notice just now.
+        WaitCursor wait;
+        PendingReports(m_server, m_config.dataPath).sendAgain();
     }
     return true;
 }
