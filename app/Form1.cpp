@@ -76,10 +76,10 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, const Ap
     m_studyView = new StudyView(services, config.appPath, config.dataPath, config.wikiBase, this);
     m_gamePanel = new GamePanel(services, config.appPath, config.dataPath, this);
     m_deviation = new NationalDeviation(server, services.clock, config.dataPath, this);
-    // Right of the second extra picture's column and below the region line, where the display
-    // leaves room whichever country is shown.
+    // Above the flag picture, where the country display leaves room whichever country is
+    // shown (its extra pictures come at their own sizes).
     m_backToReview = Twips::place(new QPushButton(QStringLiteral("見直しに戻る"), this),
-                                  "BackToReview", 8400, 3780, 2700, 525, 14.25, true);
+                                  "BackToReview", 4980, 1170, 2700, 525, 14.25, true);
     m_backToReview->hide();
     connectPanels();
     createMenu();
