@@ -50,6 +50,10 @@ public:
     bool practice() const { return m_practice.has_value(); }
     // The flag ID on a row of the running game's list.
     QString flagIdOfRow(int row) const;
+    // Where the summary and the review that follows the rating are, on the screen; a window
+    // shown meanwhile keeps clear of them.
+    QRect summaryArea() const;
+    QRect reviewArea() const;
     // Whether the flag on a row has been asked in this game.
     bool asked(int row) const
     {
@@ -77,8 +81,9 @@ public slots:
     // The menu label " 札取りゲーム": the panel in its waiting state.
     void openPanel();
     // The review of the last finished game in the card area, once its summary and rating are
-    // done. Nothing happens once a new game has started or the panel was left since.
-    void showReview();
+    // done. Nothing happens once a new game has started or the panel was left since. The review
+    // ends left of `besideWindow` (on the screen) where that window lies over its place.
+    void showReview(const QRect &besideWindow = QRect());
 
 protected:
     void hideEvent(QHideEvent *event) override;
@@ -95,6 +100,7 @@ private:
     void setCardsVisible(bool visible);
     void setRegionChoiceVisible(bool visible);
     QString countryOfRow(int row) const;
+    QRect reviewGeometry(const QRect &besideWindow = QRect()) const;
     void dropReview();
 
     Services &m_services;
