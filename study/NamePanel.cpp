@@ -100,7 +100,7 @@ void NamePanel::search()
     const auto listed = StudyRules::readRow(rows.at(row));
     const QString name = listed ? listed->name : rows.at(row);
     if (found->source == NameSearch::Match::Source::OtherName)
-        setHint(NameSearch::hint(found->otherName, name));
+        setHint(NameSearch::hint(found->otherName, name, found->otherKind));
     else if (!NameSearch::readsAsTyped(key, rows.at(row), m_capitals[static_cast<size_t>(row + 1)]))
         setHint(NameSearch::hint(key, name));
     // An empty box holds in every row; naming them all would say nothing.

@@ -38,8 +38,10 @@ NameSearch::NameSearch(std::vector<OtherName> otherNames) : m_names(std::move(ot
     }
 }
 
-QString NameSearch::hint(const QString &key, const QString &countryName)
+QString NameSearch::hint(const QString &key, const QString &countryName, const QString &kind)
 {
+    if (kind == OtherNames::formerNameKind || kind == OtherNames::formerCapitalKind)
+        return QStringLiteral("「%1」（%2）→ %3").arg(key, kind, countryName);
     return QStringLiteral("「%1」→ %2").arg(key, countryName);
 }
 
@@ -99,11 +101,15 @@ std::optional<qsizetype> NameSearch::nameOf(int flagId, const QString &foldedKey
 
 std::optional<NameSearch::Match> NameSearch::matchOf(const std::vector<int> &rows,
                                                      Match::Source source,
-                                                     const QString &otherName) const
+                                                     const OtherName *otherName) const
 {
     if (rows.empty())
         return std::nullopt;
-    Match match{rows.front(), source, otherName, {}};
+    Match match{rows.front(),
+                source,
+                otherName ? otherName->name : QString(),
+                otherName ? otherName->kind : QString(),
+                {}};
     QSet<int> countries;
     const auto flagIdOf = [this](int row) {
         return row < static_cast<int>(m_rows.size()) ? m_rows[static_cast<size_t>(row)].flagId : 0;
@@ -127,7 +133,7 @@ NameSearch::find(const QStringList &rows, const CountryTable::Column &capitals, 
     if (exact.empty())
         return findFolded(rows, capitals, key);
     prepare(rows, capitals);
-    return matchOf(exact, Match::Source::Exact, {});
+    return matchOf(exact, Match::Source::Exact);
 }
 
 std::optional<NameSearch::Match> NameSearch::findFolded(const QStringList &rows,
@@ -147,11 +153,11 @@ std::optional<NameSearch::Match> NameSearch::findFolded(const QStringList &rows,
             found.push_back(i);
     }
     if (!found.empty())
-        return matchOf(found, Match::Source::Folded, {});
+        return matchOf(found, Match::Source::Folded);
 
     const auto owners = m_flagIdsByName.constFind(folded);
     if (owners != m_flagIdsByName.cend()) {
-        QString firstName;
+        const OtherName *firstName = nullptr;
         for (int i = 0; i < rowCount; ++i) {
             const int flagId = m_rows[static_cast<size_t>(i)].flagId;
             if (std::find(owners->begin(), owners->end(), flagId) == owners->end())
@@ -160,7 +166,7 @@ std::optional<NameSearch::Match> NameSearch::findFolded(const QStringList &rows,
                 if (m_foldedNames[static_cast<size_t>(n)] != folded)
                     continue;
                 if (found.empty())
-                    firstName = m_names[static_cast<size_t>(n)].name;
+                    firstName = &m_names[static_cast<size_t>(n)];
                 found.push_back(i);
                 break;
             }
@@ -172,7 +178,7 @@ std::optional<NameSearch::Match> NameSearch::findFolded(const QStringList &rows,
     const QString atStart = separator + folded;
     for (const bool prefixOnly : {true, false}) {
         const QString &needle = prefixOnly ? atStart : folded;
-        QString firstName;
+        const OtherName *firstName = nullptr;
         for (int i = 0; i < rowCount; ++i) {
             const int flagId = m_rows[static_cast<size_t>(i)].flagId;
             const auto country = m_countries.constFind(flagId);
@@ -180,7 +186,7 @@ std::optional<NameSearch::Match> NameSearch::findFolded(const QStringList &rows,
                 continue;
             if (const auto n = nameOf(flagId, folded, prefixOnly)) {
                 if (found.empty())
-                    firstName = m_names[static_cast<size_t>(*n)].name;
+                    firstName = &m_names[static_cast<size_t>(*n)];
                 found.push_back(i);
             }
         }

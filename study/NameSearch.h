@@ -34,6 +34,7 @@ public:
         int row = 0; // row of the list, from 0
         Source source = Source::Exact;
         QString otherName; // the other name that matched, as written in the file; else empty
+        QString otherKind; // its kind (OtherName::kind); else empty
         // The later rows the same test found, in list order, one per country other than the
         // first row's: コンゴ finds コンゴ共和国 and, besides it, コンゴ民主共和国.
         std::vector<int> otherRows;
@@ -53,8 +54,10 @@ public:
     std::optional<Match> findFolded(const QStringList &rows, const CountryTable::Column &capitals,
                                     const QString &key);
 
-    // The line under the search box for a match through another name: 「アメリカ」→ 米国.
-    static QString hint(const QString &key, const QString &countryName);
+    // The line under the search box for a match through another name: 「アメリカ」→ 米国; a former
+    // name or capital says what it is: 「ローデシア」（旧称）→ ジンバブエ.
+    static QString hint(const QString &key, const QString &countryName,
+                        const QString &kind = QString());
     // Whether the key, with only case and width folded (ｱﾒﾘｶ, ＪＡＰＡＮ), still stands in the
     // row's text or its capital. When it does not, the player is told which country the key
     // led to: ヴェトナム is shown as ベトナム.
@@ -85,7 +88,7 @@ private:
     std::optional<qsizetype> nameOf(int flagId, const QString &foldedKey, bool prefixOnly) const;
     // The first of `rows` as the match, the others after it, one row per country.
     std::optional<Match> matchOf(const std::vector<int> &rows, Match::Source source,
-                                 const QString &otherName) const;
+                                 const OtherName *otherName = nullptr) const;
 
     std::vector<OtherName> m_names;
     std::vector<QString> m_foldedNames;
