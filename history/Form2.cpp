@@ -414,20 +414,24 @@ void Form2::showView()
 
 void Form2::fitColumnNumbers()
 {
-    // The numbers keep their size until the longest on show no longer fits its column, as in
-    // a window made much smaller than designed; then they all shrink alike.
-    const QString longest =
-        QString::number(m_graph.columns()[HistoryGraph::columnCount - 1].caption);
-    QFont font = m_label1[0]->font();
-    font.setPointSizeF(columnFontSize);
-    const double wanted = QFontMetricsF(font).horizontalAdvance(longest);
-    const double room = m_label1[0]->contentsRect().width() - 2;
-    if (wanted > room && room > 0)
-        font.setPointSizeF(std::max(minimumColumnFontSize, columnFontSize * room / wanted));
-    if (font == m_label1[0]->font())
-        return;
-    for (ClickableLabel *number : m_label1)
-        number->setFont(font);
+    // The numbers and the "削除" buttons keep their size until the longest text on show no
+    // longer fits its column, as in a window made much smaller than designed; then each row
+    // shrinks alike.
+    const auto fit = [](const auto &labels, const QString &longest) {
+        QFont font = labels[0]->font();
+        font.setPointSizeF(columnFontSize);
+        const double wanted = QFontMetricsF(font).horizontalAdvance(longest);
+        const double room = labels[0]->contentsRect().width() - 2;
+        if (wanted > room && room > 0)
+            font.setPointSizeF(std::max(minimumColumnFontSize, columnFontSize * room / wanted));
+        if (font == labels[0]->font())
+            return;
+        for (ClickableLabel *label : labels)
+            label->setFont(font);
+    };
+    fit(m_label1, QString::number(m_graph.columns()[HistoryGraph::columnCount - 1].caption));
+    // The button's two characters stand one above the other.
+    fit(m_label3, QStringLiteral("削"));
 }
 
 void Form2::resetTitle()

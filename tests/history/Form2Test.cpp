@@ -305,10 +305,14 @@ TEST(ResultsWindow, ReactivationReloadsAndStartsAgainAtTheFirstGame)
             auto *number = control<QLabel>(form2, "Label1", i);
             EXPECT_GE(number->width(), number->fontMetrics().horizontalAdvance(number->text()))
                 << scale << " column " << i;
-            if (i > 0)
+            auto *remove = control<QLabel>(form2, "Label3", i);
+            EXPECT_GE(remove->width(), remove->fontMetrics().horizontalAdvance("削"))
+                << scale << " column " << i;
+            if (i > 0) {
                 EXPECT_LT(control<QLabel>(form2, "Label1", i - 1)->geometry().right(),
                           number->geometry().left())
                     << scale << " column " << i;
+            }
         }
     }
 }
