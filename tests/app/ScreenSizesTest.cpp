@@ -71,9 +71,10 @@ TEST_P(OnScreen, AfterAGameTheSummaryLeavesTheRegionButtonsWholeAndClickable)
             EXPECT_LE(label->fontMetrics().horizontalAdvance(lines[i]),
                       label->contentsRect().width())
                 << name;
-            if (i + 1 < lines.size())
+            if (i + 1 < lines.size()) {
                 EXPECT_TRUE(QStringLiteral("。、？！　 ").contains(lines[i].back()))
                     << name << " breaks in " << lines[i].toStdString();
+            }
         }
         EXPECT_EQ(lines.join(QString()), label->text()) << name;
     };
