@@ -3,6 +3,7 @@
 #include "GraphLines.h"
 #include "MainWindowFixture.h"
 #include "NationalDeviation.h"
+#include "PhraseLabel.h"
 #include "ServerProcess.h"
 #include "Twips.h"
 
@@ -151,6 +152,18 @@ TEST(ResultsWindow, OpensCentredOverThePastGamesOfTheChosenRegion)
     EXPECT_EQ(form2->graph().recordCount(), 40);
     EXPECT_EQ(visibleLines(form2), 30);
     EXPECT_TRUE(control<QWidget>(form2, "Text5")->isVisible());
+    // The drag hint wraps between words: no line ends inside a run of kanji or katakana.
+    auto *hint = control<PhraseLabel>(form2, "Text5");
+    const QStringList lines = hint->lines(hint->contentsRect().width());
+    EXPECT_EQ(lines.join(QString()), hint->text());
+    EXPECT_GT(lines.size(), 1); // the hint is wider than its box
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        const QChar end = lines[i].back();
+        const QChar next = lines[i + 1].front();
+        EXPECT_FALSE(end.script() == next.script() &&
+                     (end.script() == QChar::Script_Han || end.script() == QChar::Script_Katakana))
+            << lines.join(QStringLiteral(" / ")).toStdString();
+    }
     EXPECT_EQ(control<QLineEdit>(form2, "Text6")->text(), "240");
     EXPECT_EQ(control<QLineEdit>(form2, "Text7")->text(), "201");
     // The main window's row count belongs to the game and stays as it was.
