@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "NumberText.h"
+#include "PhraseLabel.h"
 #include "ServerAccess.h"
 #include "Twips.h"
 #include "WaitCursor.h"
@@ -110,9 +111,8 @@ void NationalDeviation::createForm6()
         Twips::place(new QLabel(QString(), form), "Label7", 2640, 3360, 1800, 525, 15.75, false);
     m_label8 =
         Twips::place(new QLabel(QString(), form), "Label8", 2640, 4200, 1800, 525, 15.75, false);
-    m_label12 =
-        Twips::place(new QLabel(QString(), form), "Label12", 4560, 3000, 3300, 1100, 12, true);
-    m_label12->setWordWrap(true);
+    // The message and the reason below it wrap between words.
+    m_label12 = Twips::place(new PhraseLabel(form), "Label12", 4560, 3000, 3300, 1100, 12, true);
     m_label12->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_label12->setStyleSheet(QStringLiteral("color: #c00000;"));
     m_form6 = form;
