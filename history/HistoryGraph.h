@@ -45,7 +45,7 @@ public:
     // A size change: the columns and the points are laid out anew for the new size, and the
     // results on show are drawn there again.
     void resize(const Anchors &anchors);
-    // A fresh history (500 minus each score, oldest first) drawn from its first result.
+    // A fresh history (the top score minus each score, oldest first) drawn from its first result.
     void load(const std::vector<int> &shortfalls);
     // Nothing to draw: no results, empty axis values.
     void clear();

@@ -1,6 +1,7 @@
 #include "NationalDeviation.h"
 
 #include "Clock.h"
+#include "DataFile.h"
 #include "NumberText.h"
 #include "PhraseLabel.h"
 #include "ServerAccess.h"
@@ -185,10 +186,9 @@ bool NationalDeviation::step(Run &run)
         return true;
     }
     case 1: {
-        QFile file(scratchPath(m_dataPath));
-        const QByteArray text = ScoreHistogram::scratchText(run.reply);
-        run.scratchFailed = !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-                            file.write(text) != text.size() || !file.flush();
+        run.scratchFailed =
+            DataFile::replace(scratchPath(m_dataPath), ScoreHistogram::scratchText(run.reply))
+                .has_value();
         pauseFor(pauseAfterScratch);
         return true;
     }
