@@ -11,6 +11,7 @@
 #include "MessageBox.h"
 #include "NationalDeviation.h"
 #include "NoticeCodec.h"
+#include "PendingReports.h"
 #include "PicturePaths.h"
 #include "Regions.h"
 #include "ServerAccess.h"
@@ -228,6 +229,11 @@ bool Form1::load()
     case StartupRules::NoticeAction::ShowNews:
         showNews();
         break;
+    }
+    {
+        // Games the server did not take last time; the server answered the notice just now.
+        WaitCursor wait;
+        PendingReports(m_server, m_config.dataPath).sendAgain();
     }
     // The data folder is the program's folder or, where that cannot be written, the player's
     // own; when neither can be, the player hears it now rather than after a whole game.

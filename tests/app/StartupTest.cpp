@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
@@ -105,6 +106,31 @@ TEST(Startup, ADataFolderThatCannotBeWrittenIsToldOnceAndTheProgramGoesOn)
     EXPECT_TRUE(f.messages.shown.first().contains(QDir::toNativeSeparators(f.config.dataPath)));
     // After the news, which the player still gets.
     EXPECT_TRUE(control<QWidget>(f.form.get(), "Text3")->isVisible());
+}
+
+TEST(Startup, GamesTheServerDidNotTakeAreSentAfterTheNotice)
+{
+    LoopbackServer http([](const QString &path, int) {
+        if (path.endsWith("oshirase.txt"))
+            return LoopbackReply{200, "<no news>"};
+        if (path.contains("america"))
+            return LoopbackReply{429, ""};
+        return LoopbackReply{path.contains("sekai") ? 503 : 200, "1"};
+    });
+    MainWindowFixture f(http.baseUrl());
+    QFile pending(f.config.dataPath + "/miokuri.csv");
+    ASSERT_TRUE(pending.open(QIODevice::WriteOnly));
+    pending.write("europe,295,00000000000000aa\r\namerica,3,00000000000000cc\r\n"
+                  "sekai,7,00000000000000bb\r\n");
+    pending.close();
+    ASSERT_TRUE(f.form->load());
+    EXPECT_EQ(http.paths(), (QStringList{"/kokki/oshirase.txt", "/countx/europe/count.php",
+                                         "/count1/countereurope/295/count.php",
+                                         "/countx/america/count.php", "/countx/sekai/count.php"}));
+    // A refused game is not sent again; the one the server was too busy for waits for the
+    // next start.
+    ASSERT_TRUE(pending.open(QIODevice::ReadOnly));
+    EXPECT_EQ(pending.readAll(), "sekai,7,00000000000000bb\r\n");
 }
 
 TEST(Startup, BothWordsOrAnyOtherTextShowNothing)
