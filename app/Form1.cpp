@@ -3,6 +3,7 @@
 #include "BaseList.h"
 #include "ClickableLabel.h"
 #include "Clock.h"
+#include "DataFolder.h"
 #include "Form2.h"
 #include "GalleryDecoder.h"
 #include "GamePanel.h"
@@ -22,8 +23,7 @@
 #include "WindowScale.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QDir>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -35,12 +35,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QThread>
-#include <QWindow>
 
 #include <algorithm>
 
 namespace {
+
+// Between the rating window and the summary it stands beside.
+constexpr int ratingGapTwips = 150;
 
 ClickableLabel *menuLabel(QWidget *parent, const char *name, const QString &caption, int l, int t,
                           int w, int h, double points, bool bold = false)
@@ -48,21 +49,6 @@ ClickableLabel *menuLabel(QWidget *parent, const char *name, const QString &capt
     auto *label = Twips::place(new ClickableLabel(caption, parent), name, l, t, w, h, points, bold);
     label->setCursor(Qt::PointingHandCursor);
     return label;
-}
-
-// Lets the window system show the window and paints it at once, taking no input yet. A window
-// manager maps a new window a moment after it is shown, so that moment is waited for briefly.
-void paintNow(QWidget *window)
-{
-    constexpr int mapWaitMilliseconds = 1000;
-    const QDeadlineTimer mapped(mapWaitMilliseconds);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    while (window->windowHandle() && !window->windowHandle()->isExposed() && !mapped.hasExpired()) {
-        QThread::msleep(5);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    window->repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 // A picture stretched to its label, decoded at the label's size in the screen's own pixels so
@@ -249,7 +235,7 @@ bool Form1::load()
         // first, under the wait cursor, so that a slow server never leaves an unpainted
         // window on the screen.
         WaitCursor wait;
-        paintNow(this);
+        WaitCursor::paintNow(this);
         notice = m_server.fetchNotice();
     }
     switch (StartupRules::actionForNotice(notice)) {
@@ -267,6 +253,14 @@ bool Form1::load()
         // Games the server did not take last time; the server answered the notice just now.
         WaitCursor wait;
         PendingReports(m_server, m_config.dataPath).sendAgain();
+    }
+    // The data folder is the program's folder or, where that cannot be written, the player's
+    // own; when neither can be, the player hears it now rather than after a whole game.
+    if (!DataFolder::canCreateFilesIn(m_config.dataPath)) {
+        messages.show(
+            QStringLiteral("次のフォルダーに書き込めないため、成績と記録は保存されません。"
+                           "ゲームと全国偏差値はこのまま使えます。\n%1")
+                .arg(QDir::toNativeSeparators(m_config.dataPath)));
     }
     return true;
 }
@@ -308,15 +302,27 @@ void Form1::connectPanels()
     connect(m_gamePanel, &GamePanel::listRead, this, &Form1::listRead);
     connect(m_gamePanel, &GamePanel::gameFinished, this,
             [this](const QString &regionKey, int score) {
+                // The rating window stands below the summary, or where the screen is too small
+                // for that, beside it and over the right of the review's place, which makes
+                // room for it; the question and the menu above the review stay in sight.
+                const QRect summary = m_gamePanel->summaryArea();
+                const QRect review = m_gamePanel->reviewArea();
+                const QRect window = frameGeometry();
+                const QRect above(window.topLeft(), QPoint(window.right(), review.top() - 1));
+                const int gap = Twips::toPixels(ratingGapTwips);
                 m_deviation->showNationalDeviation(score, regionKey,
-                                                   NationalDeviation::CounterReport::Send);
+                                                   NationalDeviation::CounterReport::Send,
+                                                   {{summary.adjusted(-gap, -gap, gap, gap), above},
+                                                    {review},
+                                                    summary.bottomLeft() + QPoint(0, gap)});
             });
     connect(m_gamePanel, &GamePanel::questionsLogged, this, &Form1::recordGame);
     // The review follows the rating; a rating that another interrupted waits for it, so the
     // review comes when none is left.
     connect(m_deviation, &NationalDeviation::finished, this, [this] {
+        const QWidget *form6 = m_deviation->form6();
         if (!m_deviation->busy())
-            m_gamePanel->showReview();
+            m_gamePanel->showReview(form6 && form6->isVisible() ? form6->frameGeometry() : QRect());
     });
     connect(m_gamePanel, &GamePanel::reviewFlagPicked, this, [this](int flagId) {
         if (enter(Mode::StudyByName))

@@ -12,6 +12,7 @@
 class ClickableLabel;
 class GraphCanvas;
 class GraphLine;
+class PhraseLabel;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -81,6 +82,7 @@ private:
     void resizeHandler();
     void showGraph();
     void showView();
+    void fitColumnNumbers();
     void showNoRecords();
     void showDetails(int index);
     void deleteGame(int index);
@@ -112,7 +114,7 @@ private:
     QLineEdit *m_text2 = nullptr;
     QLineEdit *m_text3 = nullptr;
     QPlainTextEdit *m_text4 = nullptr;
-    QPlainTextEdit *m_text5 = nullptr;
+    PhraseLabel *m_text5 = nullptr;
     QLineEdit *m_text6 = nullptr;
     QLineEdit *m_text7 = nullptr;
     QLabel *m_label4 = nullptr;
