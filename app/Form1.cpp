@@ -18,6 +18,7 @@
 #include "StudyView.h"
 #include "Twips.h"
 #include "WaitCursor.h"
+#include "WorldMapView.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -257,12 +258,31 @@ void Form1::openResultsWindow(int regionIndex)
                     m_deviation->showNationalDeviation(score, regionKey,
                                                        NationalDeviation::CounterReport::Skip);
                 });
+        connect(m_form2.get(), &Form2::worldMapRequested, this, &Form1::openWorldMap);
     }
     m_form2->resetTitle();
     if (regionIndex < 0 || regionIndex >= Regions::count)
         return;
     const Region &region = Regions::at(regionIndex);
     m_form2->open(region.key, region.displayName);
+}
+
+void Form1::openWorldMap()
+{
+    if (!m_worldMap) {
+        m_worldMap = std::make_unique<WorldMapView>(m_config.appPath, m_config.dataPath);
+        connect(m_worldMap.get(), &WorldMapView::studyRequested, this, [this](int flagId) {
+            m_worldMap->hide();
+            if (m_form2)
+                m_form2->hide();
+            show();
+            raise();
+            activateWindow();
+            m_study->lookUp(flagId);
+        });
+    }
+    // No flag has a review schedule yet: every country shows as never asked.
+    m_worldMap->open({}, m_services.clock.localNow().date());
 }
 
 void Form1::showNews()

@@ -12,6 +12,7 @@
 class ClickableLabel;
 class GalleryDecoder;
 class Form2;
+class WorldMapView;
 class GamePanel;
 class NationalDeviation;
 class ServerAccess;
@@ -42,6 +43,10 @@ public:
     Form2 *form2() const { return m_form2.get(); }
     // The national rating and its window Form6.
     NationalDeviation *deviation() const { return m_deviation; }
+    // "覚えた国旗の地図", made on first use.
+    WorldMapView *worldMap() const { return m_worldMap.get(); }
+    // Opens it with today's figures of the review schedule.
+    void openWorldMap();
 
 signals:
     // The program is to end now, without asking any window.
@@ -87,5 +92,6 @@ private:
     ClickableLabel *m_image6 = nullptr;
     ClickableLabel *m_image7 = nullptr;
     std::unique_ptr<Form2> m_form2;
+    std::unique_ptr<WorldMapView> m_worldMap;
     bool m_recordErrorShown = false;
 };
