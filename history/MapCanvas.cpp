@@ -70,16 +70,32 @@ void MapCanvas::setOutlines(const std::vector<WorldOutlines::Shape> &shapes)
         country.point = {wrappedLon(shape.point.lon / tenth) - westEdge,
                          northEdge - shape.point.lat / tenth};
         for (const auto &ring : shape.rings) {
+            // A ring that crosses the 180th meridian (Russia's, with Chukotka) jumps by a whole
+            // turn there: each point is taken on the side of the one before it.
+            std::vector<double> lons;
+            lons.reserve(ring.size());
             double sum = 0;
-            for (const WorldOutlines::Point &p : ring)
-                sum += p.lon;
-            // A ring moves round the globe whole, by where most of it lies: the Azores go east
-            // with the map's end, Chukotka's tip joins the rest of Russia.
-            const double shift = sum / tenth / double(ring.size()) < westEdge ? mapWidth : 0;
+            for (const WorldOutlines::Point &p : ring) {
+                double lon = p.lon / tenth;
+                if (!lons.empty()) {
+                    while (lon - lons.back() > mapWidth / 2)
+                        lon -= mapWidth;
+                    while (lon - lons.back() < -mapWidth / 2)
+                        lon += mapWidth;
+                }
+                lons.push_back(lon);
+                sum += lon;
+            }
+            // Then the ring moves round the globe whole, by where most of it lies: the Azores go
+            // east with the map's end.
+            const double mean = sum / double(ring.size());
+            const double shift = mean < westEdge               ? mapWidth
+                                 : mean >= westEdge + mapWidth ? -mapWidth
+                                                               : 0;
             QPolygonF polygon;
             polygon.reserve(qsizetype(ring.size()));
-            for (const WorldOutlines::Point &p : ring)
-                polygon << QPointF(p.lon / tenth + shift - westEdge, northEdge - p.lat / tenth);
+            for (size_t i = 0; i < ring.size(); ++i)
+                polygon << QPointF(lons[i] + shift - westEdge, northEdge - ring[i].lat / tenth);
             country.outline.addPolygon(polygon);
             country.outline.closeSubpath();
         }
