@@ -139,6 +139,28 @@ void worldMapResize(benchmark::State &state)
     state.counters["canvas_width_px"] = view.canvas()->width();
 }
 
+// The map alone, to tell its drawing from the rest of the window's.
+void worldMapCanvasResize(benchmark::State &state)
+{
+    QTemporaryDir dataDir;
+    WorldMapView view(shippedData, dataDir.path());
+    view.setRecall(fullSchedule(), today);
+    view.resize(wide);
+    view.show();
+    if (!QTest::qWaitForWindowExposed(&view))
+        state.SkipWithError("the window did not come up");
+    MapCanvas *canvas = view.canvas();
+    const QSize large = canvas->size();
+    const QSize small(large.width() * laptop.width() / wide.width(),
+                      large.height() * laptop.height() / wide.height());
+    bool toSmall = true;
+    for (auto _ : state) {
+        canvas->resize(toSmall ? small : large);
+        canvas->repaint();
+        toSmall = !toSmall;
+    }
+}
+
 } // namespace
 
 BENCHMARK(baselineResultsWindowToFirstPaint)
@@ -156,6 +178,10 @@ BENCHMARK(baselineBareWindowResize)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 BENCHMARK(worldMapResize)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(worldMapCanvasResize)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);

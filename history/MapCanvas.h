@@ -3,6 +3,7 @@
 #include "MapStates.h"
 #include "WorldOutlines.h"
 
+#include <QBrush>
 #include <QImage>
 #include <QPainterPath>
 #include <QPointF>
@@ -37,6 +38,7 @@ public:
     // Whether the country is drawn as a marker at this size.
     bool drawnAsMarker(int flagId) const;
 
+    static const QBrush &brushOf(MapStates::State state);
     static void paintState(QPainter &painter, MapStates::State state, const QPainterPath &area);
     static void paintMarker(QPainter &painter, MapStates::State state, const QPointF &centre,
                             double radius);
