@@ -1,9 +1,11 @@
 #include "MapCanvas.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygonF>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -125,6 +127,24 @@ void MapCanvas::setSelected(int flagId)
 {
     m_selected = flagId;
     update();
+}
+
+void MapCanvas::setNames(const std::array<QString, WorldOutlines::highestFlagId + 1> &names)
+{
+    m_names = names;
+}
+
+bool MapCanvas::event(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    auto *help = static_cast<QHelpEvent *>(event);
+    const int flagId = flagIdAt(help->pos());
+    if (flagId > 0 && !m_names[static_cast<size_t>(flagId)].isEmpty())
+        QToolTip::showText(help->globalPos(), m_names[static_cast<size_t>(flagId)], this);
+    else
+        QToolTip::hideText();
+    return true;
 }
 
 double MapCanvas::markerRadius() const

@@ -28,6 +28,8 @@ public:
     const QString &message() const { return m_message; }
     void setStates(const std::array<MapStates::State, WorldOutlines::highestFlagId + 1> &states);
     void setSelected(int flagId);
+    // The names the tooltip gives, by flag ID: in crowded seas it tells which marker is which.
+    void setNames(const std::array<QString, WorldOutlines::highestFlagId + 1> &names);
     int selected() const { return m_selected; }
 
     // The country under a point of the widget, 0 for none: markers of small countries first,
@@ -47,6 +49,7 @@ signals:
     void countryClicked(int flagId);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -68,6 +71,7 @@ private:
 
     std::vector<Country> m_countries; // land of none of the countries has flag ID 0
     std::array<MapStates::State, WorldOutlines::highestFlagId + 1> m_states{};
+    std::array<QString, WorldOutlines::highestFlagId + 1> m_names;
     QString m_message;
     int m_selected = 0;
     QTransform m_toScreen;

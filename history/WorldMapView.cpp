@@ -287,6 +287,10 @@ WorldMapView::WorldMapView(QString appPath, QString dataPath, QWidget *parent)
         m_canvas->setOutlines(outlines.shapes);
     connect(m_canvas, &MapCanvas::countryClicked, this, &WorldMapView::selectCountry);
     loadLists();
+    std::array<QString, WorldOutlines::highestFlagId + 1> names;
+    for (int id = 1; id <= WorldOutlines::highestFlagId; ++id)
+        names[static_cast<size_t>(id)] = m_world.countryNames[static_cast<size_t>(id)];
+    m_canvas->setNames(names);
     refresh();
 }
 
