@@ -12,6 +12,7 @@
 #include "NoticeCodec.h"
 #include "PicturePaths.h"
 #include "Regions.h"
+#include "ReviewSchedule.h"
 #include "ServerAccess.h"
 #include "Services.h"
 #include "StartupRules.h"
@@ -281,8 +282,7 @@ void Form1::openWorldMap()
             m_study->lookUp(flagId);
         });
     }
-    // No flag has a review schedule yet: every country shows as never asked.
-    m_worldMap->open({}, m_services.clock.localNow().date());
+    m_worldMap->open(ReviewSchedule::today(m_services.clock));
 }
 
 void Form1::showNews()

@@ -45,7 +45,7 @@ public:
     NationalDeviation *deviation() const { return m_deviation; }
     // "覚えた国旗の地図", made on first use.
     WorldMapView *worldMap() const { return m_worldMap.get(); }
-    // Opens it with today's figures of the review schedule.
+    // Opens it on the review schedule as it is today (also the way there from a review's end).
     void openWorldMap();
 
 signals:

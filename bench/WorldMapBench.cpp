@@ -7,6 +7,7 @@
 #include "Form2.h"
 #include "MapCanvas.h"
 #include "ResultsFile.h"
+#include "ReviewSchedule.h"
 #include "TestServices.h"
 #include "WorldMapView.h"
 
@@ -28,14 +29,20 @@ const QDate today(2026, 12, 9);
 const QSize wide(1920, 1080);
 const QSize laptop(1366, 768);
 
-MapStates::RecallTable fullSchedule()
+// Every flag asked both ways: the most the schedule file holds.
+void writeFullSchedule(const QString &folder)
 {
-    MapStates::RecallTable table;
+    ReviewSchedule::Schedule schedule;
     for (int id = 1; id <= 198; ++id) {
-        const MapStates::CardRecall card{0.5 + (id % 50) / 100.0, today.addDays(id % 9 - 1)};
-        table[id] = {card, card};
+        for (auto direction :
+             {ReviewSchedule::Direction::NameToFlag, ReviewSchedule::Direction::FlagToName}) {
+            schedule[{id, direction}] = {
+                {1.0 + id % 40, 5.0}, today.addDays(-(id % 7)), today.addDays(id % 9 - 1), 3, 1};
+        }
     }
-    return table;
+    QFile file(ReviewSchedule::path(folder));
+    file.open(QIODevice::WriteOnly);
+    file.write(ReviewSchedule::bytes(schedule));
 }
 
 // Tells when a widget has been painted once.
@@ -96,13 +103,13 @@ void baselineResultsWindowToFirstPaint(benchmark::State &state)
 void worldMapToFirstPaint(benchmark::State &state)
 {
     QTemporaryDir dataDir;
-    const MapStates::RecallTable schedule = fullSchedule();
+    writeFullSchedule(dataDir.path());
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
         auto view = std::make_unique<WorldMapView>(shippedData, dataDir.path());
         PaintWatch watch(view->canvas());
-        view->open(schedule, today);
+        view->open(today);
         untilPainted(watch);
         state.SetIterationTime(timer.nsecsElapsed() / 1e9);
     }
@@ -132,8 +139,9 @@ void baselineBareWindowResize(benchmark::State &state)
 void worldMapResize(benchmark::State &state)
 {
     QTemporaryDir dataDir;
+    writeFullSchedule(dataDir.path());
     WorldMapView view(shippedData, dataDir.path());
-    view.setRecall(fullSchedule(), today);
+    view.reload(today);
     view.resize(wide);
     resizeAndRepaint(state, view, [&] { view.repaint(); });
     state.counters["canvas_width_px"] = view.canvas()->width();
@@ -143,8 +151,9 @@ void worldMapResize(benchmark::State &state)
 void worldMapCanvasResize(benchmark::State &state)
 {
     QTemporaryDir dataDir;
+    writeFullSchedule(dataDir.path());
     WorldMapView view(shippedData, dataDir.path());
-    view.setRecall(fullSchedule(), today);
+    view.reload(today);
     view.resize(wide);
     view.show();
     if (!QTest::qWaitForWindowExposed(&view))

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStringList>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -191,6 +192,22 @@ private:
     const QDate &m_today;
 };
 
+// The schedule's figures the map needs, for one day.
+MapStates::RecallTable recallOn(const ReviewSchedule::Schedule &schedule, const QDate &today)
+{
+    MapStates::RecallTable table;
+    for (const auto &[key, state] : schedule) {
+        const MapStates::CardRecall recall{ReviewSchedule::retrievabilityOn(state, today),
+                                           state.due};
+        MapStates::FlagRecall &flag = table[key.flagId];
+        if (key.direction == ReviewSchedule::Direction::NameToFlag)
+            flag.nameToFlag = recall;
+        else
+            flag.flagToName = recall;
+    }
+    return table;
+}
+
 QLabel *heading(const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
@@ -273,6 +290,11 @@ WorldMapView::WorldMapView(QString appPath, QString dataPath, QWidget *parent)
     });
     countryColumn->addWidget(m_study);
     column->addWidget(country);
+    m_scheduleError = new QLabel(side);
+    m_scheduleError->setObjectName(QStringLiteral("LabelScheduleError"));
+    m_scheduleError->setWordWrap(true);
+    m_scheduleError->hide();
+    column->addWidget(m_scheduleError);
     column->addStretch(1);
 
     auto *row = new QHBoxLayout(this);
@@ -313,9 +335,9 @@ void WorldMapView::loadLists()
     }
 }
 
-void WorldMapView::open(MapStates::RecallTable recall, const QDate &today)
+void WorldMapView::open(const QDate &today)
 {
-    setRecall(std::move(recall), today);
+    reload(today);
     if (!isVisible()) {
         // Under no window manager a maximised window does not fill the screen by itself.
         if (QScreen *s = screen())
@@ -326,10 +348,15 @@ void WorldMapView::open(MapStates::RecallTable recall, const QDate &today)
     activateWindow();
 }
 
-void WorldMapView::setRecall(MapStates::RecallTable recall, const QDate &today)
+void WorldMapView::reload(const QDate &today)
 {
-    m_recall = std::move(recall);
+    std::optional<ReviewSchedule::FileError> error;
+    m_schedule = ReviewSchedule::read(m_dataPath, &error);
+    m_scheduleError->setVisible(error.has_value());
+    if (error)
+        m_scheduleError->setText(error->message);
     m_today = today;
+    m_recall = recallOn(m_schedule, today);
     refresh();
     if (m_selected)
         selectCountry(m_selected);
@@ -356,23 +383,18 @@ void WorldMapView::refresh()
     m_dueChart->update();
 }
 
-QString WorldMapView::recallLine(int flagId) const
+QString WorldMapView::scheduleLines(int flagId) const
 {
-    const auto found = m_recall.find(flagId);
-    auto line = [&](const QString &direction, const std::optional<MapStates::CardRecall> &card) {
-        if (!card)
-            return direction + QStringLiteral(" まだ出題されていません");
-        const int percent = static_cast<int>(std::lround(card->retrievability * 100));
-        QString text = direction + QStringLiteral(" 記憶率 %1%").arg(percent);
-        if (card->due.isValid())
-            text +=
-                QStringLiteral("・次の復習 %1").arg(card->due.toString(QStringLiteral("M月d日")));
-        return text;
-    };
-    const MapStates::FlagRecall flag =
-        found == m_recall.end() ? MapStates::FlagRecall{} : found->second;
-    return line(QStringLiteral("名→旗"), flag.nameToFlag) + QLatin1Char('\n') +
-           line(QStringLiteral("旗→名"), flag.flagToName);
+    QStringList lines;
+    for (const auto &[direction, name] :
+         {std::pair{ReviewSchedule::Direction::NameToFlag, QStringLiteral("名→旗")},
+          std::pair{ReviewSchedule::Direction::FlagToName, QStringLiteral("旗→名")}}) {
+        const auto card = ReviewSchedule::card(m_schedule, flagId, direction);
+        lines << name + QLatin1Char(' ') +
+                     (card ? ReviewSchedule::cardText(*card, m_today)
+                           : QStringLiteral("まだ出題されていません"));
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 void WorldMapView::selectCountry(int flagId)
@@ -398,6 +420,6 @@ void WorldMapView::selectCountry(int flagId)
 
     // Read each time, as the country display does: a game may have ended since the last look.
     m_record->setText(MasteryRecord::studyText(MasteryRecord::read(m_dataPath), flagId) +
-                      QLatin1Char('\n') + recallLine(flagId));
+                      QLatin1Char('\n') + scheduleLines(flagId));
     m_study->setEnabled(true);
 }

@@ -3,6 +3,7 @@
 #include "CountryTable.h"
 #include "MapStates.h"
 #include "Regions.h"
+#include "ReviewSchedule.h"
 
 #include <QDate>
 #include <QWidget>
@@ -15,8 +16,9 @@ class QPushButton;
 class QRadioButton;
 
 // "覚えた国旗の地図": the world with every country filled by how well its flag is remembered,
-// beside it the states counted per region and the reviews due in the coming week; a click on a
-// country shows its flag, name and record and offers to study it by name.
+// from the review schedule, beside it the states counted per region and the reviews due in the
+// coming week; a click on a country shows its flag, name and record and offers to study it by
+// name.
 class WorldMapView : public QWidget
 {
     Q_OBJECT
@@ -26,10 +28,10 @@ public:
     // rest of the window working.
     WorldMapView(QString appPath, QString dataPath, QWidget *parent = nullptr);
 
-    // Shows the window with the schedule's figures for `today`.
-    void open(MapStates::RecallTable recall, const QDate &today);
-    // The same figures, without showing the window.
-    void setRecall(MapStates::RecallTable recall, const QDate &today);
+    // Shows the window with the review schedule as it is on disk now, for `today`.
+    void open(const QDate &today);
+    // The same, without showing the window.
+    void reload(const QDate &today);
 
     MapStates::Direction direction() const { return m_direction; }
     void setDirection(MapStates::Direction direction);
@@ -52,13 +54,14 @@ signals:
 private:
     void loadLists();
     void refresh();
-    QString recallLine(int flagId) const;
+    QString scheduleLines(int flagId) const;
 
     QString m_appPath;
     QString m_dataPath;
     CountryTable m_world;
     std::array<QList<int>, Regions::count> m_regionFlags;
-    MapStates::RecallTable m_recall;
+    ReviewSchedule::Schedule m_schedule;
+    MapStates::RecallTable m_recall; // the schedule's figures for m_today
     QDate m_today;
     MapStates::Direction m_direction = MapStates::Direction::NameToFlag;
     std::array<MapStates::StateCounts, Regions::count> m_counts{};
@@ -72,5 +75,6 @@ private:
     QLabel *m_flag;
     QLabel *m_name;
     QLabel *m_record;
+    QLabel *m_scheduleError;
     QPushButton *m_study;
 };

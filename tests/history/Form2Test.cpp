@@ -355,10 +355,10 @@ TEST(ResultsWindow, TheWorldMapOpensFromItAndStudiesTheCountryPickedByName)
     ASSERT_TRUE(map);
     EXPECT_TRUE(map->isVisible());
 
-    map->selectCountry(7);
+    map->selectCountry(12);
     QTest::mouseClick(control<QPushButton>(map, "CommandStudy"), Qt::LeftButton);
     EXPECT_FALSE(map->isVisible());
     EXPECT_FALSE(form2->isVisible());
     EXPECT_TRUE(w.f.form->isVisible());
-    EXPECT_EQ(control<QLabel>(w.f.form.get(), "Label3")->text(), ProgramFolder::countryName(7));
+    EXPECT_EQ(control<QLabel>(w.f.form.get(), "Label3")->text(), ProgramFolder::countryName(12));
 }

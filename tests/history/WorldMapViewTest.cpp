@@ -6,6 +6,8 @@
 #include "Fonts.h"
 #include "MapCanvas.h"
 #include "ProgramFolder.h"
+#include "ReviewSchedule.h"
+#include "TestFiles.h"
 
 #include <QApplication>
 #include <QFile>
@@ -21,8 +23,6 @@
 
 namespace {
 
-using MapStates::CardRecall;
-
 const QString shippedData = QStringLiteral(FURAMIO_DATA_DIR);
 constexpr int japan = 124;
 constexpr int tuvalu = 108;
@@ -37,15 +37,29 @@ QScreen *screenNamed(const QString &name)
     return nullptr;
 }
 
-// A schedule in which every flag has some figure, most of them both ways.
-MapStates::RecallTable fullSchedule()
+using ReviewSchedule::Direction;
+
+ReviewSchedule::CardState card(double stability, int daysSinceReview, int daysToDue)
 {
-    MapStates::RecallTable table;
+    return {{stability, 5.0}, today.addDays(-daysSinceReview), today.addDays(daysToDue), 3, 0};
+}
+
+// A schedule file in which every flag has a card, most of them both ways; Japan is solid one
+// way, Tuvalu never asked.
+void writeSchedule(const QString &folder)
+{
+    ReviewSchedule::Schedule schedule;
     for (int id = 1; id <= 198; ++id) {
-        const CardRecall card{0.5 + (id % 50) / 100.0, today.addDays(id % 9 - 1)};
-        table[id] = {card, id % 3 ? std::optional<CardRecall>(card) : std::nullopt};
+        if (id == tuvalu)
+            continue;
+        const ReviewSchedule::CardState state = card(1 + id % 40, id % 7, id % 9 - 1);
+        schedule[{id, Direction::NameToFlag}] = state;
+        if (id % 3)
+            schedule[{id, Direction::FlagToName}] = state;
     }
-    return table;
+    schedule[{japan, Direction::NameToFlag}] = card(100, 1, 30);
+    schedule.erase({japan, Direction::FlagToName});
+    writeBytes(ReviewSchedule::path(folder), ReviewSchedule::bytes(schedule));
 }
 
 // A click as the window system brings it, at a place on the globe.
@@ -56,9 +70,9 @@ void clickAt(WorldMapView &view, double lon, double lat)
     QTest::mouseClick(view.windowHandle(), Qt::LeftButton, {}, at);
 }
 
-QString nameShown(WorldMapView &view)
+QString nameShown(WorldMapView &view, int line = 0)
 {
-    return control<QLabel>(&view, "LabelName")->text().section('\n', 0, 0);
+    return control<QLabel>(&view, "LabelName")->text().section('\n', line, line);
 }
 
 class MapOnScreen : public ::testing::TestWithParam<const char *>
@@ -72,9 +86,10 @@ TEST_P(MapOnScreen, AClickOnJapanOrOnTuvaluSelectsIt)
     QScreen *screen = screenNamed(QString::fromLatin1(GetParam()));
     ASSERT_TRUE(screen);
     QTemporaryDir dataDir;
+    writeSchedule(dataDir.path());
     WorldMapView view(shippedData, dataDir.path());
     view.setScreen(screen);
-    view.open(fullSchedule(), today);
+    view.open(today);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     EXPECT_TRUE(screen->availableGeometry().contains(view.frameGeometry()));
     ASSERT_TRUE(view.canvas()->message().isEmpty());
@@ -82,6 +97,10 @@ TEST_P(MapOnScreen, AClickOnJapanOrOnTuvaluSelectsIt)
     clickAt(view, 139.7, 35.7); // Tokyo
     EXPECT_EQ(view.selectedFlag(), japan);
     EXPECT_EQ(nameShown(view), "日本");
+    EXPECT_EQ(nameShown(view, 1), "しっかり");
+    const QString record = control<QLabel>(&view, "LabelRecord")->text();
+    EXPECT_TRUE(record.contains("名→旗 次の復習: 1月8日")) << record.toStdString();
+    EXPECT_TRUE(record.contains("旗→名 まだ出題されていません")) << record.toStdString();
 
     // Funafuti: far too small for an outline at world scale, an island the data has no shape
     // for at all at this scale.
@@ -89,6 +108,7 @@ TEST_P(MapOnScreen, AClickOnJapanOrOnTuvaluSelectsIt)
     clickAt(view, 179.2, -8.5);
     EXPECT_EQ(view.selectedFlag(), tuvalu);
     EXPECT_EQ(nameShown(view), "ツバル");
+    EXPECT_EQ(nameShown(view, 1), "未出題");
     EXPECT_FALSE(control<QLabel>(&view, "ImageFlag")->pixmap().isNull());
 
     QSignalSpy study(&view, &WorldMapView::studyRequested);
@@ -106,8 +126,9 @@ INSTANTIATE_TEST_SUITE_P(Screens, MapOnScreen, ::testing::Values("wide", "laptop
 TEST(WorldMapView, TheCountsOfEachRegionAddUpToItsList)
 {
     QTemporaryDir dataDir;
+    writeSchedule(dataDir.path());
     WorldMapView view(shippedData, dataDir.path());
-    view.setRecall(fullSchedule(), today);
+    view.reload(today);
     for (MapStates::Direction d : {MapStates::Direction::NameToFlag,
                                    MapStates::Direction::FlagToName, MapStates::Direction::Both}) {
         view.setDirection(d);
@@ -128,8 +149,9 @@ TEST(WorldMapView, TheCountsOfEachRegionAddUpToItsList)
 TEST(WorldMapView, WithoutTheMapFileTheWindowSaysSoAndTheRestWorks)
 {
     ProgramFolder folder;
+    writeSchedule(folder.path());
     WorldMapView view(folder.path(), folder.path());
-    view.open(fullSchedule(), today);
+    view.open(today);
     EXPECT_EQ(view.canvas()->message(), "地図のファイル chizu.csv がありません。");
     EXPECT_EQ(view.regionCounts()[Regions::count - 1].total(), 198);
     EXPECT_GT(view.dueCounts()[0], 0);
