@@ -7,31 +7,32 @@ namespace MapStates {
 
 namespace {
 
-State stateOfCard(const std::optional<CardRecall> &card, const QDate &today)
+State stateOfCard(const std::optional<CardRecall> &card)
 {
     if (!card)
         return State::NeverAsked;
-    // A review without a valid day is treated as due: the flag is shown as needing work rather
-    // than as known on the strength of a figure nobody will follow up.
-    if (!card->due.isValid() || card->due <= today || !(card->retrievability >= learningBelow))
+    // A card without valid days is shown as needing work rather than as known on the strength
+    // of a figure nobody will follow up.
+    if (!card->due.isValid() || !card->lastReview.isValid() || card->due <= card->lastReview ||
+        !(card->retrievability >= learningBelow))
         return State::Learning;
     return card->retrievability > solidAbove ? State::Solid : State::Known;
 }
 
 } // namespace
 
-State stateOf(const FlagRecall &flag, Direction direction, const QDate &today)
+State stateOf(const FlagRecall &flag, Direction direction)
 {
     switch (direction) {
     case Direction::NameToFlag:
-        return stateOfCard(flag.nameToFlag, today);
+        return stateOfCard(flag.nameToFlag);
     case Direction::FlagToName:
-        return stateOfCard(flag.flagToName, today);
+        return stateOfCard(flag.flagToName);
     case Direction::Both:
         break;
     }
-    const State a = stateOfCard(flag.nameToFlag, today);
-    const State b = stateOfCard(flag.flagToName, today);
+    const State a = stateOfCard(flag.nameToFlag);
+    const State b = stateOfCard(flag.flagToName);
     if (a == State::NeverAsked && b == State::NeverAsked)
         return State::NeverAsked;
     if (a == State::NeverAsked || b == State::NeverAsked)
@@ -39,10 +40,10 @@ State stateOf(const FlagRecall &flag, Direction direction, const QDate &today)
     return std::min(a, b);
 }
 
-State stateOf(const RecallTable &table, int flagId, Direction direction, const QDate &today)
+State stateOf(const RecallTable &table, int flagId, Direction direction)
 {
     const auto found = table.find(flagId);
-    return found == table.end() ? State::NeverAsked : stateOf(found->second, direction, today);
+    return found == table.end() ? State::NeverAsked : stateOf(found->second, direction);
 }
 
 int StateCounts::total() const
@@ -53,14 +54,13 @@ int StateCounts::total() const
     return sum;
 }
 
-StateCounts countStates(const QList<int> &flagIds, const RecallTable &table, Direction direction,
-                        const QDate &today)
+StateCounts countStates(const QList<int> &flagIds, const RecallTable &table, Direction direction)
 {
     StateCounts counts;
     std::set<int> seen;
     for (int id : flagIds) {
         if (seen.insert(id).second)
-            ++counts.byState[static_cast<size_t>(stateOf(table, id, direction, today))];
+            ++counts.byState[static_cast<size_t>(stateOf(table, id, direction))];
     }
     return counts;
 }

@@ -38,6 +38,7 @@ struct CardRecall
 {
     double retrievability = 0; // the chance of recalling it that day, 0 to 1
     QDate due;                 // the day of its next review
+    QDate lastReview;
 };
 
 // A direction never asked has no value.
@@ -50,11 +51,15 @@ struct FlagRecall
 // By flag ID; a flag that is not in it was never asked.
 using RecallTable = std::map<int, FlagRecall>;
 
-// Due on or before `today`, or below learningBelow: learning; up to solidAbove: known; above:
-// solid. With both directions the weaker counts, and a flag asked in one direction only is
-// learning rather than never asked: it has been met, yet is not known both ways.
-State stateOf(const FlagRecall &flag, Direction direction, const QDate &today);
-State stateOf(const RecallTable &table, int flagId, Direction direction, const QDate &today);
+// Below learningBelow, or missed at its last review and not answered right since (due on the
+// day of that review or before it): learning; up to solidAbove: known; above: solid.
+// A card merely due is not learning by that alone: the schedule makes a card due on the day its
+// recall falls to 0.9, so cards that are due or a little overdue are the known ones; counting
+// them as learning would leave "known" empty. With both directions the weaker counts, and a
+// flag asked in one direction only is learning rather than never asked: it has been met, yet
+// is not known both ways.
+State stateOf(const FlagRecall &flag, Direction direction);
+State stateOf(const RecallTable &table, int flagId, Direction direction);
 
 struct StateCounts
 {
@@ -65,8 +70,7 @@ struct StateCounts
 
 // The states of a region's flags; a flag listed twice counts once, so the counts add up to the
 // region's distinct flags.
-StateCounts countStates(const QList<int> &flagIds, const RecallTable &table, Direction direction,
-                        const QDate &today);
+StateCounts countStates(const QList<int> &flagIds, const RecallTable &table, Direction direction);
 
 // Reviews due on each of the seven days from `today` on, in the direction chosen (both: the two
 // directions' reviews together). Reviews overdue fall on today.

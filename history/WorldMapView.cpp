@@ -47,7 +47,7 @@ QString stateName(State state)
     case State::Known:
         return QStringLiteral("覚えている（記憶率 70〜90%）");
     case State::Learning:
-        return QStringLiteral("学習中（復習日か 70% 未満）");
+        return QStringLiteral("学習中（記憶率 70% 未満・間違えたまま）");
     case State::NeverAsked:
         break;
     }
@@ -198,7 +198,7 @@ MapStates::RecallTable recallOn(const ReviewSchedule::Schedule &schedule, const 
     MapStates::RecallTable table;
     for (const auto &[key, state] : schedule) {
         const MapStates::CardRecall recall{ReviewSchedule::retrievabilityOn(state, today),
-                                           state.due};
+                                           state.due, state.lastReview};
         MapStates::FlagRecall &flag = table[key.flagId];
         if (key.direction == ReviewSchedule::Direction::NameToFlag)
             flag.nameToFlag = recall;
@@ -373,11 +373,11 @@ void WorldMapView::refresh()
 {
     std::array<State, WorldOutlines::highestFlagId + 1> states{};
     for (int id = 1; id <= WorldOutlines::highestFlagId; ++id)
-        states[static_cast<size_t>(id)] = MapStates::stateOf(m_recall, id, m_direction, m_today);
+        states[static_cast<size_t>(id)] = MapStates::stateOf(m_recall, id, m_direction);
     m_canvas->setStates(states);
     for (int r = 0; r < Regions::count; ++r)
-        m_counts[static_cast<size_t>(r)] = MapStates::countStates(
-            m_regionFlags[static_cast<size_t>(r)], m_recall, m_direction, m_today);
+        m_counts[static_cast<size_t>(r)] =
+            MapStates::countStates(m_regionFlags[static_cast<size_t>(r)], m_recall, m_direction);
     m_due = MapStates::dueCounts(m_recall, m_direction, m_today);
     m_bars->update();
     m_dueChart->update();
@@ -403,7 +403,7 @@ void WorldMapView::selectCountry(int flagId)
         return;
     m_selected = flagId;
     m_canvas->setSelected(flagId);
-    const State state = MapStates::stateOf(m_recall, flagId, m_direction, m_today);
+    const State state = MapStates::stateOf(m_recall, flagId, m_direction);
     const QString &name = m_world.countryNames[static_cast<size_t>(flagId)];
     m_name->setText((name.isEmpty() ? QStringLiteral("（一覧にない国旗）") : name) +
                     QStringLiteral("\n") + shortStateName(state));

@@ -97,15 +97,14 @@ TEST(WorldOutlines, TheShippedMapHoldsEveryCountryOfTheWorldList)
     EXPECT_EQ(onMap, listed);
 }
 
-TEST(MapStates, StateOfAFlagByDirectionAndDay)
+TEST(MapStates, StateOfAFlagByDirection)
 {
     const QDate today(2026, 12, 9);
     const QDate tomorrow = today.addDays(1);
-    const CardRecall solid{0.95, tomorrow};
-    const CardRecall known{0.8, tomorrow};
-    const CardRecall weak{0.5, tomorrow};
-    const CardRecall dueToday{0.95, today};
-    const CardRecall overdue{0.95, today.addDays(-3)};
+    const QDate lastWeek = today.addDays(-7);
+    const CardRecall solid{0.95, tomorrow, lastWeek};
+    const CardRecall known{0.8, tomorrow, lastWeek};
+    const CardRecall weak{0.5, tomorrow, lastWeek};
     struct Case
     {
         const char *why;
@@ -122,25 +121,32 @@ TEST(MapStates, StateOfAFlagByDirectionAndDay)
          State::NeverAsked},
         {"over 0.9", {solid, std::nullopt}, Direction::NameToFlag, State::Solid},
         {"exactly 0.9 is known",
-         {CardRecall{0.9, tomorrow}, std::nullopt},
+         {CardRecall{0.9, tomorrow, lastWeek}, std::nullopt},
          Direction::NameToFlag,
          State::Known},
         {"exactly 0.7 is known",
-         {CardRecall{0.7, tomorrow}, std::nullopt},
+         {CardRecall{0.7, tomorrow, lastWeek}, std::nullopt},
          Direction::NameToFlag,
          State::Known},
         {"below 0.7", {weak, std::nullopt}, Direction::NameToFlag, State::Learning},
-        {"due today, however strong",
-         {dueToday, std::nullopt},
+        {"due today after a right answer: known",
+         {CardRecall{0.89, today, lastWeek}, std::nullopt},
+         Direction::NameToFlag,
+         State::Known},
+        {"missed today: recall 1 on the day, yet learning",
+         {CardRecall{1.0, today, today}, std::nullopt},
          Direction::NameToFlag,
          State::Learning},
-        {"overdue", {std::nullopt, overdue}, Direction::FlagToName, State::Learning},
+        {"missed days ago, not reviewed since",
+         {std::nullopt, CardRecall{0.8, lastWeek, lastWeek}},
+         Direction::FlagToName,
+         State::Learning},
         {"no due day",
-         {CardRecall{0.95, QDate()}, std::nullopt},
+         {CardRecall{0.95, QDate(), lastWeek}, std::nullopt},
          Direction::NameToFlag,
          State::Learning},
         {"not a number",
-         {CardRecall{std::nan(""), tomorrow}, std::nullopt},
+         {CardRecall{std::nan(""), tomorrow, lastWeek}, std::nullopt},
          Direction::NameToFlag,
          State::Learning},
         {"both: the weaker", {solid, known}, Direction::Both, State::Known},
@@ -151,23 +157,24 @@ TEST(MapStates, StateOfAFlagByDirectionAndDay)
          State::Learning},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(MapStates::stateOf(c.flag, c.direction, today), c.expected) << c.why;
+        EXPECT_EQ(MapStates::stateOf(c.flag, c.direction), c.expected) << c.why;
 }
 
 TEST(MapStates, RegionCountsAddUpAndDueReviewsFallOnTheirDays)
 {
     const QDate today(2026, 12, 9);
     MapStates::RecallTable table;
-    table[1] = {CardRecall{0.95, today.addDays(10)}, CardRecall{0.5, today.addDays(-2)}};
-    table[2] = {CardRecall{0.8, today.addDays(3)}, std::nullopt};
-    table[3] = {std::nullopt, CardRecall{0.99, today.addDays(6)}};
-    table[150] = {CardRecall{0.95, today.addDays(7)}, std::nullopt}; // not in the region
+    const QDate before = today.addDays(-20);
+    table[1] = {CardRecall{0.95, today.addDays(10), before},
+                CardRecall{0.5, today.addDays(-2), before}};
+    table[2] = {CardRecall{0.8, today.addDays(3), before}, std::nullopt};
+    table[3] = {std::nullopt, CardRecall{0.99, today.addDays(6), before}};
+    table[150] = {CardRecall{0.95, today.addDays(7), before}, std::nullopt}; // not in the region
 
     const QList<int> region{1, 2, 3, 4, 2};
     for (Direction d : {Direction::NameToFlag, Direction::FlagToName, Direction::Both})
-        EXPECT_EQ(MapStates::countStates(region, table, d, today).total(), 4);
-    const MapStates::StateCounts both =
-        MapStates::countStates(region, table, Direction::Both, today);
+        EXPECT_EQ(MapStates::countStates(region, table, d).total(), 4);
+    const MapStates::StateCounts both = MapStates::countStates(region, table, Direction::Both);
     EXPECT_EQ(both.of(State::Learning), 3); // 1 is weak one way, 2 and 3 asked one way only
     EXPECT_EQ(both.of(State::NeverAsked), 1);
 
