@@ -12,7 +12,6 @@
 class ClickableLabel;
 class GalleryDecoder;
 class Form2;
-class WorldMapView;
 class GamePanel;
 class NationalDeviation;
 class ServerAccess;
@@ -23,6 +22,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class StudyView;
+class WorldMapView;
 
 // The main window: the menu row, the start screen, and the game panel and study views that
 // live on it.
