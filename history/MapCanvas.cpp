@@ -159,9 +159,12 @@ void MapCanvas::layOut()
     const double dx = (width() - scale * mapWidth) / 2;
     const double dy = (height() - scale * mapHeight) / 2;
     m_toScreen = QTransform(scale, 0, 0, scale, dx, dy);
+    // All borders as one path: drawn in one call rather than one call each.
+    m_borders = QPainterPath();
     for (Country &country : m_countries) {
         country.onScreen = m_toScreen.map(country.outline);
         country.pointOnScreen = m_toScreen.map(country.point);
+        m_borders.addPath(country.onScreen);
         const QRectF box = country.onScreen.boundingRect();
         country.marker =
             country.flagId > 0 &&
@@ -246,8 +249,7 @@ void MapCanvas::renderBase()
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(QColor(border.red(), border.green(), border.blue(), 170), 0));
-    for (const Country &country : m_countries)
-        painter.drawPath(country.onScreen);
+    painter.drawPath(m_borders);
 
     const double radius = markerRadius();
     for (const Country &country : m_countries) {

@@ -75,6 +75,7 @@ private:
     QString m_message;
     int m_selected = 0;
     QTransform m_toScreen;
+    QPainterPath m_borders;
     QImage m_base; // everything but the selection, redrawn on a change of size or states
     bool m_baseStale = true;
 };
