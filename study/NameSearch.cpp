@@ -36,8 +36,10 @@ NameSearch::NameSearch(std::vector<OtherName> otherNames) : m_names(std::move(ot
     }
 }
 
-QString NameSearch::hint(const QString &key, const QString &countryName)
+QString NameSearch::hint(const QString &key, const QString &countryName, const QString &kind)
 {
+    if (kind == OtherNames::formerNameKind || kind == OtherNames::formerCapitalKind)
+        return QStringLiteral("「%1」（%2）→ %3").arg(key, kind, countryName);
     return QStringLiteral("「%1」→ %2").arg(key, countryName);
 }
 
@@ -111,8 +113,9 @@ std::optional<NameSearch::Match> NameSearch::findFolded(const QStringList &rows,
             if (std::find(owners->begin(), owners->end(), flagId) == owners->end())
                 continue;
             for (const qsizetype n : m_countries.constFind(flagId)->names) {
+                const OtherName &name = m_names[static_cast<size_t>(n)];
                 if (m_foldedNames[static_cast<size_t>(n)] == folded)
-                    return Match{i, Match::Source::OtherName, m_names[static_cast<size_t>(n)].name};
+                    return Match{i, Match::Source::OtherName, name.name, name.kind};
             }
         }
     }
@@ -125,8 +128,10 @@ std::optional<NameSearch::Match> NameSearch::findFolded(const QStringList &rows,
             const auto country = m_countries.constFind(flagId);
             if (country == m_countries.cend() || !country->joined.contains(needle))
                 continue;
-            if (const auto n = nameOf(flagId, folded, prefixOnly))
-                return Match{i, Match::Source::OtherName, m_names[static_cast<size_t>(*n)].name};
+            if (const auto n = nameOf(flagId, folded, prefixOnly)) {
+                const OtherName &name = m_names[static_cast<size_t>(*n)];
+                return Match{i, Match::Source::OtherName, name.name, name.kind};
+            }
         }
     }
     return std::nullopt;
