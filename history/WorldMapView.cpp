@@ -43,11 +43,11 @@ QString stateName(State state)
 {
     switch (state) {
     case State::Solid:
-        return QStringLiteral("しっかり覚えた（記憶率 90% 超）");
+        return QStringLiteral("しっかり覚えた（覚えた度 90% 超）");
     case State::Known:
-        return QStringLiteral("覚えている（記憶率 70〜90%）");
+        return QStringLiteral("覚えている（覚えた度 70〜90%）");
     case State::Learning:
-        return QStringLiteral("学習中（記憶率 70% 未満・間違えたまま）");
+        return QStringLiteral("学習中（覚えた度 70% 未満・間違えたまま）");
     case State::NeverAsked:
         break;
     }
