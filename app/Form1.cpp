@@ -346,13 +346,17 @@ void Form1::listRead(const QString &regionKey, const BaseListLoad &load)
 
 void Form1::recordGame(const MasteryRecord::GameLog &game)
 {
-    const std::optional<MasteryRecord::FileError> error =
+    const std::optional<FileError> error =
         MasteryRecord::update(m_config.dataPath, game, m_services.clock.localNow().date());
+    if (!error)
+        return;
     // A folder that refuses the record refuses it after every game; the player hears it once.
-    if (!error || m_recordErrorShown)
+    // A put-back that failed is another matter: the two files now disagree, and each time
+    // that happens the player is told which one kept the game.
+    const bool putBackFailed = error->cause() == FileError::Cause::PutBackFailed;
+    if (m_recordErrorShown && !putBackFailed)
         return;
     m_recordErrorShown = true;
-    m_services.messages.show(
-        QStringLiteral("国旗ごとの記録を保存できませんでした。\n%1\n%2")
-            .arg(MasteryRecord::recordPath(m_config.dataPath), error->message));
+    m_services.messages.show(QStringLiteral("国旗ごとの記録を保存できませんでした。\n%1\n%2")
+                                 .arg(error->path(), error->message()));
 }

@@ -388,7 +388,7 @@ void GamePanel::finishGame()
     // A practice game's score is not comparable with the players' scores: it is not added to
     // the results, and below it is neither rated nor counted on our server.
     if (!m_practice) {
-        if (const std::optional<ResultsFile::Error> error =
+        if (const std::optional<FileError> error =
                 ResultsFile::append(m_dataPath, m_regionKey,
                                     GameRules::resultsLine(score, tenths, m_misses, endedAt))) {
             m_services.messages.show(

@@ -2,21 +2,13 @@
 
 #include "CodePage.h"
 
-#include <QFile>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace MasteryRecord {
 
 namespace {
 
-const QByteArray lineEnd = QByteArrayLiteral("\r\n");
 constexpr qsizetype dateLength = 10;
 constexpr qsizetype maxDigits = 9; // countLimit has nine
 constexpr int recordFields = 5;
@@ -109,26 +101,6 @@ QString decoded(const QByteArray &bytes)
     return ascii ? QString::fromLatin1(bytes) : CodePage::fromCp932(bytes);
 }
 
-// The lines of a text without their ends (CR LF, CR or LF), as the results files are split.
-QList<QStringView> lines(QStringView text)
-{
-    QList<QStringView> found;
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        found.append(text.sliced(start, i - start));
-        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        found.append(text.sliced(start));
-    return found;
-}
-
 void merge(FlagRecord &into, const FlagRecord &from)
 {
     into.asked = capped(qint64(into.asked) + from.asked);
@@ -172,156 +144,6 @@ void parseConfusionLine(Record &record, QStringView line)
     if (!asked || !clicked || !times || *asked == *clicked || *times < 1)
         return;
     addConfusion(record, {*asked, *clicked}, *times);
-}
-
-// ---- Files ----------------------------------------------------------------------------------
-
-FileError errorFor(int code, bool writing)
-{
-    switch (code) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return {FileError::Cause::NotPermitted,
-                writing ? QStringLiteral("書き込みが許可されていません。")
-                        : QStringLiteral("読み込みが許可されていません。")};
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-        return {FileError::Cause::DiskFull, QStringLiteral("ディスクに空きがありません。")};
-    case ENOENT:
-    case ENOTDIR:
-        return {FileError::Cause::FolderMissing, QStringLiteral("フォルダが見つかりません。")};
-    default:
-        return {FileError::Cause::Other, writing ? QStringLiteral("記録を保存できませんでした。")
-                                                 : QStringLiteral("記録を読み込めませんでした。")};
-    }
-}
-
-QByteArray nativePath(const QString &path)
-{
-    return QFile::encodeName(path);
-}
-
-struct Existing
-{
-    bool exists = false;
-    mode_t mode = 0;
-    QByteArray bytes;
-};
-
-// A missing file is an empty one; anything else that stops the read is an error, so that a
-// file we could not see is never replaced by one without its lines.
-std::optional<FileError> readExisting(const QString &path, Existing &out)
-{
-    const QByteArray name = nativePath(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return std::nullopt;
-        return errorFor(errno, false);
-    }
-    struct stat info = {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        const int code = S_ISDIR(info.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        return errorFor(code, false);
-    }
-    out.exists = true;
-    out.mode = info.st_mode & 07777;
-    out.bytes.resize(static_cast<qsizetype>(info.st_size));
-    qsizetype done = 0;
-    for (;;) {
-        if (done == out.bytes.size())
-            out.bytes.resize(done + 4096); // the file grew since fstat
-        const ssize_t got = ::read(fd, out.bytes.data() + done, size_t(out.bytes.size() - done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            const int code = errno;
-            ::close(fd);
-            return errorFor(code, false);
-        }
-        if (got == 0)
-            break;
-        done += got;
-    }
-    out.bytes.truncate(done);
-    ::close(fd);
-    return std::nullopt;
-}
-
-std::optional<FileError> writeScratch(const QString &path, const QByteArray &bytes,
-                                      const Existing &old)
-{
-    const QByteArray name = nativePath(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return errorFor(errno, true);
-    int code = 0;
-    // The replacement keeps the permissions the player gave the old file.
-    if (old.exists && ::fchmod(fd, old.mode) != 0)
-        code = errno;
-    qsizetype done = 0;
-    while (code == 0 && done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put < 0)
-            code = errno;
-        else
-            done += put;
-    }
-    if (code == 0 && ::fsync(fd) != 0)
-        code = errno;
-    if (::close(fd) != 0 && code == 0)
-        code = errno;
-    if (code != 0) {
-        ::unlink(name.constData());
-        return errorFor(code, true);
-    }
-    return std::nullopt;
-}
-
-std::optional<FileError> replace(const QString &scratch, const QString &target)
-{
-    // rename() replaces the target in one step; QFile::rename would refuse an existing one.
-    if (std::rename(nativePath(scratch).constData(), nativePath(target).constData()) != 0) {
-        const int code = errno;
-        ::unlink(nativePath(scratch).constData());
-        return errorFor(code, true);
-    }
-    return std::nullopt;
-}
-
-// Puts a file back as it was before a rename that cannot stand on its own.
-void restore(const QString &scratch, const QString &target, const Existing &old)
-{
-    if (!old.exists) {
-        ::unlink(nativePath(target).constData());
-        return;
-    }
-    if (!writeScratch(scratch, old.bytes, old))
-        replace(scratch, target);
-}
-
-// rename() would replace a file we may not write without asking (and as root, whatever its
-// mode); a file without its owner's write bit is the player's read-only mark and is kept.
-bool markedReadOnly(const QString &path, const Existing &old)
-{
-    return old.exists &&
-           (!(old.mode & S_IWUSR) || ::access(nativePath(path).constData(), W_OK) != 0);
-}
-
-QString recordScratchPath(const QString &folder)
-{
-    return folder + QStringLiteral("/jukuren.tmp");
-}
-
-QString confusionsScratchPath(const QString &folder)
-{
-    return folder + QStringLiteral("/machigai.tmp");
 }
 
 // ---- Weakest flags ----------------------------------------------------------------------------
@@ -373,10 +195,10 @@ Record parse(const QByteArray &recordData, const QByteArray &confusionData)
 {
     Record record;
     const QString flags = decoded(recordData);
-    for (const QStringView line : lines(flags))
+    for (const QStringView line : DataFile::splitLines(flags))
         parseRecordLine(record, line);
     const QString confusions = decoded(confusionData);
-    for (const QStringView line : lines(confusions))
+    for (const QStringView line : DataFile::splitLines(confusions))
         parseConfusionLine(record, line);
     return record;
 }
@@ -393,7 +215,7 @@ QByteArray recordBytes(const Record &record)
             bytes += ',';
         }
         appendDate(bytes, flag.lastAsked);
-        bytes += lineEnd;
+        bytes.append(DataFile::lineEnd);
     }
     return bytes;
 }
@@ -410,20 +232,17 @@ QByteArray confusionBytes(const Record &record)
         appendNumber(bytes, key.second);
         bytes += ',';
         appendNumber(bytes, times);
-        bytes += lineEnd;
+        bytes.append(DataFile::lineEnd);
     }
     return bytes;
 }
 
 Record read(const QString &folder, std::optional<FileError> *error)
 {
-    Existing flags;
-    Existing confusions;
-    std::optional<FileError> problem = readExisting(recordPath(folder), flags);
-    if (std::optional<FileError> other = readExisting(confusionsPath(folder), confusions); !problem)
-        problem = other;
+    const DataFile::Contents flags = DataFile::read(recordPath(folder));
+    const DataFile::Contents confusions = DataFile::read(confusionsPath(folder));
     if (error)
-        *error = problem;
+        *error = flags.error ? flags.error : confusions.error;
     return parse(flags.bytes, confusions.bytes);
 }
 
@@ -448,63 +267,33 @@ void addGame(Record &record, const GameLog &game, const QDate &today)
 std::optional<FileError> update(const QString &folder, const GameLog &game, const QDate &today)
 {
     if (!isWritable(today))
-        return FileError{FileError::Cause::Other, QStringLiteral("日付が正しくありません。")};
-    const QString flagsTarget = recordPath(folder);
-    const QString confusionsTarget = confusionsPath(folder);
-    Existing oldFlags;
-    Existing oldConfusions;
-    if (std::optional<FileError> error = readExisting(flagsTarget, oldFlags))
-        return error;
-    if (std::optional<FileError> error = readExisting(confusionsTarget, oldConfusions))
-        return error;
+        return FileError(FileError::Cause::InvalidDate, recordPath(folder));
+    const QString flagsPath = recordPath(folder);
+    const QString confusionsFile = confusionsPath(folder);
+    const DataFile::Contents oldFlags = DataFile::read(flagsPath);
+    if (oldFlags.error)
+        return oldFlags.error;
+    const DataFile::Contents oldConfusions = DataFile::read(confusionsFile);
+    if (oldConfusions.error)
+        return oldConfusions.error;
 
     Record record = parse(oldFlags.bytes, oldConfusions.bytes);
     addGame(record, game, today);
-    const QByteArray newFlags = recordBytes(record);
-    const QByteArray newConfusions = confusionBytes(record);
-    const bool flagsChange = newFlags != oldFlags.bytes;
-    const bool confusionsChange = newConfusions != oldConfusions.bytes;
-
-    if ((flagsChange && markedReadOnly(flagsTarget, oldFlags)) ||
-        (confusionsChange && markedReadOnly(confusionsTarget, oldConfusions)))
-        return FileError{FileError::Cause::NotPermitted,
-                         QStringLiteral("書き込みが許可されていません。")};
-
-    const QString flagsScratch = recordScratchPath(folder);
-    const QString confusionsScratch = confusionsScratchPath(folder);
-    // Both scratch files are complete on the disk before either file is replaced.
-    if (flagsChange) {
-        if (std::optional<FileError> error = writeScratch(flagsScratch, newFlags, oldFlags))
-            return error;
-    }
-    if (confusionsChange) {
-        if (std::optional<FileError> error =
-                writeScratch(confusionsScratch, newConfusions, oldConfusions)) {
-            if (flagsChange)
-                ::unlink(nativePath(flagsScratch).constData());
-            return error;
-        }
-    }
-    if (flagsChange) {
-        if (std::optional<FileError> error = replace(flagsScratch, flagsTarget)) {
-            if (confusionsChange)
-                ::unlink(nativePath(confusionsScratch).constData());
-            return error;
-        }
-    }
-    if (confusionsChange) {
-        if (std::optional<FileError> error = replace(confusionsScratch, confusionsTarget)) {
-            // One game must not be half counted: the record goes back to its old bytes.
-            if (flagsChange)
-                restore(flagsScratch, flagsTarget, oldFlags);
-            return error;
-        }
-    }
-    return std::nullopt;
+    // A file whose bytes would not change is left alone, read-only or not.
+    std::vector<DataFile::Replacement> changed;
+    if (QByteArray bytes = recordBytes(record); bytes != oldFlags.bytes)
+        changed.push_back({flagsPath, std::move(bytes), QString()});
+    if (QByteArray bytes = confusionBytes(record); bytes != oldConfusions.bytes)
+        changed.push_back({confusionsFile, std::move(bytes), QString()});
+    if (changed.empty())
+        return std::nullopt;
+    return DataFile::replaceAll(changed);
 }
 
-QString studyText(const Record &record, int flagId)
+QString studyText(const Record &record, int flagId, const std::optional<FileError> &readError)
 {
+    if (readError)
+        return QStringLiteral("記録を読み込めませんでした");
     const auto found = record.flags.find(flagId);
     if (found == record.flags.end() || found->second.asked < 1)
         return QStringLiteral("まだ出題されていません");

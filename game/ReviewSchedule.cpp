@@ -3,23 +3,15 @@
 #include "Clock.h"
 #include "CodePage.h"
 
-#include <QFile>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace ReviewSchedule {
 
 namespace {
 
-const QByteArray lineEnd = QByteArrayLiteral("\r\n");
 constexpr int fieldCount = 8;
 constexpr qsizetype dateLength = 10;
 constexpr qsizetype maxDigits = 9;
@@ -141,26 +133,6 @@ void appendDate(QByteArray &bytes, const QDate &date)
     appendNumber(bytes, date.day(), 2);
 }
 
-// The lines of the file without their ends (CR LF, CR or LF).
-QList<QByteArrayView> lines(QByteArrayView data)
-{
-    QList<QByteArrayView> found;
-    qsizetype start = 0;
-    const qsizetype n = data.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = data[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        found.append(data.sliced(start, i - start));
-        if (c == '\r' && i + 1 < n && data[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        found.append(data.sliced(start));
-    return found;
-}
-
 void parseLine(Schedule &schedule, QByteArrayView line)
 {
     QByteArrayView fields[fieldCount];
@@ -202,119 +174,6 @@ bool startedOn(const CardState &state, const QDate &day)
     return state.lastReview == day && state.reviews - state.lapses <= 1;
 }
 
-// ---- Files ------------------------------------------------------------------------------------
-
-FileError errorFor(int code, bool writing)
-{
-    using Cause = FileError::Cause;
-    switch (code) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return {Cause::NotPermitted, writing ? QStringLiteral("書き込みが許可されていません。")
-                                             : QStringLiteral("読み込みが許可されていません。")};
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-        return {Cause::DiskFull, QStringLiteral("ディスクに空きがありません。")};
-    case ENOENT:
-    case ENOTDIR:
-        return {Cause::FolderMissing, QStringLiteral("フォルダが見つかりません。")};
-    default:
-        return {Cause::Other, writing ? QStringLiteral("記録を保存できませんでした。")
-                                      : QStringLiteral("記録を読み込めませんでした。")};
-    }
-}
-
-struct Existing
-{
-    bool exists = false;
-    mode_t mode = 0;
-    QByteArray bytes;
-};
-
-// A missing file is an empty one; anything else that stops the read is an error, so that a
-// file we could not see is never replaced by one without its lines.
-std::optional<FileError> readExisting(const QString &path, Existing &out)
-{
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? std::nullopt : std::optional(errorFor(errno, false));
-    struct stat info = {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        const int code = S_ISDIR(info.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        return errorFor(code, false);
-    }
-    out.exists = true;
-    out.mode = info.st_mode & 07777;
-    out.bytes.resize(qsizetype(info.st_size));
-    qsizetype done = 0;
-    for (;;) {
-        if (done == out.bytes.size())
-            out.bytes.resize(done + 4096); // the file grew since fstat
-        const ssize_t got = ::read(fd, out.bytes.data() + done, size_t(out.bytes.size() - done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            const int code = errno;
-            ::close(fd);
-            return errorFor(code, false);
-        }
-        if (got == 0)
-            break;
-        done += got;
-    }
-    out.bytes.truncate(done);
-    ::close(fd);
-    return std::nullopt;
-}
-
-// rename() would replace a file we may not write without asking (and as root, whatever its
-// mode); a file without its owner's write bit is the player's read-only mark and is kept.
-bool markedReadOnly(const QString &path, const Existing &old)
-{
-    return old.exists &&
-           (!(old.mode & S_IWUSR) || ::access(QFile::encodeName(path).constData(), W_OK) != 0);
-}
-
-std::optional<FileError> replaceWith(const QString &target, const QByteArray &bytes,
-                                     const Existing &old)
-{
-    const QByteArray scratch = QFile::encodeName(target.chopped(4) + QStringLiteral(".tmp"));
-    const int fd = ::open(scratch.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return errorFor(errno, true);
-    int code = 0;
-    // The replacement keeps the permissions the player gave the old file.
-    if (old.exists && ::fchmod(fd, old.mode) != 0)
-        code = errno;
-    qsizetype done = 0;
-    while (code == 0 && done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put < 0)
-            code = errno;
-        else
-            done += put;
-    }
-    if (code == 0 && ::fsync(fd) != 0)
-        code = errno;
-    if (::close(fd) != 0 && code == 0)
-        code = errno;
-    // rename() replaces the target in one step; QFile::rename would refuse an existing one.
-    if (code == 0 && std::rename(scratch.constData(), QFile::encodeName(target).constData()) != 0)
-        code = errno;
-    if (code != 0) {
-        ::unlink(scratch.constData());
-        return errorFor(code, true);
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 QString path(const QString &folder)
@@ -330,7 +189,7 @@ QDate today(const Clock &clock)
 Schedule parse(const QByteArray &data)
 {
     Schedule schedule;
-    for (const QByteArrayView line : lines(data))
+    for (const QByteArrayView line : DataFile::splitLines(data))
         parseLine(schedule, line);
     return schedule;
 }
@@ -358,18 +217,17 @@ QByteArray bytes(const Schedule &schedule)
         appendNumber(out, state.reviews);
         out += ',';
         appendNumber(out, state.lapses);
-        out += lineEnd;
+        out.append(DataFile::lineEnd);
     }
     return out;
 }
 
 Schedule read(const QString &folder, std::optional<FileError> *error)
 {
-    Existing existing;
-    const std::optional<FileError> problem = readExisting(path(folder), existing);
+    const DataFile::Contents contents = DataFile::read(path(folder));
     if (error)
-        *error = problem;
-    return parse(existing.bytes);
+        *error = contents.error;
+    return parse(contents.bytes);
 }
 
 void answer(Schedule &schedule, const Answer &given, const QDate &today)
@@ -421,21 +279,18 @@ QList<Answer> answersOfGame(const MasteryRecord::GameLog &game)
 std::optional<FileError> update(const QString &folder, const QList<Answer> &answers,
                                 const QDate &today)
 {
-    if (!isWritable(today))
-        return FileError{FileError::Cause::Other, QStringLiteral("日付が正しくありません。")};
     const QString target = path(folder);
-    Existing old;
-    if (std::optional<FileError> error = readExisting(target, old))
-        return error;
+    if (!isWritable(today))
+        return FileError(FileError::Cause::InvalidDate, target);
+    const DataFile::Contents old = DataFile::read(target);
+    if (old.error)
+        return old.error;
     Schedule schedule = parse(old.bytes);
     answerAll(schedule, answers, today);
     const QByteArray written = bytes(schedule);
     if (written == old.bytes)
         return std::nullopt;
-    if (markedReadOnly(target, old))
-        return FileError{FileError::Cause::NotPermitted,
-                         QStringLiteral("書き込みが許可されていません。")};
-    return replaceWith(target, written, old);
+    return DataFile::replace(target, written);
 }
 
 QList<CardKey> todaysCards(const Schedule &schedule, const QDate &today,

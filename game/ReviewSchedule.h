@@ -61,8 +61,6 @@ struct Answer
     bool rightFirstClick = false;
 };
 
-using FileError = MasteryRecord::FileError;
-
 QString path(const QString &folder);
 
 // The player's day on the local clock: the date answers are graded on and cards fall due on.
@@ -96,11 +94,11 @@ void answerAll(Schedule &schedule, const QList<Answer> &answers, const QDate &to
 // game has no answers: the caller gives nothing.
 QList<Answer> answersOfGame(const MasteryRecord::GameLog &game);
 
-// Reads the file, grades the answers in order and writes the file once: to a scratch file in
-// the same folder, flushed to the disk, that then takes the file's place in one rename. Bytes
-// that would not change are not written. A file the player marked read-only is refused, as
-// "jukuren.csv" is. On failure the file stays exactly as it was and the error is returned;
-// nullopt means saved. A date the file cannot hold is refused before anything is read.
+// Reads the file, grades the answers in order and writes the file once through
+// DataFile::replace (its scratch file is "fukushuu.tmp"). Bytes that would not change are not
+// written. A file the player marked read-only is refused, as "jukuren.csv" is. On failure the file
+// stays exactly as it was and the error is returned; nullopt means saved. A date the file cannot
+// hold is refused before anything is read.
 std::optional<FileError> update(const QString &folder, const QList<Answer> &answers,
                                 const QDate &today);
 

@@ -77,8 +77,9 @@ void CountryDisplay::showCountry(const Country &country)
     showPicture(m_image2, PicturePaths::extra(m_appPath, country.pictureId, 'a'), false);
     showPicture(m_image3, PicturePaths::extra(m_appPath, country.pictureId, 'b'), false);
     // Read each time: the file is small, and a game may have ended since the last look.
-    m_labelRecord->setText(
-        MasteryRecord::studyText(MasteryRecord::read(m_dataPath), country.flagId));
+    std::optional<FileError> readError;
+    const MasteryRecord::Record record = MasteryRecord::read(m_dataPath, &readError);
+    m_labelRecord->setText(MasteryRecord::studyText(record, country.flagId, readError));
 }
 
 QString CountryDisplay::title() const

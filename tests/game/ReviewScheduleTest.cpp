@@ -133,7 +133,7 @@ TEST(ReviewSchedule, GamesFeedTheScheduleAcrossDays)
     EXPECT_FALSE(update(dir.path(), {}, day2));
     const std::optional<FileError> refused = update(dir.path(), {{nameToFlag(7), true}}, day2);
     ASSERT_TRUE(refused);
-    EXPECT_EQ(refused->cause, FileError::Cause::NotPermitted);
+    EXPECT_EQ(refused->cause(), FileError::Cause::WriteNotPermitted);
     EXPECT_EQ(readBytes(file), before);
     QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
 

@@ -255,6 +255,26 @@ TEST_P(Review, ARecordThatCannotBeWrittenIsToldOnceAndTheResultsStillGoIn)
               QByteArray(" 497, 0, 1,2026/12/06 21:30:05\r\n").repeated(2));
     // The review does not depend on the record.
     EXPECT_EQ(rows().size(), 1);
+
+    // The confusions cannot follow the record, whose old bytes (long, with lines a rewrite
+    // drops) cannot be written back: the files now disagree, and that is told even after the
+    // first message.
+    QByteArray damaged = oldRecord;
+    for (int i = 0; i < 500; ++i)
+        damaged += "not a record line\r\n";
+    writeBytes(recordFile, damaged);
+    if (!setAppendOnly(confusionsFile, true))
+        GTEST_SKIP() << "no append-only files here";
+    {
+        const FileSizeLimit limit(4096);
+        playGame({{2, 1}});
+    }
+    setAppendOnly(confusionsFile, false);
+    ASSERT_EQ(f.messages.shown.size(), 2);
+    EXPECT_EQ(f.messages.shown.last(),
+              "国旗ごとの記録を保存できませんでした。\n" + recordFile +
+                  "\n一緒に書き換えるファイルを保存できず、このファイルを元に戻せませんでした。");
+    EXPECT_EQ(readBytes(confusionsFile), oldConfusions);
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, Review, ::testing::Values(QSize(1366, 768), QSize(1920, 1080)),

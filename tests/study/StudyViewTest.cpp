@@ -428,10 +428,13 @@ TEST_F(StudyWindow, TheCountryOnShowTellsThePlayersRecordOfItsFlag)
     click("Image5", 8);
     EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
 
-    // No record at all, or one that cannot be read, is a flag never asked.
+    // No record at all is a flag never asked; one that cannot be read says so.
     QFile::remove(f.folder.file("jukuren.csv"));
     click("Image5", 1);
     EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
+    ASSERT_TRUE(QDir(f.folder.path()).mkdir("jukuren.csv"));
+    click("Image5", 8);
+    EXPECT_EQ(text("LabelRecord"), "記録を読み込めませんでした");
 }
 
 TEST_F(StudyWindow, ClicksWhereTheControlsShowReachThemAmongThePanels)
