@@ -1,6 +1,7 @@
 #include "WorldMapView.h"
 
 #include "BaseList.h"
+#include "DataFile.h"
 #include "MapCanvas.h"
 #include "MasteryRecord.h"
 #include "PicturePaths.h"
@@ -350,11 +351,11 @@ void WorldMapView::open(const QDate &today)
 
 void WorldMapView::reload(const QDate &today)
 {
-    std::optional<ReviewSchedule::FileError> error;
+    std::optional<FileError> error;
     m_schedule = ReviewSchedule::read(m_dataPath, &error);
     m_scheduleError->setVisible(error.has_value());
     if (error)
-        m_scheduleError->setText(error->message);
+        m_scheduleError->setText(error->message());
     m_today = today;
     m_recall = recallOn(m_schedule, today);
     refresh();
