@@ -86,7 +86,7 @@ std::optional<NameSearch::Match>
 NameSearch::find(const QStringList &rows, const CountryTable::Column &capitals, const QString &key)
 {
     if (const auto row = StudyRules::findRow(rows, capitals, key))
-        return Match{*row, Match::Source::Exact, {}};
+        return Match{*row, Match::Source::Exact, {}, {}};
     return findFolded(rows, capitals, key);
 }
 
@@ -103,7 +103,7 @@ std::optional<NameSearch::Match> NameSearch::findFolded(const QStringList &rows,
     for (int i = 0; i < rowCount; ++i) {
         const PreparedRow &row = m_rows[static_cast<size_t>(i)];
         if (holds(row.foldedCapital, folded) || holds(row.foldedText, folded))
-            return Match{i, Match::Source::Folded, {}};
+            return Match{i, Match::Source::Folded, {}, {}};
     }
 
     const auto owners = m_flagIdsByName.constFind(folded);

@@ -54,7 +54,7 @@ protected:
     void openPanel() const { QTest::mouseClick(get<QWidget>("Label11"), Qt::LeftButton); }
     void start() const { QTest::mouseClick(get<QWidget>("Command2"), Qt::LeftButton); }
     void clickCard(int k) const { QTest::mouseClick(get<QWidget>("Image4", k), Qt::LeftButton); }
-    int flagOnCard(int k) const { return game.flagIdOfRow(game.cardRow(k)).toInt(); }
+    int flagOnCard(int k) const { return game.session()->flagIdAt(k).toInt(); }
 
     // Clicks, at question q, `misses[q]` different wrong cards before the right one (at
     // question `sameCardAt` the same wrong card each time); what was asked and clicked is
@@ -68,7 +68,7 @@ protected:
             const auto wanted = misses.find(q);
             int left = wanted == misses.end() ? 0 : wanted->second;
             for (int k = 1; k <= 12 && left > 0; ++k) {
-                if (game.cardRow(k) == game.cardRow(right))
+                if (game.session()->rowAt(k) == game.session()->rowAt(right))
                     continue;
                 question.wrongClicks.append(flagOnCard(k));
                 clickCard(k);
