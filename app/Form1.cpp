@@ -277,7 +277,8 @@ void Form1::openWorldMap()
             show();
             raise();
             activateWindow();
-            m_study->lookUp(flagId);
+            if (enter(Mode::StudyByName))
+                m_studyView->lookUp(flagId);
         });
     }
     m_worldMap->open(ReviewSchedule::today(m_services.clock));
