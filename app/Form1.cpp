@@ -14,6 +14,7 @@
 #include "PendingReports.h"
 #include "PicturePaths.h"
 #include "Regions.h"
+#include "ReviewSchedule.h"
 #include "ServerAccess.h"
 #include "Services.h"
 #include "StartupRules.h"
@@ -21,6 +22,7 @@
 #include "Twips.h"
 #include "WaitCursor.h"
 #include "WindowScale.h"
+#include "WorldMapView.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -274,12 +276,31 @@ void Form1::openResultsWindow(int regionIndex)
                     m_deviation->showNationalDeviation(score, regionKey,
                                                        NationalDeviation::CounterReport::Skip);
                 });
+        connect(m_form2.get(), &Form2::worldMapRequested, this, &Form1::openWorldMap);
     }
     m_form2->resetTitle();
     if (regionIndex < 0 || regionIndex >= Regions::count)
         return;
     const Region &region = Regions::at(regionIndex);
     m_form2->open(region.key, region.displayName);
+}
+
+void Form1::openWorldMap()
+{
+    if (!m_worldMap) {
+        m_worldMap = std::make_unique<WorldMapView>(m_config.appPath, m_config.dataPath);
+        connect(m_worldMap.get(), &WorldMapView::studyRequested, this, [this](int flagId) {
+            m_worldMap->hide();
+            if (m_form2)
+                m_form2->hide();
+            show();
+            raise();
+            activateWindow();
+            if (enter(Mode::StudyByName))
+                m_studyView->lookUp(flagId);
+        });
+    }
+    m_worldMap->open(ReviewSchedule::today(m_services.clock));
 }
 
 void Form1::showNews()

@@ -155,6 +155,9 @@ Form2::Form2(Services &services, QString dataPath, QWidget *mainWindow)
     connect(m_command1, &QPushButton::clicked, this, &Form2::back);
     m_command2 = add(new QPushButton(this), "Command2", 3480, 8460, 1095, 405, 9);
     connect(m_command2, &QPushButton::clicked, this, &Form2::loadHistory);
+    m_commandWorldMap = add(new QPushButton(QStringLiteral("覚えた国旗の地図"), this),
+                            "CommandWorldMap", 11670, 1290, 1900, 375, 9);
+    connect(m_commandWorldMap, &QPushButton::clicked, this, &Form2::worldMapRequested);
 
     for (int i = 0; i < HistoryGraph::columnCount; ++i) {
         auto *number =

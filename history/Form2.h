@@ -51,6 +51,8 @@ signals:
     // A column number was clicked: the game in it is to be rated nationally, without being
     // counted again.
     void ratingRequested(int score, const QString &regionKey);
+    // "覚えた国旗の地図" was clicked.
+    void worldMapRequested();
 
 protected:
     bool event(QEvent *event) override;
@@ -120,6 +122,7 @@ private:
     QLabel *m_label4 = nullptr;
     QPushButton *m_command1 = nullptr;
     QPushButton *m_command2 = nullptr;
+    QPushButton *m_commandWorldMap = nullptr;
     std::array<ClickableLabel *, HistoryGraph::columnCount> m_label1{};
     std::array<ClickableLabel *, HistoryGraph::columnCount> m_label3{};
     std::array<GraphLine *, HistoryGraph::columnCount> m_line3{};

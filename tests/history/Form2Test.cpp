@@ -6,6 +6,7 @@
 #include "PhraseLabel.h"
 #include "ServerProcess.h"
 #include "Twips.h"
+#include "WorldMapView.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -388,4 +390,22 @@ TEST(ResultsWindow, RatingAPastGameSendsNothingToOurServer)
     const std::string log = server.log();
     EXPECT_NE(log.find("/kokki/asia&taiyou.csv"), std::string::npos) << log;
     EXPECT_EQ(log.find("count.php"), std::string::npos) << log;
+}
+
+TEST(ResultsWindow, TheWorldMapOpensFromItAndStudiesTheCountryPickedByName)
+{
+    LoopbackServer http = quietServer();
+    Window w(http.baseUrl());
+    Form2 *form2 = w.choose(1);
+    QTest::mouseClick(control<QPushButton>(form2, "CommandWorldMap"), Qt::LeftButton);
+    WorldMapView *map = w.f.form->worldMap();
+    ASSERT_TRUE(map);
+    EXPECT_TRUE(map->isVisible());
+
+    map->selectCountry(12);
+    QTest::mouseClick(control<QPushButton>(map, "CommandStudy"), Qt::LeftButton);
+    EXPECT_FALSE(map->isVisible());
+    EXPECT_FALSE(form2->isVisible());
+    EXPECT_TRUE(w.f.form->isVisible());
+    EXPECT_EQ(control<QLabel>(w.f.form.get(), "Label3")->text(), ProgramFolder::countryName(12));
 }
