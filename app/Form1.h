@@ -23,6 +23,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class StudyView;
+class WorldMapView;
 
 // The main window: the menu row, the start screen, and the game panel and study views that
 // live on it. It alone decides which of them is on screen.
@@ -56,6 +57,10 @@ public:
     Form2 *form2() const { return m_form2.get(); }
     // The national rating and its window Form6.
     NationalDeviation *deviation() const { return m_deviation; }
+    // "覚えた国旗の地図", made on first use.
+    WorldMapView *worldMap() const { return m_worldMap.get(); }
+    // Opens it on the review schedule as it is today (also the way there from a review's end).
+    void openWorldMap();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -114,5 +119,6 @@ private:
     // In study by name after a flag of the review was looked up: back to that review.
     QPushButton *m_backToReview = nullptr;
     std::unique_ptr<Form2> m_form2;
+    std::unique_ptr<WorldMapView> m_worldMap;
     bool m_recordErrorShown = false;
 };

@@ -51,6 +51,10 @@ public:
     // Whether the game under way (or the last one) is a practice game: one of the two boxes
     // was ticked at its start.
     bool practice() const { return m_practice; }
+    // Where the summary and the review that follows the rating are, on the screen; a window
+    // shown meanwhile keeps clear of them.
+    QRect summaryArea() const;
+    QRect reviewArea() const;
 
     // Whether the game under way may be given up now. Once a question has been answered the
     // player is asked first; false keeps the game as it is. Every way out of a game asks here.
@@ -74,11 +78,13 @@ public slots:
     // The panel in its waiting state; a game under way is left unrecorded.
     void openPanel();
     // The review of the last finished game in the card area, once its summary and rating are
-    // done. Nothing happens once a new game has started or the panel was left since.
-    void showReview();
-    // Brings back the review that another mode set aside (the player looked a flag of it up).
-    // False when there is none: a new game was started or "戻る" pressed since.
-    bool reopenReview();
+    // done. Nothing happens once a new game has started or the panel was left since. The review
+    // ends left of `besideWindow` (on the screen) where that window lies over its place.
+    void showReview(const QRect &besideWindow = QRect());
+    // Brings back the review that another mode set aside (the player looked a flag of it up),
+    // placed as showReview() places it. False when there is none: a new game was started or
+    // "戻る" pressed since.
+    bool reopenReview(const QRect &besideWindow = QRect());
     // "戻る": back to the waiting panel, once the player agrees to give up a game under way.
     void goBack();
 
@@ -96,6 +102,7 @@ private:
     void showInstructions();
     void setCardsVisible(bool visible);
     void setRegionChoiceVisible(bool visible);
+    QRect reviewGeometry(const QRect &besideWindow = QRect()) const;
     void dropReview();
 
     Services &m_services;
