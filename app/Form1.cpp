@@ -11,6 +11,7 @@
 #include "MessageBox.h"
 #include "NationalDeviation.h"
 #include "NoticeCodec.h"
+#include "PendingReports.h"
 #include "PicturePaths.h"
 #include "Regions.h"
 #include "ReviewSchedule.h"
@@ -20,6 +21,7 @@
 #include "StudyView.h"
 #include "Twips.h"
 #include "WaitCursor.h"
+#include "WindowScale.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -37,6 +39,8 @@
 #include <QScreen>
 #include <QThread>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -63,6 +67,20 @@ void paintNow(QWidget *window)
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+// A picture stretched to its label, decoded at the label's size in the screen's own pixels so
+// that it is drawn sharp at any device pixel ratio. Null when it cannot be read.
+QPixmap sharpPicture(const QString &path, const QLabel *label)
+{
+    const qreal ratio = label->devicePixelRatioF();
+    QImageReader reader(path);
+    reader.setScaledSize(label->size() * ratio);
+    QImage image;
+    if (!reader.read(&image))
+        return {};
+    image.setDevicePixelRatio(ratio);
+    return QPixmap::fromImage(std::move(image));
+}
+
 } // namespace
 
 Form1::Form1(AppState &state, Services &services, ServerAccess &server, const AppConfig &config,
@@ -81,6 +99,9 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, const Ap
     connectPanels();
     createMenu();
     arrange(Mode::Start);
+    // A window the player makes smaller than the design shrinks as a whole rather than
+    // showing its top left part.
+    new WindowScale(this);
 }
 
 Form1::~Form1() = default;
@@ -192,20 +213,19 @@ bool Form1::load()
     const int screenWidth = Twips::fromPixels(screenPixels.width());
     const int screenHeight = Twips::fromPixels(screenPixels.height());
     m_gamePanel->fitToScreen(screenWidth, screenHeight);
-    m_sourceLabel->move(m_sourceLabel->x(), Twips::toPixels(screenHeight - 1500));
+    placeSourceCredit();
 
     const QString introPath = PicturePaths::intro(m_config.appPath);
-    QImage intro;
-    if (!QImageReader(introPath).read(&intro)) {
+    const QPixmap intro = sharpPicture(introPath, m_introPicture);
+    if (intro.isNull()) {
         messages.show(QStringLiteral("%1 を読み込めません。").arg(introPath));
         return false;
     }
-    m_introPicture->setPixmap(QPixmap::fromImage(intro));
+    m_introPicture->setPixmap(intro);
     // The credit link's picture only shows the player where to click; without it the link
     // still answers, so a missing one ends nothing.
-    QImage banner;
-    if (QImageReader(PicturePaths::banner(m_config.appPath)).read(&banner))
-        m_referralBanner->setPixmap(QPixmap::fromImage(banner));
+    m_referralBanner->setPixmap(
+        sharpPicture(PicturePaths::banner(m_config.appPath), m_referralBanner));
 
     const QString missing = m_studyView->loadGalleryPictures(*m_galleryDecoder);
     m_galleryDecoder.reset();
@@ -241,10 +261,15 @@ bool Form1::load()
                                      "から国旗情報を読み取る必要があります。"));
         return false;
     case StartupRules::NoticeAction::Nothing:
-        return true;
+        break;
     case StartupRules::NoticeAction::ShowNews:
         showNews();
-        return true;
+        break;
+    }
+    {
+        // Games the server did not take last time; the server answered the notice just now.
+        WaitCursor wait;
+        PendingReports(m_server, m_config.dataPath).sendAgain();
     }
     return true;
 }
@@ -380,9 +405,19 @@ QList<QWidget *> Form1::menuRow() const
             m_graphFrame, m_graphRegionBox, m_shopLabel,   m_endButton};
 }
 
+void Form1::placeSourceCredit()
+{
+    constexpr int aboveBottomTwips = 1500;
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const int bottom = screen ? std::min(screen->geometry().height(), height()) : height();
+    m_sourceLabel->move(m_sourceLabel->x(),
+                        Twips::toPixels(Twips::fromPixels(bottom) - aboveBottomTwips));
+}
+
 void Form1::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    placeSourceCredit();
     // The game panel is as large as the screen; in a smaller window part of it is out of sight.
     m_gamePanel->setVisibleHeight(height() - m_gamePanel->y());
 }

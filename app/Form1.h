@@ -69,6 +69,8 @@ signals:
     void endRequested();
 
 private:
+    // The source credit near the bottom of the screen, or of a window made smaller than it.
+    void placeSourceCredit();
     void createMenu();
     // The menu entries that switch modes, and those that hand an address to the desktop.
     void connectMenu();

@@ -6,25 +6,30 @@
 #include <QString>
 #include <QStringList>
 
-// The flags of a region decoded once, at the size of a card, so that laying out a board is
-// only handing over twelve ready pictures. What was decoded stays for the next game.
+// The flags of a region decoded once, at the size of a card in the screen's own pixels, so that
+// laying out a board is only handing over twelve ready pictures that stay sharp at any device
+// pixel ratio. What was decoded stays for the next game.
 class CardPictures
 {
 public:
-    // Decodes every flag of `flagIds` not yet held at this size. Pictures that cannot be read
-    // are tried again the next time.
-    void prepare(const QString &appPath, const QStringList &flagIds, QSize cardSize);
+    // Decodes every flag of `flagIds` not yet held at this size (in logical pixels, drawn at
+    // `devicePixelRatio`). Pictures that cannot be read are tried again the next time.
+    void prepare(const QString &appPath, const QStringList &flagIds, QSize cardSize,
+                 qreal devicePixelRatio = 1.0);
 
     // The card picture of a flag; null when its picture is missing or cannot be read.
     QPixmap card(const QString &flagId) const { return m_cards.value(flagId); }
 
     qsizetype size() const { return m_cards.size(); }
 
-    // Reads one flag at the given size; null when the file is missing or broken.
-    static QPixmap decode(const QString &path, QSize size);
+    // Reads one flag to be shown at `size` logical pixels on a screen of `devicePixelRatio`:
+    // that many times as many pixels, marked with the ratio. Null when the file is missing or
+    // broken.
+    static QPixmap decode(const QString &path, QSize size, qreal devicePixelRatio = 1.0);
 
 private:
     QString m_appPath;
     QSize m_size;
+    qreal m_devicePixelRatio = 1.0;
     QHash<QString, QPixmap> m_cards;
 };

@@ -273,7 +273,8 @@ void GamePanel::start()
                                               m_services.random);
     {
         WaitCursor wait;
-        m_pictures.prepare(m_appPath, m_session->rows().flagIds, m_cards[1]->size());
+        m_pictures.prepare(m_appPath, m_session->rows().flagIds, m_cards[1]->size(),
+                           m_cards[1]->devicePixelRatioF());
     }
 
     setCardsVisible(true);

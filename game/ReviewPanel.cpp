@@ -25,15 +25,17 @@ constexpr double namePoints = 10.5;
 constexpr double captionPoints = 12;
 const QString wrongColour = QStringLiteral("#c00000");
 
-// The picture with a red cross over it: the mark of a flag picked by mistake.
-QPixmap crossedOut(const QPixmap &picture, QSize size)
+// The picture with a red cross over it: the mark of a flag picked by mistake. Drawn in the
+// screen's own pixels, as the picture is.
+QPixmap crossedOut(const QPixmap &picture, QSize size, qreal devicePixelRatio)
 {
-    QPixmap marked(size);
+    QPixmap marked(size * devicePixelRatio);
+    marked.setDevicePixelRatio(devicePixelRatio);
     marked.fill(Qt::transparent);
     QPainter painter(&marked);
     painter.setRenderHint(QPainter::Antialiasing);
     if (!picture.isNull())
-        painter.drawPixmap(marked.rect(), picture);
+        painter.drawPixmap(QRect(QPoint(), size), picture);
     QPen pen{QColor(wrongColour)};
     pen.setWidth(std::max(3, size.height() / 12));
     pen.setCapStyle(Qt::RoundCap);
@@ -89,11 +91,14 @@ QWidget *ReviewPanel::flagTile(int flagId, const Flag &flag, int times, bool wro
     auto *picture = new QLabel;
     picture->setObjectName(QStringLiteral("ReviewPicture"));
     picture->setFixedSize(size);
-    const QPixmap scaled = flag.picture.isNull() ? QPixmap()
-                                                 : flag.picture.scaled(size, Qt::IgnoreAspectRatio,
-                                                                       Qt::SmoothTransformation);
+    const qreal ratio = devicePixelRatioF();
+    QPixmap scaled;
+    if (!flag.picture.isNull()) {
+        scaled = flag.picture.scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaled.setDevicePixelRatio(ratio);
+    }
     if (wrongPick)
-        picture->setPixmap(crossedOut(scaled, size));
+        picture->setPixmap(crossedOut(scaled, size, ratio));
     else if (!scaled.isNull())
         picture->setPixmap(scaled);
     picture->setFrameShape(QFrame::Box);
@@ -117,8 +122,18 @@ QWidget *ReviewPanel::flagTile(int flagId, const Flag &flag, int times, bool wro
     return tile;
 }
 
+void ReviewPanel::resizeEvent(QResizeEvent *event)
+{
+    QScrollArea::resizeEvent(event);
+    if (m_content && width() != m_laidOutWidth)
+        setGame(m_game, m_flags);
+}
+
 void ReviewPanel::setGame(const MasteryRecord::GameLog &game, const QHash<int, Flag> &flags)
 {
+    m_game = game;
+    m_flags = flags;
+    m_laidOutWidth = width();
     delete takeWidget();
     m_rowCount = 0;
     m_content = new QWidget;

@@ -32,9 +32,16 @@ public:
 signals:
     void flagPicked(int flagId);
 
+protected:
+    // A window made smaller or larger scales the panel: the rows are laid out anew for it.
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     QWidget *flagTile(int flagId, const Flag &flag, int times, bool wrongPick);
 
     QWidget *m_content = nullptr;
     int m_rowCount = 0;
+    MasteryRecord::GameLog m_game;
+    QHash<int, Flag> m_flags;
+    int m_laidOutWidth = -1;
 };

@@ -229,7 +229,7 @@ void Form2::setGeometryOf(Tracked &tracked, const ControlGeometry &geometry)
     if (geometry.fontSize && tracked.geometry.fontSize) {
         kept.fontSize = geometry.fontSize;
         QFont font = tracked.widget->font();
-        font.setPointSizeF(*geometry.fontSize);
+        font.setPointSizeF(Twips::points(*geometry.fontSize));
         tracked.widget->setFont(font);
     }
 }

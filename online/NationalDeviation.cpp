@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "DataFile.h"
 #include "NumberText.h"
+#include "PendingReports.h"
 #include "ServerAccess.h"
 #include "Twips.h"
 #include "WaitCursor.h"
@@ -181,7 +182,7 @@ bool NationalDeviation::step(Run &run)
         if (run.report == CounterReport::Send) {
             {
                 WaitCursor wait;
-                m_server.reportGame(run.regionKey, run.score);
+                PendingReports(m_server, m_dataPath).report(run.regionKey, run.score);
             }
             QFile::remove(scratchPath(m_dataPath));
         }

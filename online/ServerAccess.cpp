@@ -30,23 +30,32 @@ QString ServerAccess::fetchHistogram(const QString &regionKey)
                  maxHistogramBytes);
 }
 
-void ServerAccess::reportGame(const QString &regionKey, int score)
+ServerAccess::ReportOutcome ServerAccess::reportGame(const QString &regionKey, int score,
+                                                     const QString &reportId)
 {
     // The player waits for both: a server that holds the first request must not get a second
     // full time-out for the second.
     const double deadline =
         m_clock.monotonicSeconds() + std::chrono::duration<double>(reportDeadline).count();
+    const QString query = reportId.isEmpty() ? QString() : QStringLiteral("?r=") + reportId;
     // The score goes into the path as plain digits, with a minus sign when below zero.
     const QString addresses[] = {
-        m_baseUrl + QStringLiteral("countx/") + regionKey + QStringLiteral("/count.php"),
+        m_baseUrl + QStringLiteral("countx/") + regionKey + QStringLiteral("/count.php") + query,
         m_baseUrl + QStringLiteral("count1/counter") + regionKey + QLatin1Char('/') +
-            QString::number(score) + QStringLiteral("/count.php")};
+            QString::number(score) + QStringLiteral("/count.php") + query};
     for (const QString &address : addresses) {
         const std::chrono::milliseconds left = timeLeft(deadline);
         if (left <= std::chrono::milliseconds::zero())
-            return;
-        m_http.get(address, left, maxCounterReplyBytes);
+            return ReportOutcome::Unanswered;
+        const HttpResponse response = m_http.get(address, left, maxCounterReplyBytes);
+        // 503 is what our server says when its disk is full or its database needs the
+        // operator: the report is fine, the time is not.
+        if (!response.transferred || response.status == 503)
+            return ReportOutcome::Unanswered;
+        if (response.status != 200)
+            return ReportOutcome::Refused;
     }
+    return ReportOutcome::Counted;
 }
 
 std::chrono::milliseconds ServerAccess::timeLeft(double deadline) const

@@ -39,10 +39,19 @@ public:
     // with no more than maxHistogramBytes kept.
     QString fetchHistogram(const QString &regionKey);
 
+    enum class ReportOutcome
+    {
+        Counted,    // both requests answered 200
+        Refused,    // an answer that sending again would not change (429 among them)
+        Unanswered, // no answer in time, or 503: worth sending again later
+    };
+
     // The two counter requests of a finished game, in the order the server expects them: the
-    // region's game counter, then the score's. Both together take at most reportDeadline: the
-    // second gets only the time the first left, and is not sent when none is left.
-    void reportGame(const QString &regionKey, int score);
+    // region's game counter, then the score's, each with "?r=" + reportId when one is given so
+    // that the server counts the game once however often it is sent. Both together take at
+    // most reportDeadline: the second gets only the time the first left, and is not sent when
+    // none is left or the first was not counted.
+    ReportOutcome reportGame(const QString &regionKey, int score, const QString &reportId = {});
 
     // Attempts made by the last fetch; for the tests and the log.
     int lastAttempts() const { return m_lastAttempts; }

@@ -21,9 +21,14 @@ void installSubstitutes()
 
 } // namespace Fonts
 
-void Fonts::useScreen()
+void Fonts::useScreen(const QScreen *screen)
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
         Twips::logicalDpi = qRound(screen->logicalDotsPerInch());
+        // The working area, without the task bar: the most a maximised window gets.
+        Twips::scale = Twips::scaleToFit(screen->availableGeometry().size());
+    }
     QApplication::setFont(Twips::designFont(9));
 }

@@ -21,7 +21,58 @@ private:
     sqlite3_stmt *m_statement;
 };
 
+enum Counter
+{
+    gameCounter = 0,
+    scoreCounter = 1
+};
+
+// Old ids are cleared out at most this often, inside a counting transaction.
+constexpr std::chrono::hours forgetEvery{1};
+
+std::int64_t unixSeconds(std::chrono::system_clock::time_point when)
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(when.time_since_epoch()).count();
+}
+
+// The first row of a statement's first column as text; `fallback` when there is none.
+std::string firstText(sqlite3 *db, const char *sql, const std::string &fallback)
+{
+    sqlite3_stmt *statement = nullptr;
+    std::string text = fallback;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return sqlite3_errmsg(db);
+    const int step = sqlite3_step(statement);
+    if (step == SQLITE_ROW) {
+        const unsigned char *value = sqlite3_column_text(statement, 0);
+        text = value ? reinterpret_cast<const char *>(value) : "";
+    } else if (step != SQLITE_DONE) {
+        text = sqlite3_errmsg(db);
+    }
+    sqlite3_finalize(statement);
+    return text;
+}
+
 } // namespace
+
+std::string CounterStore::quickCheck(const std::string &path)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        const std::string message = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close(db);
+        return message;
+    }
+    sqlite3_busy_timeout(db, 5000);
+    std::string verdict = firstText(db, "PRAGMA quick_check", "no answer");
+    if (verdict == "ok" && firstText(db,
+                                     "SELECT count(*) FROM sqlite_schema WHERE type = 'table'"
+                                     " AND name IN ('game_counts', 'score_counts')",
+                                     "0") != "2")
+        verdict = "the counts' tables are missing";
+    sqlite3_close(db);
+    return verdict;
+}
 
 CounterStore::CounterStore(const std::string &databasePath)
 {
@@ -34,6 +85,9 @@ CounterStore::CounterStore(const std::string &databasePath)
     }
     try {
         sqlite3_busy_timeout(m_db, 5000);
+        const std::string check = firstText(m_db, "PRAGMA quick_check", "no answer");
+        if (check != "ok")
+            throw StoreError(databasePath + " is damaged: " + check);
         execute("PRAGMA journal_mode=WAL");
         execute("PRAGMA synchronous=NORMAL");
         // The log is copied into the database every logPages pages and then cut back to that
@@ -49,6 +103,13 @@ CounterStore::CounterStore(const std::string &databasePath)
                 " score INTEGER NOT NULL CHECK (score BETWEEN 0 AND 500),"
                 " n INTEGER NOT NULL,"
                 " PRIMARY KEY (region, score)) WITHOUT ROWID");
+        // counter: 0 the game counter, 1 the score counter; at: seconds since 1970.
+        execute("CREATE TABLE IF NOT EXISTS counted_reports("
+                " id TEXT NOT NULL,"
+                " counter INTEGER NOT NULL,"
+                " at INTEGER NOT NULL,"
+                " PRIMARY KEY (id, counter)) WITHOUT ROWID");
+        execute("CREATE INDEX IF NOT EXISTS counted_reports_at ON counted_reports(at)");
         m_begin = prepare("BEGIN IMMEDIATE");
         m_commit = prepare("COMMIT");
         m_rollback = prepare("ROLLBACK");
@@ -59,6 +120,9 @@ CounterStore::CounterStore(const std::string &databasePath)
                              " ON CONFLICT(region, score) DO UPDATE SET n = n + 1");
         m_readScore = prepare("SELECT n FROM score_counts WHERE region = ?1 AND score = ?2");
         m_readHistogram = prepare("SELECT score, n FROM score_counts WHERE region = ?1");
+        m_rememberId = prepare("INSERT INTO counted_reports(id, counter, at) VALUES (?1, ?2, ?3)"
+                               " ON CONFLICT(id, counter) DO NOTHING");
+        m_forgetIds = prepare("DELETE FROM counted_reports WHERE at < ?1");
         // A log left large by an earlier run, on a disk it has filled, is emptied first.
         shrinkLog();
     } catch (...) {
@@ -74,8 +138,9 @@ CounterStore::~CounterStore()
 
 void CounterStore::close()
 {
-    for (sqlite3_stmt **statement : {&m_begin, &m_commit, &m_rollback, &m_addGame, &m_readGame,
-                                     &m_addScore, &m_readScore, &m_readHistogram}) {
+    for (sqlite3_stmt **statement :
+         {&m_begin, &m_commit, &m_rollback, &m_addGame, &m_readGame, &m_addScore, &m_readScore,
+          &m_readHistogram, &m_rememberId, &m_forgetIds}) {
         sqlite3_finalize(*statement);
         *statement = nullptr;
     }
@@ -115,30 +180,70 @@ bool CounterStore::shrinkLog()
            SQLITE_OK;
 }
 
-std::int64_t CounterStore::increment(sqlite3_stmt *upsert, sqlite3_stmt *select,
-                                     const std::string &region, int score)
+void CounterStore::refuseCounts()
+{
+    m_refused = true;
+}
+
+void CounterStore::backupTo(const std::string &path)
 {
     std::lock_guard lock(m_dbMutex);
-    std::int64_t count = 0;
+    sqlite3 *copy = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(path.c_str(), &copy, flags, nullptr) != SQLITE_OK) {
+        const std::string message = copy ? sqlite3_errmsg(copy) : "out of memory";
+        sqlite3_close(copy);
+        throw StoreError("cannot create " + path + ": " + message);
+    }
+    std::string error;
+    sqlite3_backup *backup = sqlite3_backup_init(copy, "main", m_db, "main");
+    if (!backup) {
+        error = sqlite3_errmsg(copy);
+    } else {
+        sqlite3_backup_step(backup, -1);
+        if (sqlite3_backup_finish(backup) != SQLITE_OK)
+            error = sqlite3_errmsg(copy);
+    }
+    // A copy that stands alone: no log beside it that a restore could lose or mismatch.
+    char *message = nullptr;
+    if (error.empty() &&
+        sqlite3_exec(copy, "PRAGMA journal_mode=DELETE", nullptr, nullptr, &message) != SQLITE_OK)
+        error = message ? message : "cannot leave log mode";
+    sqlite3_free(message);
+    sqlite3_close(copy);
+    if (!error.empty())
+        throw StoreError("cannot back up into " + path + ": " + error);
+}
+
+std::int64_t CounterStore::increment(sqlite3_stmt *upsert, sqlite3_stmt *select,
+                                     const std::string &region, int score,
+                                     const std::string &reportId)
+{
+    if (m_refused)
+        throw StoreError("counting is stopped");
+    std::lock_guard lock(m_dbMutex);
+    Counted counted;
     try {
-        count = tryIncrement(upsert, select, region, score);
+        counted = tryIncrement(upsert, select, region, score, reportId);
     } catch (const StoreError &) {
         // Mostly a full disk. The failed transaction was rolled back, so one more try cannot
         // count twice; emptying the log first gives back the space it held.
         if (!shrinkLog())
             throw;
-        count = tryIncrement(upsert, select, region, score);
+        counted = tryIncrement(upsert, select, region, score, reportId);
     }
-    if (score >= 0) {
+    if (counted.changed && score >= 0) {
         std::lock_guard cacheLock(m_cacheMutex);
         m_histograms.erase(region);
     }
-    return count;
+    return counted.count;
 }
 
-std::int64_t CounterStore::tryIncrement(sqlite3_stmt *upsert, sqlite3_stmt *select,
-                                        const std::string &region, int score)
+CounterStore::Counted CounterStore::tryIncrement(sqlite3_stmt *upsert, sqlite3_stmt *select,
+                                                 const std::string &region, int score,
+                                                 const std::string &reportId)
 {
+    const auto now = std::chrono::system_clock::now();
     {
         StatementUse use(m_begin);
         if (sqlite3_step(m_begin) != SQLITE_DONE)
@@ -146,7 +251,24 @@ std::int64_t CounterStore::tryIncrement(sqlite3_stmt *upsert, sqlite3_stmt *sele
     }
     std::int64_t count = 0;
     try {
-        {
+        if (now - m_idsForgotten >= forgetEvery) {
+            StatementUse use(m_forgetIds);
+            sqlite3_bind_int64(m_forgetIds, 1, unixSeconds(now - reportIdKept));
+            if (sqlite3_step(m_forgetIds) != SQLITE_DONE)
+                fail("cannot clear out old reports");
+        }
+        bool counted = true;
+        if (!reportId.empty()) {
+            StatementUse use(m_rememberId);
+            sqlite3_bind_text(m_rememberId, 1, reportId.data(), static_cast<int>(reportId.size()),
+                              SQLITE_STATIC);
+            sqlite3_bind_int(m_rememberId, 2, score >= 0 ? scoreCounter : gameCounter);
+            sqlite3_bind_int64(m_rememberId, 3, unixSeconds(now));
+            if (sqlite3_step(m_rememberId) != SQLITE_DONE)
+                fail("cannot remember the report");
+            counted = sqlite3_changes(m_db) > 0;
+        }
+        if (counted) {
             StatementUse use(upsert);
             sqlite3_bind_text(upsert, 1, region.data(), static_cast<int>(region.size()),
                               SQLITE_STATIC);
@@ -161,13 +283,18 @@ std::int64_t CounterStore::tryIncrement(sqlite3_stmt *upsert, sqlite3_stmt *sele
                               SQLITE_STATIC);
             if (score >= 0)
                 sqlite3_bind_int(select, 2, score);
-            if (sqlite3_step(select) != SQLITE_ROW)
+            const int step = sqlite3_step(select);
+            if (step == SQLITE_ROW)
+                count = sqlite3_column_int64(select, 0);
+            else if (counted || step != SQLITE_DONE)
                 fail("cannot read the count back");
-            count = sqlite3_column_int64(select, 0);
         }
         StatementUse use(m_commit);
         if (sqlite3_step(m_commit) != SQLITE_DONE)
             fail("cannot commit");
+        if (now - m_idsForgotten >= forgetEvery)
+            m_idsForgotten = now;
+        return {count, counted};
     } catch (...) {
         if (!sqlite3_get_autocommit(m_db)) {
             StatementUse use(m_rollback);
@@ -175,19 +302,19 @@ std::int64_t CounterStore::tryIncrement(sqlite3_stmt *upsert, sqlite3_stmt *sele
         }
         throw;
     }
-    return count;
 }
 
-std::int64_t CounterStore::countGame(const std::string &region)
+std::int64_t CounterStore::countGame(const std::string &region, const std::string &reportId)
 {
-    return increment(m_addGame, m_readGame, region, -1);
+    return increment(m_addGame, m_readGame, region, -1, reportId);
 }
 
-std::int64_t CounterStore::countScore(const std::string &region, int score)
+std::int64_t CounterStore::countScore(const std::string &region, int score,
+                                      const std::string &reportId)
 {
     if (score < 0 || score > histogramSize)
         throw StoreError("score out of range");
-    return increment(m_addScore, m_readScore, region, score);
+    return increment(m_addScore, m_readScore, region, score, reportId);
 }
 
 std::vector<std::int64_t> CounterStore::scoreCounts(const std::string &region)

@@ -6,11 +6,13 @@
 
 #include <microhttpd.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <malloc.h>
 #include <netdb.h>
 #include <strings.h>
 #include <sys/resource.h>
@@ -25,6 +27,7 @@ struct HttpServer::Connection
     std::chrono::steady_clock::time_point deadline;
     bool answering = false;
     bool endSeen = false; // the client closed its side at the last look
+    bool overCap = false; // came while maxConnections others were open: answered 503
     // The request in flight; only one at a time per connection.
     std::string target;
     std::string method;
@@ -44,6 +47,8 @@ struct HeaderSurvey
     size_t bytes = 0;
     size_t count = 0;
     int contentLengths = 0;
+    int hosts = 0;
+    bool blankInName = false;
     bool contentLengthIsNumber = true;
     bool hasBody = false;
     bool transferEncoding = false;
@@ -69,7 +74,11 @@ MHD_Result surveyHeader(void *cls, MHD_ValueKind, const char *key, const char *v
     const char *text = value ? value : "";
     survey.bytes += std::strlen(key) + std::strlen(text) + 4;
     ++survey.count;
-    if (strcasecmp(key, "Content-Length") == 0) {
+    // "Content-Length : 5" is no Content-Length to us, but may be one to a proxy in front.
+    survey.blankInName = survey.blankInName || std::strpbrk(key, " \t") != nullptr;
+    if (strcasecmp(key, "Host") == 0) {
+        ++survey.hosts;
+    } else if (strcasecmp(key, "Content-Length") == 0) {
         ++survey.contentLengths;
         survey.contentLengthIsNumber = survey.contentLengthIsNumber && isDigits(text);
         survey.hasBody = survey.hasBody || std::strspn(text, "0") != std::strlen(text);
@@ -170,7 +179,13 @@ struct HttpCallbacks
             connection->deadline = Clock::now() + HttpServer::requestDeadline;
             *socketContext = connection;
             std::lock_guard lock(server.m_connectionsMutex);
+            if (server.m_connections.size() >= server.m_maxConnections) {
+                connection->overCap = true;
+                connection->deadline = Clock::now() + HttpServer::overCapPatience;
+            }
             server.m_connections.insert(connection);
+            server.m_peakConnections =
+                std::max(server.m_peakConnections, server.m_connections.size());
         } else if (*socketContext) {
             // Called before the library closes the socket, so the watchdog never shuts down a
             // descriptor that was handed on to a new connection.
@@ -255,8 +270,14 @@ struct HttpCallbacks
         connection->client = server.m_clients.resolve(connection->peer, survey.forwardedFor);
         const bool badFraming = survey.contentLengths > 1 || !survey.contentLengthIsNumber ||
                                 (survey.contentLengths > 0 && survey.transferEncoding) ||
-                                !survey.knownTransferCoding;
+                                !survey.knownTransferCoding || survey.hosts > 1 ||
+                                survey.blankInName;
         *requestContext = connection;
+        if (connection->overCap) {
+            Reply reply = RequestHandler::plain(503, "server busy\r\n");
+            reply.headers.emplace_back("Retry-After", "1");
+            return send(mhd, *connection, std::move(reply));
+        }
         if (badFraming)
             return send(mhd, *connection, RequestHandler::plain(400, "bad request\r\n"));
         if (survey.bytes > HttpServer::largestHeaderBlock || survey.count > HttpServer::mostHeaders)
@@ -296,8 +317,10 @@ struct HttpCallbacks
     }
 };
 
-HttpServer::HttpServer(RequestHandler &handler, const ClientAddress &clients, unsigned threads)
-    : m_handler(handler), m_clients(clients), m_threads(threads == 0 ? 1 : threads)
+HttpServer::HttpServer(RequestHandler &handler, const ClientAddress &clients, unsigned threads,
+                       unsigned maxConnections)
+    : m_handler(handler), m_clients(clients), m_threads(threads == 0 ? 1 : threads),
+      m_maxConnections(maxConnections == 0 ? 1 : maxConnections)
 {
 }
 
@@ -318,9 +341,14 @@ bool HttpServer::start(const std::string &host, int port, std::string *error)
     m_port = ntohs(bound.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6 *>(&bound)->sin6_port
                                                : reinterpret_cast<sockaddr_in *>(&bound)->sin_port);
 
-    // Room for the database, the log and the listening sockets besides the connections.
+    // Room for the database, the log and the listening sockets besides the connections. Past
+    // the cap, connections are still taken in to be told 503; beyond the library's own limit
+    // it closes them as they come. The library splits its limit evenly between the threads,
+    // and a burst does not reach them evenly, so each thread may hold the whole cap.
+    const rlim_t overCapMargin = 64;
     const unsigned connections = static_cast<unsigned>(
-        descriptors > 1064 ? std::min<rlim_t>(descriptors - 64, 1 << 20) : 1000);
+        std::min<rlim_t>({descriptors > 1064 ? descriptors - 64 : 1000,
+                          rlim_t(m_maxConnections) * m_threads + overCapMargin, 1 << 20}));
     const unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD;
     m_daemon = MHD_start_daemon(
         flags, 0, nullptr, nullptr, &HttpCallbacks::access, this, MHD_OPTION_LISTEN_SOCKET,
@@ -367,6 +395,18 @@ void HttpServer::watch()
     std::unique_lock wait(m_watchMutex);
     while (!m_watchWake.wait_for(wait, std::chrono::milliseconds(250),
                                  [this] { return m_stopping; })) {
+        bool trim = false;
+        {
+            std::lock_guard lock(m_connectionsMutex);
+            if (m_peakConnections >= m_connections.size() + trimAfterClosing) {
+                trim = true;
+                m_peakConnections = m_connections.size();
+            }
+        }
+        // The memory of a burst's connections is freed in small pieces spread over the heap;
+        // without this the process keeps its highest size for ever.
+        if (trim)
+            malloc_trim(0);
         const auto now = Clock::now();
         std::lock_guard lock(m_connectionsMutex);
         for (Connection *connection : m_connections) {

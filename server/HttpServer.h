@@ -21,9 +21,14 @@ class RequestHandler;
 // - the request line and headers must fit in connectionMemory, so an endless header block is
 //   refused while it is being read, and a header block over largestHeaderBlock is refused;
 // - a request with unclear framing (Content-Length twice, not a number, together with
-//   Transfer-Encoding, or a transfer coding we do not know) is refused with 400 and the
-//   connection closed, since a proxy in front could read it another way;
-// - every error reply closes the connection.
+//   Transfer-Encoding, or a transfer coding we do not know), a second Host, or a header name
+//   with blanks in it (before its colon) is refused with 400 and the connection closed, since
+//   a proxy in front could read it another way;
+// - every error reply closes the connection, so nothing behind a refused request is read;
+// - at most maxConnections are served at once: one beyond them is answered 503 as soon as its
+//   request is in (or dropped after overCapPatience), and past a margin above that the library
+//   closes new connections at once. When a burst has passed, the memory its connections held
+//   is handed back to the system.
 class HttpServer
 {
 public:
@@ -31,8 +36,13 @@ public:
     static constexpr size_t largestHeaderBlock = 16 * 1024;
     static constexpr size_t mostHeaders = 100;
     static constexpr size_t connectionMemory = 32 * 1024;
+    static constexpr std::chrono::seconds overCapPatience{1};
+    // Connections that must have closed since the highest count before memory is handed back:
+    // a few MB, so a trim is never made for a handful.
+    static constexpr size_t trimAfterClosing = 256;
 
-    HttpServer(RequestHandler &handler, const ClientAddress &clients, unsigned threads);
+    HttpServer(RequestHandler &handler, const ClientAddress &clients, unsigned threads,
+               unsigned maxConnections);
     ~HttpServer();
     HttpServer(const HttpServer &) = delete;
     HttpServer &operator=(const HttpServer &) = delete;
@@ -53,11 +63,13 @@ private:
     RequestHandler &m_handler;
     const ClientAddress &m_clients;
     unsigned m_threads;
+    unsigned m_maxConnections;
     int m_port = 0;
     MHD_Daemon *m_daemon = nullptr;
 
     std::mutex m_connectionsMutex;
     std::unordered_set<Connection *> m_connections;
+    size_t m_peakConnections = 0; // the most open at once since memory was last handed back
 
     std::mutex m_watchMutex;
     std::condition_variable m_watchWake;

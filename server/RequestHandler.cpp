@@ -79,7 +79,7 @@ Reply RequestHandler::count(const Route &route, const std::string &clientAddress
         return reply;
     }
     const std::int64_t count = route.kind == Route::Kind::GameCounter
-                                   ? m_store.countGame(route.region)
-                                   : m_store.countScore(route.region, route.score);
+                                   ? m_store.countGame(route.region, route.reportId)
+                                   : m_store.countScore(route.region, route.score, route.reportId);
     return plain(200, std::to_string(count) + "\r\n");
 }

@@ -44,6 +44,33 @@ bool hasDotSegment(std::string_view path)
     return false;
 }
 
+// "%2F" or "%5C" in any case: escapes that would turn into a separator once decoded.
+bool hasEscapedSeparator(std::string_view raw)
+{
+    for (size_t at = raw.find('%'); at != std::string_view::npos && at + 2 < raw.size();
+         at = raw.find('%', at + 1)) {
+        const char high = raw[at + 1];
+        const char low = static_cast<char>(raw[at + 2] | 0x20);
+        if ((high == '2' && low == 'f') || (high == '5' && low == 'c'))
+            return true;
+    }
+    return false;
+}
+
+// "r=" and exactly 16 hex digits, in lower case; empty for anything else.
+std::string reportIdOf(std::string_view query)
+{
+    if (query.size() != 2 + RequestTarget::reportIdDigits || query.substr(0, 2) != "r=")
+        return {};
+    std::string id;
+    for (const char c : query.substr(2)) {
+        if (hexValue(c) < 0)
+            return {};
+        id.push_back(static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c));
+    }
+    return id;
+}
+
 } // namespace
 
 const std::vector<std::string> &RequestTarget::servedFiles()
@@ -106,17 +133,34 @@ Route RequestTarget::route(std::string_view rawTarget) const
         result.kind = Route::Kind::BadRequest;
         return result;
     }
+    const size_t queryStart = rawTarget.find('?');
+    const std::string_view rawPath = rawTarget.substr(0, queryStart);
     std::string path;
-    if (!decodePath(rawTarget, path) || hasDotSegment(path) ||
-        path.find('\\') != std::string::npos) {
+    std::string query;
+    if (!decodePath(rawPath, path) || hasDotSegment(path) || hasEscapedSeparator(rawPath) ||
+        path.find('\\') != std::string::npos ||
+        (queryStart != std::string_view::npos &&
+         !decodePath(rawTarget.substr(queryStart + 1), query))) {
         result.kind = Route::Kind::BadRequest;
         return result;
     }
     if (path.find('?') != std::string::npos) {
-        // Either a query, or an escaped question mark: neither belongs to our paths. Checked
-        // after decoding so that "%3F" cannot sneak one into a name either.
+        // An escaped question mark belongs to none of our names.
         return result;
     }
+    std::string reportId;
+    if (queryStart != std::string_view::npos) {
+        reportId = reportIdOf(rawTarget.substr(queryStart + 1));
+        if (reportId.empty())
+            return result;
+    }
+    // Only the counters take a report id; a histogram or notice fetch with one is not ours.
+    const auto withId = [&](Route route) {
+        if (!reportId.empty() && !route.isCounter())
+            return Route();
+        route.reportId = reportId;
+        return route;
+    };
 
     std::string_view rest(path);
     rest.remove_prefix(1);
@@ -131,7 +175,7 @@ Route RequestTarget::route(std::string_view rawTarget) const
             result.kind = Route::Kind::Histogram;
             result.region = std::string(name.substr(0, name.size() - 4));
         }
-        return result;
+        return withId(result);
     }
 
     if (startsWith(rest, "countx/") && endsWith(rest, "/count.php") && rest.size() > 17) {
@@ -140,14 +184,14 @@ Route RequestTarget::route(std::string_view rawTarget) const
             result.kind = Route::Kind::GameCounter;
             result.region = std::string(region);
         }
-        return result;
+        return withId(result);
     }
 
     if (startsWith(rest, "count1/counter") && endsWith(rest, "/count.php") && rest.size() > 24) {
         const std::string_view middle = rest.substr(14, rest.size() - 14 - 10);
         const size_t slash = middle.find('/');
         if (slash == std::string_view::npos)
-            return result;
+            return withId(result);
         const std::string_view region = middle.substr(0, slash);
         const int score = parseScore(middle.substr(slash + 1));
         if (isRegion(region) && score >= 0) {
@@ -155,7 +199,7 @@ Route RequestTarget::route(std::string_view rawTarget) const
             result.region = std::string(region);
             result.score = score;
         }
-        return result;
+        return withId(result);
     }
-    return result;
+    return withId(result);
 }

@@ -35,14 +35,49 @@ bool parseListen(const std::string &text, std::string &host, int &port)
     return true;
 }
 
+// "90", "90s", "15m", "1h", "1d"; at most a year.
+bool parseDuration(const std::string &text, std::chrono::seconds &value)
+{
+    if (text.empty())
+        return false;
+    unsigned long long unit = 1;
+    std::string digits = text;
+    switch (text.back()) {
+    case 's':
+        digits.pop_back();
+        break;
+    case 'm':
+        unit = 60;
+        digits.pop_back();
+        break;
+    case 'h':
+        unit = 3600;
+        digits.pop_back();
+        break;
+    case 'd':
+        unit = 86400;
+        digits.pop_back();
+        break;
+    default:
+        break;
+    }
+    unsigned long long number = 0;
+    if (!parseNumber(digits, 366ULL * 86400 / unit, number))
+        return false;
+    value = std::chrono::seconds(static_cast<long long>(number * unit));
+    return true;
+}
+
 } // namespace
 
 const char *ServerOptions::usage()
 {
     return "usage: furamio-server [--listen HOST:PORT] [--data DIR]\n"
            "                      [--max-reports-per-minute N] [--threads N]\n"
-           "                      [--trusted-proxy ADDR]...\n"
+           "                      [--max-connections N] [--trusted-proxy ADDR]...\n"
+           "                      [--backup-every TIME] [--backup-keep N] [--create]\n"
            "       furamio-server notice [--data DIR] [--create] (--text FILE | --clear)\n"
+           "       furamio-server restore [--data DIR] [--from FILE]\n"
            "\n"
            "  --listen HOST:PORT            address to serve on (127.0.0.1:8931); port 0 picks a\n"
            "                                free one\n"
@@ -51,12 +86,22 @@ const char *ServerOptions::usage()
            "  --max-reports-per-minute N    counter reports one client address may make in any\n"
            "                                minute (60); 0 turns the cap off\n"
            "  --threads N                   request threads (2)\n"
+           "  --max-connections N           connections served at once (4096); more are\n"
+           "                                answered 503 and closed\n"
+           "  --backup-every TIME           online backup of the counts into DIR/backup/ this\n"
+           "                                often: 90s, 15m, 1h, 1d (1h); 0 for none\n"
+           "  --backup-keep N               backups kept, the newest (24)\n"
+           "  --create                      start on a new, empty counts database even though\n"
+           "                                one existed in DIR before (its marker is there)\n"
            "  --trusted-proxy ADDR          a reverse proxy in front of the server (IPv4 or\n"
            "                                IPv6 address, repeatable): requests from it are\n"
            "                                capped by the client X-Forwarded-For names\n"
            "  notice --text FILE            publish FILE (UTF-8) as the news\n"
            "  notice --clear                take the news down\n"
-           "  notice --create               make the data folder when it does not exist\n";
+           "  notice --create               make the data folder when it does not exist\n"
+           "  restore                       with the server stopped, put the newest backup that\n"
+           "                                passes SQLite's quick check back as the database\n"
+           "  restore --from FILE           put FILE back instead\n";
 }
 
 std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string> &args,
@@ -65,7 +110,9 @@ std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>
     ServerOptions options;
     size_t i = 0;
     const bool notice = !args.empty() && args[0] == "notice";
-    if (notice)
+    const bool restore = !args.empty() && args[0] == "restore";
+    const bool serve = !notice && !restore;
+    if (notice || restore)
         i = 1;
     bool clear = false;
     bool text = false;
@@ -93,7 +140,7 @@ std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>
                 return std::nullopt;
             }
             options.dataDir = *v;
-        } else if (!notice && arg == "--listen") {
+        } else if (serve && arg == "--listen") {
             const std::string *v = value(arg);
             if (!v)
                 return std::nullopt;
@@ -101,7 +148,7 @@ std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>
                 *error = "--listen expects HOST:PORT, not " + *v;
                 return std::nullopt;
             }
-        } else if (!notice && arg == "--max-reports-per-minute") {
+        } else if (serve && arg == "--max-reports-per-minute") {
             const std::string *v = value(arg);
             if (!v)
                 return std::nullopt;
@@ -110,7 +157,7 @@ std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>
                 return std::nullopt;
             }
             options.maxReportsPerMinute = static_cast<unsigned>(number);
-        } else if (!notice && arg == "--threads") {
+        } else if (serve && arg == "--threads") {
             const std::string *v = value(arg);
             if (!v)
                 return std::nullopt;
@@ -119,7 +166,7 @@ std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>
                 return std::nullopt;
             }
             options.threads = static_cast<unsigned>(number);
-        } else if (!notice && arg == "--trusted-proxy") {
+        } else if (serve && arg == "--trusted-proxy") {
             const std::string *v = value(arg);
             if (!v)
                 return std::nullopt;
@@ -129,6 +176,39 @@ std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>
                 return std::nullopt;
             }
             options.trustedProxies.push_back(address);
+        } else if (serve && arg == "--max-connections") {
+            const std::string *v = value(arg);
+            if (!v)
+                return std::nullopt;
+            if (!parseNumber(*v, 1 << 20, number) || number == 0) {
+                *error = "--max-connections expects a number from 1 to 1048576, not " + *v;
+                return std::nullopt;
+            }
+            options.maxConnections = static_cast<unsigned>(number);
+        } else if (serve && arg == "--backup-every") {
+            const std::string *v = value(arg);
+            if (!v)
+                return std::nullopt;
+            if (!parseDuration(*v, options.backupEvery)) {
+                *error = "--backup-every expects a time such as 90s, 15m, 1h or 1d, not " + *v;
+                return std::nullopt;
+            }
+        } else if (serve && arg == "--backup-keep") {
+            const std::string *v = value(arg);
+            if (!v)
+                return std::nullopt;
+            if (!parseNumber(*v, 100000, number) || number == 0) {
+                *error = "--backup-keep expects a number from 1 to 100000, not " + *v;
+                return std::nullopt;
+            }
+            options.backupKeep = static_cast<unsigned>(number);
+        } else if (serve && arg == "--create") {
+            options.createDatabase = true;
+        } else if (restore && arg == "--from") {
+            const std::string *v = value(arg);
+            if (!v)
+                return std::nullopt;
+            options.restoreFrom = *v;
         } else if (notice && arg == "--create") {
             options.createDataDir = true;
         } else if (notice && arg == "--text") {
@@ -151,5 +231,7 @@ std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>
         }
         options.mode = clear ? Mode::ClearNotice : Mode::PublishNotice;
     }
+    if (restore)
+        options.mode = Mode::Restore;
     return options;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@ struct ServerOptions
         Serve,
         PublishNotice,
         ClearNotice,
+        Restore,
         Help
     };
 
@@ -23,8 +25,16 @@ struct ServerOptions
     // nothing.
     unsigned threads = 2;
     std::vector<std::string> trustedProxies; // canonical addresses
+    // Connections served at once; the ones beyond are answered 503 and closed. A game makes a
+    // few requests a minute, so this is far more players than the machine will see at once,
+    // and bounds the memory a burst can take (some 32 KB each).
+    unsigned maxConnections = 4096;
+    std::chrono::seconds backupEvery{3600}; // 0: no backups
+    unsigned backupKeep = 24;
+    bool createDatabase = false; // start on a new, empty database where one had been
     std::string noticeTextFile;
     bool createDataDir = false; // notice: make the data folder when it is missing
+    std::string restoreFrom;    // restore: the backup to put back; empty for the newest good
 
     // Nothing, with the reason in *error, for an unknown option or a bad value.
     static std::optional<ServerOptions> parse(const std::vector<std::string> &args,

@@ -2,6 +2,7 @@
 
 #include "ClientAddress.h"
 #include "CounterStore.h"
+#include "CountsDatabase.h"
 #include "HttpServer.h"
 #include "KokkiFolder.h"
 #include "NoticeCommand.h"
@@ -10,6 +11,7 @@
 #include "RequestLog.h"
 #include "RequestTarget.h"
 #include "ServerOptions.h"
+#include "StoreKeeper.h"
 
 #include "Regions.h"
 
@@ -23,6 +25,10 @@
 #include <unistd.h>
 
 namespace {
+
+// The exit code of a start refused over the database: the operator has to act, so restarting
+// on our own would only loop (the service unit does not restart on it).
+constexpr int exitNeedsOperator = 3;
 
 std::vector<std::string> regionKeys()
 {
@@ -72,13 +78,16 @@ int serve(const ServerOptions &options)
     if (lockFd < 0)
         return 1;
 
-    std::optional<CounterStore> store;
-    try {
-        store.emplace(options.dataDir + "/counts.sqlite3");
-    } catch (const StoreError &e) {
-        std::cerr << "furamio-server: " << e.what() << '\n';
-        return 1;
+    std::string error;
+    std::unique_ptr<CounterStore> store =
+        CountsDatabase::open(options.dataDir, options.createDatabase, &error);
+    if (!store) {
+        std::cerr << "furamio-server: " << error << '\n';
+        ::close(lockFd);
+        return exitNeedsOperator;
     }
+    StoreKeeper keeper(*store, options.dataDir, options.backupEvery, options.backupKeep, std::cerr);
+    keeper.start();
 
     const RequestTarget targets(regionKeys());
     RateLimiter limiter(options.maxReportsPerMinute);
@@ -87,8 +96,7 @@ int serve(const ServerOptions &options)
     for (const std::string &proxy : options.trustedProxies)
         clients.trust(proxy);
 
-    HttpServer http(handler, clients, options.threads);
-    std::string error;
+    HttpServer http(handler, clients, options.threads, options.maxConnections);
     if (!http.start(options.host, options.port, &error)) {
         std::cerr << "furamio-server: cannot listen on " << options.host << ':' << options.port
                   << ": " << error << '\n';
@@ -103,6 +111,7 @@ int serve(const ServerOptions &options)
     sigwait(&stopSignals, &signal);
     std::cerr << "furamio-server: " << strsignal(signal) << ", stopping\n";
     http.stop();
+    keeper.stop();
     store.reset(); // the last connection to close checkpoints the log into the database
     ::close(lockFd);
     std::cerr << "furamio-server: stopped\n";
@@ -129,6 +138,15 @@ int main(int argc, char **argv)
                                       options->createDataDir, std::cerr);
     case ServerOptions::Mode::ClearNotice:
         return NoticeCommand::clear(options->dataDir, options->createDataDir, std::cerr);
+    case ServerOptions::Mode::Restore: {
+        // The lock proves no server has the database open while its file is swapped.
+        const int lockFd = lockDataFolder(options->dataDir);
+        if (lockFd < 0)
+            return 1;
+        const int code = CountsDatabase::restore(options->dataDir, options->restoreFrom, std::cerr);
+        ::close(lockFd);
+        return code;
+    }
     case ServerOptions::Mode::Serve:
         break;
     }

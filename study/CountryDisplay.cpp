@@ -12,20 +12,26 @@
 
 namespace {
 
-// The flag is stretched to its box. The extra pictures are shown at their own size from their
-// designed top left corner: the control takes the picture's size, as an image control that
-// does not stretch does.
+// The flag is stretched to its box. The extra pictures are shown at their own size (at the
+// windows' scale) from their designed top left corner: the control takes the picture's size,
+// as an image control that does not stretch does. Either is decoded at the size shown in the
+// screen's own pixels, so it is drawn sharp at any device pixel ratio.
 void showPicture(ClickableLabel *label, const QString &path, bool stretch)
 {
     QImageReader reader(path);
+    const QSize shown = stretch ? label->size() : Twips::shown(reader.size());
+    const qreal ratio = label->devicePixelRatioF();
+    if (shown.isValid())
+        reader.setScaledSize(shown * ratio);
     QImage image;
     if (!reader.read(&image)) {
         // A country without the picture shows an empty box rather than the previous one's.
         label->clear();
         return;
     }
+    image.setDevicePixelRatio(ratio);
     if (!stretch)
-        label->resize(image.size());
+        label->resize(shown);
     label->setPixmap(QPixmap::fromImage(std::move(image)));
 }
 

@@ -6,6 +6,7 @@
 #include "Twips.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -39,7 +40,10 @@ GalleryPanel::GalleryPanel(QWidget *parent) : QGroupBox(QStringLiteral("国旗")
 
 std::unique_ptr<GalleryDecoder> GalleryPanel::startDecode(const QString &appPath)
 {
-    const QSize shown = Twips::rect(0, 0, cellWidth, cellHeight).size();
+    // No window exists yet to tell its screen: the pictures get as many pixels as the sharpest
+    // screen has, so they stay sharp on whichever the window opens.
+    const QSize shown =
+        Twips::rect(0, 0, cellWidth, cellHeight).size() * qGuiApp->devicePixelRatio();
     // One helper thread while the window is built; the caller of take() joins in.
     const int helpers = std::thread::hardware_concurrency() > 1 ? 1 : 0;
     return std::make_unique<GalleryDecoder>(PicturePaths::folder(appPath), cells, shown, helpers);
@@ -54,6 +58,7 @@ QString GalleryPanel::loadPictures(GalleryDecoder &decoder)
         QImage &image = decoded.images[static_cast<size_t>(n)];
         if (image.isNull())
             return decoded.firstFailure;
+        image.setDevicePixelRatio(qGuiApp->devicePixelRatio());
         // Moving the image lets the pixmap keep its pixels instead of copying them.
         cell->setPixmap(QPixmap::fromImage(std::move(image)));
     }

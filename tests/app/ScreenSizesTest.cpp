@@ -1,5 +1,5 @@
-// The main window on the two screen sizes players have most, 1920×1080 and 1366×768, set side
-// by side as two off-screen screens.
+// The main window on the screen sizes players have: 1920×1080, 1366×768, 1280×720 and a
+// 2560×1440 screen at scale 2, set side by side as off-screen screens.
 #include "Controls.h"
 #include "Fonts.h"
 #include "GamePanel.h"
@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -22,6 +23,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 QScreen *screenNamed(const QString &name)
@@ -33,28 +36,133 @@ QScreen *screenNamed(const QString &name)
     return nullptr;
 }
 
+// The program takes its scale from the screen before it makes a window, as it does at start.
+QScreen *useScreenNamed(const char *name)
+{
+    QScreen *screen = screenNamed(QString::fromLatin1(name));
+    Fonts::useScreen(screen);
+    return screen;
+}
+
 // The main window started on one of the screens.
 class OnScreen : public ::testing::TestWithParam<const char *>
 {
 protected:
     void SetUp() override
     {
-        QScreen *screen = screenNamed(QString::fromLatin1(GetParam()));
         ASSERT_TRUE(screen);
         f.form->setScreen(screen);
         ASSERT_TRUE(f.form->load());
         ASSERT_EQ(f.form->screen(), screen);
+        ASSERT_TRUE(screen->availableGeometry().contains(f.form->geometry()));
     }
     template <typename T> T *get(const char *name, int index = -1) const
     {
         return control<T>(f.form.get(), QString::fromLatin1(name), index);
     }
+    QRect onWindow(const QWidget *widget) const
+    {
+        return QRect(widget->mapTo(f.form.get(), QPoint()), widget->size());
+    }
+    // Each control of a mode (every element on show of a control array) lies whole inside the
+    // window, and where the player would click it nothing else lies over it. A frame is
+    // clicked on its title, since its area holds the region buttons.
+    void expectWholeAndOnTop(const char *mode, const QStringList &names) const
+    {
+        const QRect window = f.form->rect();
+        for (const QString &name : names) {
+            int shown = 0;
+            for (QWidget *widget : f.form->findChildren<QWidget *>(name)) {
+                if (!widget->isVisibleTo(f.form.get()))
+                    continue;
+                ++shown;
+                const QRect shape = onWindow(widget);
+                EXPECT_TRUE(window.contains(shape))
+                    << mode << ": " << name.toStdString() << " is cut off";
+                const int line = widget->fontMetrics().height();
+                const QPoint where = qobject_cast<QGroupBox *>(widget)
+                                         ? shape.topLeft() + QPoint(line, line / 2)
+                                         : shape.center();
+                QWidget *top = f.form->childAt(where);
+                EXPECT_TRUE(top == widget || widget->isAncestorOf(top))
+                    << mode << ": " << name.toStdString() << " is under "
+                    << (top ? top->objectName().toStdString() : "nothing");
+            }
+            EXPECT_GT(shown, 0) << mode << ": " << name.toStdString() << " is not on show";
+        }
+    }
 
+    // Each mode in turn, with the controls it shows.
+    void expectEveryModeWholeAndOnTop() const
+    {
+        const QStringList menu{"Label8",  "Label9",  "Label10", "Label11",
+                               "Label19", "Label21", "Command1"};
+        const QStringList credits{"Label7", "Image7", "Label22"};
+        const QStringList display{"Image1", "Label1", "Label3",  "Label2",      "Label4",
+                                  "Label6", "Label5", "Label18", "LabelRecord", "Label12"};
+        expectWholeAndOnTop("start", menu + credits + QStringList{"Image6", "Label12"});
+        QTest::mouseClick(get<QWidget>("Label9"), Qt::LeftButton);
+        expectWholeAndOnTop("gallery",
+                            menu + credits + display + QStringList{"Frame2", "VScroll2", "Image5"});
+        QTest::mouseClick(get<QWidget>("Label10"), Qt::LeftButton);
+        expectWholeAndOnTop("by name", menu + credits + display +
+                                           QStringList{"Text2", "Command4", "LabelHint", "List1"});
+        QTest::mouseClick(get<QWidget>("Label11"), Qt::LeftButton);
+        const QStringList game{"Label13", "Label14", "Command2", "Command3"};
+        expectWholeAndOnTop("region choice",
+                            menu + game +
+                                QStringList{"Frame1", "Option2", "CheckWeakest", "CheckLookAlike"});
+        get<QRadioButton>("Option2", 4)->click();
+        get<QPushButton>("Command2")->click();
+        ASSERT_TRUE(f.form->gamePanel()->playing());
+        QTest::mouseClick(get<QWidget>("Image4", f.form->gamePanel()->answerPosition() % 12 + 1),
+                          Qt::LeftButton);
+        expectWholeAndOnTop("game", menu + game + QStringList{"Label16", "Label17", "Image4"});
+    }
+
+    QScreen *screen = useScreenNamed(GetParam());
     LoopbackServer http = LoopbackServer::quietGameServer();
     MainWindowFixture f{http.baseUrl()};
 };
 
 } // namespace
+
+TEST_P(OnScreen, EveryModeShowsEveryControlWholeAndOnTop)
+{
+    // A screen smaller than the design shrinks everything by one factor; a larger one keeps the
+    // design's size.
+    const QSize logical = screen->availableGeometry().size();
+    EXPECT_LE(Twips::toPixels(Twips::designWidth), logical.width());
+    EXPECT_LE(Twips::toPixels(Twips::designHeight), logical.height());
+    EXPECT_EQ(Twips::scale < 1.0, logical.width() < 1360 || logical.height() < 720);
+    EXPECT_DOUBLE_EQ(f.form->font().pointSizeF(), 9 * Twips::scale);
+
+    expectEveryModeWholeAndOnTop();
+
+    // The cards are drawn in the screen's own pixels.
+    auto *card = get<QLabel>("Image4", 12);
+    EXPECT_EQ(card->pixmap().devicePixelRatio(), card->devicePixelRatioF());
+    EXPECT_EQ(card->pixmap().deviceIndependentSize(), QSizeF(card->size()));
+}
+
+TEST_P(OnScreen, AWindowMadeSmallerShrinksAsAWholeAndGrowsBack)
+{
+    const double onScreen = Twips::scale;
+    const QRect exit = get<QWidget>("Command1")->geometry();
+    const QRect whole = f.form->geometry();
+    f.form->showNormal();
+    f.form->setGeometry(QRect(whole.topLeft(), QSize(960, 540)));
+    ASSERT_EQ(f.form->size(), QSize(960, 540));
+    EXPECT_LT(Twips::scale, onScreen);
+    EXPECT_DOUBLE_EQ(get<QWidget>("Image6")->font().pointSizeF(), 9 * Twips::scale);
+    expectEveryModeWholeAndOnTop();
+
+    // Back at its size the window is as it was, not a pixel off.
+    f.form->setGeometry(whole);
+    EXPECT_DOUBLE_EQ(Twips::scale, onScreen);
+    EXPECT_EQ(get<QWidget>("Command1")->geometry(), exit);
+    EXPECT_EQ(get<QWidget>("Command1")->font().pointSizeF(), Twips::points(21.75));
+}
 
 TEST_P(OnScreen, AfterAGameTheSummaryLeavesTheRegionButtonsWholeAndClickable)
 {
@@ -134,19 +242,19 @@ TEST_P(OnScreen, ExtraPicturesShowAtTheirOwnSizeOverNothingElse)
     QTest::mouseClick(get<QWidget>("Label10"), Qt::LeftButton);
     ASSERT_EQ(get<QLabel>("Label3")->text(), "日本");
 
+    // Their own size at the windows' scale, in as many pixels as the screen has.
     auto *image2 = get<QLabel>("Image2");
     auto *image3 = get<QLabel>("Image3");
-    EXPECT_EQ(image2->geometry(),
-              QRect(QPoint(Twips::toPixels(12660), Twips::toPixels(3750)), firstSize));
-    EXPECT_EQ(image3->geometry(),
-              QRect(QPoint(Twips::toPixels(4980), Twips::toPixels(3720)), secondSize));
-    EXPECT_EQ(image2->pixmap().size(), firstSize);
-    EXPECT_EQ(image3->pixmap().size(), secondSize);
+    EXPECT_EQ(image2->geometry(), QRect(QPoint(Twips::toPixels(12660), Twips::toPixels(3750)),
+                                        Twips::shown(firstSize)));
+    EXPECT_EQ(image3->geometry(), QRect(QPoint(Twips::toPixels(4980), Twips::toPixels(3720)),
+                                        Twips::shown(secondSize)));
+    for (QLabel *picture : {image2, image3}) {
+        EXPECT_EQ(picture->pixmap().deviceIndependentSize(), QSizeF(picture->size()));
+        EXPECT_EQ(picture->pixmap().devicePixelRatio(), screen->devicePixelRatio());
+    }
 
     // Every control on show, wherever it sits among the panels, is compared on the window.
-    const auto onWindow = [this](const QWidget *widget) {
-        return QRect(widget->mapTo(f.form.get(), QPoint()), widget->size());
-    };
     const QRect window = f.form->rect();
     for (QLabel *picture : {image2, image3}) {
         EXPECT_TRUE(window.contains(onWindow(picture))) << picture->objectName().toStdString();
@@ -165,9 +273,6 @@ TEST_P(OnScreen, TheStudyLinesFitTheWindowAndCoverNothing)
 {
     QTest::mouseClick(get<QWidget>("Label10"), Qt::LeftButton);
     const QRect window = f.form->rect();
-    const auto onWindow = [this](const QWidget *widget) {
-        return QRect(widget->mapTo(f.form.get(), QPoint()), widget->size());
-    };
     for (const char *name : {"LabelHint", "LabelRecord"}) {
         auto *line = get<QLabel>(name);
         ASSERT_TRUE(line && line->isVisible()) << name;
@@ -188,11 +293,13 @@ TEST_P(OnScreen, TheStudyLinesFitTheWindowAndCoverNothing)
               record->width());
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, OnScreen, ::testing::Values("wide", "laptop"));
+INSTANTIATE_TEST_SUITE_P(Screens, OnScreen, ::testing::Values("wide", "laptop", "small", "scaled"));
 
 int main(int argc, char **argv)
 {
     QTemporaryDir config;
+    // The platform takes a screen's size in logical pixels: a 2560×1440 screen at scale 2 is a
+    // 1280×720 one with two pixels to each.
     const QString path = config.filePath(QStringLiteral("screens.json"));
     QFile json(path);
     if (!json.open(QIODevice::WriteOnly))
@@ -201,7 +308,11 @@ int main(int argc, char **argv)
         {"name": "wide", "x": 0, "y": 0, "width": 1920, "height": 1080,
          "logicalDpi": 96, "dpr": 1},
         {"name": "laptop", "x": 1920, "y": 0, "width": 1366, "height": 768,
-         "logicalDpi": 96, "dpr": 1}]})");
+         "logicalDpi": 96, "dpr": 1},
+        {"name": "small", "x": 3286, "y": 0, "width": 1280, "height": 720,
+         "logicalDpi": 96, "dpr": 1},
+        {"name": "scaled", "x": 4566, "y": 0, "width": 1280, "height": 720,
+         "logicalDpi": 96, "dpr": 2}]})");
     json.close();
     qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).toLocal8Bit());
     QApplication app(argc, argv);

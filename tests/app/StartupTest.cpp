@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QCursor>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
@@ -87,6 +88,31 @@ TEST(Startup, AnnouncedNewsIsDecodedIntoTheCommentBox)
     EXPECT_TRUE(label15->isVisible());
     EXPECT_EQ(text3->y() - label15->y(), Twips::toPixels(1000));
     EXPECT_EQ(http.paths(), (QStringList{"/kokki/oshirase.txt", "/kokki/naiyou.txt"}));
+}
+
+TEST(Startup, GamesTheServerDidNotTakeAreSentAfterTheNotice)
+{
+    LoopbackServer http([](const QString &path, int) {
+        if (path.endsWith("oshirase.txt"))
+            return LoopbackReply{200, "<no news>"};
+        if (path.contains("america"))
+            return LoopbackReply{429, ""};
+        return LoopbackReply{path.contains("sekai") ? 503 : 200, "1"};
+    });
+    MainWindowFixture f(http.baseUrl());
+    QFile pending(f.config.dataPath + "/miokuri.csv");
+    ASSERT_TRUE(pending.open(QIODevice::WriteOnly));
+    pending.write("europe,295,00000000000000aa\r\namerica,3,00000000000000cc\r\n"
+                  "sekai,7,00000000000000bb\r\n");
+    pending.close();
+    ASSERT_TRUE(f.form->load());
+    EXPECT_EQ(http.paths(), (QStringList{"/kokki/oshirase.txt", "/countx/europe/count.php",
+                                         "/count1/countereurope/295/count.php",
+                                         "/countx/america/count.php", "/countx/sekai/count.php"}));
+    // A refused game is not sent again; the one the server was too busy for waits for the
+    // next start.
+    ASSERT_TRUE(pending.open(QIODevice::ReadOnly));
+    EXPECT_EQ(pending.readAll(), "sekai,7,00000000000000bb\r\n");
 }
 
 TEST(Startup, BothWordsOrAnyOtherTextShowNothing)
@@ -190,7 +216,9 @@ TEST(Startup, TheCreditLinkShowsItsPicture)
     ASSERT_TRUE(f.form->load());
     auto *image7 = control<QLabel>(f.form.get(), "Image7");
     EXPECT_TRUE(image7->isVisible());
-    EXPECT_EQ(image7->pixmap().size(), banner.size());
+    // Decoded at the size the link shows it.
+    ASSERT_FALSE(image7->pixmap().isNull());
+    EXPECT_EQ(image7->pixmap().deviceIndependentSize(), QSizeF(image7->size()));
 }
 
 TEST(Startup, NoticeRulesInTheirOrder)

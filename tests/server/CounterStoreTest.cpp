@@ -143,6 +143,33 @@ TEST(CounterStoreTest, ConcurrentCountsAndFetchesLoseNothing)
     EXPECT_EQ(badSnapshots, 0);
 }
 
+TEST(CounterStoreTest, AReportIdIsCountedOncePerCounterAndOldIdsAreForgotten)
+{
+    TempDir dir;
+    const std::string path = dir.str() + "/counts.sqlite3";
+    {
+        CounterStore store(path);
+        EXPECT_EQ(store.countGame("europe", "00000000000000aa"), 1);
+        EXPECT_EQ(store.countScore("europe", 295, "00000000000000aa"), 1);
+        EXPECT_EQ(store.countGame("europe", "00000000000000aa"), 1);
+        EXPECT_EQ(store.countScore("europe", 295, "00000000000000aa"), 1);
+        EXPECT_EQ(store.countScore("europe", 295, "00000000000000bb"), 2);
+        EXPECT_EQ(store.countScore("europe", 295), 3);
+        EXPECT_EQ(store.countScore("europe", 295), 4); // without an id, as before
+        EXPECT_EQ(store.games("europe"), 1);
+    }
+    // Remembered across a restart; an id counted more than a week ago is forgotten.
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "UPDATE counted_reports SET at = at - 8 * 86400 WHERE id LIKE '%bb'",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    CounterStore store(path);
+    EXPECT_EQ(store.countGame("europe", "00000000000000aa"), 1);
+    EXPECT_EQ(store.countScore("europe", 295, "00000000000000bb"), 5);
+}
+
 TEST(CounterStoreTest, UnusableDatabaseIsReported)
 {
     TempDir dir;

@@ -207,19 +207,29 @@ TEST_F(HostileClientTest, ErrorsCloseTheConnectionAndPipelinedOrHalfClosedReques
 TEST_F(HostileClientTest, BrokenFramingIsRefusedClosedAndNotCounted)
 {
     ServerProcess server(dataDir(), {"--max-reports-per-minute", "0"});
-    const std::vector<std::string> framings{
-        "Content-Length: -5\r\n",
-        "Content-Length: five\r\n",
-        "Content-Length: 0x0\r\n",
-        "Content-Length: 0\r\nContent-Length: 0\r\n",
-        "Content-Length: 3\r\nTransfer-Encoding: chunked\r\n",
-        "Transfer-Encoding: gzip\r\n",
-        "Transfer-Encoding: chunked, identity\r\n",
+    // Each is followed by a body that is a counter report of its own, should a reader take it
+    // for the next request.
+    const std::string counted = "GET /countx/europe/count.php HTTP/1.1\r\nHost: x\r\n";
+    const std::vector<std::string> requests{
+        counted + "Content-Length: -5\r\n",
+        counted + "Content-Length: five\r\n",
+        counted + "Content-Length: 0x0\r\n",
+        counted + "Content-Length: 0\r\nContent-Length: 0\r\n",
+        counted + "Content-Length: 3\r\nTransfer-Encoding: chunked\r\n",
+        counted + "Transfer-Encoding: gzip\r\n",
+        counted + "Transfer-Encoding: chunked, identity\r\n",
+        counted + "Content-Length : 5\r\n",
+        counted + "Content-Length\t: 5\r\n",
+        counted + "Host: y\r\n",
+        counted + "host: x\r\n",
+        "GET /countx/europe%2fcount.php HTTP/1.1\r\nHost: x\r\n",
+        "GET /countx/europe%2Fcount.php HTTP/1.1\r\nHost: x\r\n",
+        "GET /count1/countereurope%5C5/count.php HTTP/1.1\r\nHost: x\r\n",
     };
-    for (const std::string &framing : framings) {
-        SCOPED_TRACE(framing);
+    for (const std::string &request : requests) {
+        SCOPED_TRACE(request);
         RawConnection connection(server.port());
-        connection.send(countGame + framing + "\r\n0\r\n\r\n" + countGame + "\r\n");
+        connection.send(request + "\r\n0\r\n\r\n" + countGame + "\r\n");
         const std::string reply = connection.readToEnd();
         EXPECT_EQ(RawConnection::statusLine(reply), "HTTP/1.1 400 Bad Request");
         EXPECT_TRUE(connection.closed());
@@ -227,6 +237,55 @@ TEST_F(HostileClientTest, BrokenFramingIsRefusedClosedAndNotCounted)
     }
     server.stop(SIGTERM);
     EXPECT_EQ(storedReports("europe"), 0);
+}
+
+TEST_F(HostileClientTest, ConnectionsOverTheCapAreTurnedAwayAndABurstGivesItsMemoryBack)
+{
+    ServerProcess server(dataDir(), {"--max-reports-per-minute", "0", "--max-connections", "3000"});
+    {
+        httplib::Client warm("127.0.0.1", server.port());
+        ASSERT_TRUE(warm.Get("/kokki/europe.csv"));
+    }
+    std::this_thread::sleep_for(500ms);
+    const long idle = residentKb(server.pid());
+    int answered = 0;
+    for (int burst = 0; burst < 3; ++burst) {
+        long peak = 0;
+        {
+            std::vector<std::unique_ptr<RawConnection>> open;
+            for (int i = 0; i < 3000; ++i)
+                open.push_back(std::make_unique<RawConnection>(server.port()));
+            // Half a request on each, so that every connection holds its buffers.
+            for (auto &connection : open)
+                connection->send(countGame);
+            // The server's two threads take connections in at once, so the last few may be
+            // counted in either order; a moment later every one of them is in.
+            std::this_thread::sleep_for(500ms);
+            peak = residentKb(server.pid());
+            // One more than the cap is answered 503 at once and not counted.
+            RawConnection over(server.port());
+            over.send(countGame + "\r\n");
+            const std::string refused = over.readToEnd(5s);
+            EXPECT_EQ(RawConnection::statusLine(refused), "HTTP/1.1 503 Service Unavailable");
+            EXPECT_TRUE(over.closed());
+            for (auto &connection : open)
+                connection->send("Connection: close\r\n\r\n");
+            for (auto &connection : open)
+                answered += RawConnection::statusLine(connection->readToEnd()) == "HTTP/1.1 200 OK";
+        }
+        long after = residentKb(server.pid());
+        const auto end = std::chrono::steady_clock::now();
+        while (after >= 2 * idle && std::chrono::steady_clock::now() - end < 10s) {
+            std::this_thread::sleep_for(250ms);
+            after = residentKb(server.pid());
+        }
+        std::cout << "[ figure ] burst " << burst + 1 << " of 3,000: " << idle << " KB idle, "
+                  << peak << " KB at its height, " << after << " KB after\n";
+        EXPECT_LT(after, 2 * idle) << "burst " << burst + 1;
+    }
+    EXPECT_EQ(answered, 3 * 3000);
+    server.stop(SIGTERM);
+    EXPECT_EQ(storedReports("europe"), answered);
 }
 
 TEST_F(HostileClientTest, TheCapFollowsTheClientNamedByATrustedProxyOnly)

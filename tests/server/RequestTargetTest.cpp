@@ -33,6 +33,14 @@ TEST(RequestTargetTest, TheGamesPathsAreRecognisedForEveryRegion)
     EXPECT_EQ(targets.route("/kokki/naiyou.txt").kind, Route::Kind::StaticFile);
     // Some clients escape the ampersand; it names the same region.
     EXPECT_EQ(targets.route("/count1/counterasia%26taiyou/0/count.php").region, "asia&taiyou");
+
+    // A game's report id rides on both counters, in lower case whatever the client wrote.
+    EXPECT_EQ(targets.route("/countx/europe/count.php?r=0123456789abcdef").reportId,
+              "0123456789abcdef");
+    const Route withId = targets.route("/count1/countereurope/5/count.php?r=0123456789ABCDEF");
+    EXPECT_EQ(withId.kind, Route::Kind::ScoreCounter);
+    EXPECT_EQ(withId.reportId, "0123456789abcdef");
+    EXPECT_EQ(targets.route("/countx/europe/count.php").reportId, "");
 }
 
 TEST(RequestTargetTest, ScoresAreThePlainNumbersFromZeroToFiveHundred)
@@ -64,6 +72,12 @@ TEST(RequestTargetTest, AnythingElseIsUnknown)
                                "/kokki/oshirase.txt?x=1",
                                "/kokki/oshirase.txt%3F",
                                "/countx/europe/count.php?again",
+                               "/countx/europe/count.php?r=0123456789abcde",
+                               "/countx/europe/count.php?r=0123456789abcdef0",
+                               "/countx/europe/count.php?r=0123456789abcdeg",
+                               "/countx/europe/count.php?r=0123456789abcdef&r=1",
+                               "/countx/europe/count.php?x=0123456789abcdef",
+                               "/kokki/europe.csv?r=0123456789abcdef",
                                "/countx/japan/count.php",
                                "/countx//count.php",
                                "/countx/count.php",
@@ -79,12 +93,29 @@ TEST(RequestTargetTest, AnythingElseIsUnknown)
 
 TEST(RequestTargetTest, PathsThatTryToLeaveTheFolderOrHideBytesAreRefused)
 {
-    for (const char *target :
-         {"/kokki/../counts.sqlite3", "/kokki/%2e%2e/counts.sqlite3", "/kokki/%2E%2E/x",
-          "/kokki/./oshirase.txt", "/kokki/.%2e/x", "/..", "/kokki/oshirase.txt%00",
-          "/kokki/oshirase.txt%00.csv", "/kokki/oshirase%0d%0a.txt", "/kokki/%", "/kokki/%4",
-          "/kokki/%zz", "/kokki\\oshirase.txt", "/kokki/%5C..%5Cx", "kokki/oshirase.txt",
-          "http://example.org/kokki/oshirase.txt", "*", "", "/kokki/oshirase.txt#x"})
+    for (const char *target : {"/kokki/../counts.sqlite3",
+                               "/kokki/%2e%2e/counts.sqlite3",
+                               "/kokki/%2E%2E/x",
+                               "/countx/europe%2fcount.php",
+                               "/countx/europe%2Fcount.php",
+                               "/kokki%5Coshirase.txt",
+                               "/countx/europe/count.php?r=%zz",
+                               "/kokki/./oshirase.txt",
+                               "/kokki/.%2e/x",
+                               "/..",
+                               "/kokki/oshirase.txt%00",
+                               "/kokki/oshirase.txt%00.csv",
+                               "/kokki/oshirase%0d%0a.txt",
+                               "/kokki/%",
+                               "/kokki/%4",
+                               "/kokki/%zz",
+                               "/kokki\\oshirase.txt",
+                               "/kokki/%5C..%5Cx",
+                               "kokki/oshirase.txt",
+                               "http://example.org/kokki/oshirase.txt",
+                               "*",
+                               "",
+                               "/kokki/oshirase.txt#x"})
         EXPECT_EQ(kindOf(target), Route::Kind::BadRequest) << target;
     std::string withNul = "/kokki/oshirase.txt";
     withNul.push_back('\0');

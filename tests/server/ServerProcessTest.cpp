@@ -4,6 +4,7 @@
 #include "ServerProcess.h"
 #include "CurlHttpClient.h"
 #include "NoticeCodec.h"
+#include "PendingReports.h"
 #include "ScoreHistogram.h"
 #include "ServerAccess.h"
 #include "SystemClock.h"
@@ -11,6 +12,8 @@
 
 #include <gtest/gtest.h>
 #include <httplib.h>
+
+#include <QFile>
 
 #include <csignal>
 #include <fstream>
@@ -314,3 +317,142 @@ TEST_F(ServerProcessTest, StartsStopsAndGuardsItsDataFolder)
 }
 
 } // namespace
+
+namespace {
+
+// Passes each request on to the server and drops its reply once it has come whole: the game
+// sees no answer although the server counted.
+class ReplyDropper
+{
+public:
+    explicit ReplyDropper(int serverPort) : m_serverPort(serverPort)
+    {
+        m_listenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(m_listenFd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        listen(m_listenFd, 16);
+        socklen_t size = sizeof address;
+        getsockname(m_listenFd, reinterpret_cast<sockaddr *>(&address), &size);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { run(); });
+    }
+    ~ReplyDropper()
+    {
+        shutdown(m_listenFd, SHUT_RDWR);
+        m_thread.join();
+        close(m_listenFd);
+    }
+    std::string baseUrl() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/"; }
+
+private:
+    static std::string readHead(int fd)
+    {
+        std::string bytes;
+        char c = 0;
+        while (bytes.find("\r\n\r\n") == std::string::npos && recv(fd, &c, 1, 0) == 1)
+            bytes.push_back(c);
+        return bytes;
+    }
+    void run()
+    {
+        for (;;) {
+            const int client = accept(m_listenFd, nullptr, nullptr);
+            if (client < 0)
+                return;
+            const std::string request = readHead(client);
+            const int upstream = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(static_cast<uint16_t>(m_serverPort));
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            if (connect(upstream, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
+                send(upstream, request.data(), request.size(), MSG_NOSIGNAL);
+                readHead(upstream); // the reply's head: the count is committed by now
+            }
+            close(upstream);
+            close(client);
+        }
+    }
+
+    int m_serverPort;
+    int m_listenFd = -1;
+    int m_port = 0;
+    std::thread m_thread;
+};
+
+struct Counts
+{
+    long long games = 0;
+    long long scores = 0;
+    bool operator==(const Counts &) const = default;
+};
+
+// What the server holds for a region: the game counter and the histogram's sum. The game
+// counter is read by counting one more game, taken off here but not on the server, so each
+// look adds one to what the next look sees.
+Counts countsOf(const ServerProcess &server, const std::string &region)
+{
+    httplib::Client client("127.0.0.1", server.port());
+    Counts counts;
+    const auto games = client.Get("/countx/" + region + "/count.php");
+    counts.games = games ? std::stoll(games->body) - 1 : -1;
+    Game game(server);
+    counts.scores = sum(game.histogram(region));
+    return counts;
+}
+
+} // namespace
+
+TEST_F(ServerProcessTest, AReportThatGotNoAnswerIsSentAtTheNextStartAndCountedOnce)
+{
+    const QString dataPath = QString::fromStdString(dir.str());
+    const QString pendingFile = PendingReports::path(dataPath);
+    ServerProcess server(dataDir(), {"--max-reports-per-minute", "0"});
+    {
+        // Counted, but the reply never reached the game.
+        ReplyDropper dropper(server.port());
+        CurlHttpClient http{std::chrono::seconds(2), std::chrono::seconds(5)};
+        SystemClock clock;
+        ServerAccess access(http, clock, QString::fromStdString(dropper.baseUrl()));
+        PendingReports(access, dataPath).report("europe", 295);
+        EXPECT_EQ(PendingReports(access, dataPath).games().size(), 1);
+    }
+    // The game counter counted; the score was not sent after a request without an answer.
+    EXPECT_EQ(countsOf(server, "europe"), (Counts{1, 0}));
+    {
+        Game game(server);
+        EXPECT_EQ(PendingReports(game.access, dataPath).sendAgain(), 1);
+        EXPECT_FALSE(QFile::exists(pendingFile));
+    }
+    EXPECT_EQ(countsOf(server, "europe"), (Counts{2, 1})) << "the game counted once";
+    const int port = server.port();
+    server.stop(SIGTERM);
+
+    // Made while the server is down: kept, never more than the newest 50, and counted once it
+    // is back.
+    {
+        CurlHttpClient http{std::chrono::seconds(2), std::chrono::seconds(5)};
+        SystemClock clock;
+        ServerAccess down(http, clock, QString("http://127.0.0.1:%1/").arg(port));
+        PendingReports pending(down, dataPath);
+        for (int score = 1; score <= 60; ++score)
+            pending.report("sekai", score);
+        const QList<PendingReports::Game> kept = pending.games();
+        ASSERT_EQ(kept.size(), PendingReports::maxGames);
+        EXPECT_EQ(kept.front().score, 11);
+        EXPECT_EQ(kept.back().score, 60);
+        QFile file(pendingFile);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        EXPECT_EQ(bytes.count("\r\n"), PendingReports::maxGames);
+        EXPECT_TRUE(bytes.startsWith("sekai,11,")) << bytes.left(40).toStdString();
+    }
+    ServerProcess restarted(dataDir(), {"--max-reports-per-minute", "0"});
+    Game game(restarted);
+    EXPECT_EQ(PendingReports(game.access, dataPath).sendAgain(), PendingReports::maxGames);
+    EXPECT_FALSE(QFile::exists(pendingFile));
+    EXPECT_EQ(countsOf(restarted, "sekai"), (Counts{50, 50}));
+    EXPECT_EQ(countsOf(restarted, "europe"), (Counts{3, 1}));
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <sys/types.h>
+#include <thread>
+
+class CounterStore;
+
+// Looks after the counts database while the server runs, on a thread of its own:
+// - every checkEvery it makes sure the file at the database's path is still the one the server
+//   writes and still passes SQLite's quick check. The first time it is not (deleted, renamed,
+//   replaced, cut short, overwritten) counting stops for good: reports are answered 503, so no
+//   player is told a game was counted into a file that is lost, and one log line says what
+//   happened and what to do. When the file only left its path, the open database still holds
+//   every count, and a last backup is taken from it first;
+// - every backupEvery (when not zero) it takes a checked backup and keeps the newest backupKeep.
+class StoreKeeper
+{
+public:
+    static constexpr std::chrono::seconds checkEvery{1};
+    // The quick check reads the whole file; on a large database it waits this many times its
+    // own length before the next, so it never takes more than a twentieth of a core.
+    static constexpr int quickCheckSpacing = 20;
+
+    StoreKeeper(CounterStore &store, std::string dataDir, std::chrono::seconds backupEvery,
+                unsigned backupKeep, std::ostream &log);
+    ~StoreKeeper();
+    StoreKeeper(const StoreKeeper &) = delete;
+    StoreKeeper &operator=(const StoreKeeper &) = delete;
+
+    void start();
+    void stop();
+
+private:
+    void run();
+    // Empty while the database is sound; else what went wrong, and whether the open database
+    // is still whole (the file only left its path).
+    std::string fault(bool *stillWhole);
+    void backUp();
+
+    CounterStore &m_store;
+    std::string m_dataDir;
+    std::string m_path;
+    std::chrono::seconds m_backupEvery;
+    unsigned m_backupKeep;
+    std::ostream &m_log;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+    std::chrono::steady_clock::time_point m_nextQuickCheck;
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stopping = false;
+    std::thread m_thread;
+};
