@@ -254,7 +254,7 @@ void DailyReviewPanel::showCard()
         QStringList ids;
         for (int k = 1; k <= GameRules::cardsPerBoard; ++k)
             ids.append(m_board->flagIdAt(k));
-        m_pictures.prepare(m_appPath, ids, m_cards[1]->size());
+        m_pictures.prepare(m_appPath, ids, m_cards[1]->size(), m_cards[1]->devicePixelRatioF());
         for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
             const QPixmap picture = m_pictures.card(m_board->flagIdAt(k));
             if (picture.isNull())
