@@ -93,6 +93,8 @@ DailyReviewPanel::DailyReviewPanel(Services &services, QString appPath, QString 
         card->setScaledContents(true);
         card->setGeometry(
             Twips::rect(cardLefts[(k - 1) % 6], cardTops[k <= 6 ? 0 : 1], cardWidth, cardHeight));
+        // A reader of the screen names the card by its key, never by the flag it shows.
+        card->setAccessibleName(QStringLiteral("%1の国旗").arg(keyCaption(k)));
         m_cards[static_cast<size_t>(k)] = card;
         connect(card, &ClickableLabel::clicked, this, [this, k] { pick(k); });
 
