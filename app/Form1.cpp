@@ -4,6 +4,7 @@
 #include "ClickableLabel.h"
 #include "Clock.h"
 #include "DailyReviewPanel.h"
+#include "DataFolder.h"
 #include "Form2.h"
 #include "GalleryDecoder.h"
 #include "GamePanel.h"
@@ -22,10 +23,10 @@
 #include "Twips.h"
 #include "WaitCursor.h"
 #include "WindowScale.h"
+#include "WorldMapView.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QDir>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -37,12 +38,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QThread>
-#include <QWindow>
 
 #include <algorithm>
 
 namespace {
+
+// Between the rating window and the summary it stands beside.
+constexpr int ratingGapTwips = 150;
 
 ClickableLabel *menuLabel(QWidget *parent, const char *name, const QString &caption, int l, int t,
                           int w, int h, double points, bool bold = false)
@@ -50,21 +52,6 @@ ClickableLabel *menuLabel(QWidget *parent, const char *name, const QString &capt
     auto *label = Twips::place(new ClickableLabel(caption, parent), name, l, t, w, h, points, bold);
     label->setCursor(Qt::PointingHandCursor);
     return label;
-}
-
-// Lets the window system show the window and paints it at once, taking no input yet. A window
-// manager maps a new window a moment after it is shown, so that moment is waited for briefly.
-void paintNow(QWidget *window)
-{
-    constexpr int mapWaitMilliseconds = 1000;
-    const QDeadlineTimer mapped(mapWaitMilliseconds);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    while (window->windowHandle() && !window->windowHandle()->isExposed() && !mapped.hasExpired()) {
-        QThread::msleep(5);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    window->repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 // A picture stretched to its label, decoded at the label's size in the screen's own pixels so
@@ -252,7 +239,7 @@ bool Form1::load()
         // first, under the wait cursor, so that a slow server never leaves an unpainted
         // window on the screen.
         WaitCursor wait;
-        paintNow(this);
+        WaitCursor::paintNow(this);
         notice = m_server.fetchNotice();
     }
     switch (StartupRules::actionForNotice(notice)) {
@@ -271,6 +258,14 @@ bool Form1::load()
         WaitCursor wait;
         PendingReports(m_server, m_config.dataPath).sendAgain();
     }
+    // The data folder is the program's folder or, where that cannot be written, the player's
+    // own; when neither can be, the player hears it now rather than after a whole game.
+    if (!DataFolder::canCreateFilesIn(m_config.dataPath)) {
+        messages.show(
+            QStringLiteral("次のフォルダーに書き込めないため、成績と記録は保存されません。"
+                           "ゲームと全国偏差値はこのまま使えます。\n%1")
+                .arg(QDir::toNativeSeparators(m_config.dataPath)));
+    }
     return true;
 }
 
@@ -283,12 +278,31 @@ void Form1::openResultsWindow(int regionIndex)
                     m_deviation->showNationalDeviation(score, regionKey,
                                                        NationalDeviation::CounterReport::Skip);
                 });
+        connect(m_form2.get(), &Form2::worldMapRequested, this, &Form1::openWorldMap);
     }
     m_form2->resetTitle();
     if (regionIndex < 0 || regionIndex >= Regions::count)
         return;
     const Region &region = Regions::at(regionIndex);
     m_form2->open(region.key, region.displayName);
+}
+
+void Form1::openWorldMap()
+{
+    if (!m_worldMap) {
+        m_worldMap = std::make_unique<WorldMapView>(m_config.appPath, m_config.dataPath);
+        connect(m_worldMap.get(), &WorldMapView::studyRequested, this, [this](int flagId) {
+            m_worldMap->hide();
+            if (m_form2)
+                m_form2->hide();
+            show();
+            raise();
+            activateWindow();
+            if (enter(Mode::StudyByName))
+                m_studyView->lookUp(flagId);
+        });
+    }
+    m_worldMap->open(ReviewSchedule::today(m_services.clock));
 }
 
 void Form1::showNews()
@@ -311,8 +325,19 @@ void Form1::connectPanels()
     connect(m_gamePanel, &GamePanel::listRead, this, &Form1::listRead);
     connect(m_gamePanel, &GamePanel::gameFinished, this,
             [this](const QString &regionKey, int score) {
+                // The rating window stands below the summary, or where the screen is too small
+                // for that, beside it and over the right of the review's place, which makes
+                // room for it; the question and the menu above the review stay in sight.
+                const QRect summary = m_gamePanel->summaryArea();
+                const QRect review = m_gamePanel->reviewArea();
+                const QRect window = frameGeometry();
+                const QRect above(window.topLeft(), QPoint(window.right(), review.top() - 1));
+                const int gap = Twips::toPixels(ratingGapTwips);
                 m_deviation->showNationalDeviation(score, regionKey,
-                                                   NationalDeviation::CounterReport::Send);
+                                                   NationalDeviation::CounterReport::Send,
+                                                   {{summary.adjusted(-gap, -gap, gap, gap), above},
+                                                    {review},
+                                                    summary.bottomLeft() + QPoint(0, gap)});
             });
     connect(m_gamePanel, &GamePanel::questionsLogged, this, &Form1::recordGame);
     connect(m_gamePanel, &GamePanel::regionChosen, this, &Form1::countDailyReview);
@@ -324,8 +349,9 @@ void Form1::connectPanels()
     // The review follows the rating; a rating that another interrupted waits for it, so the
     // review comes when none is left.
     connect(m_deviation, &NationalDeviation::finished, this, [this] {
+        const QWidget *form6 = m_deviation->form6();
         if (!m_deviation->busy())
-            m_gamePanel->showReview();
+            m_gamePanel->showReview(form6 && form6->isVisible() ? form6->frameGeometry() : QRect());
     });
     connect(m_gamePanel, &GamePanel::reviewFlagPicked, this, [this](int flagId) {
         if (enter(Mode::StudyByName))

@@ -24,6 +24,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class StudyView;
+class WorldMapView;
 
 // The main window: the menu row, the start screen, and the game panel and study views that
 // live on it. It alone decides which of them is on screen.
@@ -60,6 +61,10 @@ public:
     Form2 *form2() const { return m_form2.get(); }
     // The national rating and its window Form6.
     NationalDeviation *deviation() const { return m_deviation; }
+    // "覚えた国旗の地図", made on first use.
+    WorldMapView *worldMap() const { return m_worldMap.get(); }
+    // Opens it on the review schedule as it is today (also the way there from a review's end).
+    void openWorldMap();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -118,6 +123,7 @@ private:
     ClickableLabel *m_introPicture = nullptr;
     ClickableLabel *m_referralBanner = nullptr;
     std::unique_ptr<Form2> m_form2;
+    std::unique_ptr<WorldMapView> m_worldMap;
     bool m_recordErrorShown = false;
     bool m_scheduleErrorShown = false;
 };

@@ -54,11 +54,14 @@ void Form1::connectMenu()
     connect(m_helpLabel, &ClickableLabel::clicked, this, [this] {
         m_newsBox->hide();
         ShellOpener &shell = m_services.shell;
+        // A desktop may name no program for HTML files and still open the web links in a
+        // browser, which shows the pages as well.
         if (shell.openFile(m_config.appPath + compiledHelp, ShellOpener::Show::Maximised) ||
-            shell.openFile(m_config.appPath + htmlHelp, ShellOpener::Show::Maximised))
+            shell.openFile(m_config.appPath + htmlHelp, ShellOpener::Show::Maximised) ||
+            shell.openPage(m_config.appPath + htmlHelp))
             return;
-        // Where the desktop names no program for either, the player can still be told where
-        // the pages are and open them by hand.
+        // Where nothing opens them, the player can still be told where the pages are and open
+        // them by hand.
         m_services.messages.show(QStringLiteral("ヘルプを開くプログラムが見つかりませんでした。"
                                                 "ヘルプのページは次の場所にあります。\n%1")
                                      .arg(QDir::toNativeSeparators(m_config.appPath + htmlHelp)));

@@ -4,6 +4,7 @@
 #include "ClickableLabel.h"
 #include "Clock.h"
 #include "MessageBox.h"
+#include "PhraseLabel.h"
 #include "RandomSource.h"
 #include "Regions.h"
 #include "ResultsFile.h"
@@ -35,6 +36,8 @@ constexpr int summaryEdgeTwips = 150;
 constexpr int reviewLeftTwips = 390;
 constexpr int reviewTopTwips = 3390;
 constexpr int reviewGapTwips = 150;
+// The question, the flag asked and a flag picked by mistake, with room to spare.
+constexpr int reviewNarrowestTwips = 900 + 3 * 1650;
 
 } // namespace
 
@@ -67,11 +70,11 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
         connect(button, &QRadioButton::clicked, this, [this, i] { chooseRegion(i); });
     }
 
-    m_questionLabel = Twips::place(new QLabel(this), "Label13", 2400, 1260, 8595, 705, 18, true);
-    // The waiting instruction is longer than the label is wide; it wraps rather than being cut.
-    m_questionLabel->setWordWrap(true);
-    m_promptLabel = Twips::place(new QLabel(this), "Label14", 2400, 2100, 7005, 1215, 15.75);
-    m_promptLabel->setWordWrap(true);
+    // The instructions are longer than their labels are wide; they wrap between phrases
+    // rather than being cut or broken inside a word.
+    m_questionLabel =
+        Twips::place(new PhraseLabel(this), "Label13", 2400, 1260, 8595, 705, 18, true);
+    m_promptLabel = Twips::place(new PhraseLabel(this), "Label14", 2400, 2100, 7005, 1215, 15.75);
     m_promptLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_questionNumberLabel =
         Twips::place(new QLabel(this), "Label17", 12780, 1080, 2955, 1065, 24, true);
@@ -94,6 +97,12 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
     setDailyReviewCount(0);
     connect(m_dailyReviewButton, &QPushButton::clicked, this,
             [this] { emit dailyReviewRequested(chosenRegionKey()); });
+    m_weakestBox->setToolTip(
+        QStringLiteral("まだ出題されていない国旗と、間違えることの多い国旗から出題します。"
+                       "練習の成績は記録されません。"));
+    m_lookAlikeBox->setToolTip(
+        QStringLiteral("聞かれた国旗のまわりに、似ている国旗や取り違えた国旗を並べます。"
+                       "練習の成績は記録されません。"));
     for (QCheckBox *box : {m_weakestBox, m_lookAlikeBox})
         connect(box, &QCheckBox::toggled, this, &GamePanel::showInstructions);
     connect(m_startButton, &QPushButton::clicked, this, &GamePanel::start);
@@ -406,21 +415,45 @@ void GamePanel::finishGame()
     emit gameFinished(m_regionKey, score);
 }
 
-void GamePanel::showReview()
+void GamePanel::showReview(const QRect &besideWindow)
 {
     if (!m_reviewReady || m_playing)
         return;
-    const int gap = Twips::toPixels(reviewGapTwips);
-    const int left = Twips::toPixels(reviewLeftTwips);
-    const int top = Twips::toPixels(reviewTopTwips);
-    const int right = m_regionFrame->geometry().left() - gap;
-    // The panel reaches below a window smaller than the screen; the review ends where the
-    // player can still see it.
-    const int bottom = std::min(height(), m_visibleHeight) - gap;
-    m_review->setGeometry(left, top, std::max(0, right - left), std::max(0, bottom - top));
+    m_review->setGeometry(reviewGeometry(besideWindow));
     m_review->setGame(m_reviewGame, m_reviewFlags);
     m_review->show();
     m_review->raise();
+}
+
+QRect GamePanel::reviewGeometry(const QRect &besideWindow) const
+{
+    const int gap = Twips::toPixels(reviewGapTwips);
+    const int left = Twips::toPixels(reviewLeftTwips);
+    const int top = Twips::toPixels(reviewTopTwips);
+    int right = m_regionFrame->geometry().left() - gap;
+    // On a small screen the rating window can only stand over the right of the review's place;
+    // the review makes room as long as a row of flags still fits beside it.
+    const QRect beside(mapFromGlobal(besideWindow.topLeft()), besideWindow.size());
+    const int narrowest = Twips::toPixels(reviewNarrowestTwips);
+    if (!besideWindow.isEmpty() &&
+        beside.intersects(QRect(QPoint(left, top), QPoint(right, height()))) &&
+        beside.left() - gap - left >= narrowest)
+        right = std::min(right, beside.left() - gap);
+    // The panel reaches below a window smaller than the screen; the review ends where the
+    // player can still see it.
+    const int bottom = std::min(height(), m_visibleHeight) - gap;
+    return QRect(left, top, std::max(0, right - left), std::max(0, bottom - top));
+}
+
+QRect GamePanel::summaryArea() const
+{
+    return QRect(mapToGlobal(m_summaryBox->pos()), m_summaryBox->size());
+}
+
+QRect GamePanel::reviewArea() const
+{
+    const QRect area = reviewGeometry();
+    return QRect(mapToGlobal(area.topLeft()), area.size());
 }
 
 void GamePanel::dropReview()

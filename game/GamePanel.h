@@ -55,6 +55,10 @@ public:
     QString chosenRegionKey() const;
     // The day's review button: "今日の復習 23枚", or "復習はありません" and not clickable.
     void setDailyReviewCount(int cards);
+    // Where the summary and the review that follows the rating are, on the screen; a window
+    // shown meanwhile keeps clear of them.
+    QRect summaryArea() const;
+    QRect reviewArea() const;
 
 signals:
     // The region buttons now point at `regionKey`.
@@ -76,8 +80,9 @@ public slots:
     // The panel in its waiting state; a game under way is left unrecorded.
     void openPanel();
     // The review of the last finished game in the card area, once its summary and rating are
-    // done. Nothing happens once a new game has started or the panel was left since.
-    void showReview();
+    // done. Nothing happens once a new game has started or the panel was left since. The review
+    // ends left of `besideWindow` (on the screen) where that window lies over its place.
+    void showReview(const QRect &besideWindow = QRect());
 
 protected:
     void hideEvent(QHideEvent *event) override;
@@ -93,6 +98,7 @@ private:
     void showInstructions();
     void setCardsVisible(bool visible);
     void setRegionChoiceVisible(bool visible);
+    QRect reviewGeometry(const QRect &besideWindow = QRect()) const;
     void dropReview();
 
     Services &m_services;

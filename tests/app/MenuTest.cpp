@@ -70,11 +70,20 @@ TEST_F(Menu, HelpOpensTheCompiledHelpMaximisedOrElseTheHtmlPages)
     click("Label8");
     EXPECT_EQ(f.shell.files, both);
     EXPECT_TRUE(f.shell.addresses.isEmpty());
+    EXPECT_TRUE(f.shell.pages.isEmpty());
     EXPECT_TRUE(f.messages.shown.isEmpty());
 
-    // Where neither opens, the player is told where the pages are.
+    // No program for either kind of file: the pages go to the browser of the web links.
     f.shell.files.clear();
     f.shell.filesSucceed = false;
+    click("Label8");
+    EXPECT_EQ(f.shell.files, both);
+    EXPECT_EQ(f.shell.pages, QStringList{both.last()});
+    EXPECT_TRUE(f.messages.shown.isEmpty());
+
+    // Where nothing opens them, the player is told where the pages are.
+    f.shell.files.clear();
+    f.shell.pagesSucceed = false;
     click("Label8");
     EXPECT_EQ(f.shell.files, both);
     ASSERT_EQ(f.messages.shown.size(), 1);

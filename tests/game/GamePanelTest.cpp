@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 namespace {
 
 // Plays the game on a main window the way a player does, with the mouse.
@@ -209,10 +211,26 @@ TEST(GamePanel, MissingPicturesGiveEmptyCardsAndTheGameGoesOn)
 
 TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
 {
-    LoopbackServer http([](const QString &path, int) {
+    // What the windows show while the histogram is fetched; the window thread is blocked in
+    // the fetch meanwhile, so the server's thread may look.
+    struct AtFetch
+    {
+        std::atomic<Form1 *> form{nullptr};
+        bool summaryShown = false;
+        bool cardsShown = true;
+        QString ratingLine;
+    } atFetch;
+    LoopbackServer http([&atFetch](const QString &path, int) {
         if (path.endsWith("oshirase.txt"))
             return LoopbackReply{200, "<no news>"};
         if (path == "/kokki/asia&taiyou.csv") {
+            if (Form1 *form = atFetch.form.load()) {
+                atFetch.summaryShown = control<QWidget>(form, "Text1")->isVisible();
+                atFetch.cardsShown = control<QWidget>(form, "Image4", 1)->isVisible();
+                QWidget *form6 = form->deviation()->form6();
+                if (form6 && form6->isVisible())
+                    atFetch.ratingLine = control<QLabel>(form6, "Label12")->text();
+            }
             QByteArray text;
             for (int i = 1; i <= 500; ++i)
                 text += (i == 200   ? "3"
@@ -226,6 +244,7 @@ TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
     });
     MainWindowFixture f(http.baseUrl());
     ASSERT_TRUE(f.form->load());
+    atFetch.form = f.form.get();
     Player p(f);
     p.openPanel();
     f.clock.seconds = 1000.0;
@@ -235,13 +254,14 @@ TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
         if (q == 15) {
             f.clock.seconds = 1060.0;
             f.clock.autoAdvance = 0.01;
-            // A new game is started while the rating pauses.
-            QTimer::singleShot(0, [&] { p.start(); });
         }
         if (q == 4 || q == 9)
             p.clickCard(p.wrongCard());
         p.clickCard(p.rightCard());
     }
+    // The last answer has fetched the histogram; a new game is started while the rating pauses.
+    ASSERT_TRUE(f.form->deviation()->busy());
+    QTimer::singleShot(0, [&] { p.start(); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 10000));
 
     EXPECT_EQ(readBytes(f.folder.file("seisekiasia&taiyou.csv")),
@@ -254,6 +274,10 @@ TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
     EXPECT_TRUE(form6->isVisible());
     EXPECT_EQ(control<QLabel>(form6, "Label5")->text(), " 50");
     EXPECT_EQ(control<QLabel>(form6, "Label8")->text(), "8");
+    // During the fetch the summary was up, the cards gone and the rating window waiting.
+    EXPECT_TRUE(atFetch.summaryShown);
+    EXPECT_FALSE(atFetch.cardsShown);
+    EXPECT_EQ(atFetch.ratingLine, "全国の成績を取得しています…");
 
     // The new game started inside the pauses is clean and running.
     EXPECT_TRUE(p.game.playing());

@@ -314,9 +314,14 @@ protected:
     {
         StudyWindow::SetUp();
         QString world;
-        for (int id = 1; id <= 12; ++id) {
-            const QString name =
-                id == 10 ? QStringLiteral("ベトナム") : ProgramFolder::countryName(id);
+        // Past the first twelve, countries whose names share a part.
+        const QStringList more{
+            "ギニア",       "ギニアビサウ",     "赤道ギニア", "パプアニューギニア",
+            "コンゴ共和国", "コンゴ民主共和国", "アルメニア"};
+        for (int id = 1; id <= 12 + more.size(); ++id) {
+            const QString name = id > 12    ? more.at(id - 13)
+                                 : id == 10 ? QStringLiteral("ベトナム")
+                                            : ProgramFolder::countryName(id);
             world +=
                 QStringLiteral("%1,アジア,%2,首都%1,https://map.example/%1\r\n").arg(id).arg(name);
         }
@@ -363,12 +368,12 @@ TEST_F(ForgivingSearch, FindsTheRowHoweverTheNameIsWritten)
         const char *hint;
     };
     const Case cases[] = {
-        {"にほん", 7, "「にほん」→ 日本"},     // a reading from the other names
-        {"ﾀｲ", 3, ""},                         // half-width kana of the row's own name
-        {"ヴェトナム", 9, ""},                 // a spelling variant of the row's own name
-        {"アメリカ", 1, "「アメリカ」→ 米国"}, // a common name
-        {"japan", 7, "「Japan」→ 日本"},       // English, any case
-        {"じょーじあ", 2, ""},                 // hiragana and the long mark
+        {"にほん", 7, "「にほん」→ 日本"}, // a reading from the other names
+        {"ﾀｲ", 3, ""}, // half-width kana of the row's own name: the name as typed
+        {"ヴェトナム", 9, "「ヴェトナム」→ ベトナム"},       // a spelling variant of the row's name
+        {"アメリカ", 1, "「アメリカ」→ 米国"},               // a common name
+        {"japan", 7, "「Japan」→ 日本"},                     // English, any case
+        {"じょーじあ", 2, "「じょーじあ」→ ジョージア"},     // hiragana and the long mark
         {"グルジア", 2, "「グルジア」（旧称）→ ジョージア"}, // a former name says so
         {"us", 1, "「US」→ 米国"},                           // a code, whole
     };
@@ -403,6 +408,60 @@ TEST_F(ForgivingSearch, FindsTheRowHoweverTheNameIsWritten)
     // The line lives with the search box: the gallery has none.
     click("Label9");
     EXPECT_FALSE(hint->isVisible());
+}
+
+TEST_F(ForgivingSearch, TheOtherMatchesAreNamedAndEachShowsItsCountry)
+{
+    auto *line = find("LabelOthers");
+    const auto others = [line] {
+        QString text;
+        for (QLabel *part : line->findChildren<QLabel *>())
+            text += part->isVisible() ? part->text() : QString();
+        return line->isVisible() ? text : QString();
+    };
+    struct Case
+    {
+        const char *key;
+        const char *shown;
+        const char *others;
+    };
+    const Case cases[] = {
+        {"ギニア", "ギニア", "ほかに 3 件: ギニアビサウ、赤道ギニア、パプアニューギニア"},
+        {"こんご", "コンゴ共和国", "ほかに 1 件: コンゴ民主共和国"}, // the forgiving search too
+        {"ア", "ジョージア (国)",
+         "ほかに 6 件: ミクロネシア、ギニア、ギニアビサウ、赤道ギニア、パプアニューギニア、…"},
+        {"ベトナム", "ベトナム", ""},
+    };
+    for (const Case &c : cases) {
+        typeAndSearch(QString::fromUtf8(c.key));
+        EXPECT_EQ(text("Label3"), QString::fromUtf8(c.shown)) << c.key;
+        EXPECT_EQ(others(), QString::fromUtf8(c.others)) << c.key;
+        // The line fits between the hint and the list, its names whole and apart.
+        if (line->isVisible()) {
+            EXPECT_LE(line->geometry().bottom(), find("List1")->geometry().top()) << c.key;
+            for (QLabel *part : line->findChildren<QLabel *>()) {
+                EXPECT_TRUE(line->rect().contains(part->geometry())) << c.key;
+                EXPECT_GE(part->width(), part->fontMetrics().horizontalAdvance(part->text()));
+            }
+        }
+    }
+
+    // Each name shows its country, where it shows on the window, and the line stays.
+    typeAndSearch(QStringLiteral("ギニア"));
+    const char *names[] = {"ギニアビサウ", "赤道ギニア", "パプアニューギニア"};
+    for (int i = 0; i < 3; ++i) {
+        clickInWindow(find("LabelOther", i));
+        EXPECT_EQ(text("Label3"), QString::fromUtf8(names[i]));
+        EXPECT_EQ(find<QListWidget>("List1")->currentItem()->text(),
+                  QStringLiteral("%1 %2").arg(14 + i).arg(QString::fromUtf8(names[i])));
+        EXPECT_TRUE(others().startsWith("ほかに 3 件: "));
+    }
+    // A row picked by hand, or a search that finds nothing, ends the line.
+    clickRow(0);
+    EXPECT_EQ(others(), "");
+    typeAndSearch(QStringLiteral("ギニア"));
+    typeAndSearch(QStringLiteral("どこにもない"));
+    EXPECT_EQ(others(), "");
 }
 
 TEST_F(StudyWindow, TheCountryOnShowTellsThePlayersRecordOfItsFlag)

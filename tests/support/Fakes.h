@@ -38,8 +38,15 @@ public:
         lastShow = show;
         return filesSucceed && !filesThatFail.contains(path);
     }
+    bool openPage(const QString &path) override
+    {
+        pages.append(path);
+        return pagesSucceed;
+    }
     QStringList addresses;
     QStringList files;
+    QStringList pages;
+    bool pagesSucceed = true;
     Show lastShow = Show::Normal;
     bool addressesSucceed = true;
     bool filesSucceed = true;
