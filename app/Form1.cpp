@@ -3,6 +3,7 @@
 #include "BaseList.h"
 #include "ClickableLabel.h"
 #include "Clock.h"
+#include "DailyReviewPanel.h"
 #include "DataFolder.h"
 #include "Form2.h"
 #include "GalleryDecoder.h"
@@ -80,6 +81,7 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, const Ap
     createStartScreen();
     m_studyView = new StudyView(services, config.appPath, config.dataPath, config.wikiBase, this);
     m_gamePanel = new GamePanel(services, config.appPath, config.dataPath, this);
+    m_dailyReview = new DailyReviewPanel(services, config.appPath, config.dataPath, this);
     m_deviation = new NationalDeviation(server, services.clock, config.dataPath, this);
     // Above the flag picture, where the country display leaves room whichever country is
     // shown (its extra pictures come at their own sizes).
@@ -346,6 +348,12 @@ void Form1::connectPanels()
                                                     summary.bottomLeft() + QPoint(0, gap)});
             });
     connect(m_gamePanel, &GamePanel::questionsLogged, this, &Form1::recordGame);
+    connect(m_gamePanel, &GamePanel::regionChosen, this, &Form1::countDailyReview);
+    connect(m_gamePanel, &GamePanel::dailyReviewRequested, this, [this](const QString &regionKey) {
+        m_dailyReviewRegion = regionKey;
+        enter(Mode::DailyReview);
+    });
+    connect(m_dailyReview, &DailyReviewPanel::closed, this, [this] { enter(Mode::Game); });
     // The review follows the rating; a rating that another interrupted waits for it, so the
     // review comes when none is left.
     // The review keeps clear of the rating window while that is open.
@@ -395,6 +403,11 @@ bool Form1::enter(Mode mode)
         break;
     case Mode::Game:
         m_gamePanel->openPanel();
+        countDailyReview(m_gamePanel->chosenRegionKey());
+        break;
+    case Mode::DailyReview:
+        if (!m_dailyReview->begin(m_dailyReviewRegion))
+            return false;
         break;
     }
     arrange(mode);
@@ -418,6 +431,9 @@ void Form1::arrange(Mode mode)
     // Hiding the game panel ends a game under way, which the player agreed to leave, and sets
     // its review aside.
     m_gamePanel->setVisible(mode == Mode::Game);
+    // The review takes the game panel's place; hiding it leaves a review under way unsaved.
+    m_dailyReview->setGeometry(m_gamePanel->geometry());
+    m_dailyReview->setVisible(mode == Mode::DailyReview);
 
     // Lowest first. The start screen's picture lies where the country display is; the
     // region-map label is in use in the start screen and beside the display alike; the game
@@ -430,6 +446,9 @@ void Form1::arrange(Mode mode)
     m_backToReview->raise();
     m_regionMapLabel->raise();
     m_gamePanel->raise();
+    m_dailyReview->raise();
+    if (mode == Mode::DailyReview)
+        m_dailyReview->setFocus();
     for (QWidget *entry : menuRow())
         entry->raise();
 }
@@ -467,8 +486,26 @@ void Form1::listRead(const QString &regionKey, const BaseListLoad &load)
         m_studyView->setListLines(load.listLines);
 }
 
+void Form1::countDailyReview(const QString &regionKey)
+{
+    m_gamePanel->setDailyReviewCount(m_dailyReview->cardsToday(regionKey));
+}
+
 void Form1::recordGame(const MasteryRecord::GameLog &game)
 {
+    // The schedule is one file of its own: it fails or succeeds apart from the record, and a
+    // folder that refuses it refuses it after every game, so the player hears it once.
+    if (const std::optional<FileError> scheduleError =
+            ReviewSchedule::update(m_config.dataPath, ReviewSchedule::answersOfGame(game),
+                                   ReviewSchedule::today(m_services.clock))) {
+        if (!m_scheduleErrorShown) {
+            m_scheduleErrorShown = true;
+            m_services.messages.show(QStringLiteral("復習の予定を保存できませんでした。\n%1\n%2")
+                                         .arg(scheduleError->path(), scheduleError->message()));
+        }
+    }
+    countDailyReview(m_gamePanel->chosenRegionKey());
+
     const std::optional<FileError> error =
         MasteryRecord::update(m_config.dataPath, game, m_services.clock.localNow().date());
     if (!error)

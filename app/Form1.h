@@ -12,6 +12,7 @@
 
 class ClickableLabel;
 class GalleryDecoder;
+class DailyReviewPanel;
 class Form2;
 class GamePanel;
 class NationalDeviation;
@@ -38,6 +39,7 @@ public:
         StudyByFlag, // " 国旗から学習": the gallery and the country display
         StudyByName, // " 国名から学習": the world list with the search box, and the display
         Game,        // " 札取りゲーム": the game panel waiting for the region choice
+        DailyReview, // "今日の復習": the day's review, from its first card
     };
 
     Form1(AppState &state, Services &services, ServerAccess &server, const AppConfig &config,
@@ -49,10 +51,12 @@ public:
 
     // Brings `mode` up from its beginning. A study mode reads the world list again first; when
     // that fails the player is told and the window stays as it was, and false comes back.
+    // The day's review is entered only when it has a card to ask; else false.
     bool enter(Mode mode);
 
     GamePanel *gamePanel() const { return m_gamePanel; }
     StudyView *studyView() const { return m_studyView; }
+    DailyReviewPanel *dailyReview() const { return m_dailyReview; }
     // The results window; null until a region has been chosen in Combo1.
     Form2 *form2() const { return m_form2.get(); }
     // The national rating and its window Form6.
@@ -88,8 +92,10 @@ private:
     // The menu row, left to right: over every mode, since its buttons reach a little below the
     // top of the game panel.
     QList<QWidget *> menuRow() const;
-    // Adds a finished game to the record of each flag.
+    // Adds a finished game to the record of each flag and to the review schedule.
     void recordGame(const MasteryRecord::GameLog &game);
+    // The day's review button tells how many cards a review of `regionKey` would ask now.
+    void countDailyReview(const QString &regionKey);
 
     AppConfig m_config;
     AppState &m_state;
@@ -99,6 +105,8 @@ private:
     std::unique_ptr<GalleryDecoder> m_galleryDecoder; // until the gallery has its pictures
     GamePanel *m_gamePanel = nullptr;
     StudyView *m_studyView = nullptr;
+    DailyReviewPanel *m_dailyReview = nullptr;
+    QString m_dailyReviewRegion; // the region the review was asked for
 
     QLabel *m_sourceLabel = nullptr;
     ClickableLabel *m_helpLabel = nullptr;
@@ -121,4 +129,5 @@ private:
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<WorldMapView> m_worldMap;
     bool m_recordErrorShown = false;
+    bool m_scheduleErrorShown = false;
 };

@@ -8,6 +8,7 @@
 #include "RandomSource.h"
 #include "Regions.h"
 #include "ResultsFile.h"
+#include "ReviewSchedule.h"
 #include "Services.h"
 #include "SimilarityTable.h"
 #include "Twips.h"
@@ -92,6 +93,12 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
                                 "CheckWeakest", 11430, 5250, 3600, 480, 15.75, true);
     m_lookAlikeBox = Twips::place(new QCheckBox(QStringLiteral("似ている国旗で出題"), this),
                                   "CheckLookAlike", 11430, 5790, 3600, 480, 15.75, true);
+    // The day's review is the third way to practise, under the two boxes.
+    m_dailyReviewButton =
+        Twips::place(new QPushButton(this), "CommandReview", 11430, 6330, 3600, 555, 15.75, true);
+    setDailyReviewCount(0);
+    connect(m_dailyReviewButton, &QPushButton::clicked, this,
+            [this] { emit dailyReviewRequested(chosenRegionKey()); });
     m_weakestBox->setToolTip(
         QStringLiteral("まだ出題されていない国旗と、間違えることの多い国旗から出題します。"
                        "練習の成績は記録されません。"));
@@ -158,6 +165,7 @@ void GamePanel::setRegionChoiceVisible(bool visible)
     m_regionFrame->setVisible(visible);
     m_weakestBox->setVisible(visible);
     m_lookAlikeBox->setVisible(visible);
+    m_dailyReviewButton->setVisible(visible);
     for (QRadioButton *button : m_regionButtons) {
         button->setVisible(visible);
         // The game's captions lie across the buttons; empty while the region is chosen, they
@@ -165,6 +173,21 @@ void GamePanel::setRegionChoiceVisible(bool visible)
         if (visible)
             button->raise();
     }
+}
+
+QString GamePanel::chosenRegionKey() const
+{
+    for (int i = 0; i < Regions::count; ++i) {
+        if (m_regionButtons[static_cast<size_t>(i)]->isChecked())
+            return Regions::at(i).key;
+    }
+    return Regions::at(0).key;
+}
+
+void GamePanel::setDailyReviewCount(int cards)
+{
+    m_dailyReviewButton->setText(ReviewSchedule::todaysCountText(cards));
+    m_dailyReviewButton->setEnabled(cards > 0);
 }
 
 void GamePanel::openPanel()

@@ -51,6 +51,10 @@ public:
     // Whether the game under way (or the last one) is a practice game: one of the two boxes
     // was ticked at its start.
     bool practice() const { return m_practice; }
+    // The region whose button is checked now.
+    QString chosenRegionKey() const;
+    // The day's review button: "今日の復習 23枚", or "復習はありません" and not clickable.
+    void setDailyReviewCount(int cards);
     // Where the summary and the review that follows the rating are, on the screen; a window
     // shown meanwhile keeps clear of them.
     QRect summaryArea() const;
@@ -73,6 +77,8 @@ signals:
     void questionsLogged(const MasteryRecord::GameLog &game);
     // A flag in the review was clicked: the player wants to look it up.
     void reviewFlagPicked(int flagId);
+    // The player asks for the day's review of the flags, new ones first from `regionKey`.
+    void dailyReviewRequested(const QString &regionKey);
 
 public slots:
     // The panel in its waiting state; a game under way is left unrecorded.
@@ -120,6 +126,7 @@ private:
     QPlainTextEdit *m_summaryBox;
     QCheckBox *m_weakestBox;
     QCheckBox *m_lookAlikeBox;
+    QPushButton *m_dailyReviewButton;
     std::array<ClickableLabel *, 13> m_cards{}; // card k at k; slot 0 holds none
 
     // The running game, or the last one; `m_playing` while it takes clicks.

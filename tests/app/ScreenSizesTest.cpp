@@ -334,7 +334,7 @@ TEST_P(OnScreen, TheStudyLinesFitTheWindowAndCoverNothing)
     // The longest record still reads whole.
     auto *record = get<QLabel>("LabelRecord");
     EXPECT_LE(record->fontMetrics().horizontalAdvance(
-                  QStringLiteral("出題 9999回・一発正解 9999回・ミス 9999回")),
+                  QStringLiteral("出題 9999回・一発正解 9999回・ミス 9999回・次の復習: 12月15日")),
               record->width());
 }
 

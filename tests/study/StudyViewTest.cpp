@@ -2,6 +2,7 @@
 #include "CodePage.h"
 #include "Controls.h"
 #include "MainWindowFixture.h"
+#include "ReviewSchedule.h"
 #include "Twips.h"
 
 #include <QApplication>
@@ -465,35 +466,53 @@ TEST_F(ForgivingSearch, TheOtherMatchesAreNamedAndEachShowsItsCountry)
 
 TEST_F(StudyWindow, TheCountryOnShowTellsThePlayersRecordOfItsFlag)
 {
-    // Japan (8) asked five times, Taiwan (1) never.
+    // Japan (8) asked five times, Taiwan (1) never. In the review Japan was last missed name
+    // to flag and is due later.
     f.folder.writeFile("jukuren.csv", "8,5,3,4,2026/12/08\r\n2,1,1,0,2026/12/01\r\n");
+    using ReviewSchedule::Direction;
+    ReviewSchedule::Schedule schedule;
+    schedule[{8, Direction::NameToFlag}] = {
+        {3.0, 5.0}, QDate(2026, 12, 5), QDate(2026, 12, 15), 2, 1};
+    schedule[{8, Direction::FlagToName}] = {
+        {9.0, 5.0}, QDate(2026, 12, 1), QDate(2026, 12, 10), 1, 0};
+    f.folder.writeFile("fukushuu.csv", ReviewSchedule::bytes(schedule));
     load();
     click("Label10");
-    EXPECT_EQ(text("LabelRecord"), "出題 5回・一発正解 3回・ミス 4回");
+    EXPECT_EQ(text("LabelRecord"), "出題 5回・一発正解 3回・ミス 4回・次の復習: 12月15日");
     clickRow(0);
     EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
 
-    // A game has ended since: the next country shown tells the new counts.
+    // A game has ended since: the next country shown tells the new counts, and for Taiwan,
+    // missed flag to name and overdue, how well it is remembered today.
     f.folder.writeFile("jukuren.csv", "1,2,1,3,2026/12/08\r\n");
+    const ReviewSchedule::CardState taiwan{
+        {2.0, 5.0}, QDate(2026, 12, 1), QDate(2026, 12, 4), 3, 1};
+    f.folder.writeFile("fukushuu.csv",
+                       ReviewSchedule::bytes({{{1, Direction::FlagToName}, taiwan}}));
     clickRow(1);
     EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
     clickRow(0);
-    EXPECT_EQ(text("LabelRecord"), "出題 2回・一発正解 1回・ミス 3回");
+    const QString taiwanLine =
+        "出題 2回・一発正解 1回・ミス 3回・" + ReviewSchedule::cardText(taiwan, QDate(2026, 12, 6));
+    EXPECT_TRUE(taiwanLine.endsWith("%")) << taiwanLine.toStdString();
+    EXPECT_EQ(text("LabelRecord"), taiwanLine);
 
     // The gallery shows the same line, from its entry on.
     click("Label9");
     EXPECT_EQ(text("Label3"), "台湾");
-    EXPECT_EQ(text("LabelRecord"), "出題 2回・一発正解 1回・ミス 3回");
+    EXPECT_EQ(text("LabelRecord"), taiwanLine);
     click("Image5", 8);
     EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
 
     // No record at all is a flag never asked; one that cannot be read says so.
     QFile::remove(f.folder.file("jukuren.csv"));
+    QFile::remove(f.folder.file("fukushuu.csv"));
     click("Image5", 1);
     EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
     ASSERT_TRUE(QDir(f.folder.path()).mkdir("jukuren.csv"));
+    ASSERT_TRUE(QDir(f.folder.path()).mkdir("fukushuu.csv"));
     click("Image5", 8);
-    EXPECT_EQ(text("LabelRecord"), "記録を読み込めませんでした");
+    EXPECT_EQ(text("LabelRecord"), "記録を読み込めませんでした・復習の予定を読み込めませんでした");
 }
 
 TEST_F(StudyWindow, ClicksWhereTheControlsShowReachThemAmongThePanels)
