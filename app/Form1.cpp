@@ -3,6 +3,8 @@
 #include "BaseList.h"
 #include "ClickableLabel.h"
 #include "Clock.h"
+#include "DailyReviewPanel.h"
+#include "DataFolder.h"
 #include "Form2.h"
 #include "GalleryDecoder.h"
 #include "GamePanel.h"
@@ -13,6 +15,7 @@
 #include "PendingReports.h"
 #include "PicturePaths.h"
 #include "Regions.h"
+#include "ReviewSchedule.h"
 #include "ServerAccess.h"
 #include "Services.h"
 #include "StartupRules.h"
@@ -20,10 +23,10 @@
 #include "Twips.h"
 #include "WaitCursor.h"
 #include "WindowScale.h"
+#include "WorldMapView.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QDir>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -36,12 +39,13 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QShortcut>
-#include <QThread>
-#include <QWindow>
 
 #include <algorithm>
 
 namespace {
+
+// Between the rating window and the summary it stands beside.
+constexpr int ratingGapTwips = 150;
 
 ClickableLabel *menuLabel(QWidget *parent, const char *name, const QString &caption, int l, int t,
                           int w, int h, double points, bool bold = false)
@@ -49,21 +53,6 @@ ClickableLabel *menuLabel(QWidget *parent, const char *name, const QString &capt
     auto *label = Twips::place(new ClickableLabel(caption, parent), name, l, t, w, h, points, bold);
     label->setCursor(Qt::PointingHandCursor);
     return label;
-}
-
-// Lets the window system show the window and paints it at once, taking no input yet. A window
-// manager maps a new window a moment after it is shown, so that moment is waited for briefly.
-void paintNow(QWidget *window)
-{
-    constexpr int mapWaitMilliseconds = 1000;
-    const QDeadlineTimer mapped(mapWaitMilliseconds);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    while (window->windowHandle() && !window->windowHandle()->isExposed() && !mapped.hasExpired()) {
-        QThread::msleep(5);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    window->repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 // A picture stretched to its label, decoded at the label's size in the screen's own pixels so
@@ -93,7 +82,13 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, const Ap
     createStartScreen();
     m_studyView = new StudyView(services, config.appPath, config.dataPath, config.wikiBase, this);
     m_gamePanel = new GamePanel(services, config.appPath, config.dataPath, this);
+    m_dailyReview = new DailyReviewPanel(services, config.appPath, config.dataPath, this);
     m_deviation = new NationalDeviation(server, services.clock, config.dataPath, this);
+    // Above the flag picture, where the country display leaves room whichever country is
+    // shown (its extra pictures come at their own sizes).
+    m_backToReview = Twips::place(new QPushButton(QStringLiteral("見直しに戻る"), this),
+                                  "BackToReview", 4980, 1170, 2700, 525, 14.25, true);
+    m_backToReview->hide();
     connectPanels();
     createMenu();
     arrange(Mode::Start);
@@ -122,7 +117,7 @@ void Form1::createMenu()
     m_graphLabel =
         menuLabel(m_graphFrame, "Label19", QStringLiteral(" 成績グラフ"), 210, 0, 2925, 645, 24);
     connect(m_graphLabel, &ClickableLabel::clicked, this, [this] {
-        m_newsBox->hide();
+        closeNews();
         // The longest region name needs a little more than the designed width, and the gap
         // before the next menu entry has room for it.
         const int room = m_shopLabel->x() - m_graphRegionBox->x();
@@ -206,10 +201,7 @@ void Form1::createStartScreen()
     m_closeNewsLabel =
         menuLabel(this, "Label15", QStringLiteral("一言欄を閉じる"), 14300, 6800, 2400, 345, 12);
     m_closeNewsLabel->hide();
-    connect(m_closeNewsLabel, &ClickableLabel::clicked, this, [this] {
-        m_newsBox->hide();
-        m_closeNewsLabel->hide();
-    });
+    connect(m_closeNewsLabel, &ClickableLabel::clicked, this, &Form1::closeNews);
 
     // The credit sits right of the country list and the gallery frame, which reach down to
     // 10395 twips on the left.
@@ -286,7 +278,7 @@ bool Form1::load()
         // first, under the wait cursor, so that a slow server never leaves an unpainted
         // window on the screen.
         WaitCursor wait;
-        paintNow(this);
+        WaitCursor::paintNow(this);
         notice = m_server.fetchNotice();
     }
     switch (StartupRules::actionForNotice(notice)) {
@@ -305,6 +297,14 @@ bool Form1::load()
         WaitCursor wait;
         PendingReports(m_server, m_config.dataPath).sendAgain();
     }
+    // The data folder is the program's folder or, where that cannot be written, the player's
+    // own; when neither can be, the player hears it now rather than after a whole game.
+    if (!DataFolder::canCreateFilesIn(m_config.dataPath)) {
+        messages.show(
+            QStringLiteral("次のフォルダーに書き込めないため、成績と記録は保存されません。"
+                           "ゲームと全国偏差値はこのまま使えます。\n%1")
+                .arg(QDir::toNativeSeparators(m_config.dataPath)));
+    }
     return true;
 }
 
@@ -317,12 +317,31 @@ void Form1::openResultsWindow(int regionIndex)
                     m_deviation->showNationalDeviation(score, regionKey,
                                                        NationalDeviation::CounterReport::Skip);
                 });
+        connect(m_form2.get(), &Form2::worldMapRequested, this, &Form1::openWorldMap);
     }
     m_form2->resetTitle();
     if (regionIndex < 0 || regionIndex >= Regions::count)
         return;
     const Region &region = Regions::at(regionIndex);
     m_form2->open(region.key, region.displayName);
+}
+
+void Form1::openWorldMap()
+{
+    if (!m_worldMap) {
+        m_worldMap = std::make_unique<WorldMapView>(m_config.appPath, m_config.dataPath);
+        connect(m_worldMap.get(), &WorldMapView::studyRequested, this, [this](int flagId) {
+            m_worldMap->hide();
+            if (m_form2)
+                m_form2->hide();
+            show();
+            raise();
+            activateWindow();
+            if (enter(Mode::StudyByName))
+                m_studyView->lookUp(flagId);
+        });
+    }
+    m_worldMap->open(ReviewSchedule::today(m_services.clock));
 }
 
 void Form1::showNews()
@@ -338,6 +357,12 @@ void Form1::showNews()
     m_closeNewsLabel->show();
 }
 
+void Form1::closeNews()
+{
+    m_newsBox->hide();
+    m_closeNewsLabel->hide();
+}
+
 void Form1::connectPanels()
 {
     connect(m_gamePanel, &GamePanel::regionChosen, this,
@@ -345,19 +370,49 @@ void Form1::connectPanels()
     connect(m_gamePanel, &GamePanel::listRead, this, &Form1::listRead);
     connect(m_gamePanel, &GamePanel::gameFinished, this,
             [this](const QString &regionKey, int score) {
+                // The rating window stands below the summary, or where the screen is too small
+                // for that, beside it and over the right of the review's place, which makes
+                // room for it; the question and the menu above the review stay in sight.
+                const QRect summary = m_gamePanel->summaryArea();
+                const QRect review = m_gamePanel->reviewArea();
+                const QRect window = frameGeometry();
+                const QRect above(window.topLeft(), QPoint(window.right(), review.top() - 1));
+                const int gap = Twips::toPixels(ratingGapTwips);
                 m_deviation->showNationalDeviation(score, regionKey,
-                                                   NationalDeviation::CounterReport::Send);
+                                                   NationalDeviation::CounterReport::Send,
+                                                   {{summary.adjusted(-gap, -gap, gap, gap), above},
+                                                    {review},
+                                                    summary.bottomLeft() + QPoint(0, gap)});
             });
     connect(m_gamePanel, &GamePanel::questionsLogged, this, &Form1::recordGame);
+    connect(m_gamePanel, &GamePanel::regionChosen, this, &Form1::countDailyReview);
+    connect(m_gamePanel, &GamePanel::dailyReviewRequested, this, [this](const QString &regionKey) {
+        m_dailyReviewRegion = regionKey;
+        enter(Mode::DailyReview);
+    });
+    connect(m_dailyReview, &DailyReviewPanel::closed, this, [this] { enter(Mode::Game); });
     // The review follows the rating; a rating that another interrupted waits for it, so the
     // review comes when none is left.
-    connect(m_deviation, &NationalDeviation::finished, this, [this] {
+    // The review keeps clear of the rating window while that is open.
+    const auto ratingWindow = [this] {
+        const QWidget *form6 = m_deviation->form6();
+        return form6 && form6->isVisible() ? form6->frameGeometry() : QRect();
+    };
+    connect(m_deviation, &NationalDeviation::finished, this, [this, ratingWindow] {
         if (!m_deviation->busy())
-            m_gamePanel->showReview();
+            m_gamePanel->showReview(ratingWindow());
     });
+    // The review is set aside while its flag is looked up, and the way back to it is offered
+    // until the player goes elsewhere.
     connect(m_gamePanel, &GamePanel::reviewFlagPicked, this, [this](int flagId) {
-        if (enter(Mode::StudyByName))
-            m_studyView->lookUp(flagId);
+        if (!enter(Mode::StudyByName))
+            return;
+        m_studyView->lookUp(flagId);
+        m_backToReview->show();
+    });
+    connect(m_backToReview, &QPushButton::clicked, this, [this, ratingWindow] {
+        if (enter(Mode::Game))
+            m_gamePanel->reopenReview(ratingWindow());
     });
 
     connect(m_studyView, &StudyView::listRead, this, &Form1::listRead);
@@ -367,6 +422,10 @@ void Form1::connectPanels()
 
 bool Form1::enter(Mode mode)
 {
+    // Every mode, the game panel's own included, gives up a game under way; the player may
+    // keep it instead, and then nothing changes.
+    if (!m_gamePanel->mayLeaveGame())
+        return false;
     switch (mode) {
     case Mode::Start:
         break;
@@ -381,6 +440,11 @@ bool Form1::enter(Mode mode)
         break;
     case Mode::Game:
         m_gamePanel->openPanel();
+        countDailyReview(m_gamePanel->chosenRegionKey());
+        break;
+    case Mode::DailyReview:
+        if (!m_dailyReview->begin(m_dailyReviewRegion))
+            return false;
         break;
     }
     arrange(mode);
@@ -402,13 +466,19 @@ void Form1::arrange(Mode mode)
 {
     // The news is a word at start-up; any mode closes it.
     if (mode != Mode::Start)
-        m_newsBox->hide();
+        closeNews();
+    // Offered again only by a look-up from the review.
+    m_backToReview->hide();
     m_introPicture->setVisible(mode == Mode::Start);
     m_studyView->show(mode == Mode::StudyByFlag   ? StudyView::Panel::Gallery
                       : mode == Mode::StudyByName ? StudyView::Panel::Names
                                                   : StudyView::Panel::None);
-    // Hiding the game panel ends its review; a game under way was already left.
+    // Hiding the game panel ends a game under way, which the player agreed to leave, and sets
+    // its review aside.
     m_gamePanel->setVisible(mode == Mode::Game);
+    // The review takes the game panel's place; hiding it leaves a review under way unsaved.
+    m_dailyReview->setGeometry(m_gamePanel->geometry());
+    m_dailyReview->setVisible(mode == Mode::DailyReview);
 
     // Lowest first. The start screen's picture lies where the country display is; the
     // region-map label is in use in the start screen and beside the display alike; the game
@@ -418,8 +488,12 @@ void Form1::arrange(Mode mode)
     for (QWidget *part : startScreen)
         part->raise();
     m_studyView->raise();
+    m_backToReview->raise();
     m_regionMapLabel->raise();
     m_gamePanel->raise();
+    m_dailyReview->raise();
+    if (mode == Mode::DailyReview)
+        m_dailyReview->setFocus();
     for (QWidget *entry : menuRow())
         entry->raise();
 
@@ -471,8 +545,26 @@ void Form1::listRead(const QString &regionKey, const BaseListLoad &load)
         m_studyView->setListLines(load.listLines);
 }
 
+void Form1::countDailyReview(const QString &regionKey)
+{
+    m_gamePanel->setDailyReviewCount(m_dailyReview->cardsToday(regionKey));
+}
+
 void Form1::recordGame(const MasteryRecord::GameLog &game)
 {
+    // The schedule is one file of its own: it fails or succeeds apart from the record, and a
+    // folder that refuses it refuses it after every game, so the player hears it once.
+    if (const std::optional<FileError> scheduleError =
+            ReviewSchedule::update(m_config.dataPath, ReviewSchedule::answersOfGame(game),
+                                   ReviewSchedule::today(m_services.clock))) {
+        if (!m_scheduleErrorShown) {
+            m_scheduleErrorShown = true;
+            m_services.messages.show(QStringLiteral("復習の予定を保存できませんでした。\n%1\n%2")
+                                         .arg(scheduleError->path(), scheduleError->message()));
+        }
+    }
+    countDailyReview(m_gamePanel->chosenRegionKey());
+
     const std::optional<FileError> error =
         MasteryRecord::update(m_config.dataPath, game, m_services.clock.localNow().date());
     if (!error)

@@ -12,6 +12,7 @@
 
 class ClickableLabel;
 class GalleryDecoder;
+class DailyReviewPanel;
 class Form2;
 class GamePanel;
 class NationalDeviation;
@@ -23,6 +24,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class StudyView;
+class WorldMapView;
 
 // The main window: the menu row, the start screen, and the game panel and study views that
 // live on it. It alone decides which of them is on screen.
@@ -37,6 +39,7 @@ public:
         StudyByFlag, // " 国旗から学習": the gallery and the country display
         StudyByName, // " 国名から学習": the world list with the search box, and the display
         Game,        // " 札取りゲーム": the game panel waiting for the region choice
+        DailyReview, // "今日の復習": the day's review, from its first card
     };
 
     Form1(AppState &state, Services &services, ServerAccess &server, const AppConfig &config,
@@ -48,14 +51,20 @@ public:
 
     // Brings `mode` up from its beginning. A study mode reads the world list again first; when
     // that fails the player is told and the window stays as it was, and false comes back.
+    // The day's review is entered only when it has a card to ask; else false.
     bool enter(Mode mode);
 
     GamePanel *gamePanel() const { return m_gamePanel; }
     StudyView *studyView() const { return m_studyView; }
+    DailyReviewPanel *dailyReview() const { return m_dailyReview; }
     // The results window; null until a region has been chosen in Combo1.
     Form2 *form2() const { return m_form2.get(); }
     // The national rating and its window Form6.
     NationalDeviation *deviation() const { return m_deviation; }
+    // "覚えた国旗の地図", made on first use.
+    WorldMapView *worldMap() const { return m_worldMap.get(); }
+    // Opens it on the review schedule as it is today (also the way there from a review's end).
+    void openWorldMap();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -74,6 +83,8 @@ private:
     void createKeys();
     void createStartScreen();
     void showNews();
+    // The comment box and its close label go together.
+    void closeNews();
     void openResultsWindow(int regionIndex);
     // The panels' reports, and the start-up's own reading of the world list.
     void connectPanels();
@@ -83,8 +94,10 @@ private:
     // The menu row, left to right: over every mode, since its buttons reach a little below the
     // top of the game panel.
     QList<QWidget *> menuRow() const;
-    // Adds a finished game to the record of each flag.
+    // Adds a finished game to the record of each flag and to the review schedule.
     void recordGame(const MasteryRecord::GameLog &game);
+    // The day's review button tells how many cards a review of `regionKey` would ask now.
+    void countDailyReview(const QString &regionKey);
 
     AppConfig m_config;
     AppState &m_state;
@@ -94,6 +107,8 @@ private:
     std::unique_ptr<GalleryDecoder> m_galleryDecoder; // until the gallery has its pictures
     GamePanel *m_gamePanel = nullptr;
     StudyView *m_studyView = nullptr;
+    DailyReviewPanel *m_dailyReview = nullptr;
+    QString m_dailyReviewRegion; // the region the review was asked for
 
     QLabel *m_sourceLabel = nullptr;
     ClickableLabel *m_helpLabel = nullptr;
@@ -111,6 +126,10 @@ private:
     QPlainTextEdit *m_newsBox = nullptr;
     ClickableLabel *m_introPicture = nullptr;
     ClickableLabel *m_referralBanner = nullptr;
+    // In study by name after a flag of the review was looked up: back to that review.
+    QPushButton *m_backToReview = nullptr;
     std::unique_ptr<Form2> m_form2;
+    std::unique_ptr<WorldMapView> m_worldMap;
     bool m_recordErrorShown = false;
+    bool m_scheduleErrorShown = false;
 };

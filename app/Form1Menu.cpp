@@ -42,23 +42,27 @@ const QString htmlHelp = QStringLiteral("/help/index.html");
 
 void Form1::connectMenu()
 {
+    // The study modes close the news before they read the world list, which may fail.
     connect(m_galleryLabel, &ClickableLabel::clicked, this, [this] {
-        m_newsBox->hide();
+        closeNews();
         enter(Mode::StudyByFlag);
     });
     connect(m_byNameLabel, &ClickableLabel::clicked, this, [this] {
-        m_newsBox->hide();
+        closeNews();
         enter(Mode::StudyByName);
     });
 
     connect(m_helpLabel, &ClickableLabel::clicked, this, [this] {
-        m_newsBox->hide();
+        closeNews();
         ShellOpener &shell = m_services.shell;
+        // A desktop may name no program for HTML files and still open the web links in a
+        // browser, which shows the pages as well.
         if (shell.openFile(m_config.appPath + compiledHelp, ShellOpener::Show::Maximised) ||
-            shell.openFile(m_config.appPath + htmlHelp, ShellOpener::Show::Maximised))
+            shell.openFile(m_config.appPath + htmlHelp, ShellOpener::Show::Maximised) ||
+            shell.openPage(m_config.appPath + htmlHelp))
             return;
-        // Where the desktop names no program for either, the player can still be told where
-        // the pages are and open them by hand.
+        // Where nothing opens them, the player can still be told where the pages are and open
+        // them by hand.
         m_services.messages.show(QStringLiteral("ヘルプを開くプログラムが見つかりませんでした。"
                                                 "ヘルプのページは次の場所にあります。\n%1")
                                      .arg(QDir::toNativeSeparators(m_config.appPath + htmlHelp)));

@@ -6,9 +6,11 @@
 #include "ClickableLabel.h"
 #include "Clock.h"
 #include "MessageBox.h"
+#include "PhraseLabel.h"
 #include "RandomSource.h"
 #include "Regions.h"
 #include "ResultsFile.h"
+#include "ReviewSchedule.h"
 #include "Services.h"
 #include "SimilarityTable.h"
 #include "Twips.h"
@@ -38,6 +40,10 @@ constexpr int summaryEdgeTwips = 150;
 constexpr int reviewLeftTwips = 390;
 constexpr int reviewTopTwips = 3390;
 constexpr int reviewGapTwips = 150;
+// Between the region frame and the summary right of it.
+constexpr int summaryGapTwips = 60;
+// The question, the flag asked and a flag picked by mistake, with room to spare.
+constexpr int reviewNarrowestTwips = 900 + 3 * 1650;
 // The cards lie in rows of this many.
 constexpr int cardsPerRow = 6;
 // The ✕ on a card and the sign beside the verdict.
@@ -81,11 +87,11 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
         connect(button, &QRadioButton::clicked, this, [this, i] { chooseRegion(i); });
     }
 
-    m_questionLabel = Twips::place(new QLabel(this), "Label13", 2400, 1260, 8595, 705, 18, true);
-    // The waiting instruction is longer than the label is wide; it wraps rather than being cut.
-    m_questionLabel->setWordWrap(true);
-    m_promptLabel = Twips::place(new QLabel(this), "Label14", 2400, 2100, 7005, 1215, 15.75);
-    m_promptLabel->setWordWrap(true);
+    // The instructions are longer than their labels are wide; they wrap between phrases
+    // rather than being cut or broken inside a word.
+    m_questionLabel =
+        Twips::place(new PhraseLabel(this), "Label13", 2400, 1260, 8595, 705, 18, true);
+    m_promptLabel = Twips::place(new PhraseLabel(this), "Label14", 2400, 2100, 7005, 1215, 15.75);
     m_promptLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_questionNumberLabel =
         Twips::place(new QLabel(this), "Label17", 12780, 1080, 2955, 1065, 24, true);
@@ -110,10 +116,22 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
                                 "CheckWeakest", 11430, 5250, 3600, 480, 15.75, true);
     m_lookAlikeBox = Twips::place(new QCheckBox(QStringLiteral("似ている国旗で出題"), this),
                                   "CheckLookAlike", 11430, 5790, 3600, 480, 15.75, true);
+    // The day's review is the third way to practise, under the two boxes.
+    m_dailyReviewButton =
+        Twips::place(new QPushButton(this), "CommandReview", 11430, 6330, 3600, 555, 15.75, true);
+    setDailyReviewCount(0);
+    connect(m_dailyReviewButton, &QPushButton::clicked, this,
+            [this] { emit dailyReviewRequested(chosenRegionKey()); });
+    m_weakestBox->setToolTip(
+        QStringLiteral("まだ出題されていない国旗と、間違えることの多い国旗から出題します。"
+                       "練習の成績は記録されません。"));
+    m_lookAlikeBox->setToolTip(
+        QStringLiteral("聞かれた国旗のまわりに、似ている国旗や取り違えた国旗を並べます。"
+                       "練習の成績は記録されません。"));
     for (QCheckBox *box : {m_weakestBox, m_lookAlikeBox})
         connect(box, &QCheckBox::toggled, this, &GamePanel::showInstructions);
     connect(m_startButton, &QPushButton::clicked, this, &GamePanel::start);
-    connect(m_backButton, &QPushButton::clicked, this, &GamePanel::back);
+    connect(m_backButton, &QPushButton::clicked, this, &GamePanel::goBack);
 
     static constexpr int cardLefts[6] = {390, 3180, 5970, 8730, 11520, 14370};
     for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
@@ -283,6 +301,7 @@ void GamePanel::setRegionChoiceVisible(bool visible)
     m_regionFrame->setVisible(visible);
     m_weakestBox->setVisible(visible);
     m_lookAlikeBox->setVisible(visible);
+    m_dailyReviewButton->setVisible(visible);
     for (QRadioButton *button : m_regionButtons) {
         button->setVisible(visible);
         // The game's captions lie across the buttons; empty while the region is chosen, they
@@ -292,14 +311,35 @@ void GamePanel::setRegionChoiceVisible(bool visible)
     }
 }
 
+QString GamePanel::chosenRegionKey() const
+{
+    for (int i = 0; i < Regions::count; ++i) {
+        if (m_regionButtons[static_cast<size_t>(i)]->isChecked())
+            return Regions::at(i).key;
+    }
+    return Regions::at(0).key;
+}
+
+void GamePanel::setDailyReviewCount(int cards)
+{
+    m_dailyReviewButton->setText(ReviewSchedule::todaysCountText(cards));
+    m_dailyReviewButton->setEnabled(cards > 0);
+}
+
 void GamePanel::openPanel()
 {
     m_promptLabel->hide();
+    // The region last chosen stays chosen for the session: with a practice box still ticked,
+    // a region that changed unseen would start a game the player did not mean.
+    bool chosen = false;
     for (int i = 0; i < Regions::count; ++i) {
-        if (m_regionButtons[static_cast<size_t>(i)]->isChecked())
+        if (m_regionButtons[static_cast<size_t>(i)]->isChecked()) {
+            chosen = true;
             emit regionChosen(Regions::at(i).key);
+        }
     }
-    m_regionButtons[0]->setChecked(true);
+    if (!chosen)
+        m_regionButtons[0]->setChecked(true);
     showInstructions();
     setRegionChoiceVisible(true);
     m_questionLabel->show();
@@ -312,12 +352,29 @@ void GamePanel::openPanel()
     setCardsVisible(false);
     // A game left this way is over; nothing of it is recorded.
     m_playing = false;
+    // The card that had the focus is gone; the keyboard goes on at the region choice.
+    if (isVisible())
+        firstFocus()->setFocus(Qt::OtherFocusReason);
 }
 
 void GamePanel::chooseRegion(int index)
 {
     emit regionChosen(Regions::at(index).key);
     showInstructions();
+}
+
+bool GamePanel::mayLeaveGame()
+{
+    // Before the first answer there is nothing to lose.
+    if (!m_playing || m_session->questionNumber() == 1)
+        return true;
+    return m_services.messages.ask(QStringLiteral("ゲームを中断しますか？"));
+}
+
+void GamePanel::goBack()
+{
+    if (mayLeaveGame())
+        back();
 }
 
 void GamePanel::back()
@@ -408,7 +465,8 @@ void GamePanel::showBoard()
     const GameSession &game = *m_session;
     m_questionNumberLabel->setText(QStringLiteral("第") + QString::number(game.questionNumber()) +
                                    QStringLiteral("問"));
-    m_questionLabel->setText(game.askedName());
+    m_questionLabel->setText(m_practice ? PracticeGame::summaryMark() + game.askedName()
+                                        : game.askedName());
     Announce::changed(m_questionLabel);
     m_promptLabel->show();
     for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
@@ -448,11 +506,13 @@ void GamePanel::cardClicked(int k)
 void GamePanel::fitSummary()
 {
     // The summary box is narrower than its first line at its font. Left of it stand the region
-    // buttons, which stay on show with the summary and must stay whole, so the box keeps its
-    // left edge and top: it grows to the right as far as the panel reaches, and where that is
-    // not enough the lines wrap and it grows downwards over the card area, which is empty
-    // once the game is over.
-    const QRect designed = Twips::rect(15090, 3360, 3135, 2265);
+    // frame and its buttons, which come back with the summary on show and must stay whole, so
+    // the box begins right of the frame at its designed top: it grows to the right as far as
+    // the panel reaches, and where that is not enough the lines wrap and it grows downwards
+    // over the card area, which is empty once the game is over.
+    QRect designed = Twips::rect(15090, 3360, 3135, 2265);
+    designed.moveLeft(std::max(designed.left(), m_regionFrame->geometry().right() + 1 +
+                                                    Twips::toPixels(summaryGapTwips)));
     const int edge = Twips::toPixels(summaryEdgeTwips);
     const int frame = 2 * m_summaryBox->frameWidth();
     QTextDocument measure;
@@ -526,33 +586,71 @@ void GamePanel::finishGame()
     emit gameFinished(m_regionKey, score);
 }
 
-void GamePanel::showReview()
+void GamePanel::showReview(const QRect &besideWindow)
 {
-    if (!m_reviewReady || m_playing)
+    if (!m_reviewReady || m_playing || m_reviewSetAside)
         return;
-    const int gap = Twips::toPixels(reviewGapTwips);
-    const int left = Twips::toPixels(reviewLeftTwips);
-    const int top = Twips::toPixels(reviewTopTwips);
-    const int right = m_regionFrame->geometry().left() - gap;
-    // The panel reaches below a window smaller than the screen; the review ends where the
-    // player can still see it.
-    const int bottom = std::min(height(), m_visibleHeight) - gap;
-    m_review->setGeometry(left, top, std::max(0, right - left), std::max(0, bottom - top));
+    m_review->setGeometry(reviewGeometry(besideWindow));
     m_review->setGame(m_reviewGame, m_reviewFlags);
     m_review->show();
     m_review->raise();
 }
 
+bool GamePanel::reopenReview(const QRect &besideWindow)
+{
+    if (!m_reviewReady || m_playing)
+        return false;
+    m_reviewSetAside = false;
+    showReview(besideWindow);
+    return true;
+}
+
+QRect GamePanel::reviewGeometry(const QRect &besideWindow) const
+{
+    const int gap = Twips::toPixels(reviewGapTwips);
+    const int left = Twips::toPixels(reviewLeftTwips);
+    const int top = Twips::toPixels(reviewTopTwips);
+    int right = m_regionFrame->geometry().left() - gap;
+    // On a small screen the rating window can only stand over the right of the review's place;
+    // the review makes room as long as a row of flags still fits beside it.
+    const QRect beside(mapFromGlobal(besideWindow.topLeft()), besideWindow.size());
+    const int narrowest = Twips::toPixels(reviewNarrowestTwips);
+    if (!besideWindow.isEmpty() &&
+        beside.intersects(QRect(QPoint(left, top), QPoint(right, height()))) &&
+        beside.left() - gap - left >= narrowest)
+        right = std::min(right, beside.left() - gap);
+    // The panel reaches below a window smaller than the screen; the review ends where the
+    // player can still see it.
+    const int bottom = std::min(height(), m_visibleHeight) - gap;
+    return QRect(left, top, std::max(0, right - left), std::max(0, bottom - top));
+}
+
+QRect GamePanel::summaryArea() const
+{
+    return QRect(mapToGlobal(m_summaryBox->pos()), m_summaryBox->size());
+}
+
+QRect GamePanel::reviewArea() const
+{
+    const QRect area = reviewGeometry();
+    return QRect(mapToGlobal(area.topLeft()), area.size());
+}
+
 void GamePanel::dropReview()
 {
     m_reviewReady = false;
+    m_reviewSetAside = false;
     m_review->hide();
 }
 
 void GamePanel::hideEvent(QHideEvent *event)
 {
-    // Another mode has taken the window; a minimised window is not that.
-    if (!event->spontaneous())
-        dropReview();
+    // Another mode has taken the window (a minimised window is not that): the game under way
+    // is over, unrecorded, and the review waits until the player asks for it again.
+    if (!event->spontaneous()) {
+        m_playing = false;
+        m_reviewSetAside = m_reviewReady;
+        m_review->hide();
+    }
     QFrame::hideEvent(event);
 }

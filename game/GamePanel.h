@@ -52,6 +52,18 @@ public:
     // Whether the game under way (or the last one) is a practice game: one of the two boxes
     // was ticked at its start.
     bool practice() const { return m_practice; }
+    // The region whose button is checked now.
+    QString chosenRegionKey() const;
+    // The day's review button: "今日の復習 23枚", or "復習はありません" and not clickable.
+    void setDailyReviewCount(int cards);
+    // Where the summary and the review that follows the rating are, on the screen; a window
+    // shown meanwhile keeps clear of them.
+    QRect summaryArea() const;
+    QRect reviewArea() const;
+
+    // Whether the game under way may be given up now. Once a question has been answered the
+    // player is asked first; false keeps the game as it is. Every way out of a game asks here.
+    bool mayLeaveGame();
 
     // The controls of the panel in reading order, for the window's Tab chain: the region
     // choice, スタート and 戻る, then the cards. Hidden ones are passed over by the chain.
@@ -72,13 +84,22 @@ signals:
     void questionsLogged(const MasteryRecord::GameLog &game);
     // A flag in the review was clicked: the player wants to look it up.
     void reviewFlagPicked(int flagId);
+    // The player asks for the day's review of the flags, new ones first from `regionKey`.
+    void dailyReviewRequested(const QString &regionKey);
 
 public slots:
     // The panel in its waiting state; a game under way is left unrecorded.
     void openPanel();
     // The review of the last finished game in the card area, once its summary and rating are
-    // done. Nothing happens once a new game has started or the panel was left since.
-    void showReview();
+    // done. Nothing happens once a new game has started or the panel was left since. The review
+    // ends left of `besideWindow` (on the screen) where that window lies over its place.
+    void showReview(const QRect &besideWindow = QRect());
+    // Brings back the review that another mode set aside (the player looked a flag of it up),
+    // placed as showReview() places it. False when there is none: a new game was started or
+    // "戻る" pressed since.
+    bool reopenReview(const QRect &besideWindow = QRect());
+    // "戻る": back to the waiting panel, once the player agrees to give up a game under way.
+    void goBack();
 
 protected:
     void hideEvent(QHideEvent *event) override;
@@ -96,6 +117,7 @@ private:
     void showInstructions();
     void setCardsVisible(bool visible);
     void setRegionChoiceVisible(bool visible);
+    QRect reviewGeometry(const QRect &besideWindow = QRect()) const;
     void dropReview();
     void createKeys();
     void showVerdict(bool right);
@@ -116,6 +138,7 @@ private:
     QPlainTextEdit *m_summaryBox;
     QCheckBox *m_weakestBox;
     QCheckBox *m_lookAlikeBox;
+    QPushButton *m_dailyReviewButton;
     std::array<ClickableLabel *, 13> m_cards{}; // card k at k; slot 0 holds none
     // The ✕ on a card picked wrongly, and the ✓ or ✕ beside the verdict: right and wrong are
     // told by a sign, not by colour alone.
@@ -132,6 +155,8 @@ private:
     // The last finished game, kept for its review until a new game starts or the panel is left.
     ReviewPanel *m_review;
     bool m_reviewReady = false;
+    // Another mode took the window: the review comes back only when the player asks for it.
+    bool m_reviewSetAside = false;
     MasteryRecord::GameLog m_reviewGame;
     QHash<int, ReviewPanel::Flag> m_reviewFlags;
 };

@@ -91,8 +91,10 @@ QString dateTimeText(const QDateTime &at)
 QString summary(int score, int elapsedTenths, int misses, const QDateTime &endedAt)
 {
     const QString crlf = QStringLiteral("\r\n");
+    // Where the first line is wider than the box, it wraps before the date, not inside it.
+    const QString unbrokenDate = dateTimeText(endedAt).replace(QLatin1Char(' '), QChar(0x00A0));
     return QStringLiteral("総得点： ") + NumberText::format(score) + QStringLiteral("   ") +
-           dateTimeText(endedAt) + crlf + crlf + QStringLiteral("時間： ") +
+           unbrokenDate + crlf + crlf + QStringLiteral("時間： ") +
            NumberText::display(elapsedTenths / 10.0) + QStringLiteral("秒") + crlf +
            QStringLiteral("ミス回数： ") + QString::number(misses);
 }

@@ -28,7 +28,8 @@ public:
         bool any() const { return weakest || lookAlike; }
     };
 
-    // The summary of a practice game begins with this, so that nobody takes it for a result.
+    // The summary of a practice game and each of its questions begin with this, so that nobody
+    // takes it for a result or plays it as a scored game.
     static QString summaryMark();
 
     // The game's region: the flag ID of each row (field 1 of its list, rows 1..rowCount). The

@@ -1,6 +1,7 @@
 #include "ReviewPanel.h"
 
 #include "ClickableLabel.h"
+#include "PhraseLabel.h"
 #include "Twips.h"
 
 #include <QGridLayout>
@@ -22,6 +23,7 @@ constexpr int tileWidthTwips = 1650;
 constexpr int questionWidthTwips = 900;
 constexpr int spacingTwips = 120;
 constexpr double namePoints = 10.5;
+constexpr double smallestNamePoints = 7.5;
 constexpr double captionPoints = 12;
 const QString wrongColour = QStringLiteral("#c00000");
 
@@ -106,14 +108,19 @@ QWidget *ReviewPanel::flagTile(int flagId, const Flag &flag, int times, bool wro
     QString caption = flag.name;
     if (times > 1)
         caption += QStringLiteral("（%1回）").arg(times);
-    auto *name = new QLabel(caption);
+    auto *name = new PhraseLabel;
+    name->setText(caption);
     name->setObjectName(QStringLiteral("ReviewName"));
-    name->setFont(Twips::designFont(namePoints, !wrongPick));
-    name->setWordWrap(true);
+    // A long name is written smaller rather than broken inside it; the count goes below it.
+    QFont font = Twips::designFont(namePoints, !wrongPick);
+    while (QFontMetrics(font).horizontalAdvance(flag.name) > Twips::toPixels(tileWidthTwips) &&
+           font.pointSizeF() > smallestNamePoints)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    name->setFont(font);
     name->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
     // The whole tile takes the click, wherever on it the player points.
-    for (QLabel *part : {picture, name}) {
+    for (QLabel *part : {picture, static_cast<QLabel *>(name)}) {
         part->setAttribute(Qt::WA_TransparentForMouseEvents);
         layout->addWidget(part, 0, Qt::AlignHCenter);
     }

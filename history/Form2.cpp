@@ -5,6 +5,7 @@
 #include "GameDetails.h"
 #include "GraphLines.h"
 #include "MessageBox.h"
+#include "PhraseLabel.h"
 #include "Regions.h"
 #include "Services.h"
 #include "Twips.h"
@@ -34,6 +35,7 @@ const QColor columnGrey(192, 192, 192);
 constexpr int designInnerWidth = 14025;
 constexpr int designInnerHeight = 8040;
 constexpr double columnFontSize = 10;
+constexpr double minimumColumnFontSize = 4;
 constexpr double noRecordsSeconds = 2.0;
 // How often the wait looks at the clock.
 constexpr int noRecordsTickMilliseconds = 10;
@@ -139,8 +141,12 @@ Form2::Form2(Services &services, QString dataPath, QWidget *mainWindow)
     colour(m_text1, QPalette::Text, darkRed);
     m_text4 = add(textArea(this), "Text4", 3990, 150, 7515, 1125, 14.25, true);
     colour(m_text4, QPalette::Text, darkRed);
-    m_text5 = add(textArea(this), "Text5", 7980, 840, 3675, 615, 9);
-    m_text5->setPlainText(QStringLiteral("左ボタンを押しながら左右に動かすと横スクロールします。"));
+    // The hint lies over a corner of the detail box, and wraps between words.
+    m_text5 = add(new PhraseLabel(this), "Text5", 7980, 840, 3675, 615, 9);
+    m_text5->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_text5->setAutoFillBackground(true);
+    colour(m_text5, QPalette::Window, lightYellow);
+    m_text5->setText(QStringLiteral("左ボタンを押しながら左右に動かすと横スクロールします。"));
     m_text5->hide();
 
     m_label4 = add(new QLabel(this), "Label4", 1050, 300, 2805, 495, 15.75, true);
@@ -151,6 +157,9 @@ Form2::Form2(Services &services, QString dataPath, QWidget *mainWindow)
     connect(m_command1, &QPushButton::clicked, this, &Form2::back);
     m_command2 = add(new QPushButton(this), "Command2", 3480, 8460, 1095, 405, 9);
     connect(m_command2, &QPushButton::clicked, this, &Form2::loadHistory);
+    m_commandWorldMap = add(new QPushButton(QStringLiteral("覚えた国旗の地図"), this),
+                            "CommandWorldMap", 11670, 1290, 1900, 375, 9);
+    connect(m_commandWorldMap, &QPushButton::clicked, this, &Form2::worldMapRequested);
 
     for (int i = 0; i < HistoryGraph::columnCount; ++i) {
         auto *number =
@@ -484,7 +493,30 @@ void Form2::showView()
         line->x2 = segment.x2;
         line->y2 = segment.y2;
     }
+    fitColumnNumbers();
     m_canvas->update();
+}
+
+void Form2::fitColumnNumbers()
+{
+    // The numbers and the "削除" buttons keep their size until the longest text on show no
+    // longer fits its column, as in a window made much smaller than designed; then each row
+    // shrinks alike.
+    const auto fit = [](const auto &labels, const QString &longest) {
+        QFont font = labels[0]->font();
+        font.setPointSizeF(columnFontSize);
+        const double wanted = QFontMetricsF(font).horizontalAdvance(longest);
+        const double room = labels[0]->contentsRect().width() - 2;
+        if (wanted > room && room > 0)
+            font.setPointSizeF(std::max(minimumColumnFontSize, columnFontSize * room / wanted));
+        if (font == labels[0]->font())
+            return;
+        for (ClickableLabel *label : labels)
+            label->setFont(font);
+    };
+    fit(m_label1, QString::number(m_graph.columns()[HistoryGraph::columnCount - 1].caption));
+    // The button's two characters stand one above the other.
+    fit(m_label3, QStringLiteral("削"));
 }
 
 void Form2::resetTitle()
@@ -564,6 +596,8 @@ void Form2::deleteGame(int index)
     loadHistory();
     m_graph.restoreView(first);
     showView();
+    // The title named the game shown in the detail box, which the reload has emptied.
+    resetTitle();
 }
 
 void Form2::back()
@@ -578,7 +612,9 @@ void Form2::back()
 
 void Form2::closeEvent(QCloseEvent *event)
 {
+    // The window lives on hidden, as "戻る" leaves it.
     event->ignore();
+    back();
 }
 
 void Form2::mousePressEvent(QMouseEvent *event)

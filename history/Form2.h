@@ -12,6 +12,7 @@
 class ClickableLabel;
 class GraphCanvas;
 class GraphLine;
+class PhraseLabel;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -50,6 +51,8 @@ signals:
     // A column number was clicked: the game in it is to be rated nationally, without being
     // counted again.
     void ratingRequested(int score, const QString &regionKey);
+    // "覚えた国旗の地図" was clicked.
+    void worldMapRequested();
 
 protected:
     bool event(QEvent *event) override;
@@ -84,6 +87,7 @@ private:
     void resizeHandler();
     void showGraph();
     void showView();
+    void fitColumnNumbers();
     void showNoRecords();
     void showDetails(int index);
     void deleteGame(int index);
@@ -117,12 +121,13 @@ private:
     QLineEdit *m_text2 = nullptr;
     QLineEdit *m_text3 = nullptr;
     QPlainTextEdit *m_text4 = nullptr;
-    QPlainTextEdit *m_text5 = nullptr;
+    PhraseLabel *m_text5 = nullptr;
     QLineEdit *m_text6 = nullptr;
     QLineEdit *m_text7 = nullptr;
     QLabel *m_label4 = nullptr;
     QPushButton *m_command1 = nullptr;
     QPushButton *m_command2 = nullptr;
+    QPushButton *m_commandWorldMap = nullptr;
     std::array<ClickableLabel *, HistoryGraph::columnCount> m_label1{};
     std::array<ClickableLabel *, HistoryGraph::columnCount> m_label3{};
     std::array<GraphLine *, HistoryGraph::columnCount> m_line3{};

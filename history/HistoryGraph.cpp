@@ -10,14 +10,19 @@ void HistoryGraph::resize(const Anchors &anchors)
     m_anchors = anchors;
     m_columnStep = (anchors.shape1Width - (anchors.shape4Left - anchors.shape1Left)) / columnCount;
     placeColumns();
-    for (int i = 0; i < columnCount; ++i)
-        m_columns[static_cast<size_t>(i)].caption = i + 1;
     m_dragStartX = 0;
-    m_firstShown = 1;
-    hideSegments();
-    // The points follow the new plot area so that a later drag draws them where they belong.
     placeSegmentsX();
     computePlot();
+    // The view stays on the results it showed, drawn in proportion to the new size.
+    const int first = m_firstShown;
+    hideSegments();
+    if (first > 1 && first + columnCount - 1 <= recordCount()) {
+        relabelColumns(first);
+        redrawSegments(first);
+    } else {
+        relabelColumns(1);
+        drawFromFirst();
+    }
 }
 
 void HistoryGraph::load(const std::vector<int> &shortfalls)
@@ -36,12 +41,22 @@ void HistoryGraph::load(const std::vector<int> &shortfalls)
     computePlot();
     m_hintVisible = recordCount() > columnCount;
 
-    m_firstShown = 1;
     placeColumns();
-    for (int i = 0; i < columnCount; ++i)
-        m_columns[static_cast<size_t>(i)].caption = i + 1;
+    relabelColumns(1);
     placeSegmentsX();
+    drawFromFirst();
 
+    if (m_shortfalls.empty()) {
+        m_bestText.clear();
+        m_worstText.clear();
+    } else {
+        m_bestText = QString::number(Regions::topScore - m_lowest);
+        m_worstText = QString::number(Regions::topScore - m_highest);
+    }
+}
+
+void HistoryGraph::drawFromFirst()
+{
     const int last = std::min(recordCount(), columnCount);
     for (int i = 0; i < last; ++i) {
         Segment &segment = m_segments[static_cast<size_t>(i)];
@@ -53,14 +68,6 @@ void HistoryGraph::load(const std::vector<int> &shortfalls)
         } else {
             segment.y2 = m_plotY[static_cast<size_t>(i + 2)];
         }
-    }
-
-    if (m_shortfalls.empty()) {
-        m_bestText.clear();
-        m_worstText.clear();
-    } else {
-        m_bestText = QString::number(Regions::topScore - m_lowest);
-        m_worstText = QString::number(Regions::topScore - m_highest);
     }
 }
 
@@ -95,16 +102,21 @@ void HistoryGraph::redrawSegments(int first)
 void HistoryGraph::press(double x)
 {
     m_dragStartX = static_cast<int>(std::nearbyint(x));
+    m_firstAtPress = m_firstShown;
 }
 
 bool HistoryGraph::move(bool leftButtonOnly, double x)
 {
     if (!leftButtonOnly || recordCount() < columnCount)
         return false;
-    const int step = static_cast<int>(std::floor((x - m_dragStartX) / dragUnit));
-    int first = m_firstShown - step;
+    // Whole columns travelled, counted towards zero so that both directions wait alike.
+    const double unit = std::max(m_columnStep, 1);
+    const int step = static_cast<int>(std::trunc((x - m_dragStartX) / unit));
+    int first = m_firstAtPress - step;
     first = std::max(first, 1);
     first = std::min(first, recordCount() - (columnCount - 1));
+    if (first == m_firstShown)
+        return false;
     relabelColumns(first);
     redrawSegments(first);
     return true;

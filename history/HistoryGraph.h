@@ -11,7 +11,6 @@ class HistoryGraph
 {
 public:
     static constexpr int columnCount = 30;
-    static constexpr int dragUnit = 500; // twips of mouse travel per result scrolled
 
     // Where the anchors of the window are at its current size.
     struct Anchors
@@ -43,7 +42,8 @@ public:
         int y2 = 0;
     };
 
-    // A size change: the columns are laid out anew, numbered from 1, and no segment is drawn.
+    // A size change: the columns and the points are laid out anew for the new size, and the
+    // results on show are drawn there again.
     void resize(const Anchors &anchors);
     // A fresh history (the top score minus each score, oldest first) drawn from its first result.
     void load(const std::vector<int> &shortfalls);
@@ -54,6 +54,8 @@ public:
     // Leaves the graph as it is when 30 columns from `first` would run past the last result.
     void redrawSegments(int first);
 
+    // A drag follows the hand: from the press on, every column width the mouse has travelled
+    // moves the view by one result, the same to either side (rightwards to older results).
     void press(double x);
     // True when the view was redrawn. Only a drag with the left button alone scrolls.
     bool move(bool leftButtonOnly, double x);
@@ -78,6 +80,8 @@ public:
 private:
     void placeColumns();
     void placeSegmentsX();
+    // The segments of the first 30 results, the newest on show as a dot.
+    void drawFromFirst();
     void computePlot();
     void hideSegments();
 
@@ -89,6 +93,7 @@ private:
     int m_columnStep = 0;
     int m_firstShown = 1;
     int m_dragStartX = 0;
+    int m_firstAtPress = 1;
     bool m_hintVisible = false;
     QString m_bestText;
     QString m_worstText;

@@ -4,13 +4,19 @@
 #include "DataFile.h"
 #include "NumberText.h"
 #include "PendingReports.h"
+#include "PhraseLabel.h"
 #include "ServerAccess.h"
 #include "Twips.h"
 #include "WaitCursor.h"
+#include "WindowPlacement.h"
 
 #include <QFile>
 #include <QLabel>
+#include <QScreen>
+#include <QStyle>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -49,6 +55,28 @@ const QString &NationalDeviation::retryMessage()
     return text;
 }
 
+const QString &NationalDeviation::waitingMessage()
+{
+    static const QString text = QStringLiteral("全国の成績を取得しています…");
+    return text;
+}
+
+QString NationalDeviation::failureMessage(ScoreHistogram::Rating::Shortfall shortfall)
+{
+    using Shortfall = ScoreHistogram::Rating::Shortfall;
+    switch (shortfall) {
+    case Shortfall::NoHistogram:
+        return retryMessage() + QStringLiteral("\n全国の成績を取得できませんでした。");
+    case Shortfall::NoPlayers:
+        return retryMessage() + QStringLiteral("\nまだ比べる記録がありません。");
+    case Shortfall::NoSpread:
+        return retryMessage() + QStringLiteral("\n比べる記録が少なすぎます。");
+    case Shortfall::None:
+        break;
+    }
+    return retryMessage();
+}
+
 void NationalDeviation::createForm6()
 {
     auto *form = new QWidget(m_owner, Qt::Window);
@@ -85,25 +113,19 @@ void NationalDeviation::createForm6()
         Twips::place(new QLabel(QString(), form), "Label7", 2640, 3360, 1800, 525, 15.75, false);
     m_label8 =
         Twips::place(new QLabel(QString(), form), "Label8", 2640, 4200, 1800, 525, 15.75, false);
-    m_label12 =
-        Twips::place(new QLabel(QString(), form), "Label12", 4560, 3000, 3300, 1100, 12, true);
-    m_label12->setWordWrap(true);
+    // The message and the reason below it wrap between words.
+    m_label12 = Twips::place(new PhraseLabel(form), "Label12", 4560, 3000, 3300, 1100, 12, true);
     m_label12->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_label12->setStyleSheet(QStringLiteral("color: #c00000;"));
     m_form6 = form;
 }
 
-void NationalDeviation::fail()
-{
-    if (m_label12)
-        m_label12->setText(retryMessage());
-}
-
 void NationalDeviation::showNationalDeviation(int score, const QString &regionKey,
-                                              CounterReport report)
+                                              CounterReport report, const Placement &placement)
 {
     if (!m_form6)
         createForm6();
+    showWaiting(placement);
     Run run;
     run.score = score;
     run.regionKey = regionKey;
@@ -119,6 +141,9 @@ void NationalDeviation::showNationalDeviation(int score, const QString &regionKe
 void NationalDeviation::cancel()
 {
     m_ticker.stop();
+    // A window still waiting for its figures would wait for ever.
+    if (!m_runs.empty() && m_form6)
+        m_form6->hide();
     m_runs.clear();
 }
 
@@ -162,8 +187,9 @@ bool NationalDeviation::step(Run &run)
         return true;
     }
     case 1: {
-        if (DataFile::replace(scratchPath(m_dataPath), ScoreHistogram::scratchText(run.reply)))
-            fail();
+        run.scratchFailed =
+            DataFile::replace(scratchPath(m_dataPath), ScoreHistogram::scratchText(run.reply))
+                .has_value();
         pauseFor(pauseAfterScratch);
         return true;
     }
@@ -171,13 +197,9 @@ bool NationalDeviation::step(Run &run)
         // The figures come from the reply itself, not from reading the scratch file back: a
         // rating started during the pauses rewrites that file.
         run.rating = ScoreHistogram::rate(ScoreHistogram::read(run.reply), run.score);
-        if (!run.rating.mean)
-            fail();
         pauseFor(pauseAfterRating);
         return true;
     default:
-        if (!run.rating.deviationScore)
-            fail();
         show(run);
         if (run.report == CounterReport::Send) {
             {
@@ -201,12 +223,68 @@ void NationalDeviation::show(const Run &run)
     m_label6->setText(shown(rating.total));
     m_label7->setText(shown(rating.mean));
     m_label8->setText(shown(rating.rank));
-    if (!m_form6->isVisible() && m_owner) {
-        // Over the lower left of the main window, where the cards were: the summary of the game
-        // and the question stay in sight.
-        const QRect owner = m_owner->geometry();
-        m_form6->move(owner.left() + owner.width() / 50, owner.top() + owner.height() / 3);
-    }
+    // Each rating says only what went wrong with itself.
+    const auto shortfall = rating.shortfall();
+    if (shortfall != ScoreHistogram::Rating::Shortfall::None)
+        m_label12->setText(failureMessage(shortfall));
+    else if (run.scratchFailed)
+        m_label12->setText(retryMessage());
+    else
+        m_label12->clear();
     m_form6->show();
     m_form6->raise();
+}
+
+void NationalDeviation::showWaiting(const Placement &placement)
+{
+    const QString waiting = QStringLiteral("お待ち下さい");
+    m_label5->setText(waiting);
+    m_label10->setText(waiting);
+    m_label6->clear();
+    m_label7->clear();
+    m_label8->clear();
+    m_label12->setText(waitingMessage());
+    place(placement);
+    m_form6->show();
+    m_form6->raise();
+    // The other ratings' pauses wait while the windows are painted: this one's fetch comes
+    // first, as it would if the fetch had started at once.
+    const bool ticking = m_ticker.isActive();
+    m_ticker.stop();
+    WaitCursor wait;
+    WaitCursor::paintNow(m_form6);
+    if (ticking)
+        m_ticker.start();
+}
+
+void NationalDeviation::place(const Placement &placement)
+{
+    const QWidget *owner = m_owner;
+    const QScreen *screen = owner && owner->screen() ? owner->screen() : m_form6->screen();
+    if (!screen)
+        return;
+    // Before the window has been shown once its frame is not known; a caption's height is
+    // the usual part of it.
+    QMargins frame(0, m_form6->style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
+    if (m_form6->testAttribute(Qt::WA_WState_Created) &&
+        m_form6->frameGeometry() != m_form6->geometry()) {
+        const QRect outer = m_form6->frameGeometry();
+        const QRect inner = m_form6->geometry();
+        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    }
+    const QSize outer = m_form6->size().grownBy(frame);
+    if (m_form6->isVisible()) {
+        const QRect current(m_form6->pos(), outer);
+        if (std::none_of(placement.keepClear.begin(), placement.keepClear.end(),
+                         [&](const QRect &kept) { return current.intersects(kept); }))
+            return;
+    }
+    QPoint preferred = placement.preferred;
+    if (placement.keepClear.isEmpty() && placement.giveWay.isEmpty()) {
+        const QRect area = owner ? owner->frameGeometry() : screen->availableGeometry();
+        preferred = QPoint(area.left() + area.width() / 50, area.top() + area.height() / 3);
+    }
+    m_form6->move(WindowPlacement::place(outer, screen->availableGeometry(), placement.keepClear,
+                                         placement.giveWay, preferred));
 }

@@ -2,8 +2,11 @@
 
 #include "ScoreHistogram.h"
 
+#include <QList>
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -20,6 +23,8 @@ class ServerAccess;
 // A rating runs in steps: the fetch, then three pauses (0.2 s, 0.5 s, 0.2 s) on the clock with
 // the windows answering, then the figures, then the two reports. A rating asked for during the
 // pauses of another runs to its end first; the one it interrupted then goes on where it was.
+// The window comes up before the fetch, which blocks: it says that the figures are on their
+// way, and every window is painted, so the player sees what was shown last while it waits.
 class NationalDeviation : public QObject
 {
     Q_OBJECT
@@ -28,6 +33,14 @@ public:
     {
         Send, // a game just played
         Skip  // a past game from the results file: counted when it was played
+    };
+
+    // Where the window goes. Without any areas, over the lower left of the main window.
+    struct Placement
+    {
+        QList<QRect> keepClear; // screen areas the window must not cover
+        QList<QRect> giveWay;   // screen areas that make room for the window if they must
+        QPoint preferred;       // the window's top left corner, where the areas allow it
     };
 
     // The pauses between the steps, in hundredths of a second.
@@ -40,8 +53,10 @@ public:
     NationalDeviation(ServerAccess &server, Clock &clock, QString dataPath, QWidget *owner);
     ~NationalDeviation() override;
 
-    // Fetches the region's histogram at once and goes on in steps.
-    void showNationalDeviation(int score, const QString &regionKey, CounterReport report);
+    // Fetches the region's histogram at once and goes on in steps. A window still open from an
+    // earlier rating stays where the player left it unless it covers an area kept clear.
+    void showNationalDeviation(int score, const QString &regionKey, CounterReport report,
+                               const Placement &placement = {});
     // Drops every rating under way: nothing more is shown or sent. The program is ending.
     void cancel();
     // A rating has steps left.
@@ -52,6 +67,11 @@ public:
 
     static QString scratchPath(const QString &dataPath);
     static const QString &retryMessage();
+    // The message line while the histogram is fetched.
+    static const QString &waitingMessage();
+    // The message line of a rating that could not be worked out: the retry message, and
+    // below it why, where that is known.
+    static QString failureMessage(ScoreHistogram::Rating::Shortfall shortfall);
 
 signals:
     // One rating has run its last step.
@@ -68,10 +88,12 @@ private:
         int nextStep = 0;
         int pause = 0; // hundredths before the next step
         double pauseStart = 0;
+        bool scratchFailed = false;
     };
 
     void createForm6();
-    void fail();
+    void showWaiting(const Placement &placement);
+    void place(const Placement &placement);
     void tick();
     // Runs the next step of `run`; returns false when it was the last.
     bool step(Run &run);

@@ -46,6 +46,25 @@ struct Rating
     {
         return !total || !rank || !mean || !standardDeviation || !deviationScore;
     }
+
+    // Why a rating could not be worked out, for the player.
+    enum class Shortfall
+    {
+        None,
+        NoHistogram, // the reply was no complete histogram
+        NoPlayers,   // nobody has played the region yet
+        NoSpread,    // everybody on one score: no standard deviation to measure by
+    };
+    Shortfall shortfall() const
+    {
+        if (!total)
+            return Shortfall::NoHistogram;
+        if (!mean)
+            return Shortfall::NoPlayers;
+        if (!deviationScore)
+            return Shortfall::NoSpread;
+        return Shortfall::None;
+    }
 };
 
 Rating rate(const Reading &reading, double playerScore);

@@ -6,36 +6,47 @@
 
 namespace {
 
-// Shows the box modally; a wait cursor left over from a blocking request must not hang over it.
-int runBox(QMessageBox &box)
+// A wait cursor left over from a blocking request must not hang over a message.
+class ArrowWhileShown
 {
-    const bool hadOverride = QApplication::overrideCursor() != nullptr;
-    if (hadOverride)
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
-    box.exec();
-    if (hadOverride)
-        QApplication::restoreOverrideCursor();
-    return box.result();
-}
+public:
+    ArrowWhileShown() : m_hadOverride(QApplication::overrideCursor() != nullptr)
+    {
+        if (m_hadOverride)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowWhileShown()
+    {
+        if (m_hadOverride)
+            QApplication::restoreOverrideCursor();
+    }
+    ArrowWhileShown(const ArrowWhileShown &) = delete;
+    ArrowWhileShown &operator=(const ArrowWhileShown &) = delete;
+
+private:
+    bool m_hadOverride;
+};
+
+const QString caption = QStringLiteral("フラミオ");
 
 } // namespace
 
 void QtMessageBox::show(const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("フラミオ"), text, QMessageBox::Ok,
-                    m_parent);
-    runBox(box);
+    const ArrowWhileShown arrow;
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, m_parent);
+    box.exec();
 }
 
-bool QtMessageBox::ask(const QString &text)
+bool QtMessageBox::ask(const QString &question)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("フラミオ"), text, QMessageBox::NoButton,
-                    m_parent);
+    const ArrowWhileShown arrow;
+    QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::NoButton, m_parent);
+    // The buttons say the answers in the program's language whatever the desktop's is.
     QPushButton *yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
-    // A key pressed by mistake must not confirm: いいえ has the focus and Esc is no.
     box.setDefaultButton(no);
     box.setEscapeButton(no);
-    runBox(box);
+    box.exec();
     return box.clickedButton() == yes;
 }

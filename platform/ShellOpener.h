@@ -15,4 +15,7 @@ public:
     virtual ~ShellOpener() = default;
     virtual bool openAddress(const QString &address) = 0;
     virtual bool openFile(const QString &path, Show show = Show::Normal) = 0;
+    // A local HTML page in the program that opens web addresses, for a desktop that names no
+    // program for HTML files while its browser opens the web links.
+    virtual bool openPage(const QString &path) = 0;
 };

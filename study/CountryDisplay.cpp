@@ -3,6 +3,7 @@
 #include "ClickableLabel.h"
 #include "MasteryRecord.h"
 #include "PicturePaths.h"
+#include "ReviewSchedule.h"
 #include "Twips.h"
 
 #include <QImageReader>
@@ -36,8 +37,8 @@ void showPicture(ClickableLabel *label, const QString &path, bool stretch)
 
 } // namespace
 
-CountryDisplay::CountryDisplay(QString appPath, QString dataPath, QWidget *form)
-    : QObject(form), m_appPath(std::move(appPath)), m_dataPath(std::move(dataPath))
+CountryDisplay::CountryDisplay(QString appPath, QString dataPath, const Clock &clock, QWidget *form)
+    : QObject(form), m_appPath(std::move(appPath)), m_dataPath(std::move(dataPath)), m_clock(clock)
 {
     setObjectName(QStringLiteral("CountryDisplay"));
 
@@ -67,7 +68,7 @@ CountryDisplay::CountryDisplay(QString appPath, QString dataPath, QWidget *form)
     m_articleLink->setCursor(Qt::PointingHandCursor);
     m_articleLink->makeFocusable(QStringLiteral("記事を開く"));
     // The player's record of the flag, on the region's line right of its value.
-    m_recordLabel = Twips::place(new QLabel(form), "LabelRecord", 12200, 2940, 7300, 315, 12);
+    m_recordLabel = Twips::place(new QLabel(form), "LabelRecord", 12200, 2940, 8200, 315, 12);
 
     m_controls = {m_flagPicture, m_firstExtraPicture, m_secondExtraPicture, nameCaption,
                   m_nameLabel,   capitalCaption,      m_capitalLabel,       regionCaption,
@@ -101,8 +102,20 @@ void CountryDisplay::showCountry(const Country &country)
     // Read each time: the file is small, and a game may have ended since the last look.
     std::optional<FileError> readError;
     const MasteryRecord::Record record = MasteryRecord::read(m_dataPath, &readError);
-    m_recordLabel->setText(MasteryRecord::studyText(record, country.flagId, readError));
-
+    QString text = MasteryRecord::studyText(record, country.flagId, readError);
+    std::optional<FileError> scheduleError;
+    const ReviewSchedule::Schedule schedule = ReviewSchedule::read(m_dataPath, &scheduleError);
+    if (scheduleError) {
+        // As with the record, a schedule that could not be read says nothing of the flag.
+        text += QStringLiteral("・復習の予定を読み込めませんでした");
+    } else if (const std::optional<ReviewSchedule::CardKey> missed =
+                   ReviewSchedule::lastMissedCard(schedule, country.flagId)) {
+        const std::optional<ReviewSchedule::CardState> state =
+            ReviewSchedule::card(schedule, missed->flagId, missed->direction);
+        text +=
+            QStringLiteral("・") + ReviewSchedule::cardText(*state, ReviewSchedule::today(m_clock));
+    }
+    m_recordLabel->setText(text);
     m_flagPicture->setAccessibleName(country.title + QStringLiteral("の国旗"));
     m_firstExtraPicture->setAccessibleName(country.title + QStringLiteral("の位置（地球儀）"));
     m_secondExtraPicture->setAccessibleName(country.title + QStringLiteral("の形"));

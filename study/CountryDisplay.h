@@ -5,6 +5,7 @@
 #include <QString>
 
 class ClickableLabel;
+class Clock;
 class QLabel;
 class QWidget;
 
@@ -17,8 +18,9 @@ class CountryDisplay : public QObject
 {
     Q_OBJECT
 public:
-    // `appPath` holds the pictures, `dataPath` the record of each flag.
-    CountryDisplay(QString appPath, QString dataPath, QWidget *form);
+    // `appPath` holds the pictures, `dataPath` the record of each flag and the review schedule;
+    // `clock` says which day the schedule is read for.
+    CountryDisplay(QString appPath, QString dataPath, const Clock &clock, QWidget *form);
 
     // Shows or hides every control of the display at once.
     void setVisible(bool visible);
@@ -33,7 +35,9 @@ public:
         QString capital;
         QString region;
     };
-    // Shows one country, its pictures and its record read from disk now.
+    // Shows one country, its pictures and its record read from disk now: what the record says,
+    // and for the way the flag was last missed, when its review is due or how well it is
+    // remembered today.
     void showCountry(const Country &country);
     // The name on show, as the encyclopedia files it.
     QString title() const;
@@ -48,6 +52,7 @@ signals:
 private:
     QString m_appPath;
     QString m_dataPath;
+    const Clock &m_clock;
     QList<QWidget *> m_controls;
     ClickableLabel *m_flagPicture;
     ClickableLabel *m_firstExtraPicture;

@@ -1,5 +1,6 @@
 #include "NamePanel.h"
 
+#include "ClickableLabel.h"
 #include "StudyRules.h"
 #include "Twips.h"
 
@@ -22,6 +23,9 @@ constexpr int listBottom = 1680 + 8310;
 constexpr int hintTop = 1680;
 constexpr int hintHeight = 330;
 constexpr int listTop = hintTop + hintHeight;
+constexpr double hintPoints = 10.5;
+// Between two names on the line of other matches; a name keeps it on its own line.
+const QString othersSeparator = QStringLiteral("、");
 
 } // namespace
 
@@ -43,7 +47,9 @@ NamePanel::NamePanel(std::vector<OtherName> otherNames, QWidget *parent)
     m_text2 = place(new QLineEdit(this), "Text2", 390, 1260, 3375, 405, 15.75);
     m_command4 = place(new QPushButton(QStringLiteral("検索"), this), "Command4", 3780, 1230, 765,
                        435, 14.25);
-    m_labelHint = place(new QLabel(this), "LabelHint", 390, hintTop, 4155, hintHeight, 10.5);
+    m_labelHint = place(new QLabel(this), "LabelHint", 390, hintTop, 4155, hintHeight, hintPoints);
+    m_othersLine = place(new QWidget(this), "LabelOthers", 390, listTop, 4155, 0, hintPoints);
+    m_othersLine->hide();
     m_list1 = place(new QListWidget(this), "List1", 390, listTop, 3885, listBottom - listTop, 18);
 
     m_text2->setAccessibleName(QStringLiteral("国名か首都で検索"));
@@ -85,6 +91,7 @@ void NamePanel::search()
     if (!found) {
         // The box, the list and the country on show stay as they were.
         setHint(NameSearch::notFound);
+        setOthers(rows, {});
         return;
     }
     const int row = found->row;
@@ -93,11 +100,14 @@ void NamePanel::search()
         pickRow(row);
     else
         m_list1->setCurrentRow(row);
-    if (found->source == NameSearch::Match::Source::OtherName) {
-        const auto listed = StudyRules::readRow(rows.at(row));
-        setHint(NameSearch::hint(found->otherName, listed ? listed->name : rows.at(row),
-                                 found->otherKind));
-    }
+    const auto listed = StudyRules::readRow(rows.at(row));
+    const QString name = listed ? listed->name : rows.at(row);
+    if (found->source == NameSearch::Match::Source::OtherName)
+        setHint(NameSearch::hint(found->otherName, name, found->otherKind));
+    else if (!NameSearch::readsAsTyped(key, rows.at(row), m_capitals[static_cast<size_t>(row + 1)]))
+        setHint(NameSearch::hint(key, name));
+    // An empty box holds in every row; naming them all would say nothing.
+    setOthers(rows, key.isEmpty() ? std::vector<int>{} : found->otherRows);
 }
 
 void NamePanel::pickRow(int row)
@@ -109,9 +119,89 @@ void NamePanel::pickRow(int row)
     if (!listed)
         return;
     m_text2->setText(item->text());
-    // The line under the box spoke of the last search, not of this row.
+    // The line under the box spoke of the last search, not of this row. The other matches
+    // stay while the player goes through them.
     setHint(QString());
+    if (!m_pickingOther)
+        setOthers({}, {});
     emit countryPicked(listed->flagId, listed->name);
+}
+
+void NamePanel::setOthers(const QStringList &rows, const std::vector<int> &others)
+{
+    qDeleteAll(m_othersParts);
+    m_othersParts.clear();
+    if (!others.empty()) {
+        const auto part = [this](QLabel *label) {
+            label->setFont(m_othersLine->font());
+            m_othersParts.push_back(label);
+            return label;
+        };
+        part(new QLabel(NameSearch::othersLead(static_cast<int>(others.size())), m_othersLine))
+            ->setObjectName(QStringLiteral("LabelOthersLead"));
+        const size_t named = std::min<size_t>(others.size(), othersNamed);
+        for (size_t i = 0; i < named; ++i) {
+            const int row = others[i];
+            const auto listed = StudyRules::readRow(rows.at(row));
+            auto *name = new ClickableLabel(listed ? listed->name : rows.at(row), m_othersLine);
+            name->setObjectName(QStringLiteral("LabelOther"));
+            name->setProperty("index", static_cast<int>(i));
+            name->setCursor(Qt::PointingHandCursor);
+            name->setStyleSheet(QStringLiteral("color: #0000ff; text-decoration: underline;"));
+            connect(name, &ClickableLabel::clicked, this, [this, row] {
+                m_pickingOther = true;
+                if (m_list1->currentRow() == row)
+                    pickRow(row);
+                else
+                    m_list1->setCurrentRow(row);
+                m_pickingOther = false;
+            });
+            part(name);
+            if (i + 1 < named || named < others.size())
+                part(new QLabel(othersSeparator, m_othersLine));
+        }
+        if (named < others.size())
+            part(new QLabel(QStringLiteral("…"), m_othersLine));
+    }
+    layoutOthers();
+}
+
+void NamePanel::layoutOthers()
+{
+    // The names are laid out like words: a name and the separator after it stay together, and
+    // a line breaks only between names. A name longer than a whole line is shortened.
+    const int width = m_othersLine->width();
+    const int lineHeight = m_othersLine->fontMetrics().height();
+    int x = 0;
+    int y = 0;
+    for (size_t i = 0; i < m_othersParts.size(); ++i) {
+        auto *label = static_cast<QLabel *>(m_othersParts[i]);
+        const QFontMetrics metrics = label->fontMetrics();
+        int partWidth = metrics.horizontalAdvance(label->text());
+        const bool separatorNext =
+            i + 1 < m_othersParts.size() &&
+            static_cast<QLabel *>(m_othersParts[i + 1])->text() == othersSeparator;
+        const int keptWidth =
+            partWidth + (separatorNext ? metrics.horizontalAdvance(othersSeparator) : 0);
+        if (x > 0 && x + keptWidth > width && label->text() != othersSeparator) {
+            x = 0;
+            y += lineHeight;
+        }
+        if (partWidth > width - x) {
+            label->setText(metrics.elidedText(label->text(), Qt::ElideRight, width - x));
+            partWidth = width - x;
+        }
+        label->setGeometry(x, y, partWidth, lineHeight);
+        label->show();
+        x += partWidth;
+    }
+    const int height = m_othersParts.empty() ? 0 : y + lineHeight;
+    m_othersLine->resize(width, height);
+    m_othersLine->setVisible(height > 0);
+    // The list keeps its bottom edge and gives up the top of its height to the line.
+    const int listBottomPixels = m_list1->geometry().bottom();
+    const int top = m_othersLine->y() + height;
+    m_list1->setGeometry(m_list1->x(), top, m_list1->width(), listBottomPixels - top + 1);
 }
 
 void NamePanel::setHint(const QString &hint)

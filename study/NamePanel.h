@@ -9,6 +9,7 @@
 
 #include <vector>
 
+class ClickableLabel;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -34,9 +35,13 @@ public:
     // Selects the first row that holds the search box's text, or its capital. When none does,
     // the forgiving search (folded spellings, the countries' other names) picks the row, and
     // the line under the box says which other name led there, or that nothing was found.
+    // Below it the other rows the same search found are named; a click on one shows it.
     void search();
     // The box, 検索 and the list, for the window's Tab chain.
     QList<QWidget *> focusChain() const;
+
+    // How many names the line of other matches names at most.
+    static constexpr int othersNamed = 5;
 
 signals:
     void countryPicked(int flagId, const QString &name);
@@ -44,6 +49,9 @@ signals:
 private:
     void pickRow(int row);
     void setHint(const QString &hint);
+    // Names the other matches (none: the line goes) and gives the list the room left.
+    void setOthers(const QStringList &rows, const std::vector<int> &others);
+    void layoutOthers();
     // Names a control and puts it at its design place on the main window, with its font.
     template <typename Widget>
     Widget *place(Widget *widget, const char *name, int left, int top, int width, int height,
@@ -54,5 +62,8 @@ private:
     QLineEdit *m_text2;
     QPushButton *m_command4;
     QLabel *m_labelHint;
+    QWidget *m_othersLine; // "ほかに 3 件: " and the names, wrapped between names
+    std::vector<QWidget *> m_othersParts;
+    bool m_pickingOther = false;
     QListWidget *m_list1;
 };

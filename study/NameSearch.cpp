@@ -3,6 +3,8 @@
 #include "SearchFolding.h"
 #include "StudyRules.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 namespace {
@@ -41,6 +43,21 @@ QString NameSearch::hint(const QString &key, const QString &countryName, const Q
     if (kind == OtherNames::formerNameKind || kind == OtherNames::formerCapitalKind)
         return QStringLiteral("「%1」（%2）→ %3").arg(key, kind, countryName);
     return QStringLiteral("「%1」→ %2").arg(key, countryName);
+}
+
+bool NameSearch::readsAsTyped(const QString &key, const QString &rowText, const QString &capital)
+{
+    // The compatibility form folds the widths (ｱ and ア, Ａ and A) and nothing of the sounds.
+    const auto plain = [](const QString &text) {
+        return text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+    };
+    const QString typed = plain(key);
+    return !typed.isEmpty() && (plain(rowText).contains(typed) || plain(capital).contains(typed));
+}
+
+QString NameSearch::othersLead(int count)
+{
+    return QStringLiteral("ほかに %1 件: ").arg(count);
 }
 
 void NameSearch::prepare(const QStringList &rows, const CountryTable::Column &capitals)
@@ -82,12 +99,41 @@ std::optional<qsizetype> NameSearch::nameOf(int flagId, const QString &foldedKey
     return std::nullopt;
 }
 
+std::optional<NameSearch::Match> NameSearch::matchOf(const std::vector<int> &rows,
+                                                     Match::Source source,
+                                                     const OtherName *otherName) const
+{
+    if (rows.empty())
+        return std::nullopt;
+    Match match{rows.front(),
+                source,
+                otherName ? otherName->name : QString(),
+                otherName ? otherName->kind : QString(),
+                {}};
+    QSet<int> countries;
+    const auto flagIdOf = [this](int row) {
+        return row < static_cast<int>(m_rows.size()) ? m_rows[static_cast<size_t>(row)].flagId : 0;
+    };
+    countries.insert(flagIdOf(match.row));
+    for (size_t i = 1; i < rows.size(); ++i) {
+        const int flagId = flagIdOf(rows[i]);
+        // Rows that name no flag are each their own entry.
+        if (flagId == 0 || !countries.contains(flagId)) {
+            countries.insert(flagId);
+            match.otherRows.push_back(rows[i]);
+        }
+    }
+    return match;
+}
+
 std::optional<NameSearch::Match>
 NameSearch::find(const QStringList &rows, const CountryTable::Column &capitals, const QString &key)
 {
-    if (const auto row = StudyRules::findRow(rows, capitals, key))
-        return Match{*row, Match::Source::Exact, {}, {}};
-    return findFolded(rows, capitals, key);
+    const std::vector<int> exact = StudyRules::findRows(rows, capitals, key);
+    if (exact.empty())
+        return findFolded(rows, capitals, key);
+    prepare(rows, capitals);
+    return matchOf(exact, Match::Source::Exact);
 }
 
 std::optional<NameSearch::Match> NameSearch::findFolded(const QStringList &rows,
@@ -100,39 +146,52 @@ std::optional<NameSearch::Match> NameSearch::findFolded(const QStringList &rows,
     prepare(rows, capitals);
     const int rowCount = static_cast<int>(m_rows.size());
 
+    std::vector<int> found;
     for (int i = 0; i < rowCount; ++i) {
         const PreparedRow &row = m_rows[static_cast<size_t>(i)];
         if (holds(row.foldedCapital, folded) || holds(row.foldedText, folded))
-            return Match{i, Match::Source::Folded, {}, {}};
+            found.push_back(i);
     }
+    if (!found.empty())
+        return matchOf(found, Match::Source::Folded);
 
     const auto owners = m_flagIdsByName.constFind(folded);
     if (owners != m_flagIdsByName.cend()) {
+        const OtherName *firstName = nullptr;
         for (int i = 0; i < rowCount; ++i) {
             const int flagId = m_rows[static_cast<size_t>(i)].flagId;
             if (std::find(owners->begin(), owners->end(), flagId) == owners->end())
                 continue;
             for (const qsizetype n : m_countries.constFind(flagId)->names) {
-                const OtherName &name = m_names[static_cast<size_t>(n)];
-                if (m_foldedNames[static_cast<size_t>(n)] == folded)
-                    return Match{i, Match::Source::OtherName, name.name, name.kind};
+                if (m_foldedNames[static_cast<size_t>(n)] != folded)
+                    continue;
+                if (found.empty())
+                    firstName = &m_names[static_cast<size_t>(n)];
+                found.push_back(i);
+                break;
             }
         }
+        if (!found.empty())
+            return matchOf(found, Match::Source::OtherName, firstName);
     }
 
     const QString atStart = separator + folded;
     for (const bool prefixOnly : {true, false}) {
         const QString &needle = prefixOnly ? atStart : folded;
+        const OtherName *firstName = nullptr;
         for (int i = 0; i < rowCount; ++i) {
             const int flagId = m_rows[static_cast<size_t>(i)].flagId;
             const auto country = m_countries.constFind(flagId);
             if (country == m_countries.cend() || !country->joined.contains(needle))
                 continue;
             if (const auto n = nameOf(flagId, folded, prefixOnly)) {
-                const OtherName &name = m_names[static_cast<size_t>(*n)];
-                return Match{i, Match::Source::OtherName, name.name, name.kind};
+                if (found.empty())
+                    firstName = &m_names[static_cast<size_t>(*n)];
+                found.push_back(i);
             }
         }
+        if (!found.empty())
+            return matchOf(found, Match::Source::OtherName, firstName);
     }
     return std::nullopt;
 }

@@ -35,6 +35,9 @@ public:
         Source source = Source::Exact;
         QString otherName; // the other name that matched, as written in the file; else empty
         QString otherKind; // its kind (OtherName::kind); else empty
+        // The later rows the same test found, in list order, one per country other than the
+        // first row's: コンゴ finds コンゴ共和国 and, besides it, コンゴ民主共和国.
+        std::vector<int> otherRows;
     };
 
     NameSearch() = default;
@@ -55,6 +58,12 @@ public:
     // name or capital says what it is: 「ローデシア」（旧称）→ ジンバブエ.
     static QString hint(const QString &key, const QString &countryName,
                         const QString &kind = QString());
+    // Whether the key, with only case and width folded (ｱﾒﾘｶ, ＪＡＰＡＮ), still stands in the
+    // row's text or its capital. When it does not, the player is told which country the key
+    // led to: ヴェトナム is shown as ベトナム.
+    static bool readsAsTyped(const QString &key, const QString &rowText, const QString &capital);
+    // The line that names the other matches: "ほかに 3 件: " before the names.
+    static QString othersLead(int count);
     // The line under the search box when nothing matches at all.
     static inline const QString notFound = QStringLiteral("見つかりませんでした。");
 
@@ -77,6 +86,9 @@ private:
     // last search; the other names are folded once, on construction.
     void prepare(const QStringList &rows, const CountryTable::Column &capitals);
     std::optional<qsizetype> nameOf(int flagId, const QString &foldedKey, bool prefixOnly) const;
+    // The first of `rows` as the match, the others after it, one row per country.
+    std::optional<Match> matchOf(const std::vector<int> &rows, Match::Source source,
+                                 const OtherName *otherName = nullptr) const;
 
     std::vector<OtherName> m_names;
     std::vector<QString> m_foldedNames;

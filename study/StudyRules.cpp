@@ -32,6 +32,12 @@ bool holds(const QString &text, const QString &key)
     return !text.isEmpty() && text.contains(key, Qt::CaseSensitive);
 }
 
+bool rowHolds(const QStringList &rows, const CountryTable::Column &capitals, int i,
+              const QString &key)
+{
+    return holds(capitals[static_cast<size_t>(i + 1)], key) || holds(rows.at(i), key);
+}
+
 } // namespace
 
 std::optional<int> findRow(const QStringList &rows, const CountryTable::Column &capitals,
@@ -39,10 +45,22 @@ std::optional<int> findRow(const QStringList &rows, const CountryTable::Column &
 {
     const int last = std::min<int>(static_cast<int>(rows.size()), searchedRows);
     for (int i = 0; i < last; ++i) {
-        if (holds(capitals[static_cast<size_t>(i + 1)], key) || holds(rows.at(i), key))
+        if (rowHolds(rows, capitals, i, key))
             return i;
     }
     return std::nullopt;
+}
+
+std::vector<int> findRows(const QStringList &rows, const CountryTable::Column &capitals,
+                          const QString &key)
+{
+    std::vector<int> found;
+    const int last = std::min<int>(static_cast<int>(rows.size()), searchedRows);
+    for (int i = 0; i < last; ++i) {
+        if (rowHolds(rows, capitals, i, key))
+            found.push_back(i);
+    }
+    return found;
 }
 
 std::optional<ListedCountry> readRow(const QString &rowText)

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 // The rules of the study views that need no window: the article title of a name, the search
 // over the country list, the reading of a list row and the gallery's arithmetic.
@@ -23,6 +24,9 @@ constexpr int searchedRows = 200;
 // folding of case, width or kana, and the key is not trimmed.
 std::optional<int> findRow(const QStringList &rows, const CountryTable::Column &capitals,
                            const QString &key);
+// Every row findRow would stop at, in list order: the first is findRow's.
+std::vector<int> findRows(const QStringList &rows, const CountryTable::Column &capitals,
+                          const QString &key);
 
 struct ListedCountry
 {

@@ -16,7 +16,7 @@ StudyView::StudyView(Services &services, QString appPath, QString dataPath, QStr
     : QObject(form), m_services(services), m_appPath(std::move(appPath)),
       m_dataPath(std::move(dataPath)), m_wikiBase(std::move(wikiBase))
 {
-    m_display = new CountryDisplay(m_appPath, m_dataPath, form);
+    m_display = new CountryDisplay(m_appPath, m_dataPath, services.clock, form);
 
     // Without the file of other names the search still finds what the exact one finds.
     m_namePanel =

@@ -214,6 +214,7 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithKeysAlone)
     EXPECT_FALSE(game().playing());
     EXPECT_TRUE(get("Frame1")->isVisible());
     EXPECT_FALSE(get("Image4", 1)->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), get("Option2", 1));
     EXPECT_EQ(f.folder.readFile("seisekieurope.csv"), recorded);
 }
 

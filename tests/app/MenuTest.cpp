@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -60,7 +61,7 @@ TEST_F(Menu, HelpOpensTheCompiledHelpMaximisedOrElseTheHtmlPages)
     ASSERT_TRUE(find("Text3")->isVisible());
     click("Label8");
     EXPECT_FALSE(find("Text3")->isVisible());
-    EXPECT_TRUE(find("Label15")->isVisible());
+    EXPECT_FALSE(find("Label15")->isVisible());
     EXPECT_EQ(f.shell.files, QStringList{f.folder.path() + "/kokki.chm"});
     EXPECT_EQ(f.shell.lastShow, ShellOpener::Show::Maximised);
 
@@ -70,11 +71,20 @@ TEST_F(Menu, HelpOpensTheCompiledHelpMaximisedOrElseTheHtmlPages)
     click("Label8");
     EXPECT_EQ(f.shell.files, both);
     EXPECT_TRUE(f.shell.addresses.isEmpty());
+    EXPECT_TRUE(f.shell.pages.isEmpty());
     EXPECT_TRUE(f.messages.shown.isEmpty());
 
-    // Where neither opens, the player is told where the pages are.
+    // No program for either kind of file: the pages go to the browser of the web links.
     f.shell.files.clear();
     f.shell.filesSucceed = false;
+    click("Label8");
+    EXPECT_EQ(f.shell.files, both);
+    EXPECT_EQ(f.shell.pages, QStringList{both.last()});
+    EXPECT_TRUE(f.messages.shown.isEmpty());
+
+    // Where nothing opens them, the player is told where the pages are.
+    f.shell.files.clear();
+    f.shell.pagesSucceed = false;
     click("Label8");
     EXPECT_EQ(f.shell.files, both);
     ASSERT_EQ(f.messages.shown.size(), 1);
@@ -117,6 +127,30 @@ TEST_F(Menu, CommentBoxClosesOnceAndStaysClosed)
     EXPECT_FALSE(find("Label15")->isVisible());
     click("Label15");
     EXPECT_FALSE(find("Text3")->isVisible());
+}
+
+// Whatever closes the comment box takes its close label with it, and nothing brings either
+// back.
+TEST(MenuNews, EveryEntryThatClosesTheNewsTakesItsCloseLabel)
+{
+    for (const char *entry : {"Label8", "Label9", "Label10", "Label11", "Label19"}) {
+        SCOPED_TRACE(entry);
+        LoopbackServer http = newsServer();
+        MainWindowFixture f{http.baseUrl()};
+        ASSERT_TRUE(f.form->load());
+        const auto shown = [&](const char *name) {
+            return control<QWidget>(f.form.get(), QString::fromLatin1(name))->isVisible();
+        };
+        ASSERT_TRUE(shown("Text3"));
+        ASSERT_TRUE(shown("Label15"));
+        QTest::mouseClick(control<QWidget>(f.form.get(), QString::fromLatin1(entry)),
+                          Qt::LeftButton);
+        control<QComboBox>(f.form.get(), "Combo1")->hidePopup();
+        EXPECT_FALSE(shown("Text3"));
+        EXPECT_FALSE(shown("Label15"));
+        QTest::mouseClick(control<QWidget>(f.form.get(), "Label11"), Qt::LeftButton);
+        EXPECT_FALSE(shown("Label15"));
+    }
 }
 
 TEST_F(Menu, EndLeavesTheProgramEvenWhileAWindowRefusesToClose)

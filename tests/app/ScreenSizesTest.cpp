@@ -5,6 +5,7 @@
 #include "GamePanel.h"
 #include "MainWindowFixture.h"
 #include "NationalDeviation.h"
+#include "PhraseLabel.h"
 #include "Twips.h"
 
 #include <QApplication>
@@ -20,6 +21,8 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -168,6 +171,27 @@ TEST_P(OnScreen, AfterAGameTheSummaryLeavesTheRegionButtonsWholeAndClickable)
 {
     GamePanel &game = *f.form->gamePanel();
     QTest::mouseClick(get<QWidget>("Label11"), Qt::LeftButton);
+    // The instructions wrap between phrases only, and each line fits its label.
+    const auto wrapsBetweenPhrases = [this](const char *name) {
+        auto *label = get<PhraseLabel>(name);
+        const QStringList lines = label->lines(label->contentsRect().width());
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(lines[i]),
+                      label->contentsRect().width())
+                << name;
+            if (i + 1 < lines.size()) {
+                EXPECT_TRUE(QStringLiteral("。、？！　 ").contains(lines[i].back()))
+                    << name << " breaks in " << lines[i].toStdString();
+            }
+        }
+        EXPECT_EQ(lines.join(QString()), label->text()) << name;
+    };
+    for (const bool practice : {false, true}) {
+        get<QCheckBox>("CheckWeakest")->setChecked(practice);
+        wrapsBetweenPhrases("Label13");
+        wrapsBetweenPhrases("Label14");
+    }
+    get<QCheckBox>("CheckWeakest")->setChecked(false);
     get<QPushButton>("Command2")->click();
     for (int q = 1; q <= 15; ++q) {
         if (q == 15)
@@ -176,6 +200,27 @@ TEST_P(OnScreen, AfterAGameTheSummaryLeavesTheRegionButtonsWholeAndClickable)
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 10000));
     ASSERT_FALSE(game.playing());
+
+    // The rating window lies on the screen over neither the summary nor the review, nor the
+    // question and the menu above them; the review keeps room for a row of flags.
+    QWidget *form6 = f.form->deviation()->form6();
+    auto *review = get<QWidget>("Review");
+    ASSERT_TRUE(form6 && form6->isVisible() && review->isVisible());
+    const QRect rating = form6->frameGeometry();
+    const auto onScreen = [](const QWidget *w) {
+        return QRect(w->mapToGlobal(QPoint()), w->size());
+    };
+    EXPECT_TRUE(f.form->screen()->availableGeometry().contains(rating));
+    for (const char *name : {"Text1", "Review", "Label13", "Label17", "Label11", "Command2"})
+        EXPECT_FALSE(rating.intersects(onScreen(get<QWidget>(name)))) << "covers " << name;
+    EXPECT_GE(review->width(), Twips::toPixels(900 + 3 * 1650));
+
+    // The summary's first line, when it wraps, wraps before the date and time.
+    const QTextBlock first = get<QPlainTextEdit>("Text1")->document()->firstBlock();
+    const qsizetype dateAt = first.text().indexOf(QStringLiteral("2026/12/06"));
+    ASSERT_GT(dateAt, 0);
+    const QTextLine dateLine = first.layout()->lineForTextPosition(static_cast<int>(dateAt));
+    EXPECT_GE(dateLine.textStart() + dateLine.textLength(), dateAt + 19);
 
     // " 札取りゲーム" again: the region choice with the summary still on show.
     QTest::mouseClick(get<QWidget>("Label11"), Qt::LeftButton);
@@ -289,7 +334,7 @@ TEST_P(OnScreen, TheStudyLinesFitTheWindowAndCoverNothing)
     // The longest record still reads whole.
     auto *record = get<QLabel>("LabelRecord");
     EXPECT_LE(record->fontMetrics().horizontalAdvance(
-                  QStringLiteral("出題 9999回・一発正解 9999回・ミス 9999回")),
+                  QStringLiteral("出題 9999回・一発正解 9999回・ミス 9999回・次の復習: 12月15日")),
               record->width());
 }
 

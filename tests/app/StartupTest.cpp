@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QCursor>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -88,6 +89,23 @@ TEST(Startup, AnnouncedNewsIsDecodedIntoTheCommentBox)
     EXPECT_TRUE(label15->isVisible());
     EXPECT_EQ(text3->y() - label15->y(), Twips::toPixels(1000));
     EXPECT_EQ(http.paths(), (QStringList{"/kokki/oshirase.txt", "/kokki/naiyou.txt"}));
+}
+
+TEST(Startup, ADataFolderThatCannotBeWrittenIsToldOnceAndTheProgramGoesOn)
+{
+    LoopbackServer http =
+        noticeServer("oshirase", NoticeCodec::encode(QStringLiteral("x")).toLatin1());
+    MainWindowFixture f(http.baseUrl());
+    // Neither folder could be made writable: what is left is a folder that cannot be created.
+    f.folder.writeFile("file", "");
+    f.config.dataPath = f.folder.file("file/furamio");
+    f.remakeForm();
+    ASSERT_TRUE(f.form->load());
+    ASSERT_EQ(f.messages.shown.size(), 1);
+    EXPECT_TRUE(f.messages.shown.first().startsWith("次のフォルダーに書き込めないため"));
+    EXPECT_TRUE(f.messages.shown.first().contains(QDir::toNativeSeparators(f.config.dataPath)));
+    // After the news, which the player still gets.
+    EXPECT_TRUE(control<QWidget>(f.form.get(), "Text3")->isVisible());
 }
 
 TEST(Startup, GamesTheServerDidNotTakeAreSentAfterTheNotice)

@@ -281,4 +281,26 @@ TEST(HelpPages, TheCheckFindsWhatABrokenPageGetsWrong)
         << all.toStdString();
 }
 
+TEST(HelpPages, TheHelpTellsOfEveryMenuEntryAndWhatTheGameAndTheSearchOffer)
+{
+    const auto page = [](const char *name) {
+        QFile file(programDir + QStringLiteral("/help/") + QLatin1String(name));
+        return file.open(QIODevice::ReadOnly) ? QStringDecoder("Shift_JIS").decode(file.readAll())
+                                              : QString();
+    };
+    const QString index = page("index.html");
+    for (const char *entry : {"概要", "国旗から学習", "国名から学習", "札取りゲーム", "成績グラフ",
+                              "お勧めアプリ", "終了"})
+        EXPECT_TRUE(index.contains(QStringLiteral("<td>%1</td>").arg(QString::fromUtf8(entry))))
+            << "the menu table leaves out " << entry;
+    const std::pair<const char *, const char *> told[] = {
+        {"game.html", "苦手な国旗を練習"}, {"game.html", "似ている国旗で出題"},
+        {"game.html", "見直し"},           {"study.html", "出題 5回・一発正解 3回・ミス 4回"},
+        {"study.html", "ほかに"},          {"study.html", "ひらがな"},
+    };
+    for (const auto &[name, text] : told)
+        EXPECT_TRUE(page(name).contains(QString::fromUtf8(text)))
+            << name << " says nothing of " << text;
+}
+
 } // namespace

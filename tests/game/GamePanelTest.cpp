@@ -2,6 +2,7 @@
 #include "Controls.h"
 #include "Form2.h"
 #include "MainWindowFixture.h"
+#include "MasteryRecord.h"
 #include "NationalDeviation.h"
 #include "ProgramEnd.h"
 #include "ProgramFolder.h"
@@ -20,6 +21,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 namespace {
 
@@ -79,13 +82,19 @@ protected:
 
 TEST_F(OpenPanel, OpeningThePanelWaitsForTheRegionChoice)
 {
+    // The first opening offers the first region; later ones keep the one chosen last, also
+    // after another mode.
+    EXPECT_TRUE(p.get<QRadioButton>("Option2", 0)->isChecked());
     p.chooseRegion(3);
     EXPECT_EQ(f.state.regionKey, "chuutou&africa");
+    p.click(p.get<QWidget>("Label10"));
+    p.openPanel();
     p.openPanel();
 
     EXPECT_TRUE(p.get<QWidget>("Picture1")->isVisible());
     EXPECT_FALSE(p.get<QWidget>("Image6")->isVisible());
-    EXPECT_TRUE(p.get<QRadioButton>("Option2", 0)->isChecked());
+    EXPECT_TRUE(p.get<QRadioButton>("Option2", 3)->isChecked());
+    EXPECT_EQ(f.state.regionKey, "chuutou&africa");
     EXPECT_TRUE(p.get<QWidget>("Frame1")->isVisible());
     EXPECT_EQ(p.text("Label13"),
               "国旗当ての問題が15問出題されます。地域を選んでからスタートボタンを押して下さい。");
@@ -137,6 +146,65 @@ TEST_F(OpenPanel, WrongCardsCountAndRightCardsMoveOn)
     EXPECT_FALSE(p.game.session()->answered(asked));
     EXPECT_FALSE(QFile::exists(f.folder.file("seisekiasia&taiyou.csv")));
     EXPECT_EQ(http.requestCount(), 1);
+}
+
+// Every way out of a game asks the same question once an answer has been given, and only
+// then; いいえ leaves the game and the window as they were, はい gives the game up unrecorded.
+TEST_F(OpenPanel, LeavingAGameAsksOnceAnAnswerIsGiven)
+{
+    const struct
+    {
+        const char *way;
+        bool toStudy; // the study by name, else the waiting panel
+    } ways[] = {{"Command3", false}, {"Label11", false}, {"Label9", true}, {"Label10", true}};
+    const QString question = QStringLiteral("ゲームを中断しますか？");
+    for (const auto &way : ways) {
+        SCOPED_TRACE(way.way);
+        QWidget *out = p.get<QWidget>(way.way);
+        const auto leftTo = [&] {
+            EXPECT_FALSE(p.game.playing());
+            EXPECT_EQ(p.game.isVisible(), !way.toStudy);
+            EXPECT_EQ(p.get<QWidget>("Frame1")->isVisible(), !way.toStudy);
+        };
+
+        // Before the first answer there is nothing to lose, and nothing is asked.
+        p.openPanel();
+        p.start();
+        p.clickCard(p.wrongCard());
+        f.messages.asked.clear();
+        p.click(out);
+        EXPECT_TRUE(f.messages.asked.isEmpty());
+        leftTo();
+
+        p.openPanel();
+        p.start();
+        p.clickCard(p.rightCard());
+        const int asked = p.game.session()->askedRow();
+        f.messages.answerYes = false;
+        p.click(out);
+        EXPECT_EQ(f.messages.asked, QStringList{question});
+        EXPECT_TRUE(p.game.playing());
+        EXPECT_TRUE(p.game.isVisible());
+        EXPECT_TRUE(p.cardsShown());
+        EXPECT_FALSE(p.get<QWidget>("Frame1")->isVisible());
+        EXPECT_EQ(p.text("Label17"), "第2問");
+        EXPECT_EQ(p.game.session()->askedRow(), asked);
+        // The game kept goes on as before.
+        p.clickCard(p.rightCard());
+        EXPECT_EQ(p.text("Label17"), "第3問");
+
+        f.messages.answerYes = true;
+        p.click(out);
+        EXPECT_EQ(f.messages.asked, (QStringList{question, question}));
+        leftTo();
+        // A game given up is gone: the panel opened again asks nothing.
+        p.openPanel();
+        EXPECT_EQ(f.messages.asked.size(), 2);
+        f.messages.asked.clear();
+    }
+    EXPECT_FALSE(QFile::exists(f.folder.file("seisekiasia&taiyou.csv")));
+    EXPECT_FALSE(QFile::exists(MasteryRecord::recordPath(f.config.dataPath)));
+    EXPECT_TRUE(f.messages.shown.isEmpty());
 }
 
 TEST_F(OpenPanel, ADoubleClickOnTheRightCardAnswersOneQuestion)
@@ -209,10 +277,26 @@ TEST(GamePanel, MissingPicturesGiveEmptyCardsAndTheGameGoesOn)
 
 TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
 {
-    LoopbackServer http([](const QString &path, int) {
+    // What the windows show while the histogram is fetched; the window thread is blocked in
+    // the fetch meanwhile, so the server's thread may look.
+    struct AtFetch
+    {
+        std::atomic<Form1 *> form{nullptr};
+        bool summaryShown = false;
+        bool cardsShown = true;
+        QString ratingLine;
+    } atFetch;
+    LoopbackServer http([&atFetch](const QString &path, int) {
         if (path.endsWith("oshirase.txt"))
             return LoopbackReply{200, "<no news>"};
         if (path == "/kokki/asia&taiyou.csv") {
+            if (Form1 *form = atFetch.form.load()) {
+                atFetch.summaryShown = control<QWidget>(form, "Text1")->isVisible();
+                atFetch.cardsShown = control<QWidget>(form, "Image4", 1)->isVisible();
+                QWidget *form6 = form->deviation()->form6();
+                if (form6 && form6->isVisible())
+                    atFetch.ratingLine = control<QLabel>(form6, "Label12")->text();
+            }
             QByteArray text;
             for (int i = 1; i <= 500; ++i)
                 text += (i == 200   ? "3"
@@ -226,6 +310,7 @@ TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
     });
     MainWindowFixture f(http.baseUrl());
     ASSERT_TRUE(f.form->load());
+    atFetch.form = f.form.get();
     Player p(f);
     p.openPanel();
     f.clock.seconds = 1000.0;
@@ -235,13 +320,14 @@ TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
         if (q == 15) {
             f.clock.seconds = 1060.0;
             f.clock.autoAdvance = 0.01;
-            // A new game is started while the rating pauses.
-            QTimer::singleShot(0, [&] { p.start(); });
         }
         if (q == 4 || q == 9)
             p.clickCard(p.wrongCard());
         p.clickCard(p.rightCard());
     }
+    // The last answer has fetched the histogram; a new game is started while the rating pauses.
+    ASSERT_TRUE(f.form->deviation()->busy());
+    QTimer::singleShot(0, [&] { p.start(); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 10000));
 
     EXPECT_EQ(readBytes(f.folder.file("seisekiasia&taiyou.csv")),
@@ -254,6 +340,10 @@ TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
     EXPECT_TRUE(form6->isVisible());
     EXPECT_EQ(control<QLabel>(form6, "Label5")->text(), " 50");
     EXPECT_EQ(control<QLabel>(form6, "Label8")->text(), "8");
+    // During the fetch the summary was up, the cards gone and the rating window waiting.
+    EXPECT_TRUE(atFetch.summaryShown);
+    EXPECT_FALSE(atFetch.cardsShown);
+    EXPECT_EQ(atFetch.ratingLine, "全国の成績を取得しています…");
 
     // The new game started inside the pauses is clean and running.
     EXPECT_TRUE(p.game.playing());

@@ -166,9 +166,10 @@ TEST(NumberText, TheLeadingNumberOfAText)
 TEST(Summary, FourLinesWithTheScoreTimeAndMisses)
 {
     const QDateTime at(QDate(2026, 12, 6), QTime(21, 30, 5));
+    // The blank inside the date does not break: a line too long for the box wraps before it.
     EXPECT_EQ(summary(295, 600, 2, at),
-              "総得点：  295   2026/12/06 21:30:05\r\n\r\n時間： 60秒\r\nミス回数： 2");
+              "総得点：  295   2026/12/06\u00A021:30:05\r\n\r\n時間： 60秒\r\nミス回数： 2");
     EXPECT_EQ(summary(0, 386, 0, QDateTime(QDate(2027, 1, 2), QTime(3, 4, 5))),
-              "総得点：  0   2027/01/02 03:04:05\r\n\r\n時間： 38.6秒\r\nミス回数： 0");
+              "総得点：  0   2027/01/02\u00A003:04:05\r\n\r\n時間： 38.6秒\r\nミス回数： 0");
     EXPECT_EQ(resultsLine(0, 5, 11, at), " 0, .5, 11,2026/12/06 21:30:05");
 }

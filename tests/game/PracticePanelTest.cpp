@@ -216,8 +216,11 @@ TEST(PracticePanel, ASmallRegionGetsFullBoardsAndClearBoxesPlayTheScoredGameAgai
     p.setBox("CheckLookAlike", true);
     p.start();
     ASSERT_TRUE(p.game.practice());
+    // Every question says it is practice.
+    const auto questionLine = [&] { return control<QLabel>(f.form.get(), "Label13")->text(); };
     for (int q = 1; q <= 15; ++q) {
         p.checkBoard();
+        EXPECT_EQ(questionLine(), "練習　" + p.game.session()->askedName());
         p.answer();
     }
     EXPECT_EQ(p.answered.size(), 15u);
@@ -225,8 +228,10 @@ TEST(PracticePanel, ASmallRegionGetsFullBoardsAndClearBoxesPlayTheScoredGameAgai
     EXPECT_EQ(MasteryRecord::read(f.folder.path()).flags.size(), 15u);
     EXPECT_EQ(finished.count(), 0);
 
-    // Boxes cleared: the scored game, recorded and rated, as if no practice had been.
-    p.openPanel(2);
+    // The panel opened again keeps the region and the box. Boxes cleared: the scored game,
+    // recorded and rated, as if no practice had been.
+    QTest::mouseClick(control<QWidget>(f.form.get(), "Label11"), Qt::LeftButton);
+    EXPECT_TRUE(control<QRadioButton>(f.form.get(), "Option2", 2)->isChecked());
     EXPECT_TRUE(control<QCheckBox>(f.form.get(), "CheckLookAlike")->isChecked());
     p.setBox("CheckLookAlike", false);
     p.answered.clear();
@@ -234,6 +239,7 @@ TEST(PracticePanel, ASmallRegionGetsFullBoardsAndClearBoxesPlayTheScoredGameAgai
     EXPECT_FALSE(p.game.practice());
     for (int q = 1; q <= 15; ++q) {
         p.checkBoard();
+        EXPECT_EQ(questionLine(), p.game.session()->askedName());
         if (q == 15)
             f.clock.autoAdvance = 0.01;
         p.answer();

@@ -155,20 +155,54 @@ TEST_P(Review, ShowsEachMissedQuestionAfterTheRatingAndLeadsToTheStudyDisplay)
             << target->objectName().toStdString() << " under "
             << (hit ? hit->objectName().toStdString() + " " + hit->metaObject()->className() : "");
     }
+    // Nothing lies over the region frame, not even its edge.
+    QWidget *frame1 = get<QWidget>("Frame1");
+    for (QWidget *other : {get<QWidget>("Text1"), static_cast<QWidget *>(review())})
+        EXPECT_FALSE(frame1->geometry().intersects(other->geometry()))
+            << other->objectName().toStdString();
     clickInWindow(get<QRadioButton>("Option2", 2));
     EXPECT_TRUE(get<QRadioButton>("Option2", 2)->isChecked());
 
-    // A wrong pick opens its country in the study display, and the review is gone.
-    QWidget *picked = rows()[1]->findChildren<QWidget *>("ReviewWrong").last();
-    const int pickedId = flagOf(picked);
-    clickInWindow(picked);
-    EXPECT_EQ(get<QLabel>("Label4")->text(), ProgramFolder::capitalName(pickedId));
-    EXPECT_TRUE(get<QLabel>("Label3")->text().contains(ProgramFolder::countryName(pickedId)));
-    // Study by name comes up on that country's row, not on the row it usually opens on.
-    ASSERT_NE(get<QListWidget>("List1")->currentItem(), nullptr);
-    EXPECT_EQ(get<QListWidget>("List1")->currentItem()->text(),
-              QStringLiteral("%1 %2").arg(pickedId).arg(ProgramFolder::countryName(pickedId)));
-    EXPECT_FALSE(game.isVisible());
+    // A wrong pick opens its country in the study display, with the way back to the review.
+    const auto lookUp = [&](QWidget *picked) {
+        const int pickedId = flagOf(picked);
+        clickInWindow(picked);
+        EXPECT_EQ(get<QLabel>("Label4")->text(), ProgramFolder::capitalName(pickedId));
+        EXPECT_TRUE(get<QLabel>("Label3")->text().contains(ProgramFolder::countryName(pickedId)));
+        // Study by name comes up on that country's row, not on the row it usually opens on.
+        ASSERT_NE(get<QListWidget>("List1")->currentItem(), nullptr);
+        EXPECT_EQ(get<QListWidget>("List1")->currentItem()->text(),
+                  QStringLiteral("%1 %2").arg(pickedId).arg(ProgramFolder::countryName(pickedId)));
+        EXPECT_FALSE(game.isVisible());
+        EXPECT_FALSE(review()->isVisible());
+    };
+    const auto reviewShown = [&] {
+        QStringList flags;
+        for (QWidget *row : rows())
+            for (QWidget *tile : row->findChildren<QWidget *>())
+                if (tile->property("flagId").isValid())
+                    flags.append(tile->objectName() + ":" + QString::number(flagOf(tile)));
+        return flags;
+    };
+    const QStringList before = reviewShown();
+    auto *backToReview = get<QPushButton>("BackToReview");
+    for (int pick = 0; pick < 2; ++pick) {
+        lookUp(rows()[pick]->findChildren<QWidget *>("ReviewWrong").last());
+        ASSERT_TRUE(backToReview->isVisible());
+        EXPECT_EQ(backToReview->text(), "見直しに戻る");
+        EXPECT_EQ(form()->childAt(pointInWindow(backToReview)), backToReview);
+        clickInWindow(backToReview);
+        EXPECT_TRUE(game.isVisible());
+        ASSERT_TRUE(review()->isVisible());
+        EXPECT_EQ(reviewShown(), before);
+        EXPECT_TRUE(get<QWidget>("Text1")->isVisible());
+        EXPECT_FALSE(backToReview->isVisible());
+    }
+
+    // Elsewhere the way back is gone, and so is the review.
+    lookUp(rows()[0]->findChildren<QWidget *>("ReviewAsked").first());
+    QTest::mouseClick(get<QWidget>("Label9"), Qt::LeftButton);
+    EXPECT_FALSE(backToReview->isVisible());
     openPanel();
     EXPECT_FALSE(review()->isVisible());
     // A late call (a practice game ends, a rating from the results window) brings back nothing.
@@ -189,7 +223,7 @@ TEST_P(Review, TheRecordAddsUpFinishedGamesOnly)
     const QByteArray confusionsAfterFirst =
         readBytes(MasteryRecord::confusionsPath(f.config.dataPath));
 
-    // Two games left half-way, by the menu and by another mode, change nothing.
+    // Two games given up half-way, by the menu and by another mode, change nothing.
     start();
     EXPECT_FALSE(review()->isVisible());
     playQuestions({{1, 2}, {3, 1}}, 5);
@@ -198,6 +232,7 @@ TEST_P(Review, TheRecordAddsUpFinishedGamesOnly)
     playQuestions({{1, 1}}, 3);
     QTest::mouseClick(get<QWidget>("Label10"), Qt::LeftButton);
     EXPECT_FALSE(game.isVisible());
+    EXPECT_EQ(f.messages.asked.size(), 2);
     EXPECT_EQ(readBytes(MasteryRecord::recordPath(f.config.dataPath)), recordAfterFirst);
     EXPECT_EQ(readBytes(MasteryRecord::confusionsPath(f.config.dataPath)), confusionsAfterFirst);
 

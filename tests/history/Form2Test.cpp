@@ -3,8 +3,10 @@
 #include "GraphLines.h"
 #include "MainWindowFixture.h"
 #include "NationalDeviation.h"
+#include "PhraseLabel.h"
 #include "ServerProcess.h"
 #include "Twips.h"
+#include "WorldMapView.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,6 +17,7 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -112,12 +115,16 @@ void mouse(Form2 *form2, QEvent::Type type, int twipsX, Qt::MouseButton button,
     QApplication::sendEvent(form2, &event);
 }
 
-void dragLeft(Form2 *form2, int moves)
+// A drag to the left by `columns` column widths and a little, moving as a hand does.
+void dragLeft(Form2 *form2, int columns)
 {
-    mouse(form2, QEvent::MouseButtonPress, 6000, Qt::LeftButton, Qt::LeftButton);
-    for (int i = 0; i < moves; ++i)
-        mouse(form2, QEvent::MouseMove, 5850, Qt::NoButton, Qt::LeftButton);
-    mouse(form2, QEvent::MouseButtonRelease, 5850, Qt::LeftButton, Qt::NoButton);
+    const int from = 6000;
+    const int to = from - columns * form2->graph().columnStep() - form2->graph().columnStep() / 3;
+    mouse(form2, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    for (int x = from; x > to; x -= 40)
+        mouse(form2, QEvent::MouseMove, x, Qt::NoButton, Qt::LeftButton);
+    mouse(form2, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    mouse(form2, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
 }
 
 void click(Form2 *form2, const char *name, int index)
@@ -148,15 +155,32 @@ TEST(ResultsWindow, OpensCentredOverThePastGamesOfTheChosenRegion)
     EXPECT_EQ(form2->graph().recordCount(), 40);
     EXPECT_EQ(visibleLines(form2), 30);
     EXPECT_TRUE(control<QWidget>(form2, "Text5")->isVisible());
+    // The drag hint wraps between words: no line ends inside a run of kanji or katakana.
+    auto *hint = control<PhraseLabel>(form2, "Text5");
+    const QStringList lines = hint->lines(hint->contentsRect().width());
+    EXPECT_EQ(lines.join(QString()), hint->text());
+    EXPECT_GT(lines.size(), 1); // the hint is wider than its box
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        const QChar end = lines[i].back();
+        const QChar next = lines[i + 1].front();
+        EXPECT_FALSE(end.script() == next.script() &&
+                     (end.script() == QChar::Script_Han || end.script() == QChar::Script_Katakana))
+            << lines.join(QStringLiteral(" / ")).toStdString();
+    }
     EXPECT_EQ(control<QLineEdit>(form2, "Text6")->text(), "240");
     EXPECT_EQ(control<QLineEdit>(form2, "Text7")->text(), "201");
 
-    // Closing is refused; "戻る" hides the window.
-    form2->close();
-    EXPECT_TRUE(form2->isVisible());
+    // "戻る" and the window's own close button both hide it and bring back the main window;
+    // the window lives on for the next region.
     QTest::mouseClick(control<QWidget>(form2, "Command1"), Qt::LeftButton);
     EXPECT_FALSE(form2->isVisible());
     EXPECT_TRUE(w.f.form->isVisible());
+    EXPECT_EQ(w.choose(1), form2);
+    form2->close();
+    EXPECT_FALSE(form2->isVisible());
+    EXPECT_TRUE(w.f.form->isVisible());
+    EXPECT_EQ(w.choose(1), form2);
+    EXPECT_EQ(form2->graph().recordCount(), 40);
 }
 
 TEST(ResultsWindow, ColumnNumbersShowTheGameOfTheirColumn)
@@ -205,13 +229,18 @@ TEST(ResultsWindow, DeletingGames)
     EXPECT_EQ(visibleLines(form2), 0);
     EXPECT_TRUE(w.f.messages.shown.isEmpty());
 
-    // 31 games scrolled to the end; one deleted leaves 30, seen from the first.
+    // 31 games scrolled to the end; one deleted leaves 30, seen from the first. The title no
+    // longer names the game that was shown.
     w.f.folder.writeFile("seisekisekai.csv", games(31));
     w.activateAgain(form2);
     dragLeft(form2, 1);
     ASSERT_EQ(form2->graph().firstShown(), 2);
     EXPECT_EQ(control<QLabel>(form2, "Label1", 0)->text(), "2");
+    click(form2, "Label1", 0);
+    ASSERT_EQ(text1(form2), "<成績> 2回目");
     click(form2, "Label3", 0);
+    EXPECT_EQ(text1(form2), "<成績>");
+    EXPECT_EQ(text4(form2), "");
     EXPECT_EQ(form2->graph().firstShown(), 1);
     EXPECT_EQ(control<QLabel>(form2, "Label1", 0)->text(), "1");
     const QByteArray left = w.f.folder.readFile("seisekisekai.csv");
@@ -274,10 +303,32 @@ TEST(ResultsWindow, ReactivationReloadsAndStartsAgainAtTheFirstGame)
     EXPECT_EQ(text4(form2), "");
     EXPECT_NEAR(form2->frameGeometry().x(), form2->screen()->geometry().width() * 0.05, 1);
 
-    // A drag of the border lays the columns out anew and drops the segments.
-    form2->resize(form2->width() - 100, form2->height() - 50);
-    EXPECT_EQ(visibleLines(form2), 0);
-    EXPECT_EQ(control<QLabel>(form2, "Label1", 0)->text(), "1");
+    // A drag of the border draws the games on show again in proportion, the column numbers
+    // whole and apart, larger or smaller.
+    dragLeft(form2, 3);
+    ASSERT_EQ(form2->graph().firstShown(), 4);
+    for (const double scale : {0.6, 1.4}) {
+        form2->resize(static_cast<int>(form2->width() * scale),
+                      static_cast<int>(form2->height() * scale));
+        EXPECT_EQ(visibleLines(form2), 29) << scale;
+        EXPECT_EQ(control<QLabel>(form2, "Label1", 0)->text(), "4") << scale;
+        const auto *line = control<GraphLine>(form2, "Line3", 0);
+        EXPECT_EQ(line->y1, form2->graph().plotY(4));
+        EXPECT_EQ(line->x1, form2->graph().segments()[0].x1);
+        for (int i = 0; i < 30; ++i) {
+            auto *number = control<QLabel>(form2, "Label1", i);
+            EXPECT_GE(number->width(), number->fontMetrics().horizontalAdvance(number->text()))
+                << scale << " column " << i;
+            auto *remove = control<QLabel>(form2, "Label3", i);
+            EXPECT_GE(remove->width(), remove->fontMetrics().horizontalAdvance("削"))
+                << scale << " column " << i;
+            if (i > 0) {
+                EXPECT_LT(control<QLabel>(form2, "Label1", i - 1)->geometry().right(),
+                          number->geometry().left())
+                    << scale << " column " << i;
+            }
+        }
+    }
 }
 
 TEST(ResultsWindow, NoFileSaysSoForTwoSecondsWhileTheWindowsGoOn)
@@ -342,43 +393,60 @@ TEST(ResultsWindow, RatingAPastGameSendsNothingToOurServer)
     EXPECT_EQ(log.find("count.php"), std::string::npos) << log;
 }
 
-TEST(ResultsWindow, KeysMoveBetweenGamesShowThemAndAskBeforeDeleting)
+TEST(ResultsWindow, TheWorldMapOpensFromItAndStudiesTheCountryPickedByName)
 {
     LoopbackServer http = quietServer();
     Window w(http.baseUrl());
-    w.f.folder.writeFile("seisekisekai.csv", games(31));
-    Form2 *form2 = w.choose(4);
-    auto key = [form2](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
-    auto focused = [] { return QApplication::focusWidget()->property("index").toInt(); };
+    Form2 *form2 = w.choose(1);
+    QTest::mouseClick(control<QPushButton>(form2, "CommandWorldMap"), Qt::LeftButton);
+    WorldMapView *map = w.f.form->worldMap();
+    ASSERT_TRUE(map);
+    EXPECT_TRUE(map->isVisible());
 
-    control<QWidget>(form2, "Label1", 28)->setFocus();
-    key(Qt::Key_Right);
-    EXPECT_EQ(focused(), 29);
-    EXPECT_EQ(form2->graph().firstShown(), 1);
-    // Past the last column the graph scrolls on by one game, and no further than the last.
-    key(Qt::Key_Right);
-    key(Qt::Key_Right);
-    EXPECT_EQ(focused(), 29);
-    EXPECT_EQ(form2->graph().firstShown(), 2);
-    EXPECT_EQ(QApplication::focusWidget()->accessibleName(), "31回目のゲーム");
-    key(Qt::Key_Left);
-    EXPECT_EQ(focused(), 28);
+    map->selectCountry(12);
+    QTest::mouseClick(control<QPushButton>(map, "CommandStudy"), Qt::LeftButton);
+    EXPECT_FALSE(map->isVisible());
+    EXPECT_FALSE(form2->isVisible());
+    EXPECT_TRUE(w.f.form->isVisible());
+    EXPECT_EQ(control<QLabel>(w.f.form.get(), "Label3")->text(), ProgramFolder::countryName(12));
 
-    key(Qt::Key_Return);
-    EXPECT_TRUE(text4(form2).contains("総合点：230"));
-    EXPECT_EQ(text1(form2), "<成績> 30回目");
+    TEST(ResultsWindow, KeysMoveBetweenGamesShowThemAndAskBeforeDeleting)
+    {
+        LoopbackServer http = quietServer();
+        Window w(http.baseUrl());
+        w.f.folder.writeFile("seisekisekai.csv", games(31));
+        Form2 *form2 = w.choose(4);
+        auto key = [form2](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+        auto focused = [] { return QApplication::focusWidget()->property("index").toInt(); };
 
-    // Delete asks; いいえ keeps the game, はい removes the one in the focused column.
-    const QByteArray before = w.f.folder.readFile("seisekisekai.csv");
-    w.f.messages.answer = false;
-    key(Qt::Key_Delete);
-    ASSERT_EQ(w.f.messages.asked.size(), 1);
-    EXPECT_EQ(w.f.messages.asked.first(), "30回目のゲームの記録を削除しますか？");
-    EXPECT_EQ(w.f.folder.readFile("seisekisekai.csv"), before);
-    w.f.messages.answer = true;
-    key(Qt::Key_Delete);
-    EXPECT_EQ(w.f.messages.asked.size(), 2);
-    EXPECT_EQ(form2->graph().recordCount(), 30);
-    EXPECT_FALSE(
-        w.f.folder.readFile("seisekisekai.csv").contains(" 230, 60, 2,2026/12/06 21:30\r\n"));
-}
+        control<QWidget>(form2, "Label1", 28)->setFocus();
+        key(Qt::Key_Right);
+        EXPECT_EQ(focused(), 29);
+        EXPECT_EQ(form2->graph().firstShown(), 1);
+        // Past the last column the graph scrolls on by one game, and no further than the last.
+        key(Qt::Key_Right);
+        key(Qt::Key_Right);
+        EXPECT_EQ(focused(), 29);
+        EXPECT_EQ(form2->graph().firstShown(), 2);
+        EXPECT_EQ(QApplication::focusWidget()->accessibleName(), "31回目のゲーム");
+        key(Qt::Key_Left);
+        EXPECT_EQ(focused(), 28);
+
+        key(Qt::Key_Return);
+        EXPECT_TRUE(text4(form2).contains("総合点：230"));
+        EXPECT_EQ(text1(form2), "<成績> 30回目");
+
+        // Delete asks; いいえ keeps the game, はい removes the one in the focused column.
+        const QByteArray before = w.f.folder.readFile("seisekisekai.csv");
+        w.f.messages.answerYes = false;
+        key(Qt::Key_Delete);
+        ASSERT_EQ(w.f.messages.asked.size(), 1);
+        EXPECT_EQ(w.f.messages.asked.first(), "30回目のゲームの記録を削除しますか？");
+        EXPECT_EQ(w.f.folder.readFile("seisekisekai.csv"), before);
+        w.f.messages.answerYes = true;
+        key(Qt::Key_Delete);
+        EXPECT_EQ(w.f.messages.asked.size(), 2);
+        EXPECT_EQ(form2->graph().recordCount(), 30);
+        EXPECT_FALSE(
+            w.f.folder.readFile("seisekisekai.csv").contains(" 230, 60, 2,2026/12/06 21:30\r\n"));
+    }

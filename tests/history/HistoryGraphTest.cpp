@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 // The anchors at the window's design size.
@@ -41,12 +43,10 @@ int visibleSegments(const HistoryGraph &graph)
 std::pair<int, int> scrollRange(HistoryGraph graph)
 {
     graph.press(5000);
-    for (int i = 0; i < 600; ++i)
-        graph.move(true, 4000);
+    graph.move(true, -1e6);
     const int last = graph.firstShown();
     graph.press(5000);
-    for (int i = 0; i < 600; ++i)
-        graph.move(true, 6000);
+    graph.move(true, 1e6);
     return {graph.firstShown(), last};
 }
 
@@ -83,28 +83,37 @@ TEST(HistoryGraph, HintAndScrollingRangeAroundThirtyResults)
     EXPECT_EQ(scrollRange(g31), std::make_pair(1, 2));
 }
 
-TEST(HistoryGraph, DraggingLeftAdvancesEveryMoveAndRightWaitsForAFullUnit)
+TEST(HistoryGraph, ADragFollowsTheHandOneColumnPerColumnWidthEitherWay)
 {
     HistoryGraph graph = graphOf(100);
-    graph.press(3000);
-    for (int move = 1; move <= 3; ++move) {
-        EXPECT_TRUE(graph.move(true, 2900));
-        EXPECT_EQ(graph.firstShown(), 1 + move);
+    const int step = graph.columnStep();
+    // One drag from 8000: to the left newer results come in, back to the right older ones,
+    // each after a whole column width; a move that stays within a column changes nothing.
+    const std::pair<double, int> drag[] = {
+        {8000 - step + 1, 1}, {8000 - step, 2},         {8000 - step, 2},     {8000 - 7 * step, 8},
+        {8000 - 6 * step, 7}, {8000 - 6 * step + 1, 6}, {8000 + 3 * step, 1},
+    };
+    graph.press(8000);
+    for (const auto &[x, first] : drag) {
+        graph.move(true, x);
+        EXPECT_EQ(graph.firstShown(), first) << x;
     }
-    EXPECT_EQ(graph.columns()[0].caption, 4);
-    EXPECT_EQ(graph.columns()[29].caption, 33);
-    EXPECT_EQ(graph.segments()[0].y1, graph.plotY(4));
-    EXPECT_EQ(graph.segments()[28].y2, graph.plotY(33));
-    EXPECT_FALSE(graph.segments()[29].visible);
 
+    // The same distance either way from a press in the middle moves as far.
     graph.press(3000);
-    graph.move(true, 3100);
-    graph.move(true, 3499);
-    EXPECT_EQ(graph.firstShown(), 4);
-    graph.move(true, 3500);
-    EXPECT_EQ(graph.firstShown(), 3);
-    graph.move(true, 4000); // 1000 twips: two results per move
-    EXPECT_EQ(graph.firstShown(), 1);
+    graph.move(true, 3000 - 10 * step);
+    ASSERT_EQ(graph.firstShown(), 11);
+    graph.press(3000);
+    EXPECT_TRUE(graph.move(true, 3000 + 3.5 * step));
+    EXPECT_EQ(graph.firstShown(), 8);
+    graph.press(3000);
+    EXPECT_TRUE(graph.move(true, 3000 - 3.5 * step));
+    EXPECT_EQ(graph.firstShown(), 11);
+    EXPECT_EQ(graph.columns()[0].caption, 11);
+    EXPECT_EQ(graph.columns()[29].caption, 40);
+    EXPECT_EQ(graph.segments()[0].y1, graph.plotY(11));
+    EXPECT_EQ(graph.segments()[28].y2, graph.plotY(40));
+    EXPECT_FALSE(graph.segments()[29].visible);
 }
 
 TEST(HistoryGraph, OnlyTheLeftButtonAloneScrollsButAnyPressMovesTheStart)
@@ -116,7 +125,7 @@ TEST(HistoryGraph, OnlyTheLeftButtonAloneScrollsButAnyPressMovesTheStart)
 
     graph.press(1000.4); // the right button
     EXPECT_EQ(graph.dragStartX(), 1000);
-    graph.move(true, 900);
+    graph.move(true, 1000 - graph.columnStep());
     EXPECT_EQ(graph.firstShown(), 2);
 }
 
@@ -171,28 +180,37 @@ TEST(HistoryGraph, OneResultIsASingleDot)
     EXPECT_EQ(dot.y1, 1530);
 }
 
-TEST(HistoryGraph, AResizeDropsTheSegmentsAndStartsAtTheFirstResult)
+TEST(HistoryGraph, AResizeDrawsTheResultsOnShowAgainInProportion)
 {
-    HistoryGraph graph = graphOf(60);
-    graph.press(3000);
-    graph.move(true, 2000);
-    ASSERT_EQ(graph.firstShown(), 3);
-
     HistoryGraph::Anchors wider = designAnchors();
     wider.shape1Width *= 2;
     wider.plotBottom += 1000;
-    graph.resize(wider);
-    EXPECT_EQ(visibleSegments(graph), 0);
-    EXPECT_EQ(graph.firstShown(), 1);
-    EXPECT_EQ(graph.columns()[0].caption, 1);
-    EXPECT_EQ(graph.dragStartX(), 0);
-    EXPECT_EQ(graph.columnStep(), (22110 - 180) / 30);
 
-    // A later drag draws at the new size, not where the points were before.
+    HistoryGraph graph = graphOf(60);
     graph.press(3000);
-    graph.move(true, 2900);
+    graph.move(true, 3000 - 2 * graph.columnStep());
+    ASSERT_EQ(graph.firstShown(), 3);
+    graph.resize(wider);
+    EXPECT_EQ(graph.columnStep(), (22110 - 180) / 30);
+    EXPECT_EQ(graph.firstShown(), 3);
+    EXPECT_EQ(graph.columns()[0].caption, 3);
+    EXPECT_EQ(graph.columns()[1].numberLeft, 1020 + graph.columnStep());
+    EXPECT_EQ(graph.dragStartX(), 0);
+    EXPECT_EQ(visibleSegments(graph), 29);
     EXPECT_EQ(graph.segments()[0].x1, 1020 + graph.columnStep() / 4);
-    EXPECT_LE(graph.segments()[0].y1, 6880);
+    EXPECT_EQ(graph.segments()[0].y1, graph.plotY(3));
+    // The worst result lies on the new bottom of the plot.
+    int lowest = 0;
+    for (int n = 1; n <= 60; ++n)
+        lowest = std::max(lowest, graph.plotY(n));
+    EXPECT_EQ(lowest, 6880);
+
+    // Fewer results than columns: all of them again, the newest as a dot.
+    HistoryGraph few = graphOf(10);
+    few.resize(wider);
+    EXPECT_EQ(visibleSegments(few), 10);
+    EXPECT_EQ(few.segments()[9].x1, few.segments()[9].x2);
+    EXPECT_EQ(few.segments()[0].y2, few.plotY(2));
 }
 
 TEST(HistoryGraph, AnEmptyHistoryHasNothingToScrollOrShow)

@@ -6,6 +6,7 @@
 #include "ServerAccess.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,10 +32,18 @@ struct Rating
 {
     using Report = NationalDeviation::CounterReport;
 
+    // The window thread is blocked in the fetch while the server answers it, so what the
+    // deviation window shows then can be read from the server's thread.
     explicit Rating(const QByteArray &reply)
-        : http([reply](const QString &path, int) {
-              return path.startsWith("/kokki/") ? LoopbackReply{200, reply}
-                                                : LoopbackReply{200, "1\r\n"};
+        : histogramReply(reply), http([this](const QString &path, int) {
+              if (!path.startsWith("/kokki/"))
+                  return LoopbackReply{200, "1\r\n"};
+              if (QWidget *form6 = deviation.form6()) {
+                  shownAtFetch = form6->isVisible() ? label("Label12") : QString();
+                  waitCursorAtFetch = QGuiApplication::overrideCursor() &&
+                                      QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
+              }
+              return LoopbackReply{200, histogramReply};
           }),
           server(client, clock, http.baseUrl(), std::chrono::seconds(5)),
           deviation(server, clock, dir.path(), nullptr)
@@ -60,6 +69,9 @@ struct Rating
         return found ? found->text() : QStringLiteral("<none>");
     }
 
+    QByteArray histogramReply;
+    QString shownAtFetch;
+    bool waitCursorAtFetch = false;
     QTemporaryDir dir;
     LoopbackServer http;
     CurlHttpClient client{std::chrono::milliseconds(500), std::chrono::milliseconds(2000)};
@@ -104,37 +116,77 @@ TEST(NationalDeviation, APastResultIsRatedWithoutBeingReportedAgain)
     EXPECT_EQ(scratch.readAll(), histogram({{100, 1}, {300, 1}}));
 }
 
-TEST(NationalDeviation, AFailedStepShowsTheMessageAndTheReportStillGoes)
+TEST(NationalDeviation, AFailedRatingSaysWhyAndTheReportStillGoes)
 {
-    // Everybody on one score: no deviation score, but the rest is shown and the game counted.
-    Rating r(histogram({{250, 7}}));
-    r.rate(0);
-    EXPECT_EQ(r.label("Label12"), "もう一度クリックして下さい。");
-    EXPECT_EQ(r.label("Label6"), "7");
-    EXPECT_EQ(r.label("Label7"), "250");
-    EXPECT_EQ(r.label("Label5"), "");
-    EXPECT_EQ(r.http.paths().last(), "/count1/countereurope/0/count.php");
-    EXPECT_EQ(r.http.requestCount(), 3);
+    const QString retry = QStringLiteral("もう一度クリックして下さい。");
+    struct Case
+    {
+        QByteArray reply;
+        QString message;
+        QString players;
+        QString mean;
+    };
+    const Case cases[] = {
+        // The first game of a region: nobody to compare with.
+        {histogram({}), retry + "\nまだ比べる記録がありません。", "0", ""},
+        // Everybody on one score: no standard deviation, but the rest is shown.
+        {histogram({{250, 7}}), retry + "\n比べる記録が少なすぎます。", "7", "250"},
+        {"<html>500 Internal Server Error</html>", retry + "\n全国の成績を取得できませんでした。",
+         "", ""},
+    };
+    for (const Case &c : cases) {
+        Rating r(c.reply);
+        r.rate(0);
+        EXPECT_EQ(r.label("Label12"), c.message) << c.reply.left(40).toStdString();
+        EXPECT_EQ(r.label("Label6"), c.players);
+        EXPECT_EQ(r.label("Label7"), c.mean);
+        EXPECT_EQ(r.label("Label5"), "");
+        EXPECT_TRUE(r.deviation.form6()->isVisible());
+        EXPECT_EQ(r.http.paths().last(), "/count1/countereurope/0/count.php");
+        EXPECT_EQ(r.http.requestCount(), 3);
+
+        // The next rating that works starts from an empty message line.
+        r.histogramReply = histogram({{200, 3}, {300, 5}, {400, 2}});
+        r.rate(295);
+        EXPECT_EQ(r.label("Label12"), "");
+        EXPECT_EQ(r.label("Label5"), " 50");
+    }
 }
 
-TEST(NationalDeviation, AServerErrorPageIsNoHistogram)
+TEST(NationalDeviation, TheWindowSaysItIsWaitingWhileTheHistogramIsFetched)
 {
-    Rating r("<html>500 Internal Server Error</html>");
-    r.rate(12);
-    EXPECT_EQ(r.label("Label12"), "もう一度クリックして下さい。");
-    EXPECT_EQ(r.label("Label6"), "");
-    EXPECT_EQ(r.label("Label8"), "");
-    EXPECT_TRUE(r.deviation.form6()->isVisible());
-    EXPECT_EQ(r.http.requestCount(), 3);
+    Rating r(histogram({{200, 3}, {300, 5}, {400, 2}}));
+    r.rate(295);
+    EXPECT_EQ(r.shownAtFetch, "全国の成績を取得しています…");
+    EXPECT_TRUE(r.waitCursorAtFetch);
+    EXPECT_EQ(r.label("Label12"), "");
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    // An open window that covers nothing to be kept in sight stays where the player left it;
+    // one that covers something moves off it.
+    QWidget *form6 = r.deviation.form6();
+    const QPoint left = form6->pos() + QPoint(7, 5);
+    form6->move(left);
+    NationalDeviation::Placement elsewhere;
+    elsewhere.keepClear = {QRect(left + QPoint(form6->width() + 50, 0), QSize(9, 9))};
+    r.deviation.showNationalDeviation(295, "europe", Rating::Report::Skip, elsewhere);
+    r.waitUntilDone();
+    EXPECT_EQ(form6->pos(), left);
+    const QRect kept(form6->frameGeometry().center(), QSize(20, 20));
+    r.deviation.showNationalDeviation(295, "europe", Rating::Report::Skip, {{kept}, {}, left});
+    r.waitUntilDone();
+    EXPECT_FALSE(form6->frameGeometry().intersects(kept));
 }
 
 TEST(NationalDeviation, ARatingStartedDuringThePausesDoesNotDisturbTheFirst)
 {
     Rating r(histogram({{200, 3}, {300, 5}, {400, 2}}));
-    // The click lands while the first rating pauses: the results window rates a past game.
+    // The click lands while the first rating pauses, after its fetch: the results window
+    // rates a past game.
+    r.deviation.showNationalDeviation(295, "europe", Rating::Report::Send);
     QTimer::singleShot(
         0, [&] { r.deviation.showNationalDeviation(400, "sekai", Rating::Report::Skip); });
-    r.rate(295);
+    r.waitUntilDone();
     EXPECT_EQ(r.http.paths(),
               (QStringList{"/kokki/europe.csv", "/kokki/sekai.csv", "/countx/europe/count.php",
                            "/count1/countereurope/295/count.php"}));

@@ -15,3 +15,22 @@ TEST(DesktopAddress, OnlyWebPagesAreHandedOnAndTitlesSurviveTheEncoding)
           "xterm -e sh", "smb://host/share", "https://"})
         EXPECT_FALSE(DesktopShell::webAddress(QString::fromUtf8(refused))) << refused;
 }
+
+TEST(DesktopAddress, TheBrowsersEntryGetsTheHelpPageAsItsOneArgument)
+{
+    const QString page = QStringLiteral("/opt/フラミオ/help/index.html");
+    const QString url = QStringLiteral("file:///opt/%E3%83%95%E3%83%A9%E3%83%9F%E3%82%AA/help/"
+                                       "index.html");
+    const std::pair<const char *, QStringList> cases[] = {
+        {"firefox-esr %u", {"firefox-esr", url}},
+        {"/usr/bin/chromium %U", {"/usr/bin/chromium", url}},
+        {"browser --new-window %F", {"browser", "--new-window", page}},
+        {"browser", {"browser", url}}, // no code: the page goes last
+        {"\"/opt/My Browser/run\" %i --class=%c %u", {"/opt/My Browser/run", "--class=", url}},
+        {"b \"a \\\"q\\\" \\\\ b\" 100%% --url=%u", {"b", "a \"q\" \\ b", "100%", "--url=" + url}},
+    };
+    for (const auto &[exec, expected] : cases)
+        EXPECT_EQ(DesktopShell::launchCommand(QString::fromUtf8(exec), page), expected) << exec;
+    for (const char *broken : {"", "   ", "\"unclosed %u", "%i %c"})
+        EXPECT_FALSE(DesktopShell::launchCommand(QString::fromUtf8(broken), page)) << broken;
+}

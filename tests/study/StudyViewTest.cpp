@@ -2,6 +2,7 @@
 #include "CodePage.h"
 #include "Controls.h"
 #include "MainWindowFixture.h"
+#include "ReviewSchedule.h"
 #include "Twips.h"
 
 #include <QApplication>
@@ -313,9 +314,14 @@ protected:
     {
         StudyWindow::SetUp();
         QString world;
-        for (int id = 1; id <= 12; ++id) {
-            const QString name =
-                id == 10 ? QStringLiteral("ベトナム") : ProgramFolder::countryName(id);
+        // Past the first twelve, countries whose names share a part.
+        const QStringList more{
+            "ギニア",       "ギニアビサウ",     "赤道ギニア", "パプアニューギニア",
+            "コンゴ共和国", "コンゴ民主共和国", "アルメニア"};
+        for (int id = 1; id <= 12 + more.size(); ++id) {
+            const QString name = id > 12    ? more.at(id - 13)
+                                 : id == 10 ? QStringLiteral("ベトナム")
+                                            : ProgramFolder::countryName(id);
             world +=
                 QStringLiteral("%1,アジア,%2,首都%1,https://map.example/%1\r\n").arg(id).arg(name);
         }
@@ -362,12 +368,12 @@ TEST_F(ForgivingSearch, FindsTheRowHoweverTheNameIsWritten)
         const char *hint;
     };
     const Case cases[] = {
-        {"にほん", 7, "「にほん」→ 日本"},     // a reading from the other names
-        {"ﾀｲ", 3, ""},                         // half-width kana of the row's own name
-        {"ヴェトナム", 9, ""},                 // a spelling variant of the row's own name
-        {"アメリカ", 1, "「アメリカ」→ 米国"}, // a common name
-        {"japan", 7, "「Japan」→ 日本"},       // English, any case
-        {"じょーじあ", 2, ""},                 // hiragana and the long mark
+        {"にほん", 7, "「にほん」→ 日本"}, // a reading from the other names
+        {"ﾀｲ", 3, ""}, // half-width kana of the row's own name: the name as typed
+        {"ヴェトナム", 9, "「ヴェトナム」→ ベトナム"},       // a spelling variant of the row's name
+        {"アメリカ", 1, "「アメリカ」→ 米国"},               // a common name
+        {"japan", 7, "「Japan」→ 日本"},                     // English, any case
+        {"じょーじあ", 2, "「じょーじあ」→ ジョージア"},     // hiragana and the long mark
         {"グルジア", 2, "「グルジア」（旧称）→ ジョージア"}, // a former name says so
         {"us", 1, "「US」→ 米国"},                           // a code, whole
     };
@@ -404,37 +410,109 @@ TEST_F(ForgivingSearch, FindsTheRowHoweverTheNameIsWritten)
     EXPECT_FALSE(hint->isVisible());
 }
 
+TEST_F(ForgivingSearch, TheOtherMatchesAreNamedAndEachShowsItsCountry)
+{
+    auto *line = find("LabelOthers");
+    const auto others = [line] {
+        QString text;
+        for (QLabel *part : line->findChildren<QLabel *>())
+            text += part->isVisible() ? part->text() : QString();
+        return line->isVisible() ? text : QString();
+    };
+    struct Case
+    {
+        const char *key;
+        const char *shown;
+        const char *others;
+    };
+    const Case cases[] = {
+        {"ギニア", "ギニア", "ほかに 3 件: ギニアビサウ、赤道ギニア、パプアニューギニア"},
+        {"こんご", "コンゴ共和国", "ほかに 1 件: コンゴ民主共和国"}, // the forgiving search too
+        {"ア", "ジョージア (国)",
+         "ほかに 6 件: ミクロネシア、ギニア、ギニアビサウ、赤道ギニア、パプアニューギニア、…"},
+        {"ベトナム", "ベトナム", ""},
+    };
+    for (const Case &c : cases) {
+        typeAndSearch(QString::fromUtf8(c.key));
+        EXPECT_EQ(text("Label3"), QString::fromUtf8(c.shown)) << c.key;
+        EXPECT_EQ(others(), QString::fromUtf8(c.others)) << c.key;
+        // The line fits between the hint and the list, its names whole and apart.
+        if (line->isVisible()) {
+            EXPECT_LE(line->geometry().bottom(), find("List1")->geometry().top()) << c.key;
+            for (QLabel *part : line->findChildren<QLabel *>()) {
+                EXPECT_TRUE(line->rect().contains(part->geometry())) << c.key;
+                EXPECT_GE(part->width(), part->fontMetrics().horizontalAdvance(part->text()));
+            }
+        }
+    }
+
+    // Each name shows its country, where it shows on the window, and the line stays.
+    typeAndSearch(QStringLiteral("ギニア"));
+    const char *names[] = {"ギニアビサウ", "赤道ギニア", "パプアニューギニア"};
+    for (int i = 0; i < 3; ++i) {
+        clickInWindow(find("LabelOther", i));
+        EXPECT_EQ(text("Label3"), QString::fromUtf8(names[i]));
+        EXPECT_EQ(find<QListWidget>("List1")->currentItem()->text(),
+                  QStringLiteral("%1 %2").arg(14 + i).arg(QString::fromUtf8(names[i])));
+        EXPECT_TRUE(others().startsWith("ほかに 3 件: "));
+    }
+    // A row picked by hand, or a search that finds nothing, ends the line.
+    clickRow(0);
+    EXPECT_EQ(others(), "");
+    typeAndSearch(QStringLiteral("ギニア"));
+    typeAndSearch(QStringLiteral("どこにもない"));
+    EXPECT_EQ(others(), "");
+}
+
 TEST_F(StudyWindow, TheCountryOnShowTellsThePlayersRecordOfItsFlag)
 {
-    // Japan (8) asked five times, Taiwan (1) never.
+    // Japan (8) asked five times, Taiwan (1) never. In the review Japan was last missed name
+    // to flag and is due later.
     f.folder.writeFile("jukuren.csv", "8,5,3,4,2026/12/08\r\n2,1,1,0,2026/12/01\r\n");
+    using ReviewSchedule::Direction;
+    ReviewSchedule::Schedule schedule;
+    schedule[{8, Direction::NameToFlag}] = {
+        {3.0, 5.0}, QDate(2026, 12, 5), QDate(2026, 12, 15), 2, 1};
+    schedule[{8, Direction::FlagToName}] = {
+        {9.0, 5.0}, QDate(2026, 12, 1), QDate(2026, 12, 10), 1, 0};
+    f.folder.writeFile("fukushuu.csv", ReviewSchedule::bytes(schedule));
     load();
     click("Label10");
-    EXPECT_EQ(text("LabelRecord"), "出題 5回・一発正解 3回・ミス 4回");
+    EXPECT_EQ(text("LabelRecord"), "出題 5回・一発正解 3回・ミス 4回・次の復習: 12月15日");
     clickRow(0);
     EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
 
-    // A game has ended since: the next country shown tells the new counts.
+    // A game has ended since: the next country shown tells the new counts, and for Taiwan,
+    // missed flag to name and overdue, how well it is remembered today.
     f.folder.writeFile("jukuren.csv", "1,2,1,3,2026/12/08\r\n");
+    const ReviewSchedule::CardState taiwan{
+        {2.0, 5.0}, QDate(2026, 12, 1), QDate(2026, 12, 4), 3, 1};
+    f.folder.writeFile("fukushuu.csv",
+                       ReviewSchedule::bytes({{{1, Direction::FlagToName}, taiwan}}));
     clickRow(1);
     EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
     clickRow(0);
-    EXPECT_EQ(text("LabelRecord"), "出題 2回・一発正解 1回・ミス 3回");
+    const QString taiwanLine =
+        "出題 2回・一発正解 1回・ミス 3回・" + ReviewSchedule::cardText(taiwan, QDate(2026, 12, 6));
+    EXPECT_TRUE(taiwanLine.endsWith("%")) << taiwanLine.toStdString();
+    EXPECT_EQ(text("LabelRecord"), taiwanLine);
 
     // The gallery shows the same line, from its entry on.
     click("Label9");
     EXPECT_EQ(text("Label3"), "台湾");
-    EXPECT_EQ(text("LabelRecord"), "出題 2回・一発正解 1回・ミス 3回");
+    EXPECT_EQ(text("LabelRecord"), taiwanLine);
     click("Image5", 8);
     EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
 
     // No record at all is a flag never asked; one that cannot be read says so.
     QFile::remove(f.folder.file("jukuren.csv"));
+    QFile::remove(f.folder.file("fukushuu.csv"));
     click("Image5", 1);
     EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
     ASSERT_TRUE(QDir(f.folder.path()).mkdir("jukuren.csv"));
+    ASSERT_TRUE(QDir(f.folder.path()).mkdir("fukushuu.csv"));
     click("Image5", 8);
-    EXPECT_EQ(text("LabelRecord"), "記録を読み込めませんでした");
+    EXPECT_EQ(text("LabelRecord"), "記録を読み込めませんでした・復習の予定を読み込めませんでした");
 }
 
 TEST_F(StudyWindow, ClicksWhereTheControlsShowReachThemAmongThePanels)

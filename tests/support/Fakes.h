@@ -20,15 +20,15 @@ public:
         if (onShow)
             onShow(text);
     }
-    bool ask(const QString &text) override
+    bool ask(const QString &question) override
     {
-        asked.append(text);
-        return answer;
+        asked.append(question);
+        return answerYes;
     }
     QStringList shown;
     std::function<void(const QString &)> onShow;
     QStringList asked;
-    bool answer = false;
+    bool answerYes = true;
 };
 
 class RecordingShell : public ShellOpener
@@ -45,8 +45,15 @@ public:
         lastShow = show;
         return filesSucceed && !filesThatFail.contains(path);
     }
+    bool openPage(const QString &path) override
+    {
+        pages.append(path);
+        return pagesSucceed;
+    }
     QStringList addresses;
     QStringList files;
+    QStringList pages;
+    bool pagesSucceed = true;
     Show lastShow = Show::Normal;
     bool addressesSucceed = true;
     bool filesSucceed = true;

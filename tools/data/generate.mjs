@@ -1,5 +1,6 @@
 // Makes everything under data/ that ships in the program's folder from countries.tsv:
-//   node generate.mjs [lists] [aliases] [flags] [maps] [intro] [banner] [help] [sheet] [similar]
+//   node generate.mjs [lists] [aliases] [flags] [maps] [outlines] [intro] [banner] [help] [sheet]
+//   [similar]
 //   (no argument: all of them)
 // Needs rsvg-convert (librsvg2-bin), ImageMagick, chmcmd (fp-utils) and the IPA P Gothic font.
 import path from 'node:path';
@@ -21,6 +22,7 @@ const steps = {
   aliases: async (rows) => (await import('./lib/aliases.mjs')).writeAliases(rows, dirs),
   flags: async (rows) => (await import('./lib/flags.mjs')).makeFlags(rows, dirs),
   maps: async (rows) => (await import('./lib/maps.mjs')).makeMaps(rows, dirs),
+  outlines: async (rows) => (await import('./lib/outlines.mjs')).makeOutlines(rows, dirs),
   intro: async () => (await import('./lib/intro.mjs')).makeIntro(dirs),
   banner: async () => (await import('./lib/banner.mjs')).makeBanner(dirs),
   help: async (rows) => (await import('./lib/help.mjs')).makeHelp(dirs, rows),

@@ -1,0 +1,395 @@
+#include "DailyReviewPanel.h"
+
+#include "BaseList.h"
+#include "CardKeys.h"
+#include "ClickableLabel.h"
+#include "LookAlikeBoard.h"
+#include "MessageBox.h"
+#include "PicturePaths.h"
+#include "Regions.h"
+#include "ReviewBoard.h"
+#include "Services.h"
+#include "Twips.h"
+
+#include <QHideEvent>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+const QString worldKey = QStringLiteral("sekai");
+
+// Places, in twips from the panel's top left; everything fits a 1366×768 screen.
+constexpr int cardLefts[6] = {390, 3180, 5970, 8730, 11520, 14370};
+constexpr int cardTops[2] = {1800, 3465};
+constexpr int cardWidth = 2385;
+constexpr int cardHeight = 1455;
+constexpr int bigFlagWidth = 5400;
+constexpr int bigFlagHeight = 3600;
+constexpr int nameLeft = 6300;
+constexpr int nameColumnStep = 6450;
+constexpr int nameRowStep = 780;
+constexpr int nameWidth = 6300;
+constexpr int nameHeight = 690;
+constexpr int pickedLeft = 7500;
+
+// The key that picks place k, as the player reads it on the keyboard.
+QString keyCaption(int k)
+{
+    static const QStringList captions{
+        QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
+        QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8"),
+        QStringLiteral("9"), QStringLiteral("0"), QStringLiteral("-"), QStringLiteral("=")};
+    return captions.value(k - 1);
+}
+
+// A flag as large as fits the box, in its own proportions; null when it cannot be read.
+QPixmap fittedFlag(const QString &path, QSize box)
+{
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    return CardPictures::decode(path, size.isValid() ? size.scaled(box, Qt::KeepAspectRatio) : box);
+}
+
+void showFlag(QLabel *label, const QString &appPath, int flagId)
+{
+    const QPixmap picture =
+        fittedFlag(PicturePaths::flag(appPath, QString::number(flagId)), label->size());
+    // A flag without its picture shows an empty box; the review goes on.
+    if (picture.isNull())
+        label->clear();
+    else
+        label->setPixmap(picture);
+}
+
+} // namespace
+
+DailyReviewPanel::DailyReviewPanel(Services &services, QString appPath, QString dataPath,
+                                   QWidget *parent)
+    : QFrame(parent), m_services(services), m_appPath(std::move(appPath)),
+      m_dataPath(std::move(dataPath))
+{
+    setObjectName(QStringLiteral("DailyReview"));
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
+    hide();
+
+    m_titleLabel = Twips::place(new QLabel(QStringLiteral("今日の復習"), this), "ReviewTitle", 390,
+                                150, 3600, 600, 21.75, true);
+    m_progressLabel = Twips::place(new QLabel(this), "ReviewProgress", 4200, 240, 9000, 450, 15.75);
+    m_backButton = Twips::place(new QPushButton(this), "ReviewBack", 14370, 150, 2385, 600, 18);
+    m_questionLabel =
+        Twips::place(new QLabel(this), "ReviewQuestion", 390, 900, 16365, 705, 18, true);
+    m_keysLabel = Twips::place(
+        new QLabel(QStringLiteral("キーの 1〜9・0・-・= でも選べます（左上から順に）。"), this),
+        "ReviewKeys", 390, 7200, 16365, 400, 12);
+
+    for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
+        auto *card = new ClickableLabel(this);
+        card->setObjectName(QStringLiteral("ReviewCard"));
+        card->setProperty("index", k);
+        card->setScaledContents(true);
+        card->setGeometry(
+            Twips::rect(cardLefts[(k - 1) % 6], cardTops[k <= 6 ? 0 : 1], cardWidth, cardHeight));
+        // A reader of the screen names the card by its key, never by the flag it shows.
+        card->setAccessibleName(QStringLiteral("%1の国旗").arg(keyCaption(k)));
+        m_cards[static_cast<size_t>(k)] = card;
+        connect(card, &ClickableLabel::clicked, this, [this, k] { pick(k); });
+
+        auto *name = new QPushButton(this);
+        name->setObjectName(QStringLiteral("ReviewName"));
+        name->setProperty("index", k);
+        // Space and Enter move on from the learning card; a name button with the focus
+        // would take them as a click.
+        name->setFocusPolicy(Qt::NoFocus);
+        name->setStyleSheet(QStringLiteral("text-align: left; padding-left: 8px;"));
+        name->setGeometry(Twips::rect(nameLeft + ((k - 1) % 2) * nameColumnStep,
+                                      cardTops[0] + ((k - 1) / 2) * nameRowStep, nameWidth,
+                                      nameHeight));
+        name->setFont(Twips::designFont(14.25, true));
+        m_names[static_cast<size_t>(k)] = name;
+        connect(name, &QPushButton::clicked, this, [this, k] { pick(k); });
+    }
+    m_bigFlag =
+        Twips::place(new QLabel(this), "ReviewFlag", 390, cardTops[0], bigFlagWidth, bigFlagHeight);
+    m_bigFlag->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    m_rightFlag = Twips::place(new QLabel(this), "ReviewRightFlag", 390, cardTops[0], bigFlagWidth,
+                               bigFlagHeight);
+    m_rightFlag->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_rightText =
+        Twips::place(new QLabel(this), "ReviewRightText", 390, 5520, 6900, 1500, 15.75, true);
+    m_rightText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_rightText->setWordWrap(true);
+    m_pickedFlag = Twips::place(new QLabel(this), "ReviewPickedFlag", pickedLeft, cardTops[0],
+                                bigFlagWidth, bigFlagHeight);
+    m_pickedFlag->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_pickedText =
+        Twips::place(new QLabel(this), "ReviewPickedText", pickedLeft, 5520, 6900, 1500, 15.75);
+    m_pickedText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_pickedText->setWordWrap(true);
+    m_nextButton = Twips::place(new QPushButton(QStringLiteral("次へ（Enter）"), this),
+                                "ReviewNext", 14370, 5520, 2385, 690, 15.75, true);
+    m_nextButton->setFocusPolicy(Qt::NoFocus);
+    connect(m_nextButton, &QPushButton::clicked, this, &DailyReviewPanel::moveOn);
+
+    m_endLabel =
+        Twips::place(new QLabel(this), "ReviewEnd", 390, cardTops[0], 16365, 2400, 18, true);
+    m_endLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_endLabel->setWordWrap(true);
+
+    m_backButton->setFocusPolicy(Qt::NoFocus);
+    connect(m_backButton, &QPushButton::clicked, this, &DailyReviewPanel::closed);
+    showPage(Page::End);
+}
+
+bool DailyReviewPanel::readWorld(const QString &regionKey, World &world) const
+{
+    try {
+        world.rowCount =
+            std::clamp(BaseList::load(BaseList::path(m_appPath, worldKey), world.table).recordCount,
+                       0, GameRules::rowBound);
+    } catch (const BaseListError &) {
+        return false;
+    }
+    for (int r = 1; r <= world.rowCount; ++r) {
+        const int id = world.table.flagIds[static_cast<size_t>(r)].toInt();
+        world.flagIds.append(id);
+        if (id >= 1 && id <= CountryTable::upperBound && !world.rowOfFlag[static_cast<size_t>(id)])
+            world.rowOfFlag[static_cast<size_t>(id)] = r;
+    }
+    if (regionKey.isEmpty() || regionKey == worldKey)
+        return true;
+    // A region's list only orders the new flags; without it they come in the world's order.
+    CountryTable region;
+    try {
+        const int rows = BaseList::load(BaseList::path(m_appPath, regionKey), region).recordCount;
+        for (int r = 1; r <= std::clamp(rows, 0, GameRules::rowBound); ++r)
+            world.regionFlagIds.append(region.flagIds[static_cast<size_t>(r)].toInt());
+    } catch (const BaseListError &) {
+    }
+    return true;
+}
+
+QList<ReviewSchedule::CardKey> DailyReviewPanel::cardsOf(const World &world) const
+{
+    // Only flags the world list has can be laid out; a card of any other waits.
+    QList<ReviewSchedule::CardKey> cards;
+    const QList<ReviewSchedule::CardKey> all = ReviewSchedule::todaysCards(
+        ReviewSchedule::read(m_dataPath), ReviewSchedule::today(m_services.clock), world.flagIds,
+        world.regionFlagIds);
+    for (const ReviewSchedule::CardKey &card : all) {
+        if (card.flagId >= 1 && card.flagId <= CountryTable::upperBound &&
+            world.rowOfFlag[static_cast<size_t>(card.flagId)])
+            cards.append(card);
+    }
+    return cards;
+}
+
+int DailyReviewPanel::cardsToday(const QString &regionKey) const
+{
+    World world;
+    if (!readWorld(regionKey, world) || world.rowCount < GameRules::cardsPerBoard)
+        return 0;
+    return static_cast<int>(cardsOf(world).size());
+}
+
+bool DailyReviewPanel::begin(const QString &regionKey)
+{
+    World world;
+    if (!readWorld(regionKey, world) || world.rowCount < GameRules::cardsPerBoard)
+        return false;
+    const QList<ReviewSchedule::CardKey> cards = cardsOf(world);
+    if (cards.isEmpty())
+        return false;
+    m_world = std::move(world);
+    m_today = ReviewSchedule::today(m_services.clock);
+    // Without the record or the look-alikes the boards are made up at random.
+    m_record = MasteryRecord::read(m_dataPath);
+    m_similar = SimilarityTable::load(SimilarityTable::path(m_appPath));
+    m_review = std::make_unique<TodaysReview>(cards);
+    showCard();
+    setFocus();
+    return true;
+}
+
+std::optional<ReviewSchedule::CardKey> DailyReviewPanel::currentCard() const
+{
+    if (!m_review || m_review->finished() || m_page == Page::End)
+        return std::nullopt;
+    return m_review->current();
+}
+
+QString DailyReviewPanel::nameOf(int flagId) const
+{
+    return flagId >= 1 && flagId <= CountryTable::upperBound
+               ? m_world.table.countryNames[static_cast<size_t>(flagId)]
+               : QString();
+}
+
+void DailyReviewPanel::showCard()
+{
+    const ReviewSchedule::CardKey card = m_review->current();
+    const int askedRow = m_world.rowOfFlag[static_cast<size_t>(card.flagId)];
+    const QList<int> confused = MasteryRecord::confusedWith(m_record, card.flagId);
+    LookAlikeBoard::RowsByFlag rowsByFlag{};
+    std::copy(m_world.rowOfFlag.begin(), m_world.rowOfFlag.end(), rowsByFlag.begin());
+    std::vector<int> candidates =
+        LookAlikeBoard::candidateRows(card.flagId, {confused.begin(), confused.end()},
+                                      m_similar.similarTo(card.flagId), rowsByFlag);
+    // One question of an untimed game: its clock is never started and it gives no score.
+    m_board = std::make_unique<GameSession>(
+        GameSession::rowsOf(m_world.table, m_world.rowCount), 0,
+        std::make_unique<ReviewBoard>(askedRow, std::move(candidates), m_world.rowCount),
+        m_services.random, 1);
+
+    const bool nameToFlag = card.direction == ReviewSchedule::Direction::NameToFlag;
+    m_progressLabel->setText(
+        QStringLiteral("%1　全%2枚　（時間制限なし・成績は記録されません）")
+            .arg(nameToFlag ? QStringLiteral("名→旗") : QStringLiteral("旗→名"))
+            .arg(m_review->cardCount()));
+    if (nameToFlag) {
+        m_questionLabel->setText(
+            QStringLiteral("%1 の国旗はどれですか？").arg(m_board->askedName()));
+        QStringList ids;
+        for (int k = 1; k <= GameRules::cardsPerBoard; ++k)
+            ids.append(m_board->flagIdAt(k));
+        m_pictures.prepare(m_appPath, ids, m_cards[1]->size(), m_cards[1]->devicePixelRatioF());
+        for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
+            const QPixmap picture = m_pictures.card(m_board->flagIdAt(k));
+            if (picture.isNull())
+                m_cards[static_cast<size_t>(k)]->clear();
+            else
+                m_cards[static_cast<size_t>(k)]->setPixmap(picture);
+        }
+    } else {
+        m_questionLabel->setText(QStringLiteral("この国旗はどの国ですか？"));
+        showFlag(m_bigFlag, m_appPath, card.flagId);
+        for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
+            const QString name = m_board->nameOfRow(m_board->rowAt(k));
+            QPushButton *button = m_names[static_cast<size_t>(k)];
+            button->setText(name.isEmpty() ? QString()
+                                           : keyCaption(k) + QStringLiteral("　") + name);
+            button->setEnabled(!name.isEmpty());
+        }
+    }
+    showPage(Page::Question);
+}
+
+void DailyReviewPanel::pick(int k)
+{
+    if (m_page != Page::Question || !m_board || m_board->rowAt(k) == 0)
+        return;
+    const int pickedRow = m_board->rowAt(k);
+    const bool right = m_board->pick(k) == GameSession::Pick::Right;
+    showLearning(right ? 0 : pickedRow);
+}
+
+void DailyReviewPanel::showLearning(int pickedRow)
+{
+    const ReviewSchedule::CardKey card = m_review->current();
+    const int flagId = card.flagId;
+    const int row = m_world.rowOfFlag[static_cast<size_t>(flagId)];
+    m_questionLabel->setText(pickedRow ? QStringLiteral("違います。正しくはこちらです。")
+                                       : QStringLiteral("正解です。"));
+    showFlag(m_rightFlag, m_appPath, flagId);
+    // The lists carry no reading of the names (most are in katakana already), so none is told.
+    m_rightText->setText(QStringLiteral("%1\n首都：%2\n地域：%3")
+                             .arg(nameOf(flagId),
+                                  m_world.table.capitals[static_cast<size_t>(flagId)],
+                                  m_world.table.regionNames[static_cast<size_t>(row)]));
+    if (pickedRow) {
+        const int pickedId = m_world.table.flagIds[static_cast<size_t>(pickedRow)].toInt();
+        showFlag(m_pickedFlag, m_appPath, pickedId);
+        m_pickedText->setText(QStringLiteral("選んだのは：%1").arg(nameOf(pickedId)));
+    }
+    m_review->answer(pickedRow == 0);
+    m_board.reset();
+    showPage(Page::Learning);
+    m_pickedFlag->setVisible(pickedRow != 0);
+    m_pickedText->setVisible(pickedRow != 0);
+}
+
+void DailyReviewPanel::moveOn()
+{
+    if (m_page != Page::Learning)
+        return;
+    if (m_review->finished())
+        showEnd();
+    else
+        showCard();
+}
+
+void DailyReviewPanel::showEnd()
+{
+    // The schedule hears the whole review at once, as it hears a game.
+    if (const std::optional<FileError> error =
+            ReviewSchedule::update(m_dataPath, m_review->answers(), m_today)) {
+        m_services.messages.show(QStringLiteral("復習の予定を保存できませんでした。\n%1\n%2")
+                                     .arg(error->path(), error->message()));
+    }
+    const ReviewSchedule::NextDue next =
+        ReviewSchedule::nextDue(ReviewSchedule::read(m_dataPath), m_today);
+    m_endLabel->setText(QStringLiteral("復習した札：%1枚\n一度目で正解：%2枚\n次の復習：%3")
+                            .arg(m_review->cardCount())
+                            .arg(m_review->rightFirstTime())
+                            .arg(next.cards > 0
+                                     ? ReviewSchedule::nextDueText(m_today, next.day, next.cards)
+                                     : QStringLiteral("予定はありません")));
+    m_progressLabel->clear();
+    m_questionLabel->setText(QStringLiteral("今日の復習は終わりです。"));
+    m_review.reset();
+    showPage(Page::End);
+}
+
+void DailyReviewPanel::showPage(Page page)
+{
+    m_page = page;
+    const bool question = page == Page::Question;
+    const bool nameToFlag = question && m_review &&
+                            m_review->current().direction == ReviewSchedule::Direction::NameToFlag;
+    for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
+        m_cards[static_cast<size_t>(k)]->setVisible(question && nameToFlag);
+        m_names[static_cast<size_t>(k)]->setVisible(question && !nameToFlag);
+    }
+    m_bigFlag->setVisible(question && !nameToFlag);
+    m_keysLabel->setVisible(question);
+    const bool learning = page == Page::Learning;
+    for (QWidget *part :
+         {static_cast<QWidget *>(m_rightFlag), static_cast<QWidget *>(m_rightText),
+          static_cast<QWidget *>(m_pickedFlag), static_cast<QWidget *>(m_pickedText),
+          static_cast<QWidget *>(m_nextButton)})
+        part->setVisible(learning);
+    m_endLabel->setVisible(page == Page::End);
+    m_backButton->setText(page == Page::End ? QStringLiteral("戻る") : QStringLiteral("やめる"));
+}
+
+void DailyReviewPanel::keyPressEvent(QKeyEvent *event)
+{
+    if (m_page == Page::Question) {
+        if (const std::optional<int> k = CardKeys::positionOf(event->key())) {
+            pick(*k);
+            return;
+        }
+    }
+    if (m_page == Page::Learning &&
+        (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+         event->key() == Qt::Key_Space)) {
+        moveOn();
+        return;
+    }
+    QFrame::keyPressEvent(event);
+}
+
+void DailyReviewPanel::hideEvent(QHideEvent *event)
+{
+    // Another mode has taken the window: a review left unfinished gives the schedule nothing.
+    if (!event->spontaneous() && m_page != Page::End) {
+        m_review.reset();
+        m_board.reset();
+        showPage(Page::End);
+    }
+    QFrame::hideEvent(event);
+}

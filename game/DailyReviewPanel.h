@@ -1,0 +1,118 @@
+#pragma once
+
+#include "CardPictures.h"
+#include "CountryTable.h"
+#include "GameRules.h"
+#include "GameSession.h"
+#include "MasteryRecord.h"
+#include "ReviewSchedule.h"
+#include "SimilarityTable.h"
+#include "TodaysReview.h"
+
+#include <QDate>
+#include <QFrame>
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class ClickableLabel;
+class QLabel;
+class QPushButton;
+struct Services;
+
+// The day's review "今日の復習": the cards the schedule says are due, and a few new flags, asked
+// without a clock and without a score. A 名→旗 card shows a name and twelve flags, a 旗→名 card
+// one flag and twelve names; the other eleven are the flags the player takes it for and its
+// look-alikes. Every answer is followed by a learning card (the right flag, its name, capital
+// and region, and on a miss the one picked beside it). Nothing is written to the results, nothing
+// rated or sent: only the schedule, once, when the last card is done. A review left before its
+// end gives the schedule nothing, as an abandoned game does.
+class DailyReviewPanel : public QFrame
+{
+    Q_OBJECT
+public:
+    enum class Page
+    {
+        Question, // a card waits for the player's pick
+        Learning, // the answer is shown until the player moves on
+        End,      // how the review went and when the next cards are due
+    };
+
+    // `appPath` holds the lists and pictures, `dataPath` the schedule and the record.
+    DailyReviewPanel(Services &services, QString appPath, QString dataPath, QWidget *parent);
+
+    // How many cards a review begun now for `regionKey` would ask (its new flags come first
+    // from that region); read from the files now.
+    int cardsToday(const QString &regionKey) const;
+    // Starts a review from its first card; false (and nothing changes) when there is none.
+    bool begin(const QString &regionKey);
+
+    Page page() const { return m_page; }
+    // The card asked now, while a card is on show or being learnt.
+    std::optional<ReviewSchedule::CardKey> currentCard() const;
+    // The board of the card asked now: the row on each of the twelve places.
+    const GameSession *board() const { return m_board.get(); }
+
+    // The player picks place k (1..12, reading order) of the card on show.
+    void pick(int k);
+    // From the learning card to the next card, or to the end.
+    void moveOn();
+
+signals:
+    // The player leaves the review, at its end or before.
+    void closed();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    struct World
+    {
+        CountryTable table;
+        int rowCount = 0;
+        QList<int> flagIds; // by row
+        QList<int> regionFlagIds;
+        std::array<int, CountryTable::upperBound + 1> rowOfFlag{};
+    };
+    // The world list and the region's list; false when the world list cannot be read.
+    bool readWorld(const QString &regionKey, World &world) const;
+    QList<ReviewSchedule::CardKey> cardsOf(const World &world) const;
+
+    void showCard();
+    void showLearning(int pickedRow);
+    void showEnd();
+    void showPage(Page page);
+    QString nameOf(int flagId) const;
+
+    Services &m_services;
+    QString m_appPath;
+    QString m_dataPath;
+
+    World m_world;
+    MasteryRecord::Record m_record; // the confusions, as of the review's start
+    SimilarityTable m_similar;
+    QDate m_today;
+    std::unique_ptr<TodaysReview> m_review;
+    std::unique_ptr<GameSession> m_board;
+    Page m_page = Page::End;
+    CardPictures m_pictures;
+
+    QLabel *m_titleLabel;
+    QLabel *m_progressLabel;
+    QLabel *m_questionLabel;
+    QLabel *m_keysLabel;
+    std::array<ClickableLabel *, GameRules::cardsPerBoard + 1> m_cards{}; // place k at k
+    QLabel *m_bigFlag;
+    std::array<QPushButton *, GameRules::cardsPerBoard + 1> m_names{}; // place k at k
+    QLabel *m_rightFlag;
+    QLabel *m_rightText;
+    QLabel *m_pickedFlag;
+    QLabel *m_pickedText;
+    QPushButton *m_nextButton;
+    QLabel *m_endLabel;
+    QPushButton *m_backButton;
+};

@@ -1,0 +1,342 @@
+#include "MapCanvas.h"
+
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPolygonF>
+#include <QToolTip>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The map runs from 25°W eastwards once round the globe, so that its middle is the western
+// Pacific, and from 84°N to 58°S: nothing south of it but Antarctica.
+constexpr double westEdge = -25;
+constexpr double northEdge = 84;
+constexpr double southEdge = -58;
+constexpr double mapWidth = 360;
+constexpr double mapHeight = northEdge - southEdge;
+constexpr double tenth = 10.0;
+// A country whose outline is smaller than this on screen is drawn as a marker.
+constexpr double smallestOutline = 6;
+constexpr double margin = 4;
+// Beyond the marker's own radius, so that a near miss on a tiny island still counts.
+constexpr double markerSlack = 3;
+
+const QColor sea(0xf4, 0xf7, 0xfb);
+const QColor otherLand(0xe9, 0xe7, 0xe1);
+const QColor border(0x5a, 0x5a, 0x5a);
+const QColor hatch(0, 0, 0, 90);
+// The patterns repeat every eight pixels.
+constexpr int hatchTile = 8;
+
+// Blue against orange and light against dark: apart under every kind of red–green blindness.
+struct Look
+{
+    QColor fill;
+    Qt::BrushStyle hatching;
+};
+const std::array<Look, MapStates::stateCount> looks{{
+    {QColor(0xcf, 0xcf, 0xcf), Qt::Dense6Pattern}, // never asked: grey, dotted
+    {QColor(0xe6, 0x9f, 0x00), Qt::BDiagPattern},  // learning: orange, slanted lines
+    {QColor(0x8c, 0xc8, 0xf0), Qt::HorPattern},    // known: light blue, level lines
+    {QColor(0x00, 0x5a, 0xa8), Qt::NoBrush},       // solid: dark blue, plain
+}};
+
+const Look &lookOf(MapStates::State state)
+{
+    return looks[static_cast<size_t>(state)];
+}
+
+double wrappedLon(double lon)
+{
+    return lon < westEdge ? lon + mapWidth : lon;
+}
+
+} // namespace
+
+MapCanvas::MapCanvas(QWidget *parent) : QWidget(parent)
+{
+    setMinimumSize(360, 142);
+    setCursor(Qt::PointingHandCursor);
+    m_states.fill(MapStates::State::NeverAsked);
+}
+
+void MapCanvas::setOutlines(const std::vector<WorldOutlines::Shape> &shapes)
+{
+    m_countries.clear();
+    m_countries.reserve(shapes.size());
+    for (const WorldOutlines::Shape &shape : shapes) {
+        Country country;
+        country.flagId = shape.flagId;
+        country.point = {wrappedLon(shape.point.lon / tenth) - westEdge,
+                         northEdge - shape.point.lat / tenth};
+        for (const auto &ring : shape.rings) {
+            // A ring that crosses the 180th meridian (Russia's, with Chukotka) jumps by a whole
+            // turn there: each point is taken on the side of the one before it.
+            std::vector<double> lons;
+            lons.reserve(ring.size());
+            double sum = 0;
+            for (const WorldOutlines::Point &p : ring) {
+                double lon = p.lon / tenth;
+                if (!lons.empty()) {
+                    while (lon - lons.back() > mapWidth / 2)
+                        lon -= mapWidth;
+                    while (lon - lons.back() < -mapWidth / 2)
+                        lon += mapWidth;
+                }
+                lons.push_back(lon);
+                sum += lon;
+            }
+            // Then the ring moves round the globe whole, by where most of it lies: the Azores go
+            // east with the map's end.
+            const double mean = sum / double(ring.size());
+            const double shift = mean < westEdge               ? mapWidth
+                                 : mean >= westEdge + mapWidth ? -mapWidth
+                                                               : 0;
+            QPolygonF polygon;
+            polygon.reserve(qsizetype(ring.size()));
+            for (size_t i = 0; i < ring.size(); ++i)
+                polygon << QPointF(lons[i] + shift - westEdge, northEdge - ring[i].lat / tenth);
+            country.outline.addPolygon(polygon);
+            country.outline.closeSubpath();
+        }
+        m_countries.push_back(std::move(country));
+    }
+    layOut();
+}
+
+void MapCanvas::setMessage(const QString &message)
+{
+    m_message = message;
+    update();
+}
+
+void MapCanvas::setStates(
+    const std::array<MapStates::State, WorldOutlines::highestFlagId + 1> &states)
+{
+    m_states = states;
+    m_baseStale = true;
+    update();
+}
+
+void MapCanvas::setSelected(int flagId)
+{
+    m_selected = flagId;
+    update();
+}
+
+void MapCanvas::setNames(const std::array<QString, WorldOutlines::highestFlagId + 1> &names)
+{
+    m_names = names;
+}
+
+bool MapCanvas::event(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    auto *help = static_cast<QHelpEvent *>(event);
+    const int flagId = flagIdAt(help->pos());
+    if (flagId > 0 && !m_names[static_cast<size_t>(flagId)].isEmpty())
+        QToolTip::showText(help->globalPos(), m_names[static_cast<size_t>(flagId)], this);
+    else
+        QToolTip::hideText();
+    return true;
+}
+
+double MapCanvas::markerRadius() const
+{
+    return std::clamp(m_toScreen.m11() * 1.4, 4.0, 6.5);
+}
+
+void MapCanvas::layOut()
+{
+    const double scale = std::max(
+        0.1, std::min((width() - 2 * margin) / mapWidth, (height() - 2 * margin) / mapHeight));
+    const double dx = (width() - scale * mapWidth) / 2;
+    const double dy = (height() - scale * mapHeight) / 2;
+    m_toScreen = QTransform(scale, 0, 0, scale, dx, dy);
+    // All borders as one path: drawn in one call rather than one call each.
+    m_borders = QPainterPath();
+    for (Country &country : m_countries) {
+        country.onScreen = m_toScreen.map(country.outline);
+        country.pointOnScreen = m_toScreen.map(country.point);
+        m_borders.addPath(country.onScreen);
+        const QRectF box = country.onScreen.boundingRect();
+        country.marker =
+            country.flagId > 0 &&
+            (country.outline.isEmpty() || std::max(box.width(), box.height()) < smallestOutline);
+    }
+    m_baseStale = true;
+}
+
+// Colour and hatching in one tile, so that a country is filled in one pass: on resize every
+// country is filled again, and a second pass for the hatching nearly doubled that time.
+const QBrush &MapCanvas::brushOf(MapStates::State state)
+{
+    static const std::array<QBrush, MapStates::stateCount> brushes = [] {
+        std::array<QBrush, MapStates::stateCount> made;
+        for (size_t i = 0; i < made.size(); ++i) {
+            QPixmap tile(hatchTile, hatchTile);
+            tile.fill(looks[i].fill);
+            if (looks[i].hatching != Qt::NoBrush) {
+                QPainter painter(&tile);
+                painter.fillRect(tile.rect(), QBrush(hatch, looks[i].hatching));
+            }
+            made[i] = QBrush(tile);
+        }
+        return made;
+    }();
+    return brushes[static_cast<size_t>(state)];
+}
+
+void MapCanvas::paintState(QPainter &painter, MapStates::State state, const QPainterPath &area)
+{
+    painter.fillPath(area, brushOf(state));
+}
+
+// Each state has its own shape, so that a marker is told apart even where its colour is not:
+// never asked a hollow ring, learning a triangle, known a diamond, solid a square.
+void MapCanvas::paintMarker(QPainter &painter, MapStates::State state, const QPointF &c, double r)
+{
+    painter.setPen(QPen(border, 1));
+    painter.setBrush(lookOf(state).fill);
+    switch (state) {
+    case MapStates::State::NeverAsked:
+        painter.setPen(QPen(QColor(0x60, 0x60, 0x60), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(c, r - 1, r - 1);
+        break;
+    case MapStates::State::Learning:
+        painter.drawPolygon(QPolygonF{{c.x(), c.y() - r * 1.15},
+                                      {c.x() + r * 1.1, c.y() + r * 0.85},
+                                      {c.x() - r * 1.1, c.y() + r * 0.85}});
+        break;
+    case MapStates::State::Known:
+        painter.drawPolygon(QPolygonF{{c.x(), c.y() - r * 1.2},
+                                      {c.x() + r * 1.2, c.y()},
+                                      {c.x(), c.y() + r * 1.2},
+                                      {c.x() - r * 1.2, c.y()}});
+        break;
+    case MapStates::State::Solid:
+        painter.drawRect(QRectF(c.x() - r * 0.9, c.y() - r * 0.9, r * 1.8, r * 1.8));
+        break;
+    }
+}
+
+void MapCanvas::renderBase()
+{
+    const qreal ratio = devicePixelRatioF();
+    // Opaque, so that showing it is a plain copy.
+    m_base = QImage(size() * ratio, QImage::Format_RGB32);
+    m_base.setDevicePixelRatio(ratio);
+    m_base.fill(palette().color(QPalette::Window));
+    QPainter painter(&m_base);
+    painter.fillRect(m_toScreen.mapRect(QRectF(0, 0, mapWidth, mapHeight)), sea);
+    // The fills go without antialiasing, which would cost most of the redraw on a resize: the
+    // antialiased borders drawn over them smooth their edges.
+    for (const Country &country : m_countries) {
+        if (country.flagId == 0)
+            painter.fillPath(country.onScreen, otherLand);
+        else
+            paintState(painter, m_states[static_cast<size_t>(country.flagId)], country.onScreen);
+    }
+    // A cosmetic pen of one pixel takes the fast path of the rasteriser; its colour is lighter
+    // to look as thin as the map's scale wants.
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(border.red(), border.green(), border.blue(), 170), 0));
+    painter.drawPath(m_borders);
+
+    const double radius = markerRadius();
+    for (const Country &country : m_countries) {
+        if (country.marker)
+            paintMarker(painter, m_states[static_cast<size_t>(country.flagId)],
+                        country.pointOnScreen, radius);
+    }
+    m_baseStale = false;
+}
+
+void MapCanvas::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    if (m_countries.empty()) {
+        painter.fillRect(rect(), sea);
+        painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, m_message);
+        return;
+    }
+    if (m_baseStale || m_base.size() != size() * devicePixelRatioF())
+        renderBase();
+    painter.drawImage(0, 0, m_base);
+
+    const auto found = std::find_if(m_countries.begin(), m_countries.end(),
+                                    [this](const Country &c) { return c.flagId == m_selected; });
+    if (m_selected == 0 || found == m_countries.end())
+        return;
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    if (found->marker) {
+        const double r = markerRadius() + 4;
+        painter.setPen(QPen(Qt::white, 4));
+        painter.drawEllipse(found->pointOnScreen, r, r);
+        painter.setPen(QPen(Qt::black, 2));
+        painter.drawEllipse(found->pointOnScreen, r, r);
+    } else {
+        painter.setPen(QPen(Qt::white, 4));
+        painter.drawPath(found->onScreen);
+        painter.setPen(QPen(Qt::black, 2));
+        painter.drawPath(found->onScreen);
+    }
+}
+
+void MapCanvas::resizeEvent(QResizeEvent *)
+{
+    layOut();
+}
+
+int MapCanvas::flagIdAt(const QPoint &position) const
+{
+    const QPointF at(position);
+    const double reach = markerRadius() + markerSlack;
+    double best = reach * reach;
+    int found = 0;
+    for (const Country &country : m_countries) {
+        if (!country.marker)
+            continue;
+        const QPointF d = country.pointOnScreen - at;
+        const double distance = QPointF::dotProduct(d, d);
+        if (distance <= best) {
+            best = distance;
+            found = country.flagId;
+        }
+    }
+    if (found)
+        return found;
+    for (const Country &country : m_countries) {
+        if (country.flagId > 0 && !country.marker && country.onScreen.contains(at))
+            return country.flagId;
+    }
+    return 0;
+}
+
+bool MapCanvas::drawnAsMarker(int flagId) const
+{
+    return std::any_of(m_countries.begin(), m_countries.end(),
+                       [flagId](const Country &c) { return c.flagId == flagId && c.marker; });
+}
+
+QPointF MapCanvas::positionOf(double lon, double lat) const
+{
+    return m_toScreen.map(QPointF(wrappedLon(lon) - westEdge, northEdge - lat));
+}
+
+void MapCanvas::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (const int flagId = flagIdAt(event->position().toPoint()))
+        emit countryClicked(flagId);
+}

@@ -1,0 +1,186 @@
+// The world map window over the shipped map and lists, on the two screen sizes players have most,
+// 1920×1080 and 1366×768, set side by side as two off-screen screens.
+#include "WorldMapView.h"
+#include "BaseList.h"
+#include "Controls.h"
+#include "Fonts.h"
+#include "MapCanvas.h"
+#include "ProgramFolder.h"
+#include "ReviewSchedule.h"
+#include "TestFiles.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+const QString shippedData = QStringLiteral(FURAMIO_DATA_DIR);
+constexpr int japan = 124;
+constexpr int tuvalu = 108;
+const QDate today(2026, 12, 9);
+
+QScreen *screenNamed(const QString &name)
+{
+    for (QScreen *screen : QGuiApplication::screens()) {
+        if (screen->name() == name)
+            return screen;
+    }
+    return nullptr;
+}
+
+using ReviewSchedule::Direction;
+
+ReviewSchedule::CardState card(double stability, int daysSinceReview, int daysToDue)
+{
+    return {{stability, 5.0}, today.addDays(-daysSinceReview), today.addDays(daysToDue), 3, 0};
+}
+
+// A schedule file in which every flag has a card, most of them both ways; Japan is solid one
+// way, Tuvalu never asked.
+void writeSchedule(const QString &folder)
+{
+    ReviewSchedule::Schedule schedule;
+    for (int id = 1; id <= 198; ++id) {
+        if (id == tuvalu)
+            continue;
+        const ReviewSchedule::CardState state = card(1 + id % 40, id % 7, id % 9 - 1);
+        schedule[{id, Direction::NameToFlag}] = state;
+        if (id % 3)
+            schedule[{id, Direction::FlagToName}] = state;
+    }
+    schedule[{japan, Direction::NameToFlag}] = card(100, 1, 30);
+    schedule.erase({japan, Direction::FlagToName});
+    writeBytes(ReviewSchedule::path(folder), ReviewSchedule::bytes(schedule));
+}
+
+// A click as the window system brings it, at a place on the globe.
+void clickAt(WorldMapView &view, double lon, double lat)
+{
+    MapCanvas *canvas = view.canvas();
+    const QPoint at = canvas->mapTo(&view, canvas->positionOf(lon, lat).toPoint());
+    QTest::mouseClick(view.windowHandle(), Qt::LeftButton, {}, at);
+}
+
+QString nameShown(WorldMapView &view, int line = 0)
+{
+    return control<QLabel>(&view, "LabelName")->text().section('\n', line, line);
+}
+
+class MapOnScreen : public ::testing::TestWithParam<const char *>
+{
+};
+
+} // namespace
+
+TEST_P(MapOnScreen, AClickOnJapanOrOnTuvaluSelectsIt)
+{
+    QScreen *screen = screenNamed(QString::fromLatin1(GetParam()));
+    ASSERT_TRUE(screen);
+    QTemporaryDir dataDir;
+    writeSchedule(dataDir.path());
+    WorldMapView view(shippedData, dataDir.path());
+    view.setScreen(screen);
+    view.open(today);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_TRUE(screen->availableGeometry().contains(view.frameGeometry()));
+    ASSERT_TRUE(view.canvas()->message().isEmpty());
+
+    clickAt(view, 139.7, 35.7); // Tokyo
+    EXPECT_EQ(view.selectedFlag(), japan);
+    EXPECT_EQ(nameShown(view), "日本");
+    EXPECT_EQ(nameShown(view, 1), "しっかり");
+    const QString record = control<QLabel>(&view, "LabelRecord")->text();
+    EXPECT_TRUE(record.contains("名→旗 次の復習: 1月8日")) << record.toStdString();
+    EXPECT_TRUE(record.contains("旗→名 まだ出題されていません")) << record.toStdString();
+
+    // Funafuti: far too small for an outline at world scale, an island the data has no shape
+    // for at all at this scale.
+    EXPECT_TRUE(view.canvas()->drawnAsMarker(tuvalu));
+    clickAt(view, 179.2, -8.5);
+    EXPECT_EQ(view.selectedFlag(), tuvalu);
+    EXPECT_EQ(nameShown(view), "ツバル");
+    EXPECT_EQ(nameShown(view, 1), "未出題");
+    EXPECT_FALSE(control<QLabel>(&view, "ImageFlag")->pixmap().isNull());
+
+    QSignalSpy study(&view, &WorldMapView::studyRequested);
+    QTest::mouseClick(control<QPushButton>(&view, "CommandStudy"), Qt::LeftButton);
+    ASSERT_EQ(study.size(), 1);
+    EXPECT_EQ(study.at(0).at(0).toInt(), tuvalu);
+
+    // The open sea is no country: the selection stays.
+    clickAt(view, -150, -40);
+    EXPECT_EQ(view.selectedFlag(), tuvalu);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, MapOnScreen, ::testing::Values("wide", "laptop"));
+
+TEST(WorldMapView, TheCountsOfEachRegionAddUpToItsList)
+{
+    QTemporaryDir dataDir;
+    writeSchedule(dataDir.path());
+    WorldMapView view(shippedData, dataDir.path());
+    view.reload(today);
+    for (MapStates::Direction d : {MapStates::Direction::NameToFlag,
+                                   MapStates::Direction::FlagToName, MapStates::Direction::Both}) {
+        view.setDirection(d);
+        int regionsTotal = 0;
+        for (int r = 0; r < Regions::count; ++r) {
+            CountryTable table;
+            const BaseListLoad load =
+                BaseList::load(BaseList::path(shippedData, Regions::at(r).key), table);
+            EXPECT_EQ(view.regionCounts()[size_t(r)].total(), load.recordCount)
+                << Regions::at(r).key.toStdString();
+            if (r < Regions::count - 1)
+                regionsTotal += view.regionCounts()[size_t(r)].total();
+        }
+        EXPECT_EQ(regionsTotal, view.regionCounts()[Regions::count - 1].total());
+    }
+}
+
+TEST(WorldMapView, WithoutTheMapFileTheWindowSaysSoAndTheRestWorks)
+{
+    ProgramFolder folder;
+    writeSchedule(folder.path());
+    WorldMapView view(folder.path(), folder.path());
+    view.open(today);
+    EXPECT_EQ(view.canvas()->message(), "地図のファイル chizu.csv がありません。");
+    EXPECT_EQ(view.regionCounts()[Regions::count - 1].total(), 198);
+    EXPECT_GT(view.dueCounts()[0], 0);
+    view.selectCountry(5);
+    EXPECT_EQ(nameShown(view), ProgramFolder::countryName(5));
+    EXPECT_TRUE(control<QPushButton>(&view, "CommandStudy")->isEnabled());
+
+    folder.writeFile("chizu.csv", "chizu,1\r\n1\r\n5,0,0,1\r\n3,0,0,1\r\n");
+    WorldMapView damaged(folder.path(), folder.path());
+    EXPECT_EQ(damaged.canvas()->message(), "地図のファイル chizu.csv の 4 行目が壊れています。");
+}
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir config;
+    const QString path = config.filePath(QStringLiteral("screens.json"));
+    QFile json(path);
+    if (!json.open(QIODevice::WriteOnly))
+        return 1;
+    json.write(R"({"screens": [
+        {"name": "wide", "x": 0, "y": 0, "width": 1920, "height": 1080,
+         "logicalDpi": 96, "dpr": 1},
+        {"name": "laptop", "x": 1920, "y": 0, "width": 1366, "height": 768,
+         "logicalDpi": 96, "dpr": 1}]})");
+    json.close();
+    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).toLocal8Bit());
+    QApplication app(argc, argv);
+    Fonts::installSubstitutes();
+    Fonts::useScreen();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
