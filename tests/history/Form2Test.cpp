@@ -409,44 +409,49 @@ TEST(ResultsWindow, TheWorldMapOpensFromItAndStudiesTheCountryPickedByName)
     EXPECT_FALSE(form2->isVisible());
     EXPECT_TRUE(w.f.form->isVisible());
     EXPECT_EQ(control<QLabel>(w.f.form.get(), "Label3")->text(), ProgramFolder::countryName(12));
+}
 
-    TEST(ResultsWindow, KeysMoveBetweenGamesShowThemAndAskBeforeDeleting)
-    {
-        LoopbackServer http = quietServer();
-        Window w(http.baseUrl());
-        w.f.folder.writeFile("seisekisekai.csv", games(31));
-        Form2 *form2 = w.choose(4);
-        auto key = [form2](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
-        auto focused = [] { return QApplication::focusWidget()->property("index").toInt(); };
+TEST(ResultsWindow, KeysMoveBetweenGamesShowThemAndAskBeforeDeleting)
+{
+    LoopbackServer http = quietServer();
+    Window w(http.baseUrl());
+    w.f.folder.writeFile("seisekisekai.csv", games(31));
+    Form2 *form2 = w.choose(4);
+    auto key = [form2](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+    auto focused = [] { return QApplication::focusWidget()->property("index").toInt(); };
 
-        control<QWidget>(form2, "Label1", 28)->setFocus();
-        key(Qt::Key_Right);
-        EXPECT_EQ(focused(), 29);
-        EXPECT_EQ(form2->graph().firstShown(), 1);
-        // Past the last column the graph scrolls on by one game, and no further than the last.
-        key(Qt::Key_Right);
-        key(Qt::Key_Right);
-        EXPECT_EQ(focused(), 29);
-        EXPECT_EQ(form2->graph().firstShown(), 2);
-        EXPECT_EQ(QApplication::focusWidget()->accessibleName(), "31回目のゲーム");
-        key(Qt::Key_Left);
-        EXPECT_EQ(focused(), 28);
+    control<QWidget>(form2, "Label1", 28)->setFocus();
+    key(Qt::Key_Right);
+    EXPECT_EQ(focused(), 29);
+    EXPECT_EQ(form2->graph().firstShown(), 1);
+    // Past the last column the graph scrolls on by one game, and no further than the last.
+    key(Qt::Key_Right);
+    key(Qt::Key_Right);
+    EXPECT_EQ(focused(), 29);
+    EXPECT_EQ(form2->graph().firstShown(), 2);
+    EXPECT_EQ(QApplication::focusWidget()->accessibleName(), "31回目のゲーム");
+    key(Qt::Key_Left);
+    EXPECT_EQ(focused(), 28);
 
-        key(Qt::Key_Return);
-        EXPECT_TRUE(text4(form2).contains("総合点：230"));
-        EXPECT_EQ(text1(form2), "<成績> 30回目");
+    key(Qt::Key_Return);
+    EXPECT_TRUE(text4(form2).contains("総合点：230"));
+    EXPECT_EQ(text1(form2), "<成績> 30回目");
 
-        // Delete asks; いいえ keeps the game, はい removes the one in the focused column.
-        const QByteArray before = w.f.folder.readFile("seisekisekai.csv");
-        w.f.messages.answerYes = false;
-        key(Qt::Key_Delete);
-        ASSERT_EQ(w.f.messages.asked.size(), 1);
-        EXPECT_EQ(w.f.messages.asked.first(), "30回目のゲームの記録を削除しますか？");
-        EXPECT_EQ(w.f.folder.readFile("seisekisekai.csv"), before);
-        w.f.messages.answerYes = true;
-        key(Qt::Key_Delete);
-        EXPECT_EQ(w.f.messages.asked.size(), 2);
-        EXPECT_EQ(form2->graph().recordCount(), 30);
-        EXPECT_FALSE(
-            w.f.folder.readFile("seisekisekai.csv").contains(" 230, 60, 2,2026/12/06 21:30\r\n"));
-    }
+    // The rating window took the keyboard; the player comes back, to the first games again.
+    w.activateAgain(form2);
+    control<QWidget>(form2, "Label1", 28)->setFocus();
+
+    // Delete asks; いいえ keeps the game, はい removes the one in the focused column.
+    const QByteArray before = w.f.folder.readFile("seisekisekai.csv");
+    w.f.messages.answerYes = false;
+    key(Qt::Key_Delete);
+    ASSERT_EQ(w.f.messages.asked.size(), 1);
+    EXPECT_EQ(w.f.messages.asked.first().toStdString(), "29回目のゲームの記録を削除しますか？");
+    EXPECT_EQ(w.f.folder.readFile("seisekisekai.csv"), before);
+    w.f.messages.answerYes = true;
+    key(Qt::Key_Delete);
+    EXPECT_EQ(w.f.messages.asked.size(), 2);
+    EXPECT_EQ(form2->graph().recordCount(), 30);
+    EXPECT_FALSE(
+        w.f.folder.readFile("seisekisekai.csv").contains(" 229, 60, 1,2026/12/06 21:29\r\n"));
+}
