@@ -391,6 +391,7 @@ void Form1::connectPanels()
         enter(Mode::DailyReview);
     });
     connect(m_dailyReview, &DailyReviewPanel::closed, this, [this] { enter(Mode::Game); });
+    connect(m_dailyReview, &DailyReviewPanel::worldMapRequested, this, &Form1::openWorldMap);
     // The review follows the rating; a rating that another interrupted waits for it, so the
     // review comes when none is left.
     // The review keeps clear of the rating window while that is open.

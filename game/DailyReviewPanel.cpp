@@ -139,6 +139,10 @@ DailyReviewPanel::DailyReviewPanel(Services &services, QString appPath, QString 
         Twips::place(new QLabel(this), "ReviewEnd", 390, cardTops[0], 16365, 2400, 18, true);
     m_endLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_endLabel->setWordWrap(true);
+    m_mapButton = Twips::place(new QPushButton(QStringLiteral("覚えた国旗の地図"), this),
+                               "ReviewWorldMap", 390, cardTops[0] + 2550, 4200, 600, 15.75);
+    m_mapButton->setFocusPolicy(Qt::NoFocus);
+    connect(m_mapButton, &QPushButton::clicked, this, &DailyReviewPanel::worldMapRequested);
 
     m_backButton->setFocusPolicy(Qt::NoFocus);
     connect(m_backButton, &QPushButton::clicked, this, &DailyReviewPanel::closed);
@@ -363,6 +367,7 @@ void DailyReviewPanel::showPage(Page page)
           static_cast<QWidget *>(m_nextButton)})
         part->setVisible(learning);
     m_endLabel->setVisible(page == Page::End);
+    m_mapButton->setVisible(page == Page::End);
     m_backButton->setText(page == Page::End ? QStringLiteral("戻る") : QStringLiteral("やめる"));
 }
 

@@ -64,6 +64,8 @@ public:
 signals:
     // The player leaves the review, at its end or before.
     void closed();
+    // The player asks to see what they know on the world map, from the end of the review.
+    void worldMapRequested();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -115,4 +117,5 @@ private:
     QPushButton *m_nextButton;
     QLabel *m_endLabel;
     QPushButton *m_backButton;
+    QPushButton *m_mapButton;
 };

@@ -8,6 +8,7 @@
 #include "NationalDeviation.h"
 #include "ReviewSchedule.h"
 #include "TestFiles.h"
+#include "WorldMapView.h"
 
 #include <QDir>
 #include <QFile>
@@ -116,6 +117,12 @@ TEST(DailyReview, PlayedWithKeysBothWaysAMissComesBackAndOnlyTheScheduleIsWritte
     EXPECT_FALSE(QFile::exists(MasteryRecord::recordPath(f.folder.path())));
     EXPECT_EQ(http.requestCount(), 1) << http.paths().join(' ').toStdString();
     EXPECT_FALSE(f.form->deviation()->busy());
+
+    // The end offers the map of what the player knows.
+    QTest::mouseClick(control<QPushButton>(form, "ReviewWorldMap"), Qt::LeftButton);
+    ASSERT_TRUE(f.form->worldMap());
+    EXPECT_TRUE(f.form->worldMap()->isVisible());
+    f.form->worldMap()->hide();
 
     // Back on the game panel nothing is left for today.
     control<QPushButton>(form, "ReviewBack")->click();
