@@ -16,9 +16,14 @@ inline constexpr std::array<int, GameRules::cardsPerBoard> keys = {
     Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5,     Qt::Key_6,
     Qt::Key_7, Qt::Key_8, Qt::Key_9, Qt::Key_0, Qt::Key_Minus, Qt::Key_Equal};
 
+// On a Japanese keyboard the key right of "-" gives "^", where others give "=".
+inline constexpr int japaneseTwelfthKey = Qt::Key_AsciiCircum;
+
 // The card (1 to 12) a key picks, or none.
 inline std::optional<int> positionOf(int key)
 {
+    if (key == japaneseTwelfthKey)
+        return GameRules::cardsPerBoard;
     for (int i = 0; i < GameRules::cardsPerBoard; ++i)
         if (keys[static_cast<size_t>(i)] == key)
             return i + 1;

@@ -1,11 +1,15 @@
 #include "GameSession.h"
+#include "CardKeys.h"
 #include "Fakes.h"
 #include "PracticeGame.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <set>
+#include <utility>
+#include <vector>
 
 using namespace GameRules;
 
@@ -132,4 +136,19 @@ TEST(GameSession, ClicksBesideTheCardsAreNoAnswer)
     EXPECT_EQ(game.flagIdAt(13), QString());
     EXPECT_EQ(game.misses(), 0);
     EXPECT_EQ(game.questionNumber(), 1);
+}
+
+TEST(CardKeys, TheTopRowPicksTheTwelveCardsOnEveryKeyboard)
+{
+    const std::vector<std::pair<int, std::optional<int>>> cases = {
+        {Qt::Key_1, 1},
+        {Qt::Key_9, 9},
+        {Qt::Key_0, 10},
+        {Qt::Key_Minus, 11},
+        {Qt::Key_Equal, 12},
+        {Qt::Key_AsciiCircum, 12}, // JIS layout
+        {Qt::Key_A, std::nullopt},
+        {Qt::Key_Enter, std::nullopt}};
+    for (const auto &[key, position] : cases)
+        EXPECT_EQ(CardKeys::positionOf(key), position) << key;
 }
