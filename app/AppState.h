@@ -7,6 +7,5 @@
 // window writes it, from what its panels report.
 struct AppState
 {
-    QString regionKey;     // the region whose list was read last
     QString currentMapUrl; // the map "地域地図" opens
 };

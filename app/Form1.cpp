@@ -365,8 +365,6 @@ void Form1::closeNews()
 
 void Form1::connectPanels()
 {
-    connect(m_gamePanel, &GamePanel::regionChosen, this,
-            [this](const QString &regionKey) { m_state.regionKey = regionKey; });
     connect(m_gamePanel, &GamePanel::listRead, this, &Form1::listRead);
     connect(m_gamePanel, &GamePanel::gameFinished, this,
             [this](const QString &regionKey, int score) {
@@ -536,9 +534,8 @@ void Form1::resizeEvent(QResizeEvent *event)
     m_gamePanel->setVisibleHeight(height() - m_gamePanel->y());
 }
 
-void Form1::listRead(const QString &regionKey, const BaseListLoad &load)
+void Form1::listRead(const QString &, const BaseListLoad &load)
 {
-    m_state.regionKey = regionKey;
     m_state.currentMapUrl = load.lastMapUrl;
     // List1 holds the last list read, once; the study views read the world list again before
     // they show it.

@@ -88,6 +88,7 @@ private:
     void openResultsWindow(int regionIndex);
     // The panels' reports, and the start-up's own reading of the world list.
     void connectPanels();
+    // A list was read; which region it was is of no use to the window, only its lines and map.
     void listRead(const QString &regionKey, const BaseListLoad &load);
     // Shows, hides and stacks every part of the window for `mode`, the menu row on top.
     void arrange(Mode mode);

@@ -99,7 +99,7 @@ Form2::Form2(Services &services, QString dataPath, QWidget *mainWindow)
         if (m_services.clock.monotonicSeconds() - m_noRecordsSince < noRecordsSeconds)
             return;
         m_noRecordsTimer->stop();
-        m_text1->hide();
+        m_titleBox->hide();
     });
 
     setObjectName(QStringLiteral("Form2"));
@@ -108,55 +108,55 @@ Form2::Form2(Services &services, QString dataPath, QWidget *mainWindow)
     colour(this, QPalette::Window, lightYellow);
     resize(Twips::toPixels(designInnerWidth), Twips::toPixels(designInnerHeight));
 
-    m_shape1 = add(rectangle(this), "Shape1", 840, 6660, 11055, 30);
-    m_shape2 = add(rectangle(this), "Shape2", 840, 780, 30, 5895);
-    m_shape3 = add(rectangle(this), "Shape3", 840, 3960, 11055, 30);
-    m_shape4 = add(rectangle(this), "Shape4", 1020, 6720, 165, 225);
-    m_shape5 = add(rectangle(this), "Shape5", 960, 6990, 165, 285);
+    m_graphBottomLine = add(rectangle(this), "Shape1", 840, 6660, 11055, 30);
+    m_graphLeftLine = add(rectangle(this), "Shape2", 840, 780, 30, 5895);
+    m_graphMiddleLine = add(rectangle(this), "Shape3", 840, 3960, 11055, 30);
+    m_numberRowAnchor = add(rectangle(this), "Shape4", 1020, 6720, 165, 225);
+    m_deleteRowAnchor = add(rectangle(this), "Shape5", 960, 6990, 165, 285);
     // Only their positions matter: they anchor the column numbers and the "削除" row.
-    m_shape4->hide();
-    m_shape5->hide();
+    m_numberRowAnchor->hide();
+    m_deleteRowAnchor->hide();
 
     std::vector<GraphLine *> lines;
     for (int i = 0; i < HistoryGraph::columnCount; ++i) {
-        m_line3[static_cast<size_t>(i)] = new GraphLine(i, this);
-        lines.push_back(m_line3[static_cast<size_t>(i)]);
+        m_graphLines[static_cast<size_t>(i)] = new GraphLine(i, this);
+        lines.push_back(m_graphLines[static_cast<size_t>(i)]);
     }
     m_canvas = new GraphCanvas(std::move(lines), this);
     m_canvas->setGeometry(rect());
 
     // Only their tops matter: the heights of the best and the worst score.
-    m_text2 = add(textBox(this), "Text2", 450, 1530, 315, 210, 9);
-    m_text3 = add(textBox(this), "Text3", 510, 5880, 315, 210, 9);
-    m_text2->hide();
-    m_text3->hide();
+    m_bestScoreAnchor = add(textBox(this), "Text2", 450, 1530, 315, 210, 9);
+    m_worstScoreAnchor = add(textBox(this), "Text3", 510, 5880, 315, 210, 9);
+    m_bestScoreAnchor->hide();
+    m_worstScoreAnchor->hide();
     // Three digits must fit the narrow boxes beside the axis with the Gothic fonts we have.
-    m_text6 = add(textBox(this), "Text6", 480, 1440, 345, 210, 8);
-    m_text7 = add(textBox(this), "Text7", 480, 5760, 345, 210, 8);
-    m_text6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_text7->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_bestScoreBox = add(textBox(this), "Text6", 480, 1440, 345, 210, 8);
+    m_worstScoreBox = add(textBox(this), "Text7", 480, 5760, 345, 210, 8);
+    m_bestScoreBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_worstScoreBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    m_text1 = add(textBox(this), "Text1", 990, 840, 2955, 465, 18, true);
+    m_titleBox = add(textBox(this), "Text1", 990, 840, 2955, 465, 18, true);
     resetTitle();
-    colour(m_text1, QPalette::Text, darkRed);
-    m_text4 = add(textArea(this), "Text4", 3990, 150, 7515, 1125, 14.25, true);
-    colour(m_text4, QPalette::Text, darkRed);
+    colour(m_titleBox, QPalette::Text, darkRed);
+    m_detailBox = add(textArea(this), "Text4", 3990, 150, 7515, 1125, 14.25, true);
+    colour(m_detailBox, QPalette::Text, darkRed);
     // The hint lies over a corner of the detail box, and wraps between words.
-    m_text5 = add(new PhraseLabel(this), "Text5", 7980, 840, 3675, 615, 9);
-    m_text5->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_text5->setAutoFillBackground(true);
-    colour(m_text5, QPalette::Window, lightYellow);
-    m_text5->setText(QStringLiteral("左ボタンを押しながら左右に動かすと横スクロールします。"));
-    m_text5->hide();
+    m_scrollHint = add(new PhraseLabel(this), "Text5", 7980, 840, 3675, 615, 9);
+    m_scrollHint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_scrollHint->setAutoFillBackground(true);
+    colour(m_scrollHint, QPalette::Window, lightYellow);
+    m_scrollHint->setText(QStringLiteral("左ボタンを押しながら左右に動かすと横スクロールします。"));
+    m_scrollHint->hide();
 
-    m_label4 = add(new QLabel(this), "Label4", 1050, 300, 2805, 495, 15.75, true);
-    colour(m_label4, QPalette::WindowText, darkRed);
+    m_regionLabel = add(new QLabel(this), "Label4", 1050, 300, 2805, 495, 15.75, true);
+    colour(m_regionLabel, QPalette::WindowText, darkRed);
 
-    m_command1 =
+    m_backButton =
         add(new QPushButton(QStringLiteral("戻る"), this), "Command1", 11670, 810, 975, 375, 9);
-    connect(m_command1, &QPushButton::clicked, this, &Form2::back);
-    m_command2 = add(new QPushButton(this), "Command2", 3480, 8460, 1095, 405, 9);
-    connect(m_command2, &QPushButton::clicked, this, &Form2::loadHistory);
+    connect(m_backButton, &QPushButton::clicked, this, &Form2::back);
+    m_reloadButton = add(new QPushButton(this), "Command2", 3480, 8460, 1095, 405, 9);
+    connect(m_reloadButton, &QPushButton::clicked, this, &Form2::loadHistory);
     m_commandWorldMap = add(new QPushButton(QStringLiteral("覚えた国旗の地図"), this),
                             "CommandWorldMap", 11670, 1290, 1900, 375, 9);
     connect(m_commandWorldMap, &QPushButton::clicked, this, &Form2::worldMapRequested);
@@ -176,7 +176,7 @@ Form2::Form2(Services &services, QString dataPath, QWidget *mainWindow)
             if (m_pressedGeneration == m_viewGeneration)
                 showDetails(i);
         });
-        m_label1[static_cast<size_t>(i)] = number;
+        m_columnNumbers[static_cast<size_t>(i)] = number;
 
         auto *remove = add(new ClickableLabel(QStringLiteral("削除"), this), "Label3", 0, 0, 225,
                            435, columnFontSize, false, i);
@@ -192,7 +192,7 @@ Form2::Form2(Services &services, QString dataPath, QWidget *mainWindow)
             if (m_pressedGeneration == m_viewGeneration)
                 deleteGame(i);
         });
-        m_label3[static_cast<size_t>(i)] = remove;
+        m_deleteLabels[static_cast<size_t>(i)] = remove;
     }
 
     setAccessibleNames();
@@ -203,21 +203,21 @@ Form2::~Form2() = default;
 
 void Form2::setAccessibleNames()
 {
-    m_text1->setAccessibleName(QStringLiteral("成績"));
-    m_text4->setAccessibleName(QStringLiteral("ゲームの詳しい成績"));
-    m_text5->setAccessibleName(QStringLiteral("横スクロールの説明"));
-    m_text6->setAccessibleName(QStringLiteral("最高点"));
-    m_text7->setAccessibleName(QStringLiteral("最低点"));
-    m_label4->setAccessibleName(QStringLiteral("地域"));
-    m_command2->setAccessibleName(QStringLiteral("記録を読み直す"));
+    m_titleBox->setAccessibleName(QStringLiteral("成績"));
+    m_detailBox->setAccessibleName(QStringLiteral("ゲームの詳しい成績"));
+    m_scrollHint->setAccessibleName(QStringLiteral("横スクロールの説明"));
+    m_bestScoreBox->setAccessibleName(QStringLiteral("最高点"));
+    m_worstScoreBox->setAccessibleName(QStringLiteral("最低点"));
+    m_regionLabel->setAccessibleName(QStringLiteral("地域"));
+    m_reloadButton->setAccessibleName(QStringLiteral("記録を読み直す"));
     // Never reached by the player; the keyboard passes it by as the mouse does.
-    m_command2->setFocusPolicy(Qt::NoFocus);
-    for (QLineEdit *axis : {m_text2, m_text3, m_text6, m_text7})
+    m_reloadButton->setFocusPolicy(Qt::NoFocus);
+    for (QLineEdit *axis : {m_bestScoreAnchor, m_worstScoreAnchor, m_bestScoreBox, m_worstScoreBox})
         axis->setFocusPolicy(Qt::NoFocus);
-    QWidget *previous = m_text1;
-    for (QWidget *next : std::initializer_list<QWidget *>{m_text4, m_command1})
+    QWidget *previous = m_titleBox;
+    for (QWidget *next : std::initializer_list<QWidget *>{m_detailBox, m_backButton})
         setTabOrder(std::exchange(previous, next), next);
-    for (ClickableLabel *number : m_label1)
+    for (ClickableLabel *number : m_columnNumbers)
         setTabOrder(std::exchange(previous, number), number);
 }
 
@@ -227,8 +227,8 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
         return QWidget::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
     for (int i = 0; i < HistoryGraph::columnCount; ++i) {
-        if (watched == m_label1[static_cast<size_t>(i)] ||
-            watched == m_label3[static_cast<size_t>(i)])
+        if (watched == m_columnNumbers[static_cast<size_t>(i)] ||
+            watched == m_deleteLabels[static_cast<size_t>(i)])
             return columnKey(i, key->key());
     }
     return QWidget::eventFilter(watched, event);
@@ -249,7 +249,7 @@ bool Form2::columnKey(int index, int key)
                 showView();
             next = std::clamp(next, 0, HistoryGraph::columnCount - 1);
         }
-        m_label1[static_cast<size_t>(next)]->setFocus(Qt::OtherFocusReason);
+        m_columnNumbers[static_cast<size_t>(next)]->setFocus(Qt::OtherFocusReason);
         return true;
     }
     case Qt::Key_Return:
@@ -368,7 +368,7 @@ void Form2::open(const QString &regionKey, const QString &regionName)
 
 void Form2::activated()
 {
-    m_label4->setText(m_regionName);
+    m_regionLabel->setText(m_regionName);
     captureLayout();
     setWindowState(Qt::WindowNoState);
     fitToScreen();
@@ -429,23 +429,23 @@ void Form2::resizeHandler()
             setGeometryOf(tracked(static_cast<QWidget *>(item.control)), item.geometry);
     }
 
-    const auto &shape1 = tracked(m_shape1).geometry;
-    const auto &shape4 = tracked(m_shape4).geometry;
+    const auto &shape1 = tracked(m_graphBottomLine).geometry;
+    const auto &shape4 = tracked(m_numberRowAnchor).geometry;
     HistoryGraph::Anchors anchors;
     anchors.shape1Left = whole(shape1.left);
     anchors.shape1Width = whole(shape1.width);
     anchors.shape4Left = whole(shape4.left);
     anchors.shape4Top = whole(shape4.top);
-    anchors.shape5Top = whole(tracked(m_shape5).geometry.top);
-    anchors.plotTop = whole(tracked(m_text2).geometry.top);
-    anchors.plotBottom = whole(tracked(m_text3).geometry.top);
+    anchors.shape5Top = whole(tracked(m_deleteRowAnchor).geometry.top);
+    anchors.plotTop = whole(tracked(m_bestScoreAnchor).geometry.top);
+    anchors.plotBottom = whole(tracked(m_worstScoreAnchor).geometry.top);
     m_graph.resize(anchors);
 
     ControlGeometry columnFont;
     columnFont.fontSize = columnFontSize;
     for (int i = 0; i < HistoryGraph::columnCount; ++i) {
-        setGeometryOf(tracked(m_label1[static_cast<size_t>(i)]), columnFont);
-        setGeometryOf(tracked(m_label3[static_cast<size_t>(i)]), columnFont);
+        setGeometryOf(tracked(m_columnNumbers[static_cast<size_t>(i)]), columnFont);
+        setGeometryOf(tracked(m_deleteLabels[static_cast<size_t>(i)]), columnFont);
     }
     showGraph();
 }
@@ -458,15 +458,15 @@ void Form2::showGraph()
         ControlGeometry number;
         number.left = column.numberLeft;
         number.top = column.numberTop;
-        setGeometryOf(tracked(m_label1[static_cast<size_t>(i)]), number);
+        setGeometryOf(tracked(m_columnNumbers[static_cast<size_t>(i)]), number);
         ControlGeometry remove;
         remove.left = column.deleteLeft;
         remove.top = column.deleteTop;
-        setGeometryOf(tracked(m_label3[static_cast<size_t>(i)]), remove);
+        setGeometryOf(tracked(m_deleteLabels[static_cast<size_t>(i)]), remove);
     }
-    m_text5->setVisible(m_graph.hintVisible());
-    m_text6->setText(m_graph.bestText());
-    m_text7->setText(m_graph.worstText());
+    m_scrollHint->setVisible(m_graph.hintVisible());
+    m_bestScoreBox->setText(m_graph.bestText());
+    m_worstScoreBox->setText(m_graph.worstText());
     showView();
 }
 
@@ -477,16 +477,16 @@ void Form2::showView()
     const auto &segments = m_graph.segments();
     for (int i = 0; i < HistoryGraph::columnCount; ++i) {
         const QString caption = QString::number(columns[static_cast<size_t>(i)].caption);
-        ClickableLabel *number = m_label1[static_cast<size_t>(i)];
+        ClickableLabel *number = m_columnNumbers[static_cast<size_t>(i)];
         if (number->text() != caption)
             number->setText(caption);
         const bool played = m_graph.resultInColumn(i) != 0;
         number->setAccessibleName(played ? QStringLiteral("%1回目のゲーム").arg(caption)
                                          : QStringLiteral("%1回目（記録なし）").arg(caption));
-        m_label3[static_cast<size_t>(i)]->setAccessibleName(
+        m_deleteLabels[static_cast<size_t>(i)]->setAccessibleName(
             QStringLiteral("%1回目のゲームを削除").arg(caption));
         const HistoryGraph::Segment &segment = segments[static_cast<size_t>(i)];
-        GraphLine *line = m_line3[static_cast<size_t>(i)];
+        GraphLine *line = m_graphLines[static_cast<size_t>(i)];
         line->visible = segment.visible;
         line->x1 = segment.x1;
         line->y1 = segment.y1;
@@ -514,20 +514,20 @@ void Form2::fitColumnNumbers()
         for (ClickableLabel *label : labels)
             label->setFont(font);
     };
-    fit(m_label1, QString::number(m_graph.columns()[HistoryGraph::columnCount - 1].caption));
+    fit(m_columnNumbers, QString::number(m_graph.columns()[HistoryGraph::columnCount - 1].caption));
     // The button's two characters stand one above the other.
-    fit(m_label3, QStringLiteral("削"));
+    fit(m_deleteLabels, QStringLiteral("削"));
 }
 
 void Form2::resetTitle()
 {
-    m_text1->setText(QStringLiteral("<成績>"));
+    m_titleBox->setText(QStringLiteral("<成績>"));
 }
 
 void Form2::loadHistory()
 {
     m_noRecordsTimer->stop();
-    m_text4->clear();
+    m_detailBox->clear();
     const ResultsFile::ReadResult read =
         ResultsFile::read(ResultsFile::path(m_dataPath, m_regionKey));
 
@@ -537,11 +537,11 @@ void Form2::loadHistory()
         m_graph.clear();
         showGraph();
         if (read.status == ResultsFile::ReadStatus::Unreadable) {
-            m_text4->setPlainText(QStringLiteral("記録ファイルを読めません。"));
+            m_detailBox->setPlainText(QStringLiteral("記録ファイルを読めません。"));
             return;
         }
-        m_text1->setText(QStringLiteral("記録がありません"));
-        m_text1->show();
+        m_titleBox->setText(QStringLiteral("記録がありません"));
+        m_titleBox->show();
         m_noRecordsSince = m_services.clock.monotonicSeconds();
         m_noRecordsTimer->start();
         return;
@@ -562,22 +562,22 @@ void Form2::loadHistory()
     if (m_history.olderDropped > 0)
         notes << QStringLiteral("古い記録 %1 件は表示していません。").arg(m_history.olderDropped);
     if (!notes.isEmpty())
-        m_text4->setPlainText(notes.join(QLatin1Char('\n')));
+        m_detailBox->setPlainText(notes.join(QLatin1Char('\n')));
 }
 
 void Form2::showDetails(int index)
 {
     const int result = m_graph.resultInColumn(index);
     if (index >= m_graph.recordCount() || result == 0) {
-        m_text4->clear();
+        m_detailBox->clear();
         return;
     }
-    m_text1->show();
+    m_titleBox->show();
     const PastGame game = m_history.games[static_cast<size_t>(result - 1)];
-    m_text4->setPlainText(
+    m_detailBox->setPlainText(
         GameDetails::text(game).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    m_text1->setText(GameDetails::title(m_label1[static_cast<size_t>(index)]->text()));
-    m_text4->show();
+    m_titleBox->setText(GameDetails::title(m_columnNumbers[static_cast<size_t>(index)]->text()));
+    m_detailBox->show();
     emit ratingRequested(game.score, m_regionKey);
 }
 

@@ -22,14 +22,15 @@ using StudyRules::cellWidth;
 GalleryPanel::GalleryPanel(QWidget *parent) : QGroupBox(QStringLiteral("国旗"), parent)
 {
     Twips::place(this, "Frame2", 990, 1080, 2775, 9315);
-    m_vscroll2 = Twips::place(new QScrollBar(Qt::Vertical, this), "VScroll2", 2010, 420, 615, 8175);
-    m_vscroll2->setRange(1, StudyRules::galleryLastFirst);
-    m_vscroll2->setSingleStep(1);
-    m_vscroll2->setPageStep(1);
-    m_vscroll2->setValue(1);
+    m_galleryScrollBar =
+        Twips::place(new QScrollBar(Qt::Vertical, this), "VScroll2", 2010, 420, 615, 8175);
+    m_galleryScrollBar->setRange(1, StudyRules::galleryLastFirst);
+    m_galleryScrollBar->setSingleStep(1);
+    m_galleryScrollBar->setPageStep(1);
+    m_galleryScrollBar->setValue(1);
     // Only a finished move lays the column out, not every step of a dragged thumb.
-    m_vscroll2->setTracking(false);
-    m_vscroll2->setAccessibleName(QStringLiteral("国旗の列のスクロール"));
+    m_galleryScrollBar->setTracking(false);
+    m_galleryScrollBar->setAccessibleName(QStringLiteral("国旗の列のスクロール"));
     for (int n = 1; n <= cells; ++n) {
         auto *cell = new ClickableLabel(this);
         cell->setObjectName(QStringLiteral("Image5"));
@@ -37,10 +38,10 @@ GalleryPanel::GalleryPanel(QWidget *parent) : QGroupBox(QStringLiteral("国旗")
         cell->setScaledContents(true);
         cell->makeFocusable(QStringLiteral("%1番目の国旗").arg(n));
         cell->setAccessibleDescription(QStringLiteral("Enterでこの国を表示します。"));
-        m_image5[static_cast<size_t>(n)] = cell;
+        m_galleryFlags[static_cast<size_t>(n)] = cell;
         connect(cell, &ClickableLabel::clicked, this, [this, n] { emit flagPicked(n); });
     }
-    connect(m_vscroll2, &QScrollBar::valueChanged, this, &GalleryPanel::layoutGallery);
+    connect(m_galleryScrollBar, &QScrollBar::valueChanged, this, &GalleryPanel::layoutGallery);
 }
 
 std::unique_ptr<GalleryDecoder> GalleryPanel::startDecode(const QString &appPath)
@@ -58,7 +59,7 @@ QString GalleryPanel::loadPictures(GalleryDecoder &decoder)
 {
     GalleryDecoder::Result decoded = decoder.take();
     for (int n = 1; n <= cells; ++n) {
-        ClickableLabel *cell = m_image5[static_cast<size_t>(n)];
+        ClickableLabel *cell = m_galleryFlags[static_cast<size_t>(n)];
         cell->move(Twips::toPixels(cellLeft), cell->y());
         QImage &image = decoded.images[static_cast<size_t>(n)];
         if (image.isNull())
@@ -74,7 +75,7 @@ void GalleryPanel::layoutAllCells()
 {
     m_first = 1;
     for (int i = 1; i <= cells; ++i) {
-        ClickableLabel *cell = m_image5[static_cast<size_t>(m_first + i - 1)];
+        ClickableLabel *cell = m_galleryFlags[static_cast<size_t>(m_first + i - 1)];
         cell->setGeometry(Twips::rect(cellLeft, StudyRules::slotTop(i), cellWidth, cellHeight));
         cell->show();
     }
@@ -82,21 +83,21 @@ void GalleryPanel::layoutAllCells()
 
 void GalleryPanel::scrollToStart()
 {
-    m_vscroll2->setValue(1);
+    m_galleryScrollBar->setValue(1);
     // A value that already was 1 raises no change, so the layout is run here as well.
     layoutGallery();
 }
 
 void GalleryPanel::layoutGallery()
 {
-    m_first = StudyRules::galleryFirst(m_vscroll2->value());
+    m_first = StudyRules::galleryFirst(m_galleryScrollBar->value());
     const int first = m_first;
     for (int n = 1; n <= cells; ++n) {
         if (n < first || n >= first + StudyRules::gallerySlots)
-            m_image5[static_cast<size_t>(n)]->hide();
+            m_galleryFlags[static_cast<size_t>(n)]->hide();
     }
     for (int k = 1; k <= StudyRules::gallerySlots; ++k) {
-        ClickableLabel *cell = m_image5[static_cast<size_t>(first + k - 1)];
+        ClickableLabel *cell = m_galleryFlags[static_cast<size_t>(first + k - 1)];
         cell->setGeometry(Twips::rect(cellLeft, StudyRules::slotTop(k), cellWidth, cellHeight));
         cell->show();
     }
@@ -104,33 +105,33 @@ void GalleryPanel::layoutGallery()
 
 void GalleryPanel::wheelEvent(QWheelEvent *event)
 {
-    QCoreApplication::sendEvent(m_vscroll2, event);
+    QCoreApplication::sendEvent(m_galleryScrollBar, event);
 }
 
 void GalleryPanel::setCellName(int flagId, const QString &name)
 {
     if (flagId >= 1 && flagId <= cells)
-        m_image5[static_cast<size_t>(flagId)]->setAccessibleName(name);
+        m_galleryFlags[static_cast<size_t>(flagId)]->setAccessibleName(name);
 }
 
 QList<QWidget *> GalleryPanel::focusChain() const
 {
     QList<QWidget *> chain;
     for (int n = 1; n <= cells; ++n)
-        chain << m_image5[static_cast<size_t>(n)];
+        chain << m_galleryFlags[static_cast<size_t>(n)];
     return chain;
 }
 
 QWidget *GalleryPanel::firstFocus() const
 {
-    return m_image5[static_cast<size_t>(m_first)];
+    return m_galleryFlags[static_cast<size_t>(m_first)];
 }
 
 void GalleryPanel::keyPressEvent(QKeyEvent *event)
 {
     int focused = 0;
     for (int n = 1; n <= cells; ++n)
-        if (m_image5[static_cast<size_t>(n)]->hasFocus())
+        if (m_galleryFlags[static_cast<size_t>(n)]->hasFocus())
             focused = n;
     int step = 0;
     switch (event->key()) {
@@ -159,8 +160,8 @@ void GalleryPanel::focusCell(int n)
     // The column scrolls as little as shows the cell: to its top from above, to its bottom
     // from below.
     if (n < m_first)
-        m_vscroll2->setValue(n);
+        m_galleryScrollBar->setValue(n);
     else if (n >= m_first + StudyRules::gallerySlots)
-        m_vscroll2->setValue(n - StudyRules::gallerySlots + 1);
-    m_image5[static_cast<size_t>(n)]->setFocus(Qt::OtherFocusReason);
+        m_galleryScrollBar->setValue(n - StudyRules::gallerySlots + 1);
+    m_galleryFlags[static_cast<size_t>(n)]->setFocus(Qt::OtherFocusReason);
 }

@@ -61,6 +61,6 @@ private:
     void focusCell(int n);
 
     int m_first = 1;
-    QScrollBar *m_vscroll2;
-    std::array<ClickableLabel *, cells + 1> m_image5{}; // cell 0 is never used
+    QScrollBar *m_galleryScrollBar;
+    std::array<ClickableLabel *, cells + 1> m_galleryFlags{}; // cell 0 is never used
 };

@@ -44,49 +44,50 @@ NamePanel::NamePanel(std::vector<OtherName> otherNames, QWidget *parent)
     : QWidget(parent), m_nameSearch(std::move(otherNames))
 {
     setGeometry(Twips::rect(panelLeft, panelTop, panelRight - panelLeft, listBottom - panelTop));
-    m_text2 = place(new QLineEdit(this), "Text2", 390, 1260, 3375, 405, 15.75);
-    m_command4 = place(new QPushButton(QStringLiteral("検索"), this), "Command4", 3780, 1230, 765,
-                       435, 14.25);
+    m_searchBox = place(new QLineEdit(this), "Text2", 390, 1260, 3375, 405, 15.75);
+    m_searchButton = place(new QPushButton(QStringLiteral("検索"), this), "Command4", 3780, 1230,
+                           765, 435, 14.25);
     m_labelHint = place(new QLabel(this), "LabelHint", 390, hintTop, 4155, hintHeight, hintPoints);
     m_othersLine = place(new QWidget(this), "LabelOthers", 390, listTop, 4155, 0, hintPoints);
     m_othersLine->hide();
-    m_list1 = place(new QListWidget(this), "List1", 390, listTop, 3885, listBottom - listTop, 18);
+    m_countryList =
+        place(new QListWidget(this), "List1", 390, listTop, 3885, listBottom - listTop, 18);
 
-    m_text2->setAccessibleName(QStringLiteral("国名か首都で検索"));
-    m_list1->setAccessibleName(QStringLiteral("国の一覧"));
+    m_searchBox->setAccessibleName(QStringLiteral("国名か首都で検索"));
+    m_countryList->setAccessibleName(QStringLiteral("国の一覧"));
     m_labelHint->setAccessibleName(QStringLiteral("検索の結果"));
-    connect(m_command4, &QPushButton::clicked, this, &NamePanel::search);
-    connect(m_text2, &QLineEdit::returnPressed, this, &NamePanel::search);
+    connect(m_searchButton, &QPushButton::clicked, this, &NamePanel::search);
+    connect(m_searchBox, &QLineEdit::returnPressed, this, &NamePanel::search);
     // A row is shown when it becomes the current one, by click, arrow key or search. A click
     // on the row already current shows it again, which also puts its text back into the box.
-    connect(m_list1, &QListWidget::currentRowChanged, this, &NamePanel::pickRow);
-    connect(m_list1, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
-        if (m_text2->text() != item->text())
-            pickRow(m_list1->row(item));
+    connect(m_countryList, &QListWidget::currentRowChanged, this, &NamePanel::pickRow);
+    connect(m_countryList, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+        if (m_searchBox->text() != item->text())
+            pickRow(m_countryList->row(item));
     });
 }
 
 void NamePanel::setList(const QStringList &lines, const CountryTable::Column &capitals)
 {
     m_capitals = capitals;
-    m_list1->clear();
-    m_list1->addItems(lines);
+    m_countryList->clear();
+    m_countryList->addItems(lines);
 }
 
 void NamePanel::searchFor(const QString &key)
 {
-    m_text2->setText(key);
+    m_searchBox->setText(key);
     search();
 }
 
 void NamePanel::search()
 {
     QStringList rows;
-    const int scanned = std::min(m_list1->count(), StudyRules::searchedRows);
+    const int scanned = std::min(m_countryList->count(), StudyRules::searchedRows);
     rows.reserve(scanned);
     for (int i = 0; i < scanned; ++i)
-        rows.append(m_list1->item(i)->text());
-    const QString key = m_text2->text();
+        rows.append(m_countryList->item(i)->text());
+    const QString key = m_searchBox->text();
     const std::optional<NameSearch::Match> found = m_nameSearch.find(rows, m_capitals, key);
     if (!found) {
         // The box, the list and the country on show stay as they were.
@@ -95,11 +96,11 @@ void NamePanel::search()
         return;
     }
     const int row = found->row;
-    m_text2->setText(rows.at(row));
-    if (m_list1->currentRow() == row)
+    m_searchBox->setText(rows.at(row));
+    if (m_countryList->currentRow() == row)
         pickRow(row);
     else
-        m_list1->setCurrentRow(row);
+        m_countryList->setCurrentRow(row);
     const auto listed = StudyRules::readRow(rows.at(row));
     const QString name = listed ? listed->name : rows.at(row);
     if (found->source == NameSearch::Match::Source::OtherName)
@@ -112,13 +113,13 @@ void NamePanel::search()
 
 void NamePanel::pickRow(int row)
 {
-    const QListWidgetItem *item = m_list1->item(row);
+    const QListWidgetItem *item = m_countryList->item(row);
     if (!item)
         return;
     const std::optional<StudyRules::ListedCountry> listed = StudyRules::readRow(item->text());
     if (!listed)
         return;
-    m_text2->setText(item->text());
+    m_searchBox->setText(item->text());
     // The line under the box spoke of the last search, not of this row. The other matches
     // stay while the player goes through them.
     setHint(QString());
@@ -150,10 +151,10 @@ void NamePanel::setOthers(const QStringList &rows, const std::vector<int> &other
             name->setStyleSheet(QStringLiteral("color: #0000ff; text-decoration: underline;"));
             connect(name, &ClickableLabel::clicked, this, [this, row] {
                 m_pickingOther = true;
-                if (m_list1->currentRow() == row)
+                if (m_countryList->currentRow() == row)
                     pickRow(row);
                 else
-                    m_list1->setCurrentRow(row);
+                    m_countryList->setCurrentRow(row);
                 m_pickingOther = false;
             });
             part(name);
@@ -199,9 +200,10 @@ void NamePanel::layoutOthers()
     m_othersLine->resize(width, height);
     m_othersLine->setVisible(height > 0);
     // The list keeps its bottom edge and gives up the top of its height to the line.
-    const int listBottomPixels = m_list1->geometry().bottom();
+    const int listBottomPixels = m_countryList->geometry().bottom();
     const int top = m_othersLine->y() + height;
-    m_list1->setGeometry(m_list1->x(), top, m_list1->width(), listBottomPixels - top + 1);
+    m_countryList->setGeometry(m_countryList->x(), top, m_countryList->width(),
+                               listBottomPixels - top + 1);
 }
 
 void NamePanel::setHint(const QString &hint)
@@ -215,5 +217,5 @@ void NamePanel::setHint(const QString &hint)
 
 QList<QWidget *> NamePanel::focusChain() const
 {
-    return {m_text2, m_command4, m_list1};
+    return {m_searchBox, m_searchButton, m_countryList};
 }

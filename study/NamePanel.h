@@ -59,11 +59,11 @@ private:
 
     NameSearch m_nameSearch;
     CountryTable::Column m_capitals{};
-    QLineEdit *m_text2;
-    QPushButton *m_command4;
+    QLineEdit *m_searchBox;
+    QPushButton *m_searchButton;
     QLabel *m_labelHint;
     QWidget *m_othersLine; // "ほかに 3 件: " and the names, wrapped between names
     std::vector<QWidget *> m_othersParts;
     bool m_pickingOther = false;
-    QListWidget *m_list1;
+    QListWidget *m_countryList;
 };

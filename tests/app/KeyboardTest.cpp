@@ -176,7 +176,7 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithKeysAlone)
         key(Qt::Key_Tab);
     key(Qt::Key_Space);
     ASSERT_TRUE(game().playing());
-    EXPECT_EQ(f.state.regionKey, "europe");
+    EXPECT_EQ(game().chosenRegionKey(), "europe");
     EXPECT_EQ(QApplication::focusWidget(), get("Image4", 1));
 
     // Before the answer a card is its place only, never its country.

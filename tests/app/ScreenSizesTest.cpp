@@ -270,7 +270,7 @@ TEST_P(OnScreen, AfterAGameTheSummaryLeavesTheRegionButtonsWholeAndClickable)
     EXPECT_TRUE(world->isChecked());
     get<QPushButton>("Command2")->click();
     EXPECT_TRUE(game.playing());
-    EXPECT_EQ(f.state.regionKey, "sekai");
+    EXPECT_EQ(game.chosenRegionKey(), "sekai");
 }
 
 TEST_P(OnScreen, ExtraPicturesShowAtTheirOwnSizeOverNothingElse)

@@ -60,7 +60,6 @@ TEST(Startup, NoNewsLeavesTheCommentBoxHidden)
     EXPECT_TRUE(f.form->isVisible());
 
     // The world list is loaded and the region list holds the five regions in order.
-    EXPECT_EQ(f.state.regionKey, "sekai");
     EXPECT_EQ(f.state.currentMapUrl, "https://map.example/198");
     auto *list = control<QListWidget>(f.form.get(), "List1");
     ASSERT_EQ(list->count(), 198);

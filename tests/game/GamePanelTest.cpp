@@ -86,7 +86,7 @@ TEST_F(OpenPanel, OpeningThePanelWaitsForTheRegionChoice)
     // after another mode.
     EXPECT_TRUE(p.get<QRadioButton>("Option2", 0)->isChecked());
     p.chooseRegion(3);
-    EXPECT_EQ(f.state.regionKey, "chuutou&africa");
+    EXPECT_EQ(p.game.chosenRegionKey(), "chuutou&africa");
     p.click(p.get<QWidget>("Label10"));
     p.openPanel();
     p.openPanel();
@@ -94,7 +94,7 @@ TEST_F(OpenPanel, OpeningThePanelWaitsForTheRegionChoice)
     EXPECT_TRUE(p.get<QWidget>("Picture1")->isVisible());
     EXPECT_FALSE(p.get<QWidget>("Image6")->isVisible());
     EXPECT_TRUE(p.get<QRadioButton>("Option2", 3)->isChecked());
-    EXPECT_EQ(f.state.regionKey, "chuutou&africa");
+    EXPECT_EQ(p.game.chosenRegionKey(), "chuutou&africa");
     EXPECT_TRUE(p.get<QWidget>("Frame1")->isVisible());
     EXPECT_EQ(p.text("Label13"),
               "国旗当ての問題が15問出題されます。地域を選んでからスタートボタンを押して下さい。");

@@ -121,7 +121,6 @@ TEST_F(StudyWindow, ByNameOpensOnJapanWithTheWorldListAndItsSearchBox)
     EXPECT_EQ(text("Label18"), "日本");
     EXPECT_EQ(text("Label4"), "首都8");
     EXPECT_EQ(f.state.currentMapUrl, "https://map.example/8");
-    EXPECT_EQ(f.state.regionKey, "sekai");
     expectPicturesOf("8");
     for (const char *shownControl : {"Text2", "Command4", "List1", "Image1", "Label3"})
         EXPECT_TRUE(find(shownControl)->isVisible()) << shownControl;
