@@ -157,9 +157,9 @@ Form2::Form2(Services &services, QString dataPath, QWidget *mainWindow)
     connect(m_backButton, &QPushButton::clicked, this, &Form2::back);
     m_reloadButton = add(new QPushButton(this), "Command2", 3480, 8460, 1095, 405, 9);
     connect(m_reloadButton, &QPushButton::clicked, this, &Form2::loadHistory);
-    m_commandWorldMap = add(new QPushButton(QStringLiteral("覚えた国旗の地図"), this),
-                            "CommandWorldMap", 11670, 1290, 1900, 375, 9);
-    connect(m_commandWorldMap, &QPushButton::clicked, this, &Form2::worldMapRequested);
+    m_worldMapButton = add(new QPushButton(QStringLiteral("覚えた国旗の地図"), this),
+                           "CommandWorldMap", 11670, 1290, 1900, 375, 9);
+    connect(m_worldMapButton, &QPushButton::clicked, this, &Form2::worldMapRequested);
 
     for (int i = 0; i < HistoryGraph::columnCount; ++i) {
         auto *number =

@@ -127,7 +127,7 @@ private:
     QLabel *m_regionLabel = nullptr;
     QPushButton *m_backButton = nullptr;
     QPushButton *m_reloadButton = nullptr;
-    QPushButton *m_commandWorldMap = nullptr;
+    QPushButton *m_worldMapButton = nullptr;
     std::array<ClickableLabel *, HistoryGraph::columnCount> m_columnNumbers{};
     std::array<ClickableLabel *, HistoryGraph::columnCount> m_deleteLabels{};
     std::array<GraphLine *, HistoryGraph::columnCount> m_graphLines{};
