@@ -1,15 +1,9 @@
 #include "MasteryRecord.h"
 
 #include "CodePage.h"
-
-#include <QFile>
+#include "RawFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace MasteryRecord {
@@ -178,120 +172,47 @@ void parseConfusionLine(Record &record, QStringView line)
 
 FileError errorFor(int code, bool writing)
 {
-    switch (code) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
+    switch (RawFile::problemOf(code)) {
+    case RawFile::Problem::NotPermitted:
         return {FileError::Cause::NotPermitted,
                 writing ? QStringLiteral("書き込みが許可されていません。")
                         : QStringLiteral("読み込みが許可されていません。")};
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
+    case RawFile::Problem::DiskFull:
         return {FileError::Cause::DiskFull, QStringLiteral("ディスクに空きがありません。")};
-    case ENOENT:
-    case ENOTDIR:
+    case RawFile::Problem::FolderMissing:
         return {FileError::Cause::FolderMissing, QStringLiteral("フォルダが見つかりません。")};
-    default:
-        return {FileError::Cause::Other, writing ? QStringLiteral("記録を保存できませんでした。")
-                                                 : QStringLiteral("記録を読み込めませんでした。")};
+    case RawFile::Problem::Other:
+        break;
     }
+    return {FileError::Cause::Other, writing ? QStringLiteral("記録を保存できませんでした。")
+                                             : QStringLiteral("記録を読み込めませんでした。")};
 }
 
-QByteArray nativePath(const QString &path)
-{
-    return QFile::encodeName(path);
-}
-
-struct Existing
-{
-    bool exists = false;
-    mode_t mode = 0;
-    QByteArray bytes;
-};
+using Existing = RawFile::Contents;
 
 // A missing file is an empty one; anything else that stops the read is an error, so that a
 // file we could not see is never replaced by one without its lines.
 std::optional<FileError> readExisting(const QString &path, Existing &out)
 {
-    const QByteArray name = nativePath(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return std::nullopt;
-        return errorFor(errno, false);
-    }
-    struct stat info = {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        const int code = S_ISDIR(info.st_mode) ? EISDIR : errno;
-        ::close(fd);
+    if (const int code = RawFile::read(path, out))
         return errorFor(code, false);
-    }
-    out.exists = true;
-    out.mode = info.st_mode & 07777;
-    out.bytes.resize(static_cast<qsizetype>(info.st_size));
-    qsizetype done = 0;
-    for (;;) {
-        if (done == out.bytes.size())
-            out.bytes.resize(done + 4096); // the file grew since fstat
-        const ssize_t got = ::read(fd, out.bytes.data() + done, size_t(out.bytes.size() - done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            const int code = errno;
-            ::close(fd);
-            return errorFor(code, false);
-        }
-        if (got == 0)
-            break;
-        done += got;
-    }
-    out.bytes.truncate(done);
-    ::close(fd);
     return std::nullopt;
 }
 
+// The replacement keeps the permissions the player gave the old file.
 std::optional<FileError> writeScratch(const QString &path, const QByteArray &bytes,
                                       const Existing &old)
 {
-    const QByteArray name = nativePath(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return errorFor(errno, true);
-    int code = 0;
-    // The replacement keeps the permissions the player gave the old file.
-    if (old.exists && ::fchmod(fd, old.mode) != 0)
-        code = errno;
-    qsizetype done = 0;
-    while (code == 0 && done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put < 0)
-            code = errno;
-        else
-            done += put;
-    }
-    if (code == 0 && ::fsync(fd) != 0)
-        code = errno;
-    if (::close(fd) != 0 && code == 0)
-        code = errno;
-    if (code != 0) {
-        ::unlink(name.constData());
+    const std::optional<unsigned> mode = old.exists ? std::optional(old.mode) : std::nullopt;
+    if (const int code = RawFile::write(path, bytes, mode))
         return errorFor(code, true);
-    }
     return std::nullopt;
 }
 
 std::optional<FileError> replace(const QString &scratch, const QString &target)
 {
-    // rename() replaces the target in one step; QFile::rename would refuse an existing one.
-    if (std::rename(nativePath(scratch).constData(), nativePath(target).constData()) != 0) {
-        const int code = errno;
-        ::unlink(nativePath(scratch).constData());
+    if (const int code = RawFile::replace(scratch, target))
         return errorFor(code, true);
-    }
     return std::nullopt;
 }
 
@@ -299,19 +220,18 @@ std::optional<FileError> replace(const QString &scratch, const QString &target)
 void restore(const QString &scratch, const QString &target, const Existing &old)
 {
     if (!old.exists) {
-        ::unlink(nativePath(target).constData());
+        RawFile::remove(target);
         return;
     }
     if (!writeScratch(scratch, old.bytes, old))
         replace(scratch, target);
 }
 
-// rename() would replace a file we may not write without asking (and as root, whatever its
-// mode); a file without its owner's write bit is the player's read-only mark and is kept.
+// A replacement would go over a file we may not write without asking (and as root, whatever
+// its mode); a file without its owner's write bit is the player's read-only mark and is kept.
 bool markedReadOnly(const QString &path, const Existing &old)
 {
-    return old.exists &&
-           (!(old.mode & S_IWUSR) || ::access(nativePath(path).constData(), W_OK) != 0);
+    return old.exists && RawFile::isReadOnly(path, old.mode);
 }
 
 QString recordScratchPath(const QString &folder)
@@ -481,14 +401,14 @@ std::optional<FileError> update(const QString &folder, const GameLog &game, cons
         if (std::optional<FileError> error =
                 writeScratch(confusionsScratch, newConfusions, oldConfusions)) {
             if (flagsChange)
-                ::unlink(nativePath(flagsScratch).constData());
+                RawFile::remove(flagsScratch);
             return error;
         }
     }
     if (flagsChange) {
         if (std::optional<FileError> error = replace(flagsScratch, flagsTarget)) {
             if (confusionsChange)
-                ::unlink(nativePath(confusionsScratch).constData());
+                RawFile::remove(confusionsScratch);
             return error;
         }
     }

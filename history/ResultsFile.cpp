@@ -1,6 +1,7 @@
 #include "ResultsFile.h"
 
 #include "CodePage.h"
+#include "RawFile.h"
 #include "SequentialInput.h"
 
 #include <QDir>
@@ -13,10 +14,6 @@
 #include <filesystem>
 #include <optional>
 #include <system_error>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -95,22 +92,17 @@ namespace ResultsFile {
 
 Error Error::fromErrno(int errorNumber)
 {
-    switch (errorNumber) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
+    switch (RawFile::problemOf(errorNumber)) {
+    case RawFile::Problem::NotPermitted:
         return Error(Cause::NotPermitted);
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
+    case RawFile::Problem::DiskFull:
         return Error(Cause::DiskFull);
-    case ENOENT:
-    case ENOTDIR:
+    case RawFile::Problem::FolderMissing:
         return Error(Cause::FolderMissing);
-    default:
-        return Error(Cause::Other);
+    case RawFile::Problem::Other:
+        break;
     }
+    return Error(Cause::Other);
 }
 
 QString Error::message() const
@@ -274,10 +266,13 @@ std::optional<Error> replace(const QString &target, const QByteArray &bytes, con
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return lastError(file);
     bool written = file.write(bytes) == bytes.size() && file.flush();
-#ifdef Q_OS_UNIX
     // The rename must not outrun the data: after a crash the file is either old or new.
-    written = written && ::fsync(file.handle()) == 0;
-#endif
+    if (written) {
+        if (const int code = RawFile::syncToDisk(file.handle())) {
+            errno = code;
+            written = false;
+        }
+    }
     if (!written) {
         const Error error = lastError(file);
         file.close();

@@ -2,10 +2,6 @@
 
 #include "ShellOpener.h"
 
-#include <QUrl>
-
-#include <optional>
-
 // The desktop's default programs, reached through Qt's desktop services (xdg-open on Linux):
 // the target is handed over as one URL argument, never through a shell.
 class DesktopShell : public ShellOpener
@@ -14,8 +10,4 @@ public:
     bool openAddress(const QString &address) override;
     // The desktop cannot be told how to show the window; `show` is a wish it does not hear.
     bool openFile(const QString &path, Show show) override;
-
-    // The URL an address is opened as: web pages only. Addresses come from the base lists and
-    // the build, and a list that named a local program or a script address must not get it run.
-    static std::optional<QUrl> webAddress(const QString &address);
 };
