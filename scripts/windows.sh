@@ -25,6 +25,7 @@ check_build=$root/build-windows-check
 check_port=28931
 dist=$root/dist/furamio-windows
 zip=$root/dist/furamio-windows.zip
+installer=$root/dist/furamio-windows-setup.exe
 mingw_runtime=(/usr/lib/gcc/$triple/*-posix /usr/$triple/lib)
 
 mode=${1:-}
@@ -35,9 +36,11 @@ install_packages() {
         unzip xvfb
 }
 
+# Written once the installation is complete, so that a build cut short is never taken for one.
+qt_stamp=$qt_prefix/furamio-qt-complete
+
 qt_ready() {
-    [ -f "$qt_prefix/lib/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake" ] &&
-        [ -f "$qt_prefix/plugins/platforms/qwindows.dll" ]
+    [ -f "$qt_stamp" ]
 }
 
 # Debian's own qtbase source, the same version as the host tools (moc, rcc, uic) the cross build
@@ -95,7 +98,8 @@ build_qt() {
     fi
     # Niced, and on two jobs only: the machine is shared with other builds.
     nice -n 5 ninja -C "$qt_build" -j2
-    ninja -C "$qt_build" install
+    ninja -C "$qt_build" install >/dev/null
+    date -u +%FT%TZ >"$qt_stamp"
 }
 
 # Configured through Qt's own wrapper, which brings the host tools and the cross-built Qt
@@ -146,7 +150,7 @@ copy_imports() {
 }
 
 lay_out_folder() {
-    rm -rf "$dist" "$zip"
+    rm -rf "$dist" "$zip" "$installer"
     mkdir -p "$dist/platforms" "$dist/imageformats" "$dist/styles" "$dist/fonts"
     # The program's folder as the build laid it out: the executable and the same data as on
     # Linux (base lists, 国旗\, kokki.chm, help\). Results of test runs are not the player's.
@@ -165,6 +169,8 @@ lay_out_folder() {
     find "$dist" -name '*.exe' -o -name '*.dll' | xargs "$triple-strip" --strip-unneeded
     (cd "$(dirname "$dist")" && zip -q -r -9 "$zip" "$(basename "$dist")")
     echo "windows: $(du -sh "$dist" | cut -f1) in $dist, $(du -h "$zip" | cut -f1) as $zip"
+    makensis -V2 -DSOURCE="$dist" -DOUTFILE="$installer" packaging/windows/furamio.nsi >/dev/null
+    echo "windows: installer $installer ($(du -h "$installer" | cut -f1))"
 }
 
 if ! qt_ready && { [ "${CI:-}" = true ] || [ "$mode" = --check-if-cached ]; }; then
