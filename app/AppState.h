@@ -8,7 +8,5 @@
 struct AppState
 {
     QString regionKey;     // the region whose list was read last
-    int recordCount = 0;   // the rows of that list
     QString currentMapUrl; // the map "地域地図" opens
-    QString noticeText;    // the news from our server, decoded
 };

@@ -72,96 +72,95 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, const Ap
     setWindowTitle(QStringLiteral("フラミオ"));
 
     createStartScreen();
-    m_study = new StudyView(services, config.appPath, config.dataPath, config.wikiBase, this);
-    m_game = new GamePanel(services, config.appPath, config.dataPath, this);
+    m_studyView = new StudyView(services, config.appPath, config.dataPath, config.wikiBase, this);
+    m_gamePanel = new GamePanel(services, config.appPath, config.dataPath, this);
     m_deviation = new NationalDeviation(server, services.clock, config.dataPath, this);
     connectPanels();
     createMenu();
-    // The start screen's picture lies over the (still empty) country display; every mode
-    // hides it before it shows anything there. The region-map label beside the display is in
-    // use from the start and stays above the picture.
-    m_image6->raise();
-    m_label12->raise();
+    arrange(Mode::Start);
 }
 
 Form1::~Form1() = default;
 
 void Form1::createMenu()
 {
-    m_label8 = menuLabel(this, "Label8", QStringLiteral("　  概要"), 30, 30, 2070, 615, 24);
-    m_label9 = menuLabel(this, "Label9", QStringLiteral(" 国旗から学習"), 2100, 30, 3045, 615, 24);
-    m_label10 =
+    m_helpLabel = menuLabel(this, "Label8", QStringLiteral("　  概要"), 30, 30, 2070, 615, 24);
+    m_galleryLabel =
+        menuLabel(this, "Label9", QStringLiteral(" 国旗から学習"), 2100, 30, 3045, 615, 24);
+    m_byNameLabel =
         menuLabel(this, "Label10", QStringLiteral(" 国名から学習"), 5130, 30, 3120, 615, 24);
-    m_label11 =
+    m_gameLabel =
         menuLabel(this, "Label11", QStringLiteral(" 札取りゲーム"), 8250, 30, 2970, 615, 24);
-    connect(m_label11, &ClickableLabel::clicked, m_game, &GamePanel::openPanel);
+    connect(m_gameLabel, &ClickableLabel::clicked, this, [this] { enter(Mode::Game); });
 
-    m_combo1 = Twips::place(new QComboBox(this), "Combo1", 11250, 30, 3255, 525, 20.25);
-    m_combo1->setPlaceholderText(QStringLiteral(" 成績グラフ"));
-    m_combo1->hide();
-    m_picture2 = Twips::place(new QFrame(this), "Picture2", 11220, 30, 3015, 585);
-    m_label19 =
-        menuLabel(m_picture2, "Label19", QStringLiteral(" 成績グラフ"), 210, 0, 2925, 645, 24);
-    connect(m_label19, &ClickableLabel::clicked, this, [this] {
-        m_text3->hide();
+    m_graphRegionBox = Twips::place(new QComboBox(this), "Combo1", 11250, 30, 3255, 525, 20.25);
+    m_graphRegionBox->setPlaceholderText(QStringLiteral(" 成績グラフ"));
+    m_graphRegionBox->hide();
+    m_graphFrame = Twips::place(new QFrame(this), "Picture2", 11220, 30, 3015, 585);
+    m_graphLabel =
+        menuLabel(m_graphFrame, "Label19", QStringLiteral(" 成績グラフ"), 210, 0, 2925, 645, 24);
+    connect(m_graphLabel, &ClickableLabel::clicked, this, [this] {
+        m_newsBox->hide();
         // The longest region name needs a little more than the designed width, and the gap
         // before the next menu entry has room for it.
-        const int room = m_label21->x() - m_combo1->x();
-        m_combo1->resize(qBound(m_combo1->width(), m_combo1->sizeHint().width(), room),
-                         m_combo1->height());
-        m_combo1->show();
-        m_combo1->raise(); // over the menu entry it replaces
-        m_combo1->setFocus();
-        m_combo1->showPopup();
+        const int room = m_shopLabel->x() - m_graphRegionBox->x();
+        m_graphRegionBox->resize(
+            qBound(m_graphRegionBox->width(), m_graphRegionBox->sizeHint().width(), room),
+            m_graphRegionBox->height());
+        m_graphRegionBox->show();
+        m_graphRegionBox->raise(); // over the menu entry it replaces
+        m_graphRegionBox->setFocus();
+        m_graphRegionBox->showPopup();
     });
-    connect(m_combo1, &QComboBox::activated, this, &Form1::openResultsWindow);
+    connect(m_graphRegionBox, &QComboBox::activated, this, &Form1::openResultsWindow);
 
-    m_label21 = menuLabel(this, "Label21", QStringLiteral("　お勧めアプリ"), 15150, 150, 2295, 345,
-                          14.25, true);
-    m_command1 = Twips::place(new QPushButton(QStringLiteral("終了"), this), "Command1", 17760, 30,
-                              1905, 645, 21.75, true);
-    connect(m_command1, &QPushButton::clicked, this, [this] {
+    m_shopLabel = menuLabel(this, "Label21", QStringLiteral("　お勧めアプリ"), 15150, 150, 2295,
+                            345, 14.25, true);
+    m_endButton = Twips::place(new QPushButton(QStringLiteral("終了"), this), "Command1", 17760, 30,
+                               1905, 645, 21.75, true);
+    connect(m_endButton, &QPushButton::clicked, this, [this] {
         // Nothing more is shown or sent once the player has asked to end.
         m_deviation->cancel();
         emit endRequested();
     });
 
-    m_label12 = menuLabel(this, "Label12", QStringLiteral("地域地図"), 8040, 3300, 1395, 345, 12);
+    m_regionMapLabel =
+        menuLabel(this, "Label12", QStringLiteral("地域地図"), 8040, 3300, 1395, 345, 12);
     // Right after start-up the label lies on the intro picture; an opaque tag keeps its caption
     // readable there instead of black letters over the picture's title.
-    m_label12->setAlignment(Qt::AlignCenter);
-    m_label12->setStyleSheet(QStringLiteral(
+    m_regionMapLabel->setAlignment(Qt::AlignCenter);
+    m_regionMapLabel->setStyleSheet(QStringLiteral(
         "QLabel { background-color: palette(window); border: 1px solid palette(mid); }"));
     connectMenu();
 }
 
 void Form1::createStartScreen()
 {
-    m_image6 = Twips::place(new ClickableLabel(this), "Image6", 4500, 1200, 9600, 6000);
-    m_image6->setScaledContents(true);
+    m_introPicture = Twips::place(new ClickableLabel(this), "Image6", 4500, 1200, 9600, 6000);
+    m_introPicture->setScaledContents(true);
 
-    m_label7 = Twips::place(new QLabel(QStringLiteral("出典：外務省ホームページ"), this), "Label7",
-                            13560, 10000, 5325, 315, 12);
+    m_sourceLabel = Twips::place(new QLabel(QStringLiteral("出典：外務省ホームページ"), this),
+                                 "Label7", 13560, 10000, 5325, 315, 12);
 
-    m_text3 = Twips::place(new QPlainTextEdit(this), "Text3", 14300, 7800, 5900, 1900, 12);
-    m_text3->setReadOnly(true);
-    m_text3->hide();
-    m_label15 =
+    m_newsBox = Twips::place(new QPlainTextEdit(this), "Text3", 14300, 7800, 5900, 1900, 12);
+    m_newsBox->setReadOnly(true);
+    m_newsBox->hide();
+    m_closeNewsLabel =
         menuLabel(this, "Label15", QStringLiteral("一言欄を閉じる"), 14300, 6800, 2400, 345, 12);
-    m_label15->hide();
-    connect(m_label15, &ClickableLabel::clicked, this, [this] {
-        m_text3->hide();
-        m_label15->hide();
+    m_closeNewsLabel->hide();
+    connect(m_closeNewsLabel, &ClickableLabel::clicked, this, [this] {
+        m_newsBox->hide();
+        m_closeNewsLabel->hide();
     });
 
     // The credit sits right of the country list and the gallery frame, which reach down to
     // 10395 twips on the left.
-    m_image7 = Twips::place(new ClickableLabel(this), "Image7", 4500, 10200, 1800, 450);
-    m_image7->setScaledContents(true);
-    m_image7->setCursor(Qt::PointingHandCursor);
-    m_label22 = menuLabel(this, "Label22",
-                          QStringLiteral("フラミオはレンタルサーバーのサービスを利用しています"),
-                          6400, 10260, 6400, 345, 10.5);
+    m_referralBanner = Twips::place(new ClickableLabel(this), "Image7", 4500, 10200, 1800, 450);
+    m_referralBanner->setScaledContents(true);
+    m_referralBanner->setCursor(Qt::PointingHandCursor);
+    m_referralLabel = menuLabel(
+        this, "Label22", QStringLiteral("フラミオはレンタルサーバーのサービスを利用しています"),
+        6400, 10260, 6400, 345, 10.5);
 }
 
 bool Form1::load()
@@ -169,9 +168,8 @@ bool Form1::load()
     MessageBox &messages = m_services.messages;
 
     setWindowIcon(QIcon());
-    m_state.recordCount = 0;
 
-    m_game->hideControls();
+    m_gamePanel->hideControls();
 
     if (StartupRules::refusesFolder(m_services.drives, m_config.appPath)) {
         messages.show(QStringLiteral("フラミオはCD-"
@@ -190,8 +188,8 @@ bool Form1::load()
     const QSize screenPixels = screen ? screen->geometry().size() : QSize(1920, 1080);
     const int screenWidth = Twips::fromPixels(screenPixels.width());
     const int screenHeight = Twips::fromPixels(screenPixels.height());
-    m_game->fitToScreen(screenWidth, screenHeight);
-    m_label7->move(m_label7->x(), Twips::toPixels(screenHeight - 1500));
+    m_gamePanel->fitToScreen(screenWidth, screenHeight);
+    m_sourceLabel->move(m_sourceLabel->x(), Twips::toPixels(screenHeight - 1500));
 
     const QString introPath = PicturePaths::intro(m_config.appPath);
     QImage intro;
@@ -199,31 +197,31 @@ bool Form1::load()
         messages.show(QStringLiteral("%1 を読み込めません。").arg(introPath));
         return false;
     }
-    m_image6->setPixmap(QPixmap::fromImage(intro));
+    m_introPicture->setPixmap(QPixmap::fromImage(intro));
     // The credit link's picture only shows the player where to click; without it the link
     // still answers, so a missing one ends nothing.
     QImage banner;
     if (QImageReader(PicturePaths::banner(m_config.appPath)).read(&banner))
-        m_image7->setPixmap(QPixmap::fromImage(banner));
+        m_referralBanner->setPixmap(QPixmap::fromImage(banner));
 
-    const QString missing = m_study->loadGalleryPictures(*m_galleryDecoder);
+    const QString missing = m_studyView->loadGalleryPictures(*m_galleryDecoder);
     m_galleryDecoder.reset();
     if (!missing.isEmpty()) {
         messages.show(QStringLiteral("%1 を読み込めません。").arg(missing));
         return false;
     }
-    m_study->layoutAllCells();
+    m_studyView->layoutAllCells();
 
     try {
-        m_study->loadWorldList();
+        m_studyView->loadWorldList();
     } catch (const BaseListError &error) {
         messages.show(error.message());
         return false;
     }
 
-    m_combo1->clear();
+    m_graphRegionBox->clear();
     for (const Region &region : Regions::all())
-        m_combo1->addItem(region.displayName);
+        m_graphRegionBox->addItem(region.displayName);
 
     QString notice;
     {
@@ -272,67 +270,126 @@ void Form1::showNews()
         WaitCursor wait;
         news = m_server.fetchServerFile(QStringLiteral("naiyou.txt"));
     }
-    m_state.noticeText = NoticeCodec::decode(news);
-    m_text3->setPlainText(m_state.noticeText);
-    m_text3->show();
-    m_label15->move(m_label15->x(), m_text3->y() - Twips::toPixels(1000));
-    m_label15->show();
+    m_newsBox->setPlainText(NoticeCodec::decode(news));
+    m_newsBox->show();
+    m_closeNewsLabel->move(m_closeNewsLabel->x(), m_newsBox->y() - Twips::toPixels(1000));
+    m_closeNewsLabel->show();
 }
 
 void Form1::connectPanels()
 {
-    connect(m_game, &GamePanel::modeEntered, this, &Form1::hideStartScreen);
-    connect(m_game, &GamePanel::regionChosen, this,
+    connect(m_gamePanel, &GamePanel::regionChosen, this,
             [this](const QString &regionKey) { m_state.regionKey = regionKey; });
-    connect(m_game, &GamePanel::listRead, this, &Form1::listRead);
-    connect(m_game, &GamePanel::gameFinished, this, [this](const QString &regionKey, int score) {
-        m_deviation->showNationalDeviation(score, regionKey,
-                                           NationalDeviation::CounterReport::Send);
-    });
-    connect(m_game, &GamePanel::questionsLogged, this, &Form1::recordGame);
+    connect(m_gamePanel, &GamePanel::listRead, this, &Form1::listRead);
+    connect(m_gamePanel, &GamePanel::gameFinished, this,
+            [this](const QString &regionKey, int score) {
+                m_deviation->showNationalDeviation(score, regionKey,
+                                                   NationalDeviation::CounterReport::Send);
+            });
+    connect(m_gamePanel, &GamePanel::questionsLogged, this, &Form1::recordGame);
     // The review follows the rating; a rating that another interrupted waits for it, so the
     // review comes when none is left.
     connect(m_deviation, &NationalDeviation::finished, this, [this] {
         if (!m_deviation->busy())
-            m_game->showReview();
+            m_gamePanel->showReview();
     });
-    connect(m_game, &GamePanel::reviewFlagPicked, m_study, &StudyView::lookUp);
+    connect(m_gamePanel, &GamePanel::reviewFlagPicked, this, [this](int flagId) {
+        if (enter(Mode::StudyByName))
+            m_studyView->lookUp(flagId);
+    });
 
-    connect(m_study, &StudyView::modeEntered, this, [this] {
-        hideStartScreen();
-        m_game->hide();
-    });
-    connect(m_study, &StudyView::listRead, this, &Form1::listRead);
-    connect(m_study, &StudyView::mapChanged, this,
+    connect(m_studyView, &StudyView::listRead, this, &Form1::listRead);
+    connect(m_studyView, &StudyView::mapChanged, this,
             [this](const QString &url) { m_state.currentMapUrl = url; });
 }
 
-void Form1::hideStartScreen()
+bool Form1::enter(Mode mode)
 {
-    m_text3->hide();
-    m_image6->hide();
+    switch (mode) {
+    case Mode::Start:
+        break;
+    case Mode::StudyByFlag:
+        if (!m_studyView->openWorldList())
+            return false;
+        m_studyView->scrollGalleryToStart();
+        break;
+    case Mode::StudyByName:
+        if (!m_studyView->openWorldList())
+            return false;
+        break;
+    case Mode::Game:
+        m_gamePanel->openPanel();
+        break;
+    }
+    arrange(mode);
+    // The list scrolls to the row found only once it is on show.
+    if (mode == Mode::StudyByName)
+        m_studyView->searchFor(QStringLiteral("日本"));
+    return true;
+}
+
+void Form1::arrange(Mode mode)
+{
+    // The news is a word at start-up; any mode closes it.
+    if (mode != Mode::Start)
+        m_newsBox->hide();
+    m_introPicture->setVisible(mode == Mode::Start);
+    m_studyView->show(mode == Mode::StudyByFlag   ? StudyView::Panel::Gallery
+                      : mode == Mode::StudyByName ? StudyView::Panel::Names
+                                                  : StudyView::Panel::None);
+    // Hiding the game panel ends its review; a game under way was already left.
+    m_gamePanel->setVisible(mode == Mode::Game);
+
+    // Lowest first. The start screen's picture lies where the country display is; the
+    // region-map label is in use in the start screen and beside the display alike; the game
+    // panel covers all of them; the menu row lies over everything.
+    const QList<QWidget *> startScreen{m_introPicture,   m_sourceLabel,    m_newsBox,
+                                       m_closeNewsLabel, m_referralBanner, m_referralLabel};
+    for (QWidget *part : startScreen)
+        part->raise();
+    m_studyView->raise();
+    m_regionMapLabel->raise();
+    m_gamePanel->raise();
+    for (QWidget *entry : menuRow())
+        entry->raise();
+}
+
+QList<QWidget *> Form1::menuRow() const
+{
+    return {m_helpLabel,  m_galleryLabel,   m_byNameLabel, m_gameLabel,
+            m_graphFrame, m_graphRegionBox, m_shopLabel,   m_endButton};
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // The game panel is as large as the screen; in a smaller window part of it is out of sight.
+    m_gamePanel->setVisibleHeight(height() - m_gamePanel->y());
 }
 
 void Form1::listRead(const QString &regionKey, const BaseListLoad &load)
 {
     m_state.regionKey = regionKey;
     m_state.currentMapUrl = load.lastMapUrl;
-    m_state.recordCount = load.recordCount;
     // List1 holds the last list read, once; the study views read the world list again before
     // they show it.
-    if (sender() != m_study)
-        m_study->setListLines(load.listLines);
+    if (sender() != m_studyView)
+        m_studyView->setListLines(load.listLines);
 }
 
 void Form1::recordGame(const MasteryRecord::GameLog &game)
 {
-    const std::optional<MasteryRecord::FileError> error =
+    const std::optional<FileError> error =
         MasteryRecord::update(m_config.dataPath, game, m_services.clock.localNow().date());
+    if (!error)
+        return;
     // A folder that refuses the record refuses it after every game; the player hears it once.
-    if (!error || m_recordErrorShown)
+    // A put-back that failed is another matter: the two files now disagree, and each time
+    // that happens the player is told which one kept the game.
+    const bool putBackFailed = error->cause() == FileError::Cause::PutBackFailed;
+    if (m_recordErrorShown && !putBackFailed)
         return;
     m_recordErrorShown = true;
-    m_services.messages.show(
-        QStringLiteral("国旗ごとの記録を保存できませんでした。\n%1\n%2")
-            .arg(MasteryRecord::recordPath(m_config.dataPath), error->message));
+    m_services.messages.show(QStringLiteral("国旗ごとの記録を保存できませんでした。\n%1\n%2")
+                                 .arg(error->path(), error->message()));
 }

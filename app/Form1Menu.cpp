@@ -42,17 +42,17 @@ const QString htmlHelp = QStringLiteral("/help/index.html");
 
 void Form1::connectMenu()
 {
-    connect(m_label9, &ClickableLabel::clicked, this, [this] {
-        m_text3->hide();
-        m_study->enterGallery();
+    connect(m_galleryLabel, &ClickableLabel::clicked, this, [this] {
+        m_newsBox->hide();
+        enter(Mode::StudyByFlag);
     });
-    connect(m_label10, &ClickableLabel::clicked, this, [this] {
-        m_text3->hide();
-        m_study->enterByName();
+    connect(m_byNameLabel, &ClickableLabel::clicked, this, [this] {
+        m_newsBox->hide();
+        enter(Mode::StudyByName);
     });
 
-    connect(m_label8, &ClickableLabel::clicked, this, [this] {
-        m_text3->hide();
+    connect(m_helpLabel, &ClickableLabel::clicked, this, [this] {
+        m_newsBox->hide();
         ShellOpener &shell = m_services.shell;
         if (shell.openFile(m_config.appPath + compiledHelp, ShellOpener::Show::Maximised) ||
             shell.openFile(m_config.appPath + htmlHelp, ShellOpener::Show::Maximised))
@@ -66,12 +66,13 @@ void Form1::connectMenu()
 
     // Links whose opening fails do nothing visible; there is nothing the player could do.
     auto open = [this](const QString &address) { m_services.shell.openAddress(address); };
-    connect(m_label12, &ClickableLabel::clicked, this,
+    connect(m_regionMapLabel, &ClickableLabel::clicked, this,
             [this, open] { open(m_state.currentMapUrl); });
-    connect(m_label21, &ClickableLabel::clicked, this, [this, open] { open(m_config.shopUrl); });
-    m_text3->viewport()->installEventFilter(
-        new DoubleClickFilter(m_text3, [this, open] { open(m_config.shopUrl); }));
-    connect(m_label22, &ClickableLabel::clicked, this,
+    connect(m_shopLabel, &ClickableLabel::clicked, this, [this, open] { open(m_config.shopUrl); });
+    m_newsBox->viewport()->installEventFilter(
+        new DoubleClickFilter(m_newsBox, [this, open] { open(m_config.shopUrl); }));
+    connect(m_referralLabel, &ClickableLabel::clicked, this,
             [this, open] { open(m_config.referralUrl); });
-    connect(m_image7, &ClickableLabel::clicked, this, [this, open] { open(m_config.referralUrl); });
+    connect(m_referralBanner, &ClickableLabel::clicked, this,
+            [this, open] { open(m_config.referralUrl); });
 }

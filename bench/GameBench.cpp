@@ -34,7 +34,7 @@ struct Program : ShippedProgram
     // Answers right; a game about to end is started afresh first, outside the measurement.
     void answerRight(benchmark::State &state) const
     {
-        if (game().questionNumber() >= 15) {
+        if (game().session()->questionNumber() >= 15) {
             state.PauseTiming();
             start();
             state.ResumeTiming();
@@ -66,7 +66,7 @@ void baselineTwelvePicturesFromDisk(benchmark::State &state)
     const GamePanel &game = program->game();
     for (auto _ : state) {
         for (int k = 1; k <= 12; ++k) {
-            const QString id = game.flagIdOfRow(game.cardRow(k));
+            const QString id = game.session()->flagIdAt(k);
             QImage image;
             QImageReader(PicturePaths::flag(program->config.appPath, id)).read(&image);
             program->card(k)->setPixmap(QPixmap::fromImage(image));

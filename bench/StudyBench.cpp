@@ -98,7 +98,7 @@ int main(int argc, char **argv)
     program = &shipped;
     if (!shipped.load())
         return 1;
-    shipped.form->studyView()->enterGallery();
+    shipped.form->enter(Form1::Mode::StudyByFlag);
     QCoreApplication::processEvents();
 
     benchmark::Initialize(&argc, argv);

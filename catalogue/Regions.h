@@ -14,6 +14,9 @@ struct Region
 namespace Regions {
 
 inline constexpr int count = 5;
+// A game of any region scores 0 to this: its time allowance is scaled to it, so that the
+// results, the graph and the players' histogram compare scores across regions.
+inline constexpr int topScore = 500;
 
 // Index order is shared by the region buttons, the graph list and every table by region.
 const std::array<Region, count> &all();

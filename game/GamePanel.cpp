@@ -46,8 +46,8 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
     setGeometry(Twips::rect(0, 600, 19200, 10800));
     hide();
 
-    m_frame1 = Twips::place(new QGroupBox(QStringLiteral("札取りゲーム"), this), "Frame1", 11430,
-                            1050, 3855, 4035, 18, true);
+    m_regionFrame = Twips::place(new QGroupBox(QStringLiteral("札取りゲーム"), this), "Frame1",
+                                 11430, 1050, 3855, 4035, 18, true);
 
     static constexpr int optionGeometry[5][3] = {{1800, 3435, 525},
                                                  {2430, 2745, 525},
@@ -62,50 +62,46 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
             Twips::rect(11700, optionGeometry[i][0], optionGeometry[i][1], optionGeometry[i][2]));
         button->setFont(Twips::designFont(18, true));
         button->raise();
-        m_option2[static_cast<size_t>(i)] = button;
+        m_regionButtons[static_cast<size_t>(i)] = button;
         connect(button, &QRadioButton::clicked, this, [this, i] { chooseRegion(i); });
     }
 
-    m_label13 = Twips::place(new QLabel(this), "Label13", 2400, 1260, 8595, 705, 18, true);
+    m_questionLabel = Twips::place(new QLabel(this), "Label13", 2400, 1260, 8595, 705, 18, true);
     // The waiting instruction is longer than the label is wide; it wraps rather than being cut.
-    m_label13->setWordWrap(true);
-    m_label14 = Twips::place(new QLabel(this), "Label14", 2400, 2100, 7005, 1215, 15.75);
-    m_label14->setWordWrap(true);
-    m_label14->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_label17 = Twips::place(new QLabel(this), "Label17", 12780, 1080, 2955, 1065, 24, true);
-    m_label16 = Twips::place(new QLabel(this), "Label16", 13590, 2370, 1965, 585, 21.75, true);
-    m_command2 = Twips::place(new QPushButton(QStringLiteral("スタート"), this), "Command2", 16230,
-                              840, 1755, 855, 21.75, true);
-    m_command3 = Twips::place(new QPushButton(QStringLiteral("戻る"), this), "Command3", 16230,
-                              2040, 1425, 585, 20.25);
-    m_text1 = Twips::place(new QPlainTextEdit(this), "Text1", 15090, 3360, 3135, 2265, 18);
-    m_text1->setReadOnly(true);
+    m_questionLabel->setWordWrap(true);
+    m_promptLabel = Twips::place(new QLabel(this), "Label14", 2400, 2100, 7005, 1215, 15.75);
+    m_promptLabel->setWordWrap(true);
+    m_promptLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_questionNumberLabel =
+        Twips::place(new QLabel(this), "Label17", 12780, 1080, 2955, 1065, 24, true);
+    m_verdictLabel = Twips::place(new QLabel(this), "Label16", 13590, 2370, 1965, 585, 21.75, true);
+    m_startButton = Twips::place(new QPushButton(QStringLiteral("スタート"), this), "Command2",
+                                 16230, 840, 1755, 855, 21.75, true);
+    m_backButton = Twips::place(new QPushButton(QStringLiteral("戻る"), this), "Command3", 16230,
+                                2040, 1425, 585, 20.25);
+    m_summaryBox = Twips::place(new QPlainTextEdit(this), "Text1", 15090, 3360, 3135, 2265, 18);
+    m_summaryBox->setReadOnly(true);
     // The practice boxes sit under the region frame, left of the summary's left edge (the
     // summary only grows rightwards and downwards), so neither covers the other.
-    m_checkWeakest = Twips::place(new QCheckBox(QStringLiteral("苦手な国旗を練習"), this),
-                                  "CheckWeakest", 11430, 5250, 3600, 480, 15.75, true);
-    m_checkLookAlike = Twips::place(new QCheckBox(QStringLiteral("似ている国旗で出題"), this),
-                                    "CheckLookAlike", 11430, 5790, 3600, 480, 15.75, true);
-    for (QCheckBox *box : {m_checkWeakest, m_checkLookAlike})
+    m_weakestBox = Twips::place(new QCheckBox(QStringLiteral("苦手な国旗を練習"), this),
+                                "CheckWeakest", 11430, 5250, 3600, 480, 15.75, true);
+    m_lookAlikeBox = Twips::place(new QCheckBox(QStringLiteral("似ている国旗で出題"), this),
+                                  "CheckLookAlike", 11430, 5790, 3600, 480, 15.75, true);
+    for (QCheckBox *box : {m_weakestBox, m_lookAlikeBox})
         connect(box, &QCheckBox::toggled, this, &GamePanel::showInstructions);
-    connect(m_command2, &QPushButton::clicked, this, &GamePanel::start);
-    connect(m_command3, &QPushButton::clicked, this, &GamePanel::back);
+    connect(m_startButton, &QPushButton::clicked, this, &GamePanel::start);
+    connect(m_backButton, &QPushButton::clicked, this, &GamePanel::back);
 
     static constexpr int cardLefts[6] = {390, 3180, 5970, 8730, 11520, 14370};
-    for (int k = 0; k <= 12; ++k) {
+    for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
         auto *card = new ClickableLabel(this);
         card->setObjectName(QStringLiteral("Image4"));
         card->setProperty("index", k);
         card->setScaledContents(true);
-        if (k == 0)
-            card->setGeometry(Twips::rect(-3000, -3000, 2385, 1455));
-        else
-            card->setGeometry(
-                Twips::rect(cardLefts[(k - 1) % 6], k <= 6 ? 3390 : 6060, 2385, 1455));
+        card->setGeometry(Twips::rect(cardLefts[(k - 1) % 6], k <= 6 ? 3390 : 6060, 2385, 1455));
         card->hide();
-        m_image4[static_cast<size_t>(k)] = card;
-        if (k > 0)
-            connect(card, &ClickableLabel::clicked, this, [this, k] { cardClicked(k); });
+        m_cards[static_cast<size_t>(k)] = card;
+        connect(card, &ClickableLabel::clicked, this, [this, k] { cardClicked(k); });
     }
 
     m_review = new ReviewPanel(this);
@@ -115,10 +111,10 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
 void GamePanel::hideControls()
 {
     setRegionChoiceVisible(false);
-    m_label14->hide();
-    m_command2->hide();
-    m_command3->hide();
-    m_text1->hide();
+    m_promptLabel->hide();
+    m_startButton->hide();
+    m_backButton->hide();
+    m_summaryBox->hide();
 }
 
 void GamePanel::fitToScreen(int screenWidthTwips, int screenHeightTwips)
@@ -129,29 +125,29 @@ void GamePanel::fitToScreen(int screenWidthTwips, int screenHeightTwips)
 void GamePanel::showInstructions()
 {
     const QString n = QString::number(GameRules::questionsPerGame);
-    m_label13->setText(
+    m_questionLabel->setText(
         QStringLiteral("国旗当ての問題が") + n +
         QStringLiteral("問出題されます。地域を選んでからスタートボタンを押して下さい。"));
     // A practice game keeps no result; promising one would mislead.
-    if (m_checkWeakest->isChecked() || m_checkLookAlike->isChecked())
-        m_label14->setText(QStringLiteral("練習の成績は記録されず、全国偏差値も出ません。"));
+    if (m_weakestBox->isChecked() || m_lookAlikeBox->isChecked())
+        m_promptLabel->setText(QStringLiteral("練習の成績は記録されず、全国偏差値も出ません。"));
     else
-        m_label14->setText(
+        m_promptLabel->setText(
             n + QStringLiteral("問終了すると成績が記録されます。　グラフで成績が確認できます。"));
 }
 
 void GamePanel::setCardsVisible(bool visible)
 {
     for (int k = 1; k <= GameRules::cardsPerBoard; ++k)
-        m_image4[static_cast<size_t>(k)]->setVisible(visible);
+        m_cards[static_cast<size_t>(k)]->setVisible(visible);
 }
 
 void GamePanel::setRegionChoiceVisible(bool visible)
 {
-    m_frame1->setVisible(visible);
-    m_checkWeakest->setVisible(visible);
-    m_checkLookAlike->setVisible(visible);
-    for (QRadioButton *button : m_option2) {
+    m_regionFrame->setVisible(visible);
+    m_weakestBox->setVisible(visible);
+    m_lookAlikeBox->setVisible(visible);
+    for (QRadioButton *button : m_regionButtons) {
         button->setVisible(visible);
         // The game's captions lie across the buttons; empty while the region is chosen, they
         // would still take the clicks meant for the buttons.
@@ -162,37 +158,20 @@ void GamePanel::setRegionChoiceVisible(bool visible)
 
 void GamePanel::openPanel()
 {
-    emit modeEntered();
-    m_label14->hide();
+    m_promptLabel->hide();
     for (int i = 0; i < Regions::count; ++i) {
-        if (m_option2[static_cast<size_t>(i)]->isChecked())
+        if (m_regionButtons[static_cast<size_t>(i)]->isChecked())
             emit regionChosen(Regions::at(i).key);
     }
-    m_option2[0]->setChecked(true);
+    m_regionButtons[0]->setChecked(true);
     showInstructions();
     setRegionChoiceVisible(true);
-    m_label13->show();
-    m_label14->show();
-    m_command2->show();
-    m_command3->show();
-    m_label16->clear();
-    m_label17->clear();
-    // The panel lies over the study views and the start screen, but under the menu row, whose
-    // buttons reach a little below the panel's top edge.
-    this->raise();
-    if (QWidget *form = this->parentWidget()) {
-        for (QWidget *sibling : form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-            if (sibling == this || sibling->isWindow())
-                continue;
-            // A masked sibling (the study display spans the window) is only where its mask is.
-            const QRect shape = sibling->mask().isEmpty()
-                                    ? sibling->geometry()
-                                    : sibling->mask().boundingRect().translated(sibling->pos());
-            if (shape.top() < this->y())
-                sibling->raise();
-        }
-    }
-    this->show();
+    m_questionLabel->show();
+    m_promptLabel->show();
+    m_startButton->show();
+    m_backButton->show();
+    m_verdictLabel->clear();
+    m_questionNumberLabel->clear();
     setCardsVisible(false);
     // A game left this way is over; nothing of it is recorded.
     m_playing = false;
@@ -207,8 +186,7 @@ void GamePanel::chooseRegion(int index)
 void GamePanel::back()
 {
     dropReview();
-    m_text1->hide();
-    m_onBoard.fill(0);
+    m_summaryBox->hide();
     openPanel();
 }
 
@@ -216,13 +194,11 @@ void GamePanel::start()
 {
     dropReview();
     m_playing = false;
-    m_misses = 0;
-    m_log.clear();
-    m_text1->hide();
+    m_summaryBox->hide();
 
     int region = 0;
     for (int i = 0; i < Regions::count; ++i) {
-        if (m_option2[static_cast<size_t>(i)]->isChecked())
+        if (m_regionButtons[static_cast<size_t>(i)]->isChecked())
             region = i;
     }
     const QString regionKey = Regions::at(region).key;
@@ -245,87 +221,58 @@ void GamePanel::start()
     }
     emit listRead(regionKey, load);
 
-    m_regionKey = regionKey;
-    m_scoreBase = Regions::at(region).scoreBase;
-    m_rowCount = std::clamp(load.recordCount, 0, GameRules::rowBound);
-    m_rowFlagIds.clear();
-    m_rowNames.clear();
-    for (int r = 1; r <= m_rowCount; ++r) {
-        const QString id = table.flagIds[static_cast<size_t>(r)];
-        const int number = id.toInt();
-        m_rowFlagIds.append(id);
-        m_rowNames.append(number >= 0 && number <= CountryTable::upperBound
-                              ? table.countryNames[static_cast<size_t>(number)]
-                              : QString());
-    }
-    if (m_rowCount < GameRules::minimumRows) {
+    const int rowCount = std::clamp(load.recordCount, 0, GameRules::rowBound);
+    if (rowCount < GameRules::minimumRows) {
         refuse(QStringLiteral("「%1」には国が%2か国しかないため、ゲームを始められません。"
                               "ゲームには%3か国以上が必要です。")
                    .arg(Regions::at(region).displayName)
-                   .arg(m_rowCount)
+                   .arg(rowCount)
                    .arg(GameRules::minimumRows));
         return;
     }
 
-    m_onBoard.fill(0);
-    m_askedFlags.fill(0);
-    m_practice.reset();
-    const PracticeGame::Options practice{m_checkWeakest->isChecked(),
-                                         m_checkLookAlike->isChecked()};
-    if (practice.any()) {
+    m_regionKey = regionKey;
+    const PracticeGame::Options practice{m_weakestBox->isChecked(), m_lookAlikeBox->isChecked()};
+    m_practice = practice.any();
+    std::unique_ptr<BoardSource> boards;
+    if (m_practice) {
         // A record that cannot be read leaves every flag unasked; saving it after the game
         // fails the same way and tells the player then.
-        m_practice.emplace(practice, table.flagIds, m_rowCount, MasteryRecord::read(m_dataPath),
-                           SimilarityTable::load(SimilarityTable::path(m_appPath)),
-                           m_services.clock.localNow().date(), m_services.random);
+        boards = std::make_unique<PracticeGame>(
+            practice, table.flagIds, rowCount, MasteryRecord::read(m_dataPath),
+            SimilarityTable::load(SimilarityTable::path(m_appPath)),
+            m_services.clock.localNow().date(), m_services.random);
+    } else {
+        boards = std::make_unique<RandomBoards>(rowCount);
     }
+    m_session = std::make_unique<GameSession>(GameSession::rowsOf(table, rowCount),
+                                              Regions::at(region).scoreBase, std::move(boards),
+                                              m_services.random);
     {
         WaitCursor wait;
-        m_pictures.prepare(m_appPath, m_rowFlagIds, m_image4[1]->size());
+        m_pictures.prepare(m_appPath, m_session->rows().flagIds, m_cards[1]->size());
     }
 
     setCardsVisible(true);
     setRegionChoiceVisible(false);
-    m_label14->setText(QStringLiteral("の国旗はどれですか？"));
-    m_question = 1;
+    m_promptLabel->setText(QStringLiteral("の国旗はどれですか？"));
     m_playing = true;
-    askNextQuestion();
+    showBoard();
     // Laying out the first board is not the player's time; every later board is.
-    m_startTime = m_services.clock.monotonicSeconds();
+    m_session->startClock(m_services.clock.monotonicSeconds());
 }
 
-QString GamePanel::countryOfRow(int row) const
+void GamePanel::showBoard()
 {
-    return row >= 1 && row <= m_rowNames.size() ? m_rowNames[row - 1] : QString();
-}
-
-void GamePanel::askNextQuestion()
-{
-    if (m_question > GameRules::questionsPerGame) {
-        finishGame();
-        return;
-    }
-    RandomSource &random = m_services.random;
-    if (m_practice) {
-        const LookAlikeBoard::Draw draw =
-            m_practice->drawBoard(random, m_question, m_askedFlags, m_onBoard);
-        m_board = draw.board;
-        m_answerPos = draw.answerPosition;
-    } else {
-        m_board = GameRules::drawBoard(random, m_rowCount, m_askedFlags, m_onBoard);
-        m_answerPos = GameRules::drawAnswerPosition(random);
-    }
-    m_label17->setText(QStringLiteral("第") + QString::number(m_question) + QStringLiteral("問"));
-    const int askedRow = m_board[static_cast<size_t>(m_answerPos)];
-    m_label13->setText(countryOfRow(askedRow));
-    m_log.append(MasteryRecord::Question{flagIdOfRow(askedRow).toInt(), {}});
-    m_label14->show();
+    const GameSession &game = *m_session;
+    m_questionNumberLabel->setText(QStringLiteral("第") + QString::number(game.questionNumber()) +
+                                   QStringLiteral("問"));
+    m_questionLabel->setText(game.askedName());
+    m_promptLabel->show();
     for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
-        const int row = m_board[static_cast<size_t>(k)];
-        ClickableLabel *card = m_image4[static_cast<size_t>(k)];
-        const QPixmap picture = row >= 1 && row <= m_rowFlagIds.size()
-                                    ? m_pictures.card(m_rowFlagIds[row - 1])
-                                    : QPixmap();
+        ClickableLabel *card = m_cards[static_cast<size_t>(k)];
+        const QString flagId = game.flagIdAt(k);
+        const QPixmap picture = flagId.isEmpty() ? QPixmap() : m_pictures.card(flagId);
         // A flag whose picture cannot be read shows as an empty card; the game goes on.
         if (picture.isNull())
             card->clear();
@@ -336,19 +283,21 @@ void GamePanel::askNextQuestion()
 
 void GamePanel::cardClicked(int k)
 {
-    if (!m_playing || k < 1 || k > GameRules::cardsPerBoard)
+    if (!m_playing)
         return;
-    const int asked = m_board[static_cast<size_t>(m_answerPos)];
-    if (asked != 0 && m_board[static_cast<size_t>(k)] == asked) {
-        m_label16->setText(QStringLiteral("正解です。"));
-        ++m_question;
-        m_askedFlags[static_cast<size_t>(asked)] = 1;
-        askNextQuestion();
-    } else {
-        m_label16->setText(QStringLiteral("違います。"));
-        ++m_misses;
-        if (!m_log.isEmpty())
-            m_log.last().wrongClicks.append(flagIdOfRow(m_board[static_cast<size_t>(k)]).toInt());
+    switch (m_session->pick(k)) {
+    case GameSession::Pick::Right:
+        m_verdictLabel->setText(QStringLiteral("正解です。"));
+        if (m_session->over())
+            finishGame();
+        else
+            showBoard();
+        break;
+    case GameSession::Pick::Wrong:
+        m_verdictLabel->setText(QStringLiteral("違います。"));
+        break;
+    case GameSession::Pick::Ignored:
+        break;
     }
 }
 
@@ -361,36 +310,36 @@ void GamePanel::fitSummary()
     // once the game is over.
     const QRect designed = Twips::rect(15090, 3360, 3135, 2265);
     const int edge = Twips::toPixels(summaryEdgeTwips);
-    const int frame = 2 * m_text1->frameWidth();
+    const int frame = 2 * m_summaryBox->frameWidth();
     QTextDocument measure;
-    measure.setDefaultFont(m_text1->font());
-    measure.setDocumentMargin(m_text1->document()->documentMargin());
-    measure.setPlainText(m_text1->toPlainText());
+    measure.setDefaultFont(m_summaryBox->font());
+    measure.setDocumentMargin(m_summaryBox->document()->documentMargin());
+    measure.setPlainText(m_summaryBox->toPlainText());
     const int room = std::max(designed.width(), width() - designed.left() - edge);
     const int width = std::clamp(static_cast<int>(std::ceil(measure.idealWidth())) + frame + edge,
                                  designed.width(), room);
     measure.setTextWidth(width - frame);
     const int needed = static_cast<int>(std::ceil(measure.size().height())) + frame + edge;
-    m_text1->setGeometry(designed.left(), designed.top(), width,
-                         std::max(designed.height(), needed));
+    m_summaryBox->setGeometry(designed.left(), designed.top(), width,
+                              std::max(designed.height(), needed));
 }
 
 void GamePanel::finishGame()
 {
     m_playing = false;
 
-    const int tenths = GameRules::elapsedTenths(m_startTime, m_services.clock.monotonicSeconds());
-    const int score = GameRules::score(m_scoreBase, tenths, m_misses);
+    const GameSession::Result result = m_session->result(m_services.clock.monotonicSeconds());
+    const int score = result.score;
     const QDateTime endedAt = m_services.clock.localNow();
-    const QString summary = GameRules::summary(score, tenths, m_misses, endedAt);
-    m_text1->setPlainText(m_practice ? PracticeGame::summaryMark() + summary : summary);
+    const QString summary = GameRules::summary(score, result.elapsedTenths, result.misses, endedAt);
+    m_summaryBox->setPlainText(m_practice ? PracticeGame::summaryMark() + summary : summary);
 
     // A practice game's score is not comparable with the players' scores: it is not added to
     // the results, and below it is neither rated nor counted on our server.
     if (!m_practice) {
-        if (const std::optional<ResultsFile::Error> error =
-                ResultsFile::append(m_dataPath, m_regionKey,
-                                    GameRules::resultsLine(score, tenths, m_misses, endedAt))) {
+        if (const std::optional<FileError> error = ResultsFile::append(
+                m_dataPath, m_regionKey,
+                GameRules::resultsLine(score, result.elapsedTenths, result.misses, endedAt))) {
             m_services.messages.show(
                 QStringLiteral("成績を記録できませんでした。\n%1\n%2")
                     .arg(ResultsFile::path(m_dataPath, m_regionKey), error->message()));
@@ -398,17 +347,18 @@ void GamePanel::finishGame()
     }
 
     fitSummary();
-    m_text1->show();
+    m_summaryBox->show();
     setCardsVisible(false);
 
     // The review keeps its own copy of names and pictures: the next game may be of another
     // region before the rating is done.
-    m_reviewGame = m_log;
+    m_reviewGame = m_session->log();
     m_reviewFlags.clear();
-    const auto keep = [this](int flagId) {
+    const GameSession::Rows &rows = m_session->rows();
+    const auto keep = [this, &rows](int flagId) {
         const QString id = QString::number(flagId);
-        const qsizetype row = m_rowFlagIds.indexOf(id);
-        m_reviewFlags.insert(flagId, {row >= 0 ? m_rowNames[row] : QString(), m_pictures.card(id)});
+        const qsizetype row = rows.flagIds.indexOf(id);
+        m_reviewFlags.insert(flagId, {row >= 0 ? rows.names[row] : QString(), m_pictures.card(id)});
     };
     for (const MasteryRecord::Question &question : std::as_const(m_reviewGame)) {
         if (question.wrongClicks.isEmpty())
@@ -432,11 +382,6 @@ void GamePanel::finishGame()
     emit gameFinished(m_regionKey, score);
 }
 
-QString GamePanel::flagIdOfRow(int row) const
-{
-    return row >= 1 && row <= m_rowFlagIds.size() ? m_rowFlagIds[row - 1] : QString();
-}
-
 void GamePanel::showReview()
 {
     if (!m_reviewReady || m_playing)
@@ -444,13 +389,10 @@ void GamePanel::showReview()
     const int gap = Twips::toPixels(reviewGapTwips);
     const int left = Twips::toPixels(reviewLeftTwips);
     const int top = Twips::toPixels(reviewTopTwips);
-    const int right = m_frame1->geometry().left() - gap;
+    const int right = m_regionFrame->geometry().left() - gap;
     // The panel reaches below a window smaller than the screen; the review ends where the
     // player can still see it.
-    int bottom = height();
-    if (const QWidget *form = parentWidget())
-        bottom = std::min(bottom, form->height() - y());
-    bottom -= gap;
+    const int bottom = std::min(height(), m_visibleHeight) - gap;
     m_review->setGeometry(left, top, std::max(0, right - left), std::max(0, bottom - top));
     m_review->setGame(m_reviewGame, m_reviewFlags);
     m_review->show();

@@ -3,6 +3,7 @@
 #include "BaseList.h"
 #include "CardPictures.h"
 #include "GameRules.h"
+#include "GameSession.h"
 #include "MasteryRecord.h"
 #include "PracticeGame.h"
 #include "ReviewPanel.h"
@@ -12,6 +13,8 @@
 #include <QStringList>
 
 #include <array>
+#include <limits>
+#include <memory>
 #include <optional>
 
 class ClickableLabel;
@@ -37,29 +40,19 @@ public:
     void hideControls();
     // Sets the panel to the size of the screen below the menu (start-up).
     void fitToScreen(int screenWidthTwips, int screenHeightTwips);
+    // How much of the panel, from its top, the window has room for; the rest is out of sight.
+    void setVisibleHeight(int pixels) { m_visibleHeight = pixels; }
 
-    // Where the game stands; for the tests and the benchmark.
+    // The game under way, or the last one; null before the first.
+    const GameSession *session() const { return m_session.get(); }
     bool playing() const { return m_playing; }
-    int questionNumber() const { return m_question; }
-    int missCount() const { return m_misses; }
-    int answerPosition() const { return m_answerPos; }
-    int cardRow(int k) const { return m_board.at(static_cast<size_t>(k)); }
-    int rowCount() const { return m_rowCount; }
+    // The card that carries the asked flag now.
+    int answerPosition() const { return m_session ? m_session->answerPosition() : 0; }
     // Whether the game under way (or the last one) is a practice game: one of the two boxes
     // was ticked at its start.
-    bool practice() const { return m_practice.has_value(); }
-    // The flag ID on a row of the running game's list.
-    QString flagIdOfRow(int row) const;
-    // Whether the flag on a row has been asked in this game.
-    bool asked(int row) const
-    {
-        return row >= 0 && row <= GameRules::rowBound &&
-               m_askedFlags[static_cast<size_t>(row)] != 0;
-    }
+    bool practice() const { return m_practice; }
 
 signals:
-    // The panel has come up over the start screen and the study views.
-    void modeEntered();
     // The region buttons now point at `regionKey`.
     void regionChosen(const QString &regionKey);
     // A game has read its region's list.
@@ -74,7 +67,7 @@ signals:
     void reviewFlagPicked(int flagId);
 
 public slots:
-    // The menu label " 札取りゲーム": the panel in its waiting state.
+    // The panel in its waiting state; a game under way is left unrecorded.
     void openPanel();
     // The review of the last finished game in the card area, once its summary and rating are
     // done. Nothing happens once a new game has started or the panel was left since.
@@ -87,51 +80,38 @@ private:
     void chooseRegion(int index);
     void back();
     void start();
-    void askNextQuestion();
+    void showBoard();
     void cardClicked(int k);
     void finishGame();
     void fitSummary();
     void showInstructions();
     void setCardsVisible(bool visible);
     void setRegionChoiceVisible(bool visible);
-    QString countryOfRow(int row) const;
     void dropReview();
 
     Services &m_services;
     QString m_appPath;
     QString m_dataPath;
-    QGroupBox *m_frame1;
-    std::array<QRadioButton *, 5> m_option2{};
-    QLabel *m_label13;
-    QLabel *m_label14;
-    QLabel *m_label16;
-    QLabel *m_label17;
-    QPushButton *m_command2;
-    QPushButton *m_command3;
-    QPlainTextEdit *m_text1;
-    QCheckBox *m_checkWeakest;
-    QCheckBox *m_checkLookAlike;
-    std::array<ClickableLabel *, 13> m_image4{}; // 0 exists off-screen and is never used
+    int m_visibleHeight = std::numeric_limits<int>::max();
+    QGroupBox *m_regionFrame;
+    std::array<QRadioButton *, 5> m_regionButtons{};
+    QLabel *m_questionLabel;
+    QLabel *m_promptLabel;
+    QLabel *m_verdictLabel;
+    QLabel *m_questionNumberLabel;
+    QPushButton *m_startButton;
+    QPushButton *m_backButton;
+    QPlainTextEdit *m_summaryBox;
+    QCheckBox *m_weakestBox;
+    QCheckBox *m_lookAlikeBox;
+    std::array<ClickableLabel *, 13> m_cards{}; // card k at k; slot 0 holds none
 
-    // The running game. Its rows are copied from the country table at the start, so that
-    // nothing loaded meanwhile (the study views, the results window) changes what it draws.
+    // The running game, or the last one; `m_playing` while it takes clicks.
+    std::unique_ptr<GameSession> m_session;
     bool m_playing = false;
+    bool m_practice = false;
     QString m_regionKey;
-    int m_scoreBase = 0;
-    int m_rowCount = 0;
-    QStringList m_rowFlagIds; // by row - 1
-    QStringList m_rowNames;   // by row - 1
-    int m_question = 0;
-    int m_misses = 0;
-    double m_startTime = 0.0;
-    GameRules::Board m_board{};
-    GameRules::RowMarks m_onBoard{};
-    int m_answerPos = 0;
-    GameRules::RowMarks m_askedFlags{};
-    // Set for a practice game, which draws its own questions and boards.
-    std::optional<PracticeGame> m_practice;
     CardPictures m_pictures;
-    MasteryRecord::GameLog m_log; // the running game's questions so far
 
     // The last finished game, kept for its review until a new game starts or the panel is left.
     ReviewPanel *m_review;

@@ -2,6 +2,7 @@
 
 #include "NumberText.h"
 #include "RandomSource.h"
+#include "Regions.h"
 
 #include <algorithm>
 #include <cmath>
@@ -79,7 +80,7 @@ int score(int scoreBase, int elapsedTenths, int misses)
     long long raw = static_cast<long long>(scoreBase) - elapsedTenths -
                     static_cast<long long>(tenthsPerMiss) * misses;
     raw = std::clamp(raw, 0LL, static_cast<long long>(scoreBase));
-    return static_cast<int>(raw * topScore / scoreBase);
+    return static_cast<int>(raw * Regions::topScore / scoreBase);
 }
 
 QString dateTimeText(const QDateTime &at)

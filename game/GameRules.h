@@ -18,7 +18,6 @@ inline constexpr int rowBound = 200;
 // answers.
 inline constexpr int minimumRows = questionsPerGame - 1 + cardsPerBoard;
 inline constexpr int tenthsPerMiss = 7;
-inline constexpr int topScore = 500;
 
 // Indexed by row number 1..rowBound; 1 marks the row.
 using RowMarks = std::array<int, rowBound + 1>;
@@ -50,7 +49,7 @@ int drawAnswerPosition(RandomSource &random);
 // Whole tenths of a second between two readings of the clock; never negative.
 int elapsedTenths(double startSeconds, double nowSeconds);
 
-// 0 to 500: the time allowance left after the elapsed time and seven tenths per miss,
+// 0 to Regions::topScore: the time allowance left after the elapsed time and seven tenths per miss,
 // as a share of the allowance.
 int score(int scoreBase, int elapsedTenths, int misses);
 

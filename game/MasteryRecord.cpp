@@ -1,7 +1,6 @@
 #include "MasteryRecord.h"
 
 #include "CodePage.h"
-#include "RawFile.h"
 
 #include <algorithm>
 #include <vector>
@@ -10,7 +9,6 @@ namespace MasteryRecord {
 
 namespace {
 
-const QByteArray lineEnd = QByteArrayLiteral("\r\n");
 constexpr qsizetype dateLength = 10;
 constexpr qsizetype maxDigits = 9; // countLimit has nine
 constexpr int recordFields = 5;
@@ -103,26 +101,6 @@ QString decoded(const QByteArray &bytes)
     return ascii ? QString::fromLatin1(bytes) : CodePage::fromCp932(bytes);
 }
 
-// The lines of a text without their ends (CR LF, CR or LF), as the results files are split.
-QList<QStringView> lines(QStringView text)
-{
-    QList<QStringView> found;
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        found.append(text.sliced(start, i - start));
-        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        found.append(text.sliced(start));
-    return found;
-}
-
 void merge(FlagRecord &into, const FlagRecord &from)
 {
     into.asked = capped(qint64(into.asked) + from.asked);
@@ -166,82 +144,6 @@ void parseConfusionLine(Record &record, QStringView line)
     if (!asked || !clicked || !times || *asked == *clicked || *times < 1)
         return;
     addConfusion(record, {*asked, *clicked}, *times);
-}
-
-// ---- Files ----------------------------------------------------------------------------------
-
-FileError errorFor(int code, bool writing)
-{
-    switch (RawFile::problemOf(code)) {
-    case RawFile::Problem::NotPermitted:
-        return {FileError::Cause::NotPermitted,
-                writing ? QStringLiteral("書き込みが許可されていません。")
-                        : QStringLiteral("読み込みが許可されていません。")};
-    case RawFile::Problem::DiskFull:
-        return {FileError::Cause::DiskFull, QStringLiteral("ディスクに空きがありません。")};
-    case RawFile::Problem::FolderMissing:
-        return {FileError::Cause::FolderMissing, QStringLiteral("フォルダが見つかりません。")};
-    case RawFile::Problem::Other:
-        break;
-    }
-    return {FileError::Cause::Other, writing ? QStringLiteral("記録を保存できませんでした。")
-                                             : QStringLiteral("記録を読み込めませんでした。")};
-}
-
-using Existing = RawFile::Contents;
-
-// A missing file is an empty one; anything else that stops the read is an error, so that a
-// file we could not see is never replaced by one without its lines.
-std::optional<FileError> readExisting(const QString &path, Existing &out)
-{
-    if (const int code = RawFile::read(path, out))
-        return errorFor(code, false);
-    return std::nullopt;
-}
-
-// The replacement keeps the permissions the player gave the old file.
-std::optional<FileError> writeScratch(const QString &path, const QByteArray &bytes,
-                                      const Existing &old)
-{
-    const std::optional<unsigned> mode = old.exists ? std::optional(old.mode) : std::nullopt;
-    if (const int code = RawFile::write(path, bytes, mode))
-        return errorFor(code, true);
-    return std::nullopt;
-}
-
-std::optional<FileError> replace(const QString &scratch, const QString &target)
-{
-    if (const int code = RawFile::replace(scratch, target))
-        return errorFor(code, true);
-    return std::nullopt;
-}
-
-// Puts a file back as it was before a rename that cannot stand on its own.
-void restore(const QString &scratch, const QString &target, const Existing &old)
-{
-    if (!old.exists) {
-        RawFile::remove(target);
-        return;
-    }
-    if (!writeScratch(scratch, old.bytes, old))
-        replace(scratch, target);
-}
-
-// A replacement would go over a file we may not write without asking (and as root, whatever
-// its mode); a file without its owner's write bit is the player's read-only mark and is kept.
-bool markedReadOnly(const QString &path, const Existing &old)
-{
-    return old.exists && RawFile::isReadOnly(path, old.mode);
-}
-
-QString recordScratchPath(const QString &folder)
-{
-    return folder + QStringLiteral("/jukuren.tmp");
-}
-
-QString confusionsScratchPath(const QString &folder)
-{
-    return folder + QStringLiteral("/machigai.tmp");
 }
 
 // ---- Weakest flags ----------------------------------------------------------------------------
@@ -293,10 +195,10 @@ Record parse(const QByteArray &recordData, const QByteArray &confusionData)
 {
     Record record;
     const QString flags = decoded(recordData);
-    for (const QStringView line : lines(flags))
+    for (const QStringView line : DataFile::splitLines(flags))
         parseRecordLine(record, line);
     const QString confusions = decoded(confusionData);
-    for (const QStringView line : lines(confusions))
+    for (const QStringView line : DataFile::splitLines(confusions))
         parseConfusionLine(record, line);
     return record;
 }
@@ -313,7 +215,7 @@ QByteArray recordBytes(const Record &record)
             bytes += ',';
         }
         appendDate(bytes, flag.lastAsked);
-        bytes += lineEnd;
+        bytes.append(DataFile::lineEnd);
     }
     return bytes;
 }
@@ -330,20 +232,17 @@ QByteArray confusionBytes(const Record &record)
         appendNumber(bytes, key.second);
         bytes += ',';
         appendNumber(bytes, times);
-        bytes += lineEnd;
+        bytes.append(DataFile::lineEnd);
     }
     return bytes;
 }
 
 Record read(const QString &folder, std::optional<FileError> *error)
 {
-    Existing flags;
-    Existing confusions;
-    std::optional<FileError> problem = readExisting(recordPath(folder), flags);
-    if (std::optional<FileError> other = readExisting(confusionsPath(folder), confusions); !problem)
-        problem = other;
+    const DataFile::Contents flags = DataFile::read(recordPath(folder));
+    const DataFile::Contents confusions = DataFile::read(confusionsPath(folder));
     if (error)
-        *error = problem;
+        *error = flags.error ? flags.error : confusions.error;
     return parse(flags.bytes, confusions.bytes);
 }
 
@@ -368,63 +267,33 @@ void addGame(Record &record, const GameLog &game, const QDate &today)
 std::optional<FileError> update(const QString &folder, const GameLog &game, const QDate &today)
 {
     if (!isWritable(today))
-        return FileError{FileError::Cause::Other, QStringLiteral("日付が正しくありません。")};
-    const QString flagsTarget = recordPath(folder);
-    const QString confusionsTarget = confusionsPath(folder);
-    Existing oldFlags;
-    Existing oldConfusions;
-    if (std::optional<FileError> error = readExisting(flagsTarget, oldFlags))
-        return error;
-    if (std::optional<FileError> error = readExisting(confusionsTarget, oldConfusions))
-        return error;
+        return FileError(FileError::Cause::InvalidDate, recordPath(folder));
+    const QString flagsPath = recordPath(folder);
+    const QString confusionsFile = confusionsPath(folder);
+    const DataFile::Contents oldFlags = DataFile::read(flagsPath);
+    if (oldFlags.error)
+        return oldFlags.error;
+    const DataFile::Contents oldConfusions = DataFile::read(confusionsFile);
+    if (oldConfusions.error)
+        return oldConfusions.error;
 
     Record record = parse(oldFlags.bytes, oldConfusions.bytes);
     addGame(record, game, today);
-    const QByteArray newFlags = recordBytes(record);
-    const QByteArray newConfusions = confusionBytes(record);
-    const bool flagsChange = newFlags != oldFlags.bytes;
-    const bool confusionsChange = newConfusions != oldConfusions.bytes;
-
-    if ((flagsChange && markedReadOnly(flagsTarget, oldFlags)) ||
-        (confusionsChange && markedReadOnly(confusionsTarget, oldConfusions)))
-        return FileError{FileError::Cause::NotPermitted,
-                         QStringLiteral("書き込みが許可されていません。")};
-
-    const QString flagsScratch = recordScratchPath(folder);
-    const QString confusionsScratch = confusionsScratchPath(folder);
-    // Both scratch files are complete on the disk before either file is replaced.
-    if (flagsChange) {
-        if (std::optional<FileError> error = writeScratch(flagsScratch, newFlags, oldFlags))
-            return error;
-    }
-    if (confusionsChange) {
-        if (std::optional<FileError> error =
-                writeScratch(confusionsScratch, newConfusions, oldConfusions)) {
-            if (flagsChange)
-                RawFile::remove(flagsScratch);
-            return error;
-        }
-    }
-    if (flagsChange) {
-        if (std::optional<FileError> error = replace(flagsScratch, flagsTarget)) {
-            if (confusionsChange)
-                RawFile::remove(confusionsScratch);
-            return error;
-        }
-    }
-    if (confusionsChange) {
-        if (std::optional<FileError> error = replace(confusionsScratch, confusionsTarget)) {
-            // One game must not be half counted: the record goes back to its old bytes.
-            if (flagsChange)
-                restore(flagsScratch, flagsTarget, oldFlags);
-            return error;
-        }
-    }
-    return std::nullopt;
+    // A file whose bytes would not change is left alone, read-only or not.
+    std::vector<DataFile::Replacement> changed;
+    if (QByteArray bytes = recordBytes(record); bytes != oldFlags.bytes)
+        changed.push_back({flagsPath, std::move(bytes), QString()});
+    if (QByteArray bytes = confusionBytes(record); bytes != oldConfusions.bytes)
+        changed.push_back({confusionsFile, std::move(bytes), QString()});
+    if (changed.empty())
+        return std::nullopt;
+    return DataFile::replaceAll(changed);
 }
 
-QString studyText(const Record &record, int flagId)
+QString studyText(const Record &record, int flagId, const std::optional<FileError> &readError)
 {
+    if (readError)
+        return QStringLiteral("記録を読み込めませんでした");
     const auto found = record.flags.find(flagId);
     if (found == record.flags.end() || found->second.asked < 1)
         return QStringLiteral("まだ出題されていません");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DataFile.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QList>
@@ -49,21 +51,6 @@ struct Question
 };
 using GameLog = QList<Question>;
 
-// Why a file could not be read or written. The message is one Japanese sentence for the player;
-// the system's own (English) text is never passed on.
-struct FileError
-{
-    enum class Cause
-    {
-        NotPermitted,
-        DiskFull,
-        FolderMissing,
-        Other
-    };
-    Cause cause = Cause::Other;
-    QString message;
-};
-
 QString recordPath(const QString &folder);
 QString confusionsPath(const QString &folder);
 
@@ -86,17 +73,21 @@ Record read(const QString &folder, std::optional<FileError> *error = nullptr);
 // date of the years 1 to 9999; a flag whose date cannot be written is left out of the file.
 void addGame(Record &record, const GameLog &game, const QDate &today);
 
-// Reads both files, adds the game and writes each file to a scratch file in the same folder,
-// flushed to the disk, that then takes its place in one rename. A file whose bytes would not
-// change is left alone. On any failure both files stay exactly as they were (a record already
-// renamed into place is put back) and the error is returned; nullopt means both are saved.
-// A file the player marked read-only counts as not writable, as it would on Windows. A date
-// the file cannot hold is refused before anything is read.
+// Reads both files, adds the game and replaces both as one through DataFile::replaceAll (each
+// through its scratch file "jukuren.tmp", "machigai.tmp" beside it). A file whose bytes would
+// not change is left alone. On any failure both files stay exactly as they were (a record
+// already renamed into place is put back) and the error is returned; nullopt means both are
+// saved. Only when that put-back fails too do the files disagree: the error then says
+// FileError::Cause::PutBackFailed. A file the player marked read-only counts as not writable,
+// as it would on Windows. A date the file cannot hold is refused before anything is read.
 std::optional<FileError> update(const QString &folder, const GameLog &game, const QDate &today);
 
 // The record of one flag in plain words for the study display:
-// "出題 5回・一発正解 3回・ミス 4回", or "まだ出題されていません".
-QString studyText(const Record &record, int flagId);
+// "出題 5回・一発正解 3回・ミス 4回", or "まだ出題されていません", or, when the record was read
+// with `readError`, "記録を読み込めませんでした": a record that could not be read says nothing
+// of the flag.
+QString studyText(const Record &record, int flagId,
+                  const std::optional<FileError> &readError = std::nullopt);
 
 // The `count` weakest of a region's flags, weakest first (duplicates in the list count once):
 // never asked, ordered by flag ID; then the lowest share right at the first click; among equal

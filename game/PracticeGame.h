@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GameRules.h"
+#include "GameSession.h"
 #include "LookAlikeBoard.h"
 #include "MasteryRecord.h"
 #include "SimilarityTable.h"
@@ -17,7 +18,7 @@ class RandomSource;
 // scored game, but it is never recorded as a result nor rated, so its boards may be made hard:
 // it can ask the player's weakest flags of the region, and it can put each asked flag beside
 // the flags it is taken for.
-class PracticeGame
+class PracticeGame : public BoardSource
 {
 public:
     struct Options
@@ -43,7 +44,7 @@ public:
     // no row twice and no answered row. answerPosition is 0 when no row is left to ask.
     LookAlikeBoard::Draw drawBoard(RandomSource &random, int question,
                                    const GameRules::RowMarks &asked,
-                                   GameRules::RowMarks &onBoard) const;
+                                   GameRules::RowMarks &onBoard) const override;
 
     // The rows of the weakest flags in the order they are asked; empty unless asked for.
     const std::vector<int> &deck() const { return m_deck; }

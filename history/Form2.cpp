@@ -3,9 +3,9 @@
 #include "ClickableLabel.h"
 #include "Clock.h"
 #include "GameDetails.h"
-#include "GameRules.h"
 #include "GraphLines.h"
 #include "MessageBox.h"
+#include "Regions.h"
 #include "Services.h"
 #include "Twips.h"
 
@@ -436,7 +436,7 @@ void Form2::loadHistory()
     std::vector<int> shortfalls;
     shortfalls.reserve(m_history.games.size());
     for (const PastGame &game : m_history.games)
-        shortfalls.push_back(GameRules::topScore - game.score);
+        shortfalls.push_back(Regions::topScore - game.score);
     m_graph.load(shortfalls);
     showGraph();
 
@@ -473,7 +473,7 @@ void Form2::deleteGame(int index)
     if (index < 0 || index >= HistoryGraph::columnCount || target > m_graph.recordCount())
         return;
     const PastGame game = m_history.games[static_cast<size_t>(target - 1)];
-    if (const std::optional<ResultsFile::Error> error =
+    if (const std::optional<FileError> error =
             ResultsFile::removeGame(m_dataPath, m_regionKey, game)) {
         m_services.messages.show(QStringLiteral("記録を削除できませんでした。") + error->message() +
                                  QStringLiteral("記録は元のままです。"));

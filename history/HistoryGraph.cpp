@@ -1,5 +1,7 @@
 #include "HistoryGraph.h"
 
+#include "Regions.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -57,8 +59,8 @@ void HistoryGraph::load(const std::vector<int> &shortfalls)
         m_bestText.clear();
         m_worstText.clear();
     } else {
-        m_bestText = QString::number(500 - m_lowest);
-        m_worstText = QString::number(500 - m_highest);
+        m_bestText = QString::number(Regions::topScore - m_lowest);
+        m_worstText = QString::number(Regions::topScore - m_highest);
     }
 }
 

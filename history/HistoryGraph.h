@@ -45,7 +45,7 @@ public:
 
     // A size change: the columns are laid out anew, numbered from 1, and no segment is drawn.
     void resize(const Anchors &anchors);
-    // A fresh history (500 minus each score, oldest first) drawn from its first result.
+    // A fresh history (the top score minus each score, oldest first) drawn from its first result.
     void load(const std::vector<int> &shortfalls);
     // Nothing to draw: no results, empty axis values.
     void clear();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DataFile.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -9,7 +11,7 @@
 // One finished game as the game appends it to the region's results file.
 struct PastGame
 {
-    int score = 0;      // 0 to 500
+    int score = 0;      // 0 to Regions::topScore
     double seconds = 0; // as written, at most one decimal in practice
     int misses = 0;
     QString date;       // the local date and time the game ended, as text
@@ -38,35 +40,18 @@ inline constexpr int keptOnCut = maxGamesOnAppend - 1;
 // The most games the results window reads: files written before the cut counted games, when a
 // full file went back and forth between 500 and 501 lines, hold one more.
 inline constexpr int maxGames = maxGamesOnAppend + 1;
+// A line with more seconds or misses than these was not written by a game: a game ends long
+// before a day is out, and the misses field has always held a 16-bit whole number.
+inline constexpr double maxSeconds = 86400.0;
+inline constexpr int maxMisses = 32767;
+
+// The scratch file a rewrite goes to before it takes the results file's place, in the folder
+// of the file it replaces.
+inline const QString scratchName = QStringLiteral("dummy.csv");
 
 QString path(const QString &dataPath, const QString &regionKey);
-// The scratch file a rewrite goes to before it takes the results file's place.
+// The scratch file of a results file of the data folder.
 QString scratchPath(const QString &dataPath);
-
-// Why a results file could not be read or written, in words for the player.
-class Error
-{
-public:
-    enum class Cause
-    {
-        NotPermitted, // read-only file or folder
-        DiskFull,
-        FolderMissing,
-        Changed, // the file is no longer as it was read
-        Other
-    };
-
-    explicit Error(Cause cause) : m_cause(cause) {}
-    // The cause of the system error `errorNumber`.
-    static Error fromErrno(int errorNumber);
-
-    Cause cause() const { return m_cause; }
-    // One Japanese sentence.
-    QString message() const;
-
-private:
-    Cause m_cause;
-};
 
 enum class ReadStatus
 {
@@ -84,27 +69,18 @@ struct ReadResult
 ReadResult read(const QString &path);
 ResultsHistory parse(const QByteArray &data);
 
-// Lines as both the reader and the writers count them: a line ends at CR LF, LF or a lone CR,
-// and a last line without an end still counts.
-std::vector<QByteArray> splitLines(const QByteArray &data);
-
 // Adds one game's line (without its end) to the region's file. When the file already holds
 // maxGamesOnAppend valid games it is written whole through replace() with its newest
 // keptOnCut games and the new one, without its blank and damaged lines; otherwise the line is
-// appended and the rest stays as it is. When anything fails the file is left as it was.
-std::optional<Error> append(const QString &dataPath, const QString &regionKey, const QString &line);
+// appended and the rest stays as it is. Both go through DataFile, so a read-only file is
+// refused and a link is written through. When anything fails the file is left as it was.
+std::optional<FileError> append(const QString &dataPath, const QString &regionKey,
+                                const QString &line);
 
-// Drops the line `game` was read from, through replace(). Refuses when that line no longer
-// holds the game (the file changed since it was read).
-std::optional<Error> removeGame(const QString &dataPath, const QString &regionKey,
-                                const PastGame &game);
-
-// Gives `target` the content `bytes` in one step: the bytes go to the scratch file, which is
-// flushed to the disk and then renamed over the target, so there is no moment without the old
-// content or with half of the new. A target that cannot be written where it is (a read-only
-// file) is refused as an append would be; a symbolic link is written through to the file it
-// names and stays a link.
-std::optional<Error> replace(const QString &target, const QByteArray &bytes,
-                             const QString &scratch);
+// Drops the line `game` was read from, through DataFile::replace(). Refuses with
+// FileError::Cause::Changed when that line no longer holds the game (the file changed since it
+// was read).
+std::optional<FileError> removeGame(const QString &dataPath, const QString &regionKey,
+                                    const PastGame &game);
 
 } // namespace ResultsFile

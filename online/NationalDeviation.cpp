@@ -1,6 +1,7 @@
 #include "NationalDeviation.h"
 
 #include "Clock.h"
+#include "DataFile.h"
 #include "NumberText.h"
 #include "ServerAccess.h"
 #include "Twips.h"
@@ -160,10 +161,7 @@ bool NationalDeviation::step(Run &run)
         return true;
     }
     case 1: {
-        QFile file(scratchPath(m_dataPath));
-        const QByteArray text = ScoreHistogram::scratchText(run.reply);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(text) != text.size() || !file.flush())
+        if (DataFile::replace(scratchPath(m_dataPath), ScoreHistogram::scratchText(run.reply)))
             fail();
         pauseFor(pauseAfterScratch);
         return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Regions.h"
+
 #include <QByteArray>
 #include <QStringView>
 
@@ -7,11 +9,11 @@
 #include <optional>
 
 // The score histogram our server keeps per region: the i-th number of its text is how many
-// players scored exactly i, for i = 1 to 500. Every run of the digits 0-9 is a number; any
-// other character only separates numbers.
+// players scored exactly i, for i = 1 to the top score. Every run of the digits 0-9 is a number;
+// any other character only separates numbers.
 namespace ScoreHistogram {
 
-inline constexpr int scores = 500;
+inline constexpr int scores = Regions::topScore;
 // A count above this is no real number of players; the reply is then not a histogram.
 inline constexpr long long countLimit = 1'000'000'000'000LL;
 

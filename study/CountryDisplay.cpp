@@ -5,11 +5,9 @@
 #include "PicturePaths.h"
 #include "Twips.h"
 
-#include <QChildEvent>
 #include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
-#include <QRegion>
 
 namespace {
 
@@ -33,98 +31,73 @@ void showPicture(ClickableLabel *label, const QString &path, bool stretch)
 } // namespace
 
 CountryDisplay::CountryDisplay(QString appPath, QString dataPath, QWidget *form)
-    : QWidget(form), m_appPath(std::move(appPath)), m_dataPath(std::move(dataPath))
+    : QObject(form), m_appPath(std::move(appPath)), m_dataPath(std::move(dataPath))
 {
     setObjectName(QStringLiteral("CountryDisplay"));
-    // Every control is placed in the main window's own coordinates.
-    setGeometry(form->rect());
-    form->installEventFilter(this);
 
-    m_image1 = Twips::place(new ClickableLabel(this), "Image1", 4980, 1800, 2175, 1425);
-    m_image1->setScaledContents(true);
-    m_image1->setFrameShape(QFrame::Box);
-    m_image2 = Twips::place(new ClickableLabel(this), "Image2", 12660, 3750, 3525, 2805);
-    m_image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_image3 = Twips::place(new ClickableLabel(this), "Image3", 4980, 3720, 3045, 2865);
-    m_image3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_flagPicture = Twips::place(new ClickableLabel(form), "Image1", 4980, 1800, 2175, 1425);
+    m_flagPicture->setScaledContents(true);
+    m_flagPicture->setFrameShape(QFrame::Box);
+    m_firstExtraPicture = Twips::place(new ClickableLabel(form), "Image2", 12660, 3750, 3525, 2805);
+    m_firstExtraPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_secondExtraPicture = Twips::place(new ClickableLabel(form), "Image3", 4980, 3720, 3045, 2865);
+    m_secondExtraPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    Twips::place(new QLabel(QStringLiteral("国名："), this), "Label1", 7380, 1770, 675, 315, 12);
-    m_label3 = Twips::place(new ClickableLabel(this), "Label3", 8190, 1770, 6105, 525, 15.75, true);
-    Twips::place(new QLabel(QStringLiteral("首都："), this), "Label2", 7380, 2370, 705, 255, 12);
-    m_label4 =
-        Twips::place(new QLabel(QString(), this), "Label4", 8190, 2340, 6135, 525, 14.25, true);
-    Twips::place(new QLabel(QStringLiteral("地域："), this), "Label6", 7380, 2910, 705, 255, 12);
-    m_label5 =
-        Twips::place(new QLabel(QString(), this), "Label5", 8190, 2910, 3855, 465, 14.25, true);
-    m_label18 = Twips::place(new ClickableLabel(this), "Label18", 12780, 3270, 6945, 435, 18, true);
-    m_label18->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
-    m_label18->setCursor(Qt::PointingHandCursor);
+    auto *nameCaption = Twips::place(new QLabel(QStringLiteral("国名："), form), "Label1", 7380,
+                                     1770, 675, 315, 12);
+    m_nameLabel =
+        Twips::place(new ClickableLabel(form), "Label3", 8190, 1770, 6105, 525, 15.75, true);
+    auto *capitalCaption = Twips::place(new QLabel(QStringLiteral("首都："), form), "Label2", 7380,
+                                        2370, 705, 255, 12);
+    m_capitalLabel =
+        Twips::place(new QLabel(QString(), form), "Label4", 8190, 2340, 6135, 525, 14.25, true);
+    auto *regionCaption = Twips::place(new QLabel(QStringLiteral("地域："), form), "Label6", 7380,
+                                       2910, 705, 255, 12);
+    m_regionLabel =
+        Twips::place(new QLabel(QString(), form), "Label5", 8190, 2910, 3855, 465, 14.25, true);
+    m_articleLink =
+        Twips::place(new ClickableLabel(form), "Label18", 12780, 3270, 6945, 435, 18, true);
+    m_articleLink->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
+    m_articleLink->setCursor(Qt::PointingHandCursor);
     // The player's record of the flag, on the region's line right of its value.
-    m_labelRecord = Twips::place(new QLabel(this), "LabelRecord", 12200, 2940, 7300, 315, 12);
+    m_recordLabel = Twips::place(new QLabel(form), "LabelRecord", 12200, 2940, 7300, 315, 12);
 
-    for (ClickableLabel *link : {m_image1, m_label3, m_label18})
+    m_controls = {m_flagPicture, m_firstExtraPicture, m_secondExtraPicture, nameCaption,
+                  m_nameLabel,   capitalCaption,      m_capitalLabel,       regionCaption,
+                  m_regionLabel, m_articleLink,       m_recordLabel};
+    for (ClickableLabel *link : {m_flagPicture, m_nameLabel, m_articleLink})
         connect(link, &ClickableLabel::clicked, this, &CountryDisplay::articleRequested);
-    updateMask();
+}
+
+void CountryDisplay::setVisible(bool visible)
+{
+    for (QWidget *control : std::as_const(m_controls))
+        control->setVisible(visible);
+}
+
+void CountryDisplay::raise()
+{
+    for (QWidget *control : std::as_const(m_controls))
+        control->raise();
 }
 
 void CountryDisplay::showCountry(const Country &country)
 {
-    m_label3->setText(country.title);
-    m_label18->setText(country.title);
-    m_label4->setText(country.capital);
-    m_label5->setText(country.region);
-    showPicture(m_image1, PicturePaths::flag(m_appPath, country.pictureId), true);
-    showPicture(m_image2, PicturePaths::extra(m_appPath, country.pictureId, 'a'), false);
-    showPicture(m_image3, PicturePaths::extra(m_appPath, country.pictureId, 'b'), false);
+    m_nameLabel->setText(country.title);
+    m_articleLink->setText(country.title);
+    m_capitalLabel->setText(country.capital);
+    m_regionLabel->setText(country.region);
+    showPicture(m_flagPicture, PicturePaths::flag(m_appPath, country.pictureId), true);
+    showPicture(m_firstExtraPicture, PicturePaths::extra(m_appPath, country.pictureId, 'a'), false);
+    showPicture(m_secondExtraPicture, PicturePaths::extra(m_appPath, country.pictureId, 'b'),
+                false);
     // Read each time: the file is small, and a game may have ended since the last look.
-    m_labelRecord->setText(
-        MasteryRecord::studyText(MasteryRecord::read(m_dataPath), country.flagId));
+    std::optional<FileError> readError;
+    const MasteryRecord::Record record = MasteryRecord::read(m_dataPath, &readError);
+    m_recordLabel->setText(MasteryRecord::studyText(record, country.flagId, readError));
 }
 
 QString CountryDisplay::title() const
 {
-    return m_label3->text();
-}
-
-bool CountryDisplay::event(QEvent *event)
-{
-    // Each control tells when it moves, grows or hides, so that the mask follows it.
-    if (event->type() == QEvent::ChildAdded) {
-        if (auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child()))
-            child->installEventFilter(this);
-    }
-    return QWidget::event(event);
-}
-
-bool CountryDisplay::eventFilter(QObject *watched, QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::Resize:
-        if (watched == parent())
-            setGeometry(parentWidget()->rect());
-        else
-            updateMask();
-        break;
-    case QEvent::Move:
-    case QEvent::Show:
-    case QEvent::Hide:
-        if (watched != parent())
-            updateMask();
-        break;
-    default:
-        break;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void CountryDisplay::updateMask()
-{
-    // Outside its controls the display is not there at all: neither painted nor clicked. The
-    // name labels are never hidden, so the region is never empty (which would mean no mask).
-    QRegion controls;
-    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        if (!child->isHidden())
-            controls += child->geometry();
-    }
-    setMask(controls);
+    return m_nameLabel->text();
 }

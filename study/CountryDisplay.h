@@ -1,22 +1,29 @@
 #pragma once
 
+#include <QList>
+#include <QObject>
 #include <QString>
-#include <QWidget>
 
 class ClickableLabel;
 class QLabel;
+class QWidget;
 
 // The country display that both study modes fill: the flag, the two extra pictures, name,
-// capital, region and the player's record of the flag. It lies over the main window's whole
-// area, since the extra pictures take their own size, but takes the space and the clicks of
-// its controls alone: the main window's controls between them (the region-map label, the
-// comment box, the credit) stay within reach.
-class CountryDisplay : public QWidget
+// capital, region and the player's record of the flag. Its controls stand on the main window
+// itself, at their design places, since the extra pictures take their own size and the main
+// window's controls between them (the region-map label, the comment box, the credit) stay
+// within reach.
+class CountryDisplay : public QObject
 {
     Q_OBJECT
 public:
     // `appPath` holds the pictures, `dataPath` the record of each flag.
     CountryDisplay(QString appPath, QString dataPath, QWidget *form);
+
+    // Shows or hides every control of the display at once.
+    void setVisible(bool visible);
+    // Puts every control of the display over the main window's controls made before.
+    void raise();
 
     struct Country
     {
@@ -35,21 +42,16 @@ signals:
     // The flag or one of the two names was clicked.
     void articleRequested();
 
-protected:
-    bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
-    void updateMask();
-
     QString m_appPath;
     QString m_dataPath;
-    ClickableLabel *m_image1;
-    ClickableLabel *m_image2;
-    ClickableLabel *m_image3;
-    ClickableLabel *m_label3;
-    QLabel *m_label4;
-    QLabel *m_label5;
-    ClickableLabel *m_label18;
-    QLabel *m_labelRecord;
+    QList<QWidget *> m_controls;
+    ClickableLabel *m_flagPicture;
+    ClickableLabel *m_firstExtraPicture;
+    ClickableLabel *m_secondExtraPicture;
+    ClickableLabel *m_nameLabel;
+    QLabel *m_capitalLabel;
+    QLabel *m_regionLabel;
+    ClickableLabel *m_articleLink;
+    QLabel *m_recordLabel;
 };

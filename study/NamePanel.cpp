@@ -92,7 +92,8 @@ void NamePanel::search()
         m_list1->setCurrentRow(row);
     if (found->source == NameSearch::Match::Source::OtherName) {
         const auto listed = StudyRules::readRow(rows.at(row));
-        setHint(NameSearch::hint(found->otherName, listed ? listed->name : rows.at(row)));
+        setHint(NameSearch::hint(found->otherName, listed ? listed->name : rows.at(row),
+                                 found->otherKind));
     }
 }
 

@@ -36,8 +36,10 @@ NameSearch::NameSearch(std::vector<OtherName> otherNames) : m_names(std::move(ot
     }
 }
 
-QString NameSearch::hint(const QString &key, const QString &countryName)
+QString NameSearch::hint(const QString &key, const QString &countryName, const QString &kind)
 {
+    if (kind == OtherNames::formerNameKind || kind == OtherNames::formerCapitalKind)
+        return QStringLiteral("「%1」（%2）→ %3").arg(key, kind, countryName);
     return QStringLiteral("「%1」→ %2").arg(key, countryName);
 }
 
@@ -84,7 +86,7 @@ std::optional<NameSearch::Match>
 NameSearch::find(const QStringList &rows, const CountryTable::Column &capitals, const QString &key)
 {
     if (const auto row = StudyRules::findRow(rows, capitals, key))
-        return Match{*row, Match::Source::Exact, {}};
+        return Match{*row, Match::Source::Exact, {}, {}};
     return findFolded(rows, capitals, key);
 }
 
@@ -101,7 +103,7 @@ std::optional<NameSearch::Match> NameSearch::findFolded(const QStringList &rows,
     for (int i = 0; i < rowCount; ++i) {
         const PreparedRow &row = m_rows[static_cast<size_t>(i)];
         if (holds(row.foldedCapital, folded) || holds(row.foldedText, folded))
-            return Match{i, Match::Source::Folded, {}};
+            return Match{i, Match::Source::Folded, {}, {}};
     }
 
     const auto owners = m_flagIdsByName.constFind(folded);
@@ -111,8 +113,9 @@ std::optional<NameSearch::Match> NameSearch::findFolded(const QStringList &rows,
             if (std::find(owners->begin(), owners->end(), flagId) == owners->end())
                 continue;
             for (const qsizetype n : m_countries.constFind(flagId)->names) {
+                const OtherName &name = m_names[static_cast<size_t>(n)];
                 if (m_foldedNames[static_cast<size_t>(n)] == folded)
-                    return Match{i, Match::Source::OtherName, m_names[static_cast<size_t>(n)].name};
+                    return Match{i, Match::Source::OtherName, name.name, name.kind};
             }
         }
     }
@@ -125,8 +128,10 @@ std::optional<NameSearch::Match> NameSearch::findFolded(const QStringList &rows,
             const auto country = m_countries.constFind(flagId);
             if (country == m_countries.cend() || !country->joined.contains(needle))
                 continue;
-            if (const auto n = nameOf(flagId, folded, prefixOnly))
-                return Match{i, Match::Source::OtherName, m_names[static_cast<size_t>(*n)].name};
+            if (const auto n = nameOf(flagId, folded, prefixOnly)) {
+                const OtherName &name = m_names[static_cast<size_t>(*n)];
+                return Match{i, Match::Source::OtherName, name.name, name.kind};
+            }
         }
     }
     return std::nullopt;

@@ -34,6 +34,7 @@ public:
         int row = 0; // row of the list, from 0
         Source source = Source::Exact;
         QString otherName; // the other name that matched, as written in the file; else empty
+        QString otherKind; // its kind (OtherName::kind); else empty
     };
 
     NameSearch() = default;
@@ -50,8 +51,10 @@ public:
     std::optional<Match> findFolded(const QStringList &rows, const CountryTable::Column &capitals,
                                     const QString &key);
 
-    // The line under the search box for a match through another name: 「アメリカ」→ 米国.
-    static QString hint(const QString &key, const QString &countryName);
+    // The line under the search box for a match through another name: 「アメリカ」→ 米国; a former
+    // name or capital says what it is: 「ローデシア」（旧称）→ ジンバブエ.
+    static QString hint(const QString &key, const QString &countryName,
+                        const QString &kind = QString());
     // The line under the search box when nothing matches at all.
     static inline const QString notFound = QStringLiteral("見つかりませんでした。");
 

@@ -12,8 +12,9 @@
 struct OtherName
 {
     int flagId = 0;
-    QString
-        kind; // 正式名, 通称, 略称, 漢字表記, 読み, 英語 (any Latin-letter name), 符号, ローマ字
+    // 正式名, 通称, 略称, 漢字表記, 読み, 英語 (any Latin-letter name), 符号, ローマ字, 旧称 (a
+    // former name of the country or its capital), 旧首都 (a former capital, still called so)
+    QString kind;
     QString name;
 };
 
@@ -30,6 +31,9 @@ namespace OtherNames {
 inline const QString fileName = QStringLiteral("betsumei.csv");
 // Codes are matched only whole: "in" is India, not every name holding the two letters.
 inline const QString codeKind = QStringLiteral("符号");
+// Names of the past: the search says so, or ローデシア would seem to be ジンバブエ's name today.
+inline const QString formerNameKind = QStringLiteral("旧称");
+inline const QString formerCapitalKind = QStringLiteral("旧首都");
 
 // All records, in file order. Throws OtherNamesError for a flag ID that is not a number of 1 to
 // 200 or a file that ends inside a record.

@@ -19,13 +19,11 @@ StudyView::StudyView(Services &services, QString appPath, QString dataPath, QStr
     m_display = new CountryDisplay(m_appPath, m_dataPath, form);
 
     // Without the file of other names the search still finds what the exact one finds.
-    m_names =
+    m_namePanel =
         new NamePanel(OtherNames::load(m_appPath + QLatin1Char('/') + OtherNames::fileName), form);
-    m_names->hide();
     m_gallery = new GalleryPanel(form);
-    m_gallery->hide();
 
-    connect(m_names, &NamePanel::countryPicked, this, &StudyView::showCountry);
+    connect(m_namePanel, &NamePanel::countryPicked, this, &StudyView::showCountry);
     connect(m_gallery, &GalleryPanel::flagPicked, this, &StudyView::showFlag);
     connect(m_display, &CountryDisplay::articleRequested, this, &StudyView::openArticle);
 }
@@ -50,36 +48,45 @@ void StudyView::layoutAllCells()
     m_gallery->layoutAllCells();
 }
 
-void StudyView::enterByName()
+bool StudyView::openWorldList()
 {
     if (!reloadWorldList())
-        return;
+        return false;
     showFirstRow();
-    emit modeEntered();
-    m_names->show();
-    m_gallery->hide();
-    m_names->searchFor(QStringLiteral("日本"));
+    return true;
+}
+
+void StudyView::show(Panel panel)
+{
+    m_display->setVisible(panel != Panel::None);
+    m_namePanel->setVisible(panel == Panel::Names);
+    m_gallery->setVisible(panel == Panel::Gallery);
+}
+
+void StudyView::raise()
+{
+    m_display->raise();
+    m_namePanel->raise();
+    m_gallery->raise();
+}
+
+void StudyView::scrollGalleryToStart()
+{
+    m_gallery->scrollToStart();
+}
+
+void StudyView::searchFor(const QString &name)
+{
+    m_namePanel->searchFor(name);
 }
 
 void StudyView::lookUp(int flagId)
 {
-    enterByName();
     if (flagId < 1 || flagId > CountryTable::upperBound)
         return;
     const QString &name = m_table.countryNames[static_cast<size_t>(flagId)];
     if (!name.isEmpty())
-        m_names->searchFor(name);
-}
-
-void StudyView::enterGallery()
-{
-    if (!reloadWorldList())
-        return;
-    showFirstRow();
-    emit modeEntered();
-    m_names->hide();
-    m_gallery->scrollToStart();
-    m_gallery->show();
+        m_namePanel->searchFor(name);
 }
 
 BaseListLoad StudyView::loadWorldList()
@@ -94,7 +101,7 @@ BaseListLoad StudyView::loadWorldList()
 void StudyView::setListLines(const QStringList &lines)
 {
     // The search reads the world list's capitals beside whatever rows List1 holds.
-    m_names->setList(lines, m_table.capitals);
+    m_namePanel->setList(lines, m_table.capitals);
 }
 
 bool StudyView::reloadWorldList()

@@ -37,12 +37,24 @@ public:
     // Puts the lines of the last list read into List1.
     void setListLines(const QStringList &lines);
 
-    // " 国名から学習": the world list with the search box, opening on Japan.
-    void enterByName();
-    // " 国旗から学習": the gallery from its first flag.
-    void enterGallery();
-    // Study by name, opened on a given country: its name goes into the search box, so the list
-    // shows its row selected as a search for it would.
+    // Entering either study mode: the world list read again and its first row on the display.
+    // False when the list cannot be read; the player has been told, and nothing changed.
+    bool openWorldList();
+    // Which of the study panels shows beside the country display; the main window decides.
+    enum class Panel
+    {
+        None,
+        Gallery,
+        Names
+    };
+    void show(Panel panel);
+    // Puts the display and the panels over the main window's controls made before.
+    void raise();
+    // The gallery from its first flag.
+    void scrollGalleryToStart();
+    // Study by name on a country: its name goes into the search box, so the list shows its row
+    // selected as a search for it would.
+    void searchFor(const QString &name);
     void lookUp(int flagId);
 
     // Fills the country display: the name under its article title, capital, region, the map
@@ -65,8 +77,6 @@ public slots:
     void showFlag(int flagId);
 
 signals:
-    // A study mode has come up; the start screen and the game panel are to make way.
-    void modeEntered();
     // The world list has been read.
     void listRead(const QString &regionKey, const BaseListLoad &load);
     // The country on show has this map address.
@@ -83,6 +93,6 @@ private:
     CountryTable m_table;
 
     CountryDisplay *m_display;
-    NamePanel *m_names;
+    NamePanel *m_namePanel;
     GalleryPanel *m_gallery;
 };

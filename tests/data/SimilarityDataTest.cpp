@@ -56,6 +56,10 @@ TEST(ShippedLookAlikes, PairsEveryLearnerConfusesAreInEachOthersTopFive)
         {"セネガル", "マリ"},
         {"ノルウェー", "アイスランド"},
         {"スロベニア", "スロバキア"},
+        // blue-white-blue with an emblem, and red-white-red, whatever the shade
+        {"ホンジュラス", "ニカラグア"},
+        {"ホンジュラス", "エルサルバドル"},
+        {"ラトビア", "オーストリア"},
     };
     for (const auto &[first, second] : pairs) {
         const int a = flagIdOf(world, QString::fromUtf8(first));

@@ -59,15 +59,15 @@ struct PracticePlayer
     {
         std::set<int> rows;
         for (int k = 1; k <= 12; ++k) {
-            const int r = game.cardRow(k);
+            const int r = game.session()->rowAt(k);
             EXPECT_GE(r, 1) << "card " << k << " is empty";
-            EXPECT_LE(r, game.rowCount());
+            EXPECT_LE(r, game.session()->rowCount());
             EXPECT_FALSE(answered.count(r)) << "row " << r << " was answered already";
             EXPECT_TRUE(rows.insert(r).second) << "row " << r << " twice";
         }
         return flagOnCard(game.answerPosition());
     }
-    int flagOnCard(int k) const { return game.flagIdOfRow(game.cardRow(k)).toInt(); }
+    int flagOnCard(int k) const { return game.session()->flagIdAt(k).toInt(); }
     bool boardHolds(int flagId) const
     {
         for (int k = 1; k <= 12; ++k)
@@ -78,7 +78,7 @@ struct PracticePlayer
     int wrongCard() const { return game.answerPosition() % 12 + 1; }
     void answer()
     {
-        answered.insert(game.cardRow(game.answerPosition()));
+        answered.insert(game.session()->rowAt(game.answerPosition()));
         QTest::mouseClick(control<QWidget>(&form, "Image4", game.answerPosition()), Qt::LeftButton);
     }
 

@@ -7,7 +7,7 @@
 #include "NationalDeviation.h"
 #include "ProgramFolder.h"
 #include "ReviewPanel.h"
-#include "TestFiles.h"
+#include "LinuxFiles.h"
 #include "Twips.h"
 
 #include <QFile>
@@ -54,7 +54,7 @@ protected:
     void openPanel() const { QTest::mouseClick(get<QWidget>("Label11"), Qt::LeftButton); }
     void start() const { QTest::mouseClick(get<QWidget>("Command2"), Qt::LeftButton); }
     void clickCard(int k) const { QTest::mouseClick(get<QWidget>("Image4", k), Qt::LeftButton); }
-    int flagOnCard(int k) const { return game.flagIdOfRow(game.cardRow(k)).toInt(); }
+    int flagOnCard(int k) const { return game.session()->flagIdAt(k).toInt(); }
 
     // Clicks, at question q, `misses[q]` different wrong cards before the right one (at
     // question `sameCardAt` the same wrong card each time); what was asked and clicked is
@@ -68,7 +68,7 @@ protected:
             const auto wanted = misses.find(q);
             int left = wanted == misses.end() ? 0 : wanted->second;
             for (int k = 1; k <= 12 && left > 0; ++k) {
-                if (game.cardRow(k) == game.cardRow(right))
+                if (game.session()->rowAt(k) == game.session()->rowAt(right))
                     continue;
                 question.wrongClicks.append(flagOnCard(k));
                 clickCard(k);
@@ -255,6 +255,26 @@ TEST_P(Review, ARecordThatCannotBeWrittenIsToldOnceAndTheResultsStillGoIn)
               QByteArray(" 497, 0, 1,2026/12/06 21:30:05\r\n").repeated(2));
     // The review does not depend on the record.
     EXPECT_EQ(rows().size(), 1);
+
+    // The confusions cannot follow the record, whose old bytes (long, with lines a rewrite
+    // drops) cannot be written back: the files now disagree, and that is told even after the
+    // first message.
+    QByteArray damaged = oldRecord;
+    for (int i = 0; i < 500; ++i)
+        damaged += "not a record line\r\n";
+    writeBytes(recordFile, damaged);
+    if (!setAppendOnly(confusionsFile, true))
+        GTEST_SKIP() << "no append-only files here";
+    {
+        const FileSizeLimit limit(4096);
+        playGame({{2, 1}});
+    }
+    setAppendOnly(confusionsFile, false);
+    ASSERT_EQ(f.messages.shown.size(), 2);
+    EXPECT_EQ(f.messages.shown.last(),
+              "国旗ごとの記録を保存できませんでした。\n" + recordFile +
+                  "\n一緒に書き換えるファイルを保存できず、このファイルを元に戻せませんでした。");
+    EXPECT_EQ(readBytes(confusionsFile), oldConfusions);
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, Review, ::testing::Values(QSize(1366, 768), QSize(1920, 1080)),

@@ -3,12 +3,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <cerrno>
 
 namespace {
 
@@ -86,7 +83,6 @@ TEST(ResultsFileAppend, ALastLineWithoutItsEndDoesNotSwallowTheNewGame)
     writeBytes(path, " 1, 2, 3,2026/01/01 00:00:00");
     ASSERT_FALSE(ResultsFile::append(dir.path(), "sekai", line));
     EXPECT_EQ(readBytes(path), " 1, 2, 3,2026/01/01 00:00:00\r\n" + line.toLatin1() + "\r\n");
-    EXPECT_EQ(ResultsFile::splitLines("a\r\nb\nc\rd").size(), 4u);
 }
 
 TEST(ResultsFileAppend, AFailedCutLeavesTheOldFileAsItWas)
@@ -96,8 +92,7 @@ TEST(ResultsFileAppend, AFailedCutLeavesTheOldFileAsItWas)
     writeBytes(path, linesOf(1, 501));
     // The scratch name is taken by a folder, so the cut cannot be written.
     ASSERT_TRUE(QDir(dir.path()).mkdir("dummy.csv"));
-    const std::optional<ResultsFile::Error> error =
-        ResultsFile::append(dir.path(), "america", line);
+    const std::optional<FileError> error = ResultsFile::append(dir.path(), "america", line);
     ASSERT_TRUE(error);
     EXPECT_FALSE(error->message().isEmpty());
     EXPECT_EQ(readBytes(path), linesOf(1, 501));
@@ -107,8 +102,7 @@ TEST(ResultsFileAppend, AResultsFileThatCannotBeOpenedIsReportedNotLost)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir("seisekichuutou&africa.csv"));
-    const std::optional<ResultsFile::Error> error =
-        ResultsFile::append(dir.path(), "chuutou&africa", line);
+    const std::optional<FileError> error = ResultsFile::append(dir.path(), "chuutou&africa", line);
     ASSERT_TRUE(error);
     EXPECT_FALSE(error->message().isEmpty());
 }
@@ -123,8 +117,7 @@ TEST(ResultsFileAppend, AReadOnlyFileIsNeitherAppendedToNorReplacedByTheCut)
     for (const int lines : {10, 501}) {
         writeBytes(path, linesOf(1, lines));
         ASSERT_TRUE(QFile::setPermissions(path, readOnly));
-        const std::optional<ResultsFile::Error> error =
-            ResultsFile::append(dir.path(), "europe", line);
+        const std::optional<FileError> error = ResultsFile::append(dir.path(), "europe", line);
         ASSERT_TRUE(error) << lines;
         EXPECT_EQ(error->message(), "書き込みが許可されていません。");
         EXPECT_EQ(readBytes(path), linesOf(1, lines));
@@ -132,41 +125,4 @@ TEST(ResultsFileAppend, AReadOnlyFileIsNeitherAppendedToNorReplacedByTheCut)
         EXPECT_FALSE(QFile::exists(ResultsFile::scratchPath(dir.path())));
         QFile::setPermissions(path, readOnly | QFile::WriteOwner | QFile::WriteUser);
     }
-}
-
-TEST(ResultsFileAppend, ALinkIsWrittenThroughAndStaysALink)
-{
-    QTemporaryDir dir;
-    QTemporaryDir elsewhere;
-    const QString target = elsewhere.filePath("kept.csv");
-    writeBytes(target, linesOf(0, 500));
-    const QString path = ResultsFile::path(dir.path(), "america");
-    ASSERT_TRUE(QFile::link(target, path));
-
-    ASSERT_FALSE(ResultsFile::append(dir.path(), "america", line));
-    EXPECT_TRUE(QFileInfo(path).isSymLink());
-    EXPECT_EQ(readBytes(target), linesOf(2, 500) + line.toLatin1() + "\r\n");
-    EXPECT_FALSE(QFile::exists(ResultsFile::scratchPath(dir.path())));
-    EXPECT_FALSE(QFile::exists(elsewhere.filePath("dummy.csv")));
-
-    // A removal goes the same way.
-    const ResultsHistory history = ResultsFile::read(path).history;
-    ASSERT_FALSE(ResultsFile::removeGame(dir.path(), "america", history.games.front()));
-    EXPECT_TRUE(QFileInfo(path).isSymLink());
-    EXPECT_EQ(readBytes(target), linesOf(3, 500) + line.toLatin1() + "\r\n");
-}
-
-TEST(ResultsFileAppend, FailuresAreToldInJapanese)
-{
-    const QString line = QStringLiteral(" 7, 38.6, 0,2027/01/02 03:04:05");
-    QTemporaryDir dir;
-    std::optional<ResultsFile::Error> error =
-        ResultsFile::append(dir.filePath("gone"), "sekai", line);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->message(), "フォルダが見つかりません。");
-
-    EXPECT_EQ(ResultsFile::Error::fromErrno(ENOSPC).message(), "ディスクに空きがありません。");
-    EXPECT_EQ(ResultsFile::Error::fromErrno(EROFS).message(), "書き込みが許可されていません。");
-    EXPECT_EQ(ResultsFile::Error(ResultsFile::Error::Cause::Other).message(),
-              "記録ファイルを読み書きできませんでした。");
 }

@@ -115,7 +115,7 @@ TEST(ResultsFile, AFailedRemovalLeavesTheFileAsItWas)
 
     // The scratch file cannot be written.
     QDir(dir.path()).mkdir("dummy.csv");
-    std::optional<ResultsFile::Error> error = ResultsFile::removeGame(dir.path(), "sekai", second);
+    std::optional<FileError> error = ResultsFile::removeGame(dir.path(), "sekai", second);
     ASSERT_TRUE(error);
     EXPECT_FALSE(error->message().isEmpty());
     EXPECT_EQ(readBytes(path), original);
@@ -125,7 +125,7 @@ TEST(ResultsFile, AFailedRemovalLeavesTheFileAsItWas)
     writeBytes(path, gameLines(3).mid(original.indexOf('\n') + 1));
     error = ResultsFile::removeGame(dir.path(), "sekai", second);
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->cause(), ResultsFile::Error::Cause::Changed);
+    EXPECT_EQ(error->cause(), FileError::Cause::Changed);
     EXPECT_EQ(readBytes(path), gameLines(3).mid(original.indexOf('\n') + 1));
 
     QFile::remove(path);

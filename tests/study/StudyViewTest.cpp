@@ -324,7 +324,8 @@ protected:
                                                              "8,英語,Japan\r\n"
                                                              "2,通称,アメリカ\r\n"
                                                              "2,英語,America\r\n"
-                                                             "2,符号,US\r\n"));
+                                                             "2,符号,US\r\n"
+                                                             "3,旧称,グルジア\r\n"));
         f.remakeForm(); // the other names are read when the window is made
         load();
         click("Label10");
@@ -367,7 +368,8 @@ TEST_F(ForgivingSearch, FindsTheRowHoweverTheNameIsWritten)
         {"アメリカ", 1, "「アメリカ」→ 米国"}, // a common name
         {"japan", 7, "「Japan」→ 日本"},       // English, any case
         {"じょーじあ", 2, ""},                 // hiragana and the long mark
-        {"us", 1, "「US」→ 米国"},             // a code, whole
+        {"グルジア", 2, "「グルジア」（旧称）→ ジョージア"}, // a former name says so
+        {"us", 1, "「US」→ 米国"},                           // a code, whole
     };
     for (const Case &c : cases) {
         const QString key = QString::fromUtf8(c.key);
@@ -426,10 +428,13 @@ TEST_F(StudyWindow, TheCountryOnShowTellsThePlayersRecordOfItsFlag)
     click("Image5", 8);
     EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
 
-    // No record at all, or one that cannot be read, is a flag never asked.
+    // No record at all is a flag never asked; one that cannot be read says so.
     QFile::remove(f.folder.file("jukuren.csv"));
     click("Image5", 1);
     EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
+    ASSERT_TRUE(QDir(f.folder.path()).mkdir("jukuren.csv"));
+    click("Image5", 8);
+    EXPECT_EQ(text("LabelRecord"), "記録を読み込めませんでした");
 }
 
 TEST_F(StudyWindow, ClicksWhereTheControlsShowReachThemAmongThePanels)

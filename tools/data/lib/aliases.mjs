@@ -13,7 +13,10 @@ import { readTable } from './table.mjs';
 
 const require = createRequire(import.meta.url);
 
-export const KINDS = ['正式名', '通称', '略称', '漢字表記', '読み', '英語', '符号', 'ローマ字'];
+export const KINDS = ['正式名', '通称', '略称', '漢字表記', '読み', '英語', '符号', 'ローマ字', '旧称', '旧首都'];
+// Not a kind that is written out: the hand table's way of saying a name from world-countries or
+// CLDR is left out (Congo names two countries).
+const LEFT_OUT = '除外';
 
 // Hepburn, written the way players type it: no macrons, "n" before every letter.
 const DIGRAPHS = {
@@ -91,7 +94,7 @@ function readHandTable(file) {
   fs.readFileSync(file, 'utf8').split('\n').forEach((line, i) => {
     if (line.trim() === '' || line.startsWith('#')) return;
     const f = line.split('\t').map((x) => x.trim());
-    if (f.length !== 3 || !KINDS.includes(f[1])) throw new Error(`${path.basename(file)}:${i + 1}: want iso, kind, alias`);
+    if (f.length !== 3 || !(KINDS.includes(f[1]) || f[1] === LEFT_OUT)) throw new Error(`${path.basename(file)}:${i + 1}: want iso, kind, alias`);
     out.push({ iso: f[0], kind: f[1], alias: f[2], line: i + 1 });
   });
   return out;
@@ -114,12 +117,28 @@ export function collectAliases(rows, handFile) {
   for (const h of hand) if (!byIso.has(h.iso)) throw new Error(`aliases.tsv:${h.line}: unknown ISO code ${h.iso}`);
 
   const perRow = new Map(rows.map((r) => [r.id, []]));
-  const add = (r, kind, alias) => perRow.get(r.id).push({ kind, alias: alias.trim() });
+  const skipped = [];
+  // The hand table has the last word on a name it lists: its kind wins over the package's
+  // (中華民国 is a common name of Taiwan here, not its formal one), and a name it leaves out stays
+  // out. The key is the folded name, as the search compares them.
+  const handKinds = new Map();
+  for (const h of hand) handKinds.set(`${h.iso}\t${folded(h.alias)}`, h.kind);
+  const add = (r, kind, alias) => {
+    const text = alias.trim();
+    const said = handKinds.get(`${r.iso}\t${folded(text)}`);
+    if (said === LEFT_OUT) {
+      skipped.push(`${r.iso} ${text}: left out in aliases.tsv`);
+      return;
+    }
+    perRow.get(r.id).push({ kind: said ?? kind, alias: text });
+  };
   for (const r of rows) {
     const wc = countries.find((c) => c.cca2 === r.iso);
-    const mine = hand.filter((h) => h.iso === r.iso);
-    for (const h of mine.filter((x) => x.kind === '正式名')) add(r, '正式名', h.alias);
-    if (wc) add(r, '正式名', wc.translations.jpn.official);
+    const mine = hand.filter((h) => h.iso === r.iso && h.kind !== LEFT_OUT);
+    const formal = mine.filter((x) => x.kind === '正式名');
+    for (const h of formal) add(r, '正式名', h.alias);
+    // A formal name written by hand replaces the package's, which is then outdated or misspelt.
+    if (wc && formal.length === 0) add(r, '正式名', wc.translations.jpn.official);
     if (wc) add(r, '通称', wc.translations.jpn.common);
     add(r, '通称', territory.of(r.iso) ?? '');
     for (const h of mine.filter((x) => !['正式名', '読み', '英語'].includes(x.kind))) add(r, h.kind, h.alias);
@@ -141,7 +160,7 @@ export function collectAliases(rows, handFile) {
     // Romaji of the name and the capital, from their kana (a capital in kanji by its readings).
     // Common names in kana too: a player writes アメリカ as "amerika" as readily as 米国 as "beikoku".
     const commonKana = [wc?.translations.jpn.common, territory.of(r.iso),
-      ...mine.filter((x) => x.kind === '通称').map((x) => x.alias)]
+      ...mine.filter((x) => ['通称', '旧称', '旧首都'].includes(x.kind)).map((x) => x.alias)]
       .filter((n) => n && /^[\u30A0-\u30FF・]+$/.test(n));
     const kanaSources = [r.reading, ...readings, ...commonKana];
     const capital = bareCapital(r.capital);
@@ -152,7 +171,6 @@ export function collectAliases(rows, handFile) {
   // Leave out what cannot help or would mislead: empty and duplicate entries, aliases that are
   // only the country's own name or capital folded, text CP932 cannot hold, anything not Latin
   // among the English names, and any alias that two countries claim.
-  const skipped = [];
   const claims = new Map();
   for (const r of rows) for (const f of [r.name, bareCapital(r.capital)]) claims.set(folded(f), new Set([r.id]));
   // A name or capital of our list belongs to its country alone; an alias two countries claim is

@@ -7,7 +7,13 @@
 //     equally different, and compared cell by cell (mean ΔE);
 //   - a flag is also compared mirrored or upside down (Ireland against Côte d'Ivoire) and with
 //     its main colours swapped among themselves (Norway against Iceland), each at a small
-//     charge, because learners confuse those as readily as near copies.
+//     charge, because learners confuse those as readily as near copies;
+//   - and drawn in the other flag's shades of its own colours (Honduras's turquoise for El
+//     Salvador's navy, Austria's red for Latvia's carmine), charged at a share of the shades'
+//     difference: a large plain ground in another shade would otherwise outweigh the layout;
+//   - the layout of colour boundaries is compared as well (where the stripes and emblems
+//     begin), so two flags with the same stripes in different shades stay a family and a plain
+//     ground of the right colour is not enough.
 // ASCII with CR LF: flag ID, then 20 flag IDs. Run on its own with `node lib/similar.mjs`;
 // `SIMILAR_SHEET=all` (or a list of flag IDs, `SIMILAR_SHEET=103,19`) also draws out/similar.png,
 // each flag followed by its five nearest.
@@ -36,6 +42,18 @@ const MAIN_REACH = 22;
 // Charges (in mean ΔE) for a mirrored or turned flag and for swapped colours.
 const FLIP_CHARGE = 2;
 const SWAP_CHARGE = 12;
+// Shades of one colour may stand for each other, charged at SHADE_CHARGE of their difference:
+// two main colours at most SHADE_REACH apart (ΔE) that are both greys (chroma under GREY_CHROMA)
+// or both of hues at most SHADE_HUE degrees apart. Turquoise and navy, carmine and red are
+// shades; navy and black, blue and red are not.
+const SHADE_REACH = 75;
+const GREY_CHROMA = 12;
+const SHADE_HUE = 60;
+const SHADE_CHARGE = 0.3;
+// Neighbouring cells this far apart (ΔE) count as a full boundary between colours; a layout
+// with none of the other's boundaries costs BOUNDARY_WEIGHT on top of the colour distance.
+const BOUNDARY_DELTA = 20;
+const BOUNDARY_WEIGHT = 10;
 
 // sRGB 0..255 to CIELAB (D65).
 export function lab(r, g, b) {
@@ -223,6 +241,13 @@ function views(fine) {
     const m = nearest(main, fine, p * 3);
     labels[p] = m.d <= MAIN_REACH ? m.index : -1;
   }
+  // Per main colour, the share of each compared cell it covers: what a recolouring moves.
+  const masks = main.map((_, k) => {
+    const m = new Float64Array(n);
+    for (let p = 0; p < n; p++) if (labels[p] === k) m[p] = 1;
+    return coarseShares(m);
+  });
+  const shares = main.map((_, k) => labels.reduce((sum, l) => sum + (l === k ? 1 : 0), 0) / n);
   const out = [];
   for (const perm of permutations(main.length)) {
     const swapped = perm.some((to, from) => to !== from);
@@ -239,9 +264,60 @@ function views(fine) {
     const grid = coarse(recoloured);
     for (const [h, v] of [[false, false], [true, false], [false, true], [true, true]]) {
       const charge = (swapped ? SWAP_CHARGE : 0) + (h || v ? FLIP_CHARGE : 0);
-      out.push({ grid: h || v ? flipped(grid, h, v) : grid, charge });
+      const seen = h || v ? flipped(grid, h, v) : grid;
+      out.push({ grid: seen, edges: boundaries(seen), charge, h, v, swapped });
     }
   }
+  return { views: out, main, shares, masks };
+}
+
+// Where the colours change: for every cell, how strongly it differs from the cell below and from
+// the one to its right (1 for any real boundary, whatever its colours), spread half a step to
+// the neighbours across the boundary so a stripe a cell off still half matches.
+function boundaries(grid) {
+  const across = new Float64Array(GRID.w * GRID.h);
+  const down = new Float64Array(GRID.w * GRID.h);
+  for (let y = 0; y < GRID.h; y++)
+    for (let x = 0; x < GRID.w; x++) {
+      const o = (y * GRID.w + x) * 3;
+      if (y + 1 < GRID.h) down[y * GRID.w + x] = Math.min(1, dist(grid, o, grid, o + GRID.w * 3) / BOUNDARY_DELTA);
+      if (x + 1 < GRID.w) across[y * GRID.w + x] = Math.min(1, dist(grid, o, grid, o + 3) / BOUNDARY_DELTA);
+    }
+  const spread = (m, dx, dy) => {
+    const out = new Float64Array(m);
+    for (let y = 0; y < GRID.h; y++)
+      for (let x = 0; x < GRID.w; x++)
+        for (const k of [-1, 1]) {
+          const xx = x + dx * k;
+          const yy = y + dy * k;
+          if (xx >= 0 && xx < GRID.w && yy >= 0 && yy < GRID.h)
+            out[y * GRID.w + x] = Math.max(out[y * GRID.w + x], m[yy * GRID.w + xx] / 2);
+        }
+    return out;
+  };
+  return [spread(down, 0, 1), spread(across, 1, 0)];
+}
+
+// The share of two flags' boundaries that the other lacks: 0 for the same layout of colours,
+// 1 for layouts with nothing in common.
+function boundaryMismatch(a, b) {
+  let differ = 0;
+  let total = 0;
+  for (let m = 0; m < 2; m++)
+    for (let i = 0; i < a[m].length; i++) {
+      differ += Math.abs(a[m][i] - b[m][i]);
+      total += Math.max(a[m][i], b[m][i]);
+    }
+  return total ? differ / total : 0;
+}
+
+// Averages a fine map of one value a cell down to the compared grid.
+function coarseShares(fine) {
+  const out = new Float64Array(GRID.w * GRID.h);
+  const sx = FINE.w / GRID.w;
+  const sy = FINE.h / GRID.h;
+  for (let y = 0; y < FINE.h; y++)
+    for (let x = 0; x < FINE.w; x++) out[Math.floor(y / sy) * GRID.w + Math.floor(x / sx)] += fine[y * FINE.w + x] / (sx * sy);
   return out;
 }
 
@@ -255,26 +331,78 @@ export function readFlag(file) {
   const img = jpeg.decode(fs.readFileSync(file), { useTArray: true, formatAsRGBA: true });
   const box = flagBox(img);
   const fine = toLab(resample(img, box, FINE.w, FINE.h));
-  return { img, box, fine, views: views(fine) };
+  return { img, box, fine, ...views(fine) };
 }
 
 // Distance between two flags: the cheapest way of looking at one that matches the other, taken
 // both ways round so the table agrees with itself.
+export function pairDistance(fa, fb) {
+  const plain = fa.views[0].grid;
+  const layout = fa.views[0].edges;
+  let best = Infinity;
+  for (const v of fb.views) {
+    if (v.charge >= best) continue;
+    best = Math.min(best, v.charge + meanDelta(plain, v.grid) + BOUNDARY_WEIGHT * boundaryMismatch(layout, v.edges));
+  }
+  const recoloured = inPalette(fb, fa);
+  if (recoloured) {
+    for (const v of fb.views) {
+      if (v.swapped) continue;
+      const charge = recoloured.charge + (v.h || v.v ? FLIP_CHARGE : 0);
+      if (charge >= best) continue;
+      const grid = v.h || v.v ? flipped(recoloured.grid, v.h, v.v) : recoloured.grid;
+      best = Math.min(best, charge + meanDelta(plain, grid) + BOUNDARY_WEIGHT * boundaryMismatch(layout, v.edges));
+    }
+  }
+  return best;
+}
+
+function shades(x, y) {
+  if (Math.hypot(x[0] - y[0], x[1] - y[1], x[2] - y[2]) > SHADE_REACH) return false;
+  const cx = Math.hypot(x[1], x[2]);
+  const cy = Math.hypot(y[1], y[2]);
+  if (cx < GREY_CHROMA || cy < GREY_CHROMA) return cx < GREY_CHROMA && cy < GREY_CHROMA;
+  const turn = Math.abs(Math.atan2(x[2], x[1]) - Math.atan2(y[2], y[1])) * (180 / Math.PI);
+  return Math.min(turn, 360 - turn) <= SHADE_HUE;
+}
+
+// Flag b drawn in a's main colours, each of b's moved to the nearest of a's still free (largest
+// first), for the families whose members differ in shade: Honduras's turquoise, Nicaragua's
+// blue and El Salvador's navy; Latvia's carmine and Austria's red. What the shades differ by is
+// charged at a share of its weight, so the layout of the colours speaks louder than their tone.
+function inPalette(b, a) {
+  if (b.main.length === 0 || a.main.length === 0) return null;
+  const free = a.main.map((_, k) => k);
+  let charge = 0;
+  const grid = new Float64Array(b.views[0].grid);
+  for (let k = 0; k < b.main.length && free.length; k++) {
+    let pick = 0;
+    let pickD = Infinity;
+    free.forEach((t, i) => {
+      if (!shades(b.main[k], a.main[t])) return;
+      const e = Math.hypot(...b.main[k].map((c, j) => c - a.main[t][j]));
+      if (e < pickD) {
+        pickD = e;
+        pick = i;
+      }
+    });
+    if (pickD === Infinity) continue;
+    const to = a.main[free.splice(pick, 1)[0]];
+    charge += SHADE_CHARGE * b.shares[k] * pickD;
+    const m = b.masks[k];
+    for (let c = 0; c < m.length; c++) {
+      if (!m[c]) continue;
+      for (let j = 0; j < 3; j++) grid[c * 3 + j] += m[c] * (to[j] - b.main[k][j]);
+    }
+  }
+  return { grid, charge };
+}
+
 export function distances(flags) {
   const n = flags.length;
   const d = Array.from({ length: n }, () => new Float64Array(n));
-  for (let a = 0; a < n; a++) {
-    const plain = flags[a].views[0].grid;
-    for (let b = 0; b < n; b++) {
-      if (a === b) continue;
-      let best = Infinity;
-      for (const v of flags[b].views) {
-        if (v.charge >= best) continue;
-        best = Math.min(best, v.charge + meanDelta(plain, v.grid));
-      }
-      d[a][b] = best;
-    }
-  }
+  for (let a = 0; a < n; a++)
+    for (let b = 0; b < n; b++) if (a !== b) d[a][b] = pairDistance(flags[a], flags[b]);
   for (let a = 0; a < n; a++)
     for (let b = a + 1; b < n; b++) d[a][b] = d[b][a] = Math.min(d[a][b], d[b][a]);
   return d;

@@ -1,0 +1,109 @@
+#include "Fsrs.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using Fsrs::Grade;
+
+namespace {
+
+struct Step
+{
+    Grade grade;
+    int elapsedDays; // since the step before; 0 is the same day
+};
+
+// Expected values worked out by hand from the published equations at the default weights.
+struct Case
+{
+    const char *what;
+    std::vector<Step> steps;
+    double stability;
+    double difficulty;
+    int interval; // at retention 0.90; not looked at after an Again, which is due the same day
+};
+
+} // namespace
+
+TEST(Fsrs, SequencesFollowTheEquations)
+{
+    const std::vector<Case> cases{
+        // S0(G) = w[G-1]; D0(G) = w4 - e^(w5 (G-1)) + 1; D0(Easy) = -4.77 is clamped to 1.
+        {"first Again", {{Grade::Again, 0}}, 0.212, 6.4133, 0},
+        {"first Hard", {{Grade::Hard, 0}}, 1.2931, 5.112171, 1},
+        {"first Good", {{Grade::Good, 0}}, 2.3065, 2.118104, 2},
+        {"first Easy", {{Grade::Easy, 0}}, 8.2956, 1.0, 8},
+        {"Good, Good at its due date",
+         {{Grade::Good, 0}, {Grade::Good, 2}},
+         10.964332,
+         2.111214,
+         11},
+        {"Good, Good, Again at its due date",
+         {{Grade::Good, 0}, {Grade::Good, 2}, {Grade::Again, 11}},
+         1.538337,
+         7.392238,
+         0},
+        {"Good, Good, Again, Good the same day",
+         {{Grade::Good, 0}, {Grade::Good, 2}, {Grade::Again, 11}, {Grade::Good, 0}},
+         1.571197,
+         7.380074,
+         2},
+        {"Again first, Good the same day",
+         {{Grade::Again, 0}, {Grade::Good, 0}},
+         0.246689,
+         6.402115,
+         1},
+        {"Again first, Good the same day, Good the next day",
+         {{Grade::Again, 0}, {Grade::Good, 0}, {Grade::Good, 1}},
+         2.021477,
+         6.390941,
+         2},
+        {"Good, then Good after 400 days",
+         {{Grade::Good, 0}, {Grade::Good, 400}},
+         65.604820,
+         2.111214,
+         66},
+        // A lapse never raises the stability above what it was.
+        {"Good, then Again after 400 days",
+         {{Grade::Good, 0}, {Grade::Again, 400}},
+         1.290344,
+         7.394503,
+         0},
+        // Damping keeps a difficulty that only rises below 10; same-day misses floor the
+        // stability instead of wearing it down to nothing.
+        {"31 misses in one day", std::vector<Step>(31, Step{Grade::Again, 0}), Fsrs::minStability,
+         9.977996, 0},
+        {"Easy three times, three days apart", std::vector<Step>(3, Step{Grade::Easy, 3}),
+         57.963082, 1.0, 58},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::optional<Fsrs::Memory> memory;
+        for (const Step &step : c.steps)
+            memory = Fsrs::review(memory, step.grade, step.elapsedDays);
+        EXPECT_NEAR(memory->stability, c.stability, 1e-5);
+        EXPECT_NEAR(memory->difficulty, c.difficulty, 1e-5);
+        EXPECT_GE(memory->difficulty, Fsrs::minDifficulty);
+        EXPECT_LE(memory->difficulty, Fsrs::maxDifficulty);
+        if (c.steps.back().grade != Grade::Again) {
+            EXPECT_EQ(Fsrs::intervalDays(memory->stability), c.interval);
+        }
+    }
+}
+
+TEST(Fsrs, RecallAndIntervalAtTheDesiredRetention)
+{
+    // The factor makes R(S, S) exactly 0.9, so at retention 0.90 the interval is S rounded,
+    // never below a day nor past the cap; at 0.80 it is 3.3160 S.
+    EXPECT_NEAR(Fsrs::retrievability(2.3065, 2.3065), 0.9, 1e-12);
+    EXPECT_NEAR(Fsrs::retrievability(2, 2.3065), 0.909493, 1e-6);
+    EXPECT_NEAR(Fsrs::retrievability(11, 10), 0.893319, 1e-6);
+    EXPECT_EQ(Fsrs::retrievability(-3, 10), 1.0);
+    const std::vector<std::pair<double, int>> intervals{
+        {0.212, 1}, {1.49, 1}, {1.51, 2}, {10.964332, 11}, {36'499.6, 36'500}, {1e9, 36'500}};
+    for (const auto &[stability, days] : intervals) {
+        EXPECT_EQ(Fsrs::intervalDays(stability), days) << stability;
+    }
+    EXPECT_EQ(Fsrs::intervalDays(10, 0.80), 33);
+}
