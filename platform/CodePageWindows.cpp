@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr UINT cp932 = 932;
@@ -9,6 +11,19 @@ constexpr UINT cp932 = 932;
 bool isLeadByte(unsigned char b)
 {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// Windows gives the bytes the code page leaves unassigned (0x80, 0xA0, 0xFD to 0xFF) stand-in
+// characters of their own; here they are no characters, as everywhere else this program runs,
+// so that a file reads the same on Linux and on Windows.
+bool isStandIn(char16_t unit)
+{
+    return unit == 0x0080 || (unit >= 0xF8F0 && unit <= 0xF8F3);
+}
+
+bool holdsStandIn(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return isStandIn(c.unicode()); });
 }
 
 // The system's own table of the code page; false when the bytes are no character of it.
@@ -21,12 +36,18 @@ bool decodeRun(const char *bytes, int length, QString &out)
     out.resize(at + needed);
     MultiByteToWideChar(cp932, MB_ERR_INVALID_CHARS, bytes, length,
                         reinterpret_cast<wchar_t *>(out.data() + at), needed);
+    if (holdsStandIn(QStringView(out).sliced(at))) {
+        out.truncate(at);
+        return false;
+    }
     return true;
 }
 
 // False when some character has no code: the system then put its default character in.
 bool encodeRun(const wchar_t *text, int length, QByteArray &out)
 {
+    if (std::any_of(text, text + length, [](wchar_t c) { return isStandIn(char16_t(c)); }))
+        return false;
     BOOL usedDefault = FALSE;
     const int needed = WideCharToMultiByte(cp932, WC_NO_BEST_FIT_CHARS, text, length, nullptr, 0,
                                            "?", &usedDefault);
