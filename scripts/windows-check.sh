@@ -57,8 +57,8 @@ echo "windows check: Wine prefix $WINEPREFIX on display $DISPLAY"
 timeout "$slow" wineboot -i >/dev/null 2>&1 || fail "wineboot did not finish in ${slow}s"
 wineserver -w
 
-# 1. The widget-free tests, cross-built, under Wine. The Qt and MinGW DLLs come from where they
-# were built; Wine reads its search path in its own notation.
+# 1. The widget-free tests, cross-built, under Wine. The Qt and MinGW DLLs are those of the
+# player's folder; Wine reads its search path in its own notation.
 windows_path() {
     echo "Z:${1//\//\\}"
 }
@@ -99,11 +99,15 @@ notice_requests() {
     grep -c 'GET "/kokki/oshirase.txt"' "$server_log" || true
 }
 
+notice_fetched() {
+    [ "$(notice_requests)" -gt "$before" ]
+}
+
 # 2. Start, the notice fetched, the main window up.
 before=$(notice_requests)
 start_program started
 wait_for "$slow" window_shown || fail "furamio.exe showed no window in ${slow}s"
-wait_for 60 test "$(notice_requests)" -gt "$before" || fail "the notice was never fetched"
+wait_for 60 notice_fetched || fail "the notice was never fetched"
 sleep 5
 import -window root "$shots/1-started.png"
 echo "windows check: started, notice fetched; screenshot $shots/1-started.png"

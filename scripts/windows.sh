@@ -69,10 +69,25 @@ fetch_qt_source() {
         tar xf qt6-base_"$qt_version"*.orig.tar.xz)
 }
 
+# Debian's source leaves out the tablet interface header (src/3rdparty/wintab) that the Windows
+# platform plugin's tablet support needs; without it the plugin is built without tablets, the
+# way it is built when tablet events are switched off. Mended once, in the cached source.
+mend_qt_source() {
+    local plugin=$qt_src/src/plugins/platforms/windows
+    [ -d "$qt_src/src/3rdparty/wintab" ] && return
+    grep -q 'furamio: no wintab' "$plugin/CMakeLists.txt" && return
+    sed -i -e 's/^\(#[[:space:]]*if\) QT_CONFIG(tabletevent)/\1 0 \&\& QT_CONFIG(tabletevent)/' \
+        "$plugin"/qwindowscontext.cpp "$plugin"/qwindowspointerhandler.cpp \
+        "$plugin"/qwindowspointerhandler.h
+    sed -i -e 's/^qt_internal_extend_target(QWindowsIntegrationPlugin CONDITION QT_FEATURE_tabletevent$/qt_internal_extend_target(QWindowsIntegrationPlugin CONDITION QT_FEATURE_tabletevent AND FALSE # furamio: no wintab/' \
+        "$plugin/CMakeLists.txt"
+}
+
 # Only what フラミオ uses: Core, Gui, Widgets, the Windows platform plugin and the JPEG plugin,
 # every third-party library from Qt's own copies (MinGW has none of them but zlib).
 build_qt() {
     fetch_qt_source
+    mend_qt_source
     mkdir -p "$qt_build"
     if [ ! -f "$qt_build/build.ninja" ]; then
         cmake -S "$qt_src" -B "$qt_build" -G Ninja \
