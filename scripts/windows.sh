@@ -69,11 +69,17 @@ fetch_qt_source() {
         tar xf qt6-base_"$qt_version"*.orig.tar.xz)
 }
 
-# Debian's source leaves out the tablet interface header (src/3rdparty/wintab) that the Windows
-# platform plugin's tablet support needs; without it the plugin is built without tablets, the
-# way it is built when tablet events are switched off. Mended once, in the cached source.
+# Two mends of the cached source, each made once. Debian's source leaves out the tablet
+# interface header (src/3rdparty/wintab) that the Windows platform plugin's tablet support
+# needs: the plugin is built without tablets, as when tablet events are switched off. And Gui
+# builds its DirectWrite font database only along with Direct2D, which is off here, while the
+# plugin offers it on request (fontengine=directwrite): that offer goes, GDI and FreeType stay.
 mend_qt_source() {
     local plugin=$qt_src/src/plugins/platforms/windows
+    if ! grep -q '0 && QT_CONFIG(directwrite3)' "$plugin/qwindowsintegration.cpp"; then
+        sed -i -e 's/^#if QT_CONFIG(directwrite3)$/#if 0 \&\& QT_CONFIG(directwrite3)/' \
+            "$plugin/qwindowsintegration.cpp"
+    fi
     [ -d "$qt_src/src/3rdparty/wintab" ] && return
     grep -q 'furamio: no wintab' "$plugin/CMakeLists.txt" && return
     sed -i -e 's/^\(#[[:space:]]*if\) QT_CONFIG(tabletevent)/\1 0 \&\& QT_CONFIG(tabletevent)/' \
