@@ -74,8 +74,16 @@ fetch_qt_source() {
 # needs: the plugin is built without tablets, as when tablet events are switched off. And Gui
 # builds its DirectWrite font database only along with Direct2D, which is off here, while the
 # plugin offers it on request (fontengine=directwrite): that offer goes, GDI and FreeType stay.
+#
+# And the regular expressions run without their JIT: its per-thread stack is a thread_local
+# with a destructor in a DLL, which MinGW runs on garbage when such a thread ends, and the
+# program crashed under Wine as soon as one did.
 mend_qt_source() {
-    local plugin=$qt_src/src/plugins/platforms/windows
+    local plugin=$qt_src/src/plugins/platforms/windows pcre2=$qt_src/src/3rdparty/pcre2
+    if ! grep -q 'furamio: no JIT' "$pcre2/CMakeLists.txt"; then
+        sed -i -e 's/^qt_internal_extend_target(BundledPcre2 CONDITION QNX OR UIKIT$/qt_internal_extend_target(BundledPcre2 CONDITION QNX OR UIKIT OR MINGW # furamio: no JIT/' \
+            "$pcre2/CMakeLists.txt"
+    fi
     if ! grep -q '0 && QT_CONFIG(directwrite3)' "$plugin/qwindowsintegration.cpp"; then
         sed -i -e 's/^#if QT_CONFIG(directwrite3)$/#if 0 \&\& QT_CONFIG(directwrite3)/' \
             "$plugin/qwindowsintegration.cpp"
