@@ -114,8 +114,11 @@ echo "windows check: started, notice fetched; screenshot $shots/1-started.png"
 
 # 3. One game of the European flags: the menu label 札取りゲーム, the region ヨーロッパ編, スタート,
 # then every card of each board until the right one (positions at 96 dpi, as Wine has).
+# Positions are the window's own: without a window manager Wine may place it below the top.
+main_window=$(xdotool search --onlyvisible --name "^フラミオ$" | head -1)
+eval "$(xdotool getwindowgeometry --shell "$main_window" | grep -E '^(X|Y)=')"
 click() {
-    xdotool mousemove "$1" "$2" click 1
+    xdotool mousemove "$(($1 + X))" "$(($2 + Y))" click 1
     sleep "${3:-0.3}"
 }
 click 645 23 3
