@@ -1,17 +1,15 @@
 #include "AppConfig.h"
 #include "AppState.h"
-#include "CurlHttpClient.h"
 #include "DataFolder.h"
-#include "DesktopShell.h"
 #include "Fonts.h"
 #include "Form1.h"
-#include "MountTableDriveProbe.h"
 #include "ProgramEnd.h"
 #include "QtMessageBox.h"
 #include "ServerAccess.h"
 #include "Services.h"
 #include "SystemClock.h"
 #include "SystemRandom.h"
+#include "SystemServices.h"
 
 #include <QApplication>
 
@@ -22,22 +20,21 @@ int main(int argc, char *argv[])
     Fonts::installSubstitutes();
     Fonts::useScreen();
 
-    CurlHttpClient http;
+    SystemServices system;
     QtMessageBox messages;
-    DesktopShell shell;
-    MountTableDriveProbe drives;
     SystemClock clock;
     SystemRandom random;
-    Services services{http, messages, shell, drives, clock, random};
+    Services services{system.http, messages, system.shell, system.drives, clock, random};
 
     AppConfig config;
     config.appPath = QCoreApplication::applicationDirPath();
     config.dataPath = DataFolder::choose(config.appPath);
     AppState state;
-    ServerAccess server(http, clock, config.serverBase);
+    ServerAccess server(system.http, clock, config.serverBase);
 
     Form1 form(state, services, server, config);
     messages.setParent(&form);
+    system.setMainWindow(&form);
     ProgramEnd::connect(form);
     if (!form.load())
         return 1;

@@ -14,10 +14,6 @@ public:
     HttpResponse get(const QString &url, std::chrono::milliseconds limit,
                      qsizetype maxBody) override;
 
-    // Turns the raw reply into text: CP932 when the server says Shift_JIS (or one of its
-    // aliases), Latin-1 when it says so, UTF-8 otherwise.
-    static QString decodeBody(const QByteArray &body, const QByteArray &contentType);
-
 private:
     std::chrono::milliseconds m_connectTimeout;
     std::chrono::milliseconds m_transferTimeout;

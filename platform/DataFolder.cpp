@@ -1,12 +1,7 @@
 #include "DataFolder.h"
 
 #include <QDir>
-#include <QStandardPaths>
 #include <QTemporaryFile>
-
-namespace {
-const QString programFolderName = QStringLiteral("furamio");
-}
 
 bool DataFolder::canCreateFilesIn(const QString &folder)
 {
@@ -14,19 +9,6 @@ bool DataFolder::canCreateFilesIn(const QString &folder)
         return false;
     QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".furamio-write-probe-XXXXXX")));
     return probe.open();
-}
-
-QString DataFolder::userFolder()
-{
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    // Relative values are to be ignored, as the base directory rules say.
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/share");
-#else
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-#endif
-    return QDir::cleanPath(base + QLatin1Char('/') + programFolderName);
 }
 
 QString DataFolder::choose(const QString &appPath)

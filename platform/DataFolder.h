@@ -11,7 +11,8 @@ namespace DataFolder {
 // The program's folder when a file can be created in it, else userFolder(), created if missing.
 QString choose(const QString &appPath);
 
-// $XDG_DATA_HOME/furamio, or ~/.local/share/furamio when that is unset or not absolute.
+// Linux: $XDG_DATA_HOME/furamio, or ~/.local/share/furamio when that is unset or not absolute.
+// Windows: %APPDATA%\furamio, the roaming folder that follows the player between machines.
 QString userFolder();
 
 // Whether a file can really be created in the folder: permission bits alone say nothing about

@@ -19,10 +19,6 @@ public:
     // $BROWSER or the system's choice of browser, as the desktop's opener falls back to them.
     bool openPage(const QString &path) override;
 
-    // The URL an address is opened as: web pages only. Addresses come from the base lists and
-    // the build, and a list that named a local program or a script address must not get it run.
-    static std::optional<QUrl> webAddress(const QString &address);
-
     // The program and its arguments that a desktop entry's Exec line makes for one local
     // page: quoting undone, the file or URL codes replaced by the page (the page added at the
     // end where the line has none), the other codes dropped. Nothing when the line is broken.

@@ -28,4 +28,8 @@ public:
     {
         return get(url, std::chrono::milliseconds::max(), defaultMaxBody);
     }
+
+    // Turns the raw reply into text: CP932 when the server says Shift_JIS (or one of its
+    // aliases), Latin-1 when it says so, UTF-8 otherwise.
+    static QString decodeBody(const QByteArray &body, const QByteArray &contentType);
 };

@@ -45,6 +45,32 @@ ADD_LIBRARY = re.compile(r'add_library\(\s*([\w-]+)\s+STATIC\s+([^)]*)\)', re.S)
 ADD_SERVER = re.compile(r'add_executable\(\s*(furamio-server)\s+([^)]*)\)', re.S)
 LINK = re.compile(r'target_link_libraries\(\s*([\w-]+)\s+([^)]*)\)', re.S)
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+SET = re.compile(r'^\s*set\(\s*(\w+)\s+([^)]*)\)', re.M)
+VARIABLE = re.compile(r'\$\{(\w+)\}')
+
+
+def variables(cmake):
+    """Every value each set() gives a variable, whichever system's branch it is in."""
+    values = {}
+    for name, words in SET.findall(cmake):
+        values.setdefault(name, []).append(words.split())
+    return values
+
+
+def expand(source, values):
+    """The file names a source entry stands for: one per value of the variables in it."""
+    found = VARIABLE.search(source)
+    if not found:
+        return [source]
+    names = []
+    for words in values.get(found.group(1), []):
+        if source == found.group(0):
+            replacements = words
+        else:
+            replacements = words[:1]
+        for word in replacements:
+            names += expand(source[:found.start()] + word + source[found.end():], values)
+    return names
 
 
 def main():
@@ -53,12 +79,13 @@ def main():
     problems = []
     for folder in FOLDERS:
         cmake = (ROOT / folder / 'CMakeLists.txt').read_text(encoding='utf-8')
+        values = variables(cmake)
         for name, sources in ADD_LIBRARY.findall(cmake) + ADD_SERVER.findall(cmake):
             if name not in LAYERS:
                 problems.append(f'{folder}/CMakeLists.txt: library {name} has no layer in '
                                 f'scripts/check-layers.py')
                 continue
-            for source in sources.split():
+            for source in (name for entry in sources.split() for name in expand(entry, values)):
                 if source.isupper() or '$' in source:
                     continue
                 path = ROOT / folder / source

@@ -7,7 +7,7 @@
 #include "NationalDeviation.h"
 #include "ProgramFolder.h"
 #include "ReviewPanel.h"
-#include "TestFiles.h"
+#include "LinuxFiles.h"
 #include "Twips.h"
 
 #include <QFile>

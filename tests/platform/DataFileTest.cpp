@@ -1,5 +1,5 @@
 #include "DataFile.h"
-#include "TestFiles.h"
+#include "LinuxFiles.h"
 
 #include <QDir>
 #include <QFile>
