@@ -139,7 +139,7 @@ for _ in $(seq 1 15); do
 done
 wait_for 60 test -f "$results" || fail "no seisekieurope.csv in the player's folder after the game"
 # The deviation report follows the game: its histogram, then the two counters.
-wait_for 60 grep -q 'GET "/count1/countereurope/[0-9]*/count.php" 200' "$server_log" ||
+wait_for 60 grep -q 'GET "/count1/countereurope/[0-9]*/count.php\(?r=[0-9a-f]*\)\?" 200' "$server_log" ||
     fail "the server never counted the game"
 sleep 3
 import -window root "$shots/4-after-the-game.png"
