@@ -5,6 +5,7 @@
 #include "ClickableLabel.h"
 #include "LookAlikeBoard.h"
 #include "MessageBox.h"
+#include "OtherNames.h"
 #include "PicturePaths.h"
 #include "Regions.h"
 #include "ReviewBoard.h"
@@ -120,7 +121,7 @@ DailyReviewPanel::DailyReviewPanel(Services &services, QString appPath, QString 
                                bigFlagHeight);
     m_rightFlag->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_rightText =
-        Twips::place(new QLabel(this), "ReviewRightText", 390, 5520, 6900, 1500, 15.75, true);
+        Twips::place(new QLabel(this), "ReviewRightText", 390, 5520, 6900, 2100, 15.75, true);
     m_rightText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_rightText->setWordWrap(true);
     m_pickedFlag = Twips::place(new QLabel(this), "ReviewPickedFlag", pickedLeft, cardTops[0],
@@ -213,6 +214,12 @@ bool DailyReviewPanel::begin(const QString &regionKey)
     // Without the record or the look-alikes the boards are made up at random.
     m_record = MasteryRecord::read(m_dataPath);
     m_similar = SimilarityTable::load(SimilarityTable::path(m_appPath));
+    // Without the other names the learning card tells no reading.
+    for (const OtherName &name :
+         OtherNames::load(m_appPath + QLatin1Char('/') + OtherNames::fileName)) {
+        if (name.kind == OtherNames::nameReadingKind && name.flagId <= CountryTable::upperBound)
+            m_world.readings[static_cast<size_t>(name.flagId)] = name.name;
+    }
     m_review = std::make_unique<TodaysReview>(cards);
     showCard();
     setFocus();
@@ -299,10 +306,13 @@ void DailyReviewPanel::showLearning(int pickedRow)
     m_questionLabel->setText(pickedRow ? QStringLiteral("違います。正しくはこちらです。")
                                        : QStringLiteral("正解です。"));
     showFlag(m_rightFlag, m_appPath, flagId);
-    // The lists carry no reading of the names (most are in katakana already), so none is told.
+    // A name in katakana is its own reading; one holding kanji is told with its reading.
+    const QString &reading = m_world.readings[static_cast<size_t>(flagId)];
+    const QString name = reading.isEmpty()
+                             ? nameOf(flagId)
+                             : QStringLiteral("%1（%2）").arg(nameOf(flagId), reading);
     m_rightText->setText(QStringLiteral("%1\n首都：%2\n地域：%3")
-                             .arg(nameOf(flagId),
-                                  m_world.table.capitals[static_cast<size_t>(flagId)],
+                             .arg(name, m_world.table.capitals[static_cast<size_t>(flagId)],
                                   m_world.table.regionNames[static_cast<size_t>(row)]));
     if (pickedRow) {
         const int pickedId = m_world.table.flagIds[static_cast<size_t>(pickedRow)].toInt();

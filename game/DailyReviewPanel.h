@@ -26,10 +26,10 @@ struct Services;
 // The day's review "今日の復習": the cards the schedule says are due, and a few new flags, asked
 // without a clock and without a score. A 名→旗 card shows a name and twelve flags, a 旗→名 card
 // one flag and twelve names; the other eleven are the flags the player takes it for and its
-// look-alikes. Every answer is followed by a learning card (the right flag, its name, capital
-// and region, and on a miss the one picked beside it). Nothing is written to the results, nothing
-// rated or sent: only the schedule, once, when the last card is done. A review left before its
-// end gives the schedule nothing, as an abandoned game does.
+// look-alikes. Every answer is followed by a learning card (the right flag, its name with its
+// reading when the name holds kanji, capital and region, and on a miss the one picked beside it).
+// Nothing is written to the results, nothing rated or sent: only the schedule, once, when the last
+// card is done. A review left before its end gives the schedule nothing, as an abandoned game does.
 class DailyReviewPanel : public QFrame
 {
     Q_OBJECT
@@ -79,6 +79,8 @@ private:
         QList<int> flagIds; // by row
         QList<int> regionFlagIds;
         std::array<int, CountryTable::upperBound + 1> rowOfFlag{};
+        // The kana reading of each name holding kanji, by flag ID; empty for the others.
+        std::array<QString, CountryTable::upperBound + 1> readings;
     };
     // The world list and the region's list; false when the world list cannot be read.
     bool readWorld(const QString &regionKey, World &world) const;

@@ -12,8 +12,9 @@
 struct OtherName
 {
     int flagId = 0;
-    // 正式名, 通称, 略称, 漢字表記, 読み, 英語 (any Latin-letter name), 符号, ローマ字, 旧称 (a
-    // former name of the country or its capital), 旧首都 (a former capital, still called so)
+    // 正式名, 通称, 略称, 漢字表記, 読み, 国名の読み (the one reading of a name holding kanji),
+    // 英語 (any Latin-letter name), 符号, ローマ字, 旧称 (a former name of the country or its
+    // capital), 旧首都 (a former capital, still called so)
     QString kind;
     QString name;
 };
@@ -34,6 +35,9 @@ inline const QString codeKind = QStringLiteral("符号");
 // Names of the past: the search says so, or ローデシア would seem to be ジンバブエ's name today.
 inline const QString formerNameKind = QStringLiteral("旧称");
 inline const QString formerCapitalKind = QStringLiteral("旧首都");
+// The reading of a country's name when it holds kanji, exactly one for each such name; the day's
+// review tells it beside the name.
+inline const QString nameReadingKind = QStringLiteral("国名の読み");
 
 // All records, in file order. Throws OtherNamesError for a flag ID that is not a number of 1 to
 // 200 or a file that ends inside a record.

@@ -1,11 +1,13 @@
 // The day's review on the main window, played with keys only, and the schedule fed by a game.
 #include "CardKeys.h"
+#include "CodePage.h"
 #include "Controls.h"
 #include "DailyReviewPanel.h"
 #include "GamePanel.h"
 #include "MainWindowFixture.h"
 #include "MasteryRecord.h"
 #include "NationalDeviation.h"
+#include "OtherNames.h"
 #include "ReviewSchedule.h"
 #include "TestFiles.h"
 #include "WorldMapView.h"
@@ -58,6 +60,9 @@ TEST(DailyReview, PlayedWithKeysBothWaysAMissComesBackAndOnlyTheScheduleIsWritte
     schedule[{11, Direction::NameToFlag}].due = day1.addDays(-1);
     schedule[{12, Direction::FlagToName}].due = day1;
     writeBytes(ReviewSchedule::path(f.folder.path()), ReviewSchedule::bytes(schedule));
+    // The made-up names hold kanji; one of them has its reading among the other names.
+    writeBytes(f.folder.path() + '/' + OtherNames::fileName,
+               CodePage::toCp932(QStringLiteral("11,国名の読み,くにじゅういち\r\n")));
     ASSERT_TRUE(f.form->load());
 
     QWidget *form = f.form.get();
@@ -80,7 +85,8 @@ TEST(DailyReview, PlayedWithKeysBothWaysAMissComesBackAndOnlyTheScheduleIsWritte
     const QString wrongName = review->board()->nameOfRow(review->board()->rowAt(wrong));
     press(keyOf(wrong));
     ASSERT_EQ(review->page(), DailyReviewPanel::Page::Learning);
-    EXPECT_EQ(text(form, "ReviewRightText"), "国11\n首都：首都11\n地域：アフリカ");
+    EXPECT_EQ(text(form, "ReviewRightText"),
+              "国11（くにじゅういち）\n首都：首都11\n地域：アフリカ");
     EXPECT_TRUE(control<QWidget>(form, "ReviewPickedFlag")->isVisible());
     EXPECT_EQ(text(form, "ReviewPickedText"), "選んだのは：" + wrongName);
     press(keyOf(1)); // the learning card takes no pick

@@ -6,6 +6,7 @@
 #include "StudyRules.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -464,11 +465,28 @@ TEST_F(ShippedSearch, OtherNamesNameOneCountryEach)
         {"ローデシア", "旧称"},
         {"Burma", "旧称"},
         {"マラボ", "旧首都"},
+        {"にほん", "国名の読み"},
+        {"にっぽん", "読み"},
     };
     for (const auto &[name, kind] : kinds) {
         const auto n = std::find_if(shipped->otherNames.begin(), shipped->otherNames.end(),
                                     [&](const OtherName &o) { return o.name == u(name); });
         ASSERT_NE(n, shipped->otherNames.end()) << name;
         EXPECT_EQ(n->kind, u(kind)) << name;
+    }
+
+    // The review tells one reading beside a name holding kanji, and none beside one in kana.
+    static const QRegularExpression hiragana(QStringLiteral("^[\\x{3041}-\\x{3096}ー]+$"));
+    static const QRegularExpression kanji(QStringLiteral("[\\x{4e00}-\\x{9fff}々]"));
+    QHash<int, int> readings;
+    for (const OtherName &n : shipped->otherNames) {
+        if (n.kind != OtherNames::nameReadingKind)
+            continue;
+        ++readings[n.flagId];
+        EXPECT_TRUE(hiragana.match(n.name).hasMatch()) << n.name.toStdString();
+    }
+    for (int id = 1; id <= worldCount; ++id) {
+        const QString &name = shipped->table.countryNames[static_cast<size_t>(id)];
+        EXPECT_EQ(readings.value(id), name.contains(kanji) ? 1 : 0) << name.toStdString();
     }
 }

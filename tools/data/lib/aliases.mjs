@@ -13,10 +13,12 @@ import { readTable } from './table.mjs';
 
 const require = createRequire(import.meta.url);
 
-export const KINDS = ['正式名', '通称', '略称', '漢字表記', '読み', '英語', '符号', 'ローマ字', '旧称', '旧首都'];
+export const KINDS = ['正式名', '通称', '略称', '漢字表記', '読み', '国名の読み', '英語', '符号', 'ローマ字', '旧称', '旧首都'];
 // Not a kind that is written out: the hand table's way of saying a name from world-countries or
 // CLDR is left out (Congo names two countries).
 const LEFT_OUT = '除外';
+// The reading of a name holding kanji, one per such name, which the review tells beside it.
+const NAME_READING = '国名の読み';
 
 // Hepburn, written the way players type it: no macrons, "n" before every letter.
 const DIGRAPHS = {
@@ -95,6 +97,8 @@ function readHandTable(file) {
     if (line.trim() === '' || line.startsWith('#')) return;
     const f = line.split('\t').map((x) => x.trim());
     if (f.length !== 3 || !(KINDS.includes(f[1]) || f[1] === LEFT_OUT)) throw new Error(`${path.basename(file)}:${i + 1}: want iso, kind, alias`);
+    // The name's own reading is countries.tsv's, the one the lists are sorted by: one source only.
+    if (f[1] === NAME_READING) throw new Error(`${path.basename(file)}:${i + 1}: ${NAME_READING} comes from countries.tsv`);
     out.push({ iso: f[0], kind: f[1], alias: f[2], line: i + 1 });
   });
   return out;
@@ -142,11 +146,17 @@ export function collectAliases(rows, handFile) {
     if (wc) add(r, '通称', wc.translations.jpn.common);
     add(r, '通称', territory.of(r.iso) ?? '');
     for (const h of mine.filter((x) => !['正式名', '読み', '英語'].includes(x.kind))) add(r, h.kind, h.alias);
-    // Readings: of the name when it holds kanji, and the hand-written ones (capitals in kanji).
+    // Readings: of the name when it holds kanji (its own kind, so that the program can tell it
+    // beside the name), and the hand-written ones (other readings, capitals in kanji).
     const readings = [];
-    if (hasKanji(r.name)) readings.push(r.reading);
-    for (const h of mine.filter((x) => x.kind === '読み')) readings.push(h.alias);
-    for (const reading of readings) add(r, '読み', reading);
+    if (hasKanji(r.name)) {
+      readings.push(r.reading);
+      add(r, NAME_READING, r.reading);
+    }
+    for (const h of mine.filter((x) => x.kind === '読み')) {
+      readings.push(h.alias);
+      add(r, '読み', h.alias);
+    }
     if (wc) {
       add(r, '英語', wc.name.common);
       add(r, '英語', wc.name.official);
