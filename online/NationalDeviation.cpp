@@ -103,20 +103,21 @@ void NationalDeviation::createForm6()
                  true);
 
     const QString waiting = QStringLiteral("お待ち下さい");
-    m_label5 =
+    m_deviationLabel =
         Twips::place(new QLabel(waiting, form), "Label5", 2040, 1560, 2400, 525, 15.75, true);
-    m_label10 =
+    m_scoreLabel =
         Twips::place(new QLabel(waiting, form), "Label10", 5520, 1560, 2400, 525, 15.75, true);
-    m_label6 =
+    m_playersLabel =
         Twips::place(new QLabel(QString(), form), "Label6", 2640, 2520, 1800, 525, 15.75, false);
-    m_label7 =
+    m_meanLabel =
         Twips::place(new QLabel(QString(), form), "Label7", 2640, 3360, 1800, 525, 15.75, false);
-    m_label8 =
+    m_rankLabel =
         Twips::place(new QLabel(QString(), form), "Label8", 2640, 4200, 1800, 525, 15.75, false);
     // The message and the reason below it wrap between words.
-    m_label12 = Twips::place(new PhraseLabel(form), "Label12", 4560, 3000, 3300, 1100, 12, true);
-    m_label12->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_label12->setStyleSheet(QStringLiteral("color: #c00000;"));
+    m_messageLabel =
+        Twips::place(new PhraseLabel(form), "Label12", 4560, 3000, 3300, 1100, 12, true);
+    m_messageLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_messageLabel->setStyleSheet(QStringLiteral("color: #c00000;"));
     m_form6 = form;
 }
 
@@ -217,20 +218,20 @@ void NationalDeviation::show(const Run &run)
     if (!m_form6)
         return;
     const ScoreHistogram::Rating &rating = run.rating;
-    m_label5->setText(rating.deviationScore ? NumberText::format(*rating.deviationScore)
-                                            : QString());
-    m_label10->setText(NumberText::display(run.score));
-    m_label6->setText(shown(rating.total));
-    m_label7->setText(shown(rating.mean));
-    m_label8->setText(shown(rating.rank));
+    m_deviationLabel->setText(rating.deviationScore ? NumberText::format(*rating.deviationScore)
+                                                    : QString());
+    m_scoreLabel->setText(NumberText::display(run.score));
+    m_playersLabel->setText(shown(rating.total));
+    m_meanLabel->setText(shown(rating.mean));
+    m_rankLabel->setText(shown(rating.rank));
     // Each rating says only what went wrong with itself.
     const auto shortfall = rating.shortfall();
     if (shortfall != ScoreHistogram::Rating::Shortfall::None)
-        m_label12->setText(failureMessage(shortfall));
+        m_messageLabel->setText(failureMessage(shortfall));
     else if (run.scratchFailed)
-        m_label12->setText(retryMessage());
+        m_messageLabel->setText(retryMessage());
     else
-        m_label12->clear();
+        m_messageLabel->clear();
     m_form6->show();
     m_form6->raise();
 }
@@ -238,12 +239,12 @@ void NationalDeviation::show(const Run &run)
 void NationalDeviation::showWaiting(const Placement &placement)
 {
     const QString waiting = QStringLiteral("お待ち下さい");
-    m_label5->setText(waiting);
-    m_label10->setText(waiting);
-    m_label6->clear();
-    m_label7->clear();
-    m_label8->clear();
-    m_label12->setText(waitingMessage());
+    m_deviationLabel->setText(waiting);
+    m_scoreLabel->setText(waiting);
+    m_playersLabel->clear();
+    m_meanLabel->clear();
+    m_rankLabel->clear();
+    m_messageLabel->setText(waitingMessage());
     place(placement);
     m_form6->show();
     m_form6->raise();

@@ -104,12 +104,12 @@ private:
     QString m_dataPath;
     QPointer<QWidget> m_owner;
     QPointer<QWidget> m_form6;
-    QLabel *m_label5 = nullptr;  // deviation score
-    QLabel *m_label6 = nullptr;  // players
-    QLabel *m_label7 = nullptr;  // mean
-    QLabel *m_label8 = nullptr;  // rank
-    QLabel *m_label10 = nullptr; // score
-    QLabel *m_label12 = nullptr; // message line
-    std::vector<Run> m_runs;     // the last is the one that moves on
+    QLabel *m_deviationLabel = nullptr; // deviation score
+    QLabel *m_playersLabel = nullptr;   // players
+    QLabel *m_meanLabel = nullptr;      // mean
+    QLabel *m_rankLabel = nullptr;      // rank
+    QLabel *m_scoreLabel = nullptr;     // score
+    QLabel *m_messageLabel = nullptr;   // message line
+    std::vector<Run> m_runs;            // the last is the one that moves on
     QTimer m_ticker;
 };
