@@ -115,6 +115,17 @@ protected:
         expectWholeAndOnTop("region choice",
                             menu + game +
                                 QStringList{"Frame1", "Option2", "CheckWeakest", "CheckLookAlike"});
+        // The day's review takes the game panel's place, first with a card of new flags.
+        auto *dailyReview = get<QPushButton>("CommandReview");
+        ASSERT_TRUE(dailyReview->isEnabled());
+        QTest::mouseClick(dailyReview, Qt::LeftButton);
+        expectWholeAndOnTop("day's review",
+                            menu + QStringList{"ReviewTitle", "ReviewProgress", "ReviewBack",
+                                               "ReviewQuestion", "ReviewKeys", "ReviewCard"});
+        QTest::keyClick(get<QWidget>("ReviewCard", 1), Qt::Key_Return);
+        expectWholeAndOnTop("day's review, learning",
+                            menu + QStringList{"ReviewRightFlag", "ReviewRightText", "ReviewNext"});
+        QTest::mouseClick(get<QWidget>("ReviewBack"), Qt::LeftButton);
         get<QRadioButton>("Option2", 4)->click();
         get<QPushButton>("Command2")->click();
         ASSERT_TRUE(f.form->gamePanel()->playing());
