@@ -1,5 +1,6 @@
 #include "WorldMapView.h"
 
+#include "Announce.h"
 #include "BaseList.h"
 #include "DataFile.h"
 #include "MapCanvas.h"
@@ -423,4 +424,6 @@ void WorldMapView::selectCountry(int flagId)
     m_record->setText(MasteryRecord::studyText(MasteryRecord::read(m_dataPath), flagId) +
                       QLatin1Char('\n') + scheduleLines(flagId));
     m_study->setEnabled(true);
+    // A country reached by the arrow keys is told as it is chosen.
+    Announce::changed(m_name);
 }

@@ -7,6 +7,7 @@
 #include "MapCanvas.h"
 #include "ProgramFolder.h"
 #include "ReviewSchedule.h"
+#include "ScreenReaderLog.h"
 #include "TestFiles.h"
 
 #include <QApplication>
@@ -101,6 +102,21 @@ TEST_P(MapOnScreen, AClickOnJapanOrOnTuvaluSelectsIt)
     const QString record = control<QLabel>(&view, "LabelRecord")->text();
     EXPECT_TRUE(record.contains("名→旗 次の復習: 1月8日")) << record.toStdString();
     EXPECT_TRUE(record.contains("旗→名 まだ出題されていません")) << record.toStdString();
+
+    // The arrows walk the map to the nearest country that way, and the country reached is told
+    // to a screen reader.
+    ScreenReaderLog reader;
+    for (const auto &[key, name] : {std::pair{Qt::Key_Left, "韓国"},
+                                    {Qt::Key_Right, "日本"},
+                                    {Qt::Key_Up, "北朝鮮"},
+                                    {Qt::Key_Down, "韓国"},
+                                    {Qt::Key_Down, "台湾"},
+                                    {Qt::Key_Left, "ベトナム"}}) {
+        QTest::keyClick(view.canvas(), key);
+        EXPECT_EQ(nameShown(view).toStdString(), name);
+        EXPECT_EQ(reader.takeAnnounced().value(0).section('\n', 0, 0).toStdString(),
+                  std::string("LabelName: ") + name);
+    }
 
     // Funafuti: far too small for an outline at world scale, an island the data has no shape
     // for at all at this scale.
