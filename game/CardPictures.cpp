@@ -22,9 +22,10 @@ void CardPictures::prepare(const QString &appPath, const QStringList &flagIds, Q
     }
 }
 
-QPixmap CardPictures::decode(const QString &path, QSize size, qreal devicePixelRatio)
+namespace {
+
+QPixmap read(QImageReader &reader, QSize size, qreal devicePixelRatio)
 {
-    QImageReader reader(path);
     // The JPEG decoder can scale while it decodes, which is most of the saving.
     if (size.isValid())
         reader.setScaledSize(size * devicePixelRatio);
@@ -33,4 +34,21 @@ QPixmap CardPictures::decode(const QString &path, QSize size, qreal devicePixelR
         return {};
     image.setDevicePixelRatio(devicePixelRatio);
     return QPixmap::fromImage(std::move(image));
+}
+
+} // namespace
+
+QPixmap CardPictures::decode(const QString &path, QSize size, qreal devicePixelRatio)
+{
+    QImageReader reader(path);
+    return read(reader, size, devicePixelRatio);
+}
+
+QPixmap CardPictures::fitted(const QString &path, QSize box, qreal devicePixelRatio)
+{
+    // One reader gives the proportions and then the picture: the file is opened once.
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    return read(reader, size.isValid() ? size.scaled(box, Qt::KeepAspectRatio) : box,
+                devicePixelRatio);
 }
