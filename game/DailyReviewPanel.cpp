@@ -10,6 +10,7 @@
 #include "Regions.h"
 #include "ReviewBoard.h"
 #include "Services.h"
+#include "SharpPicture.h"
 #include "Twips.h"
 
 #include <QHideEvent>
@@ -48,7 +49,7 @@ QString keyCaption(int k)
 void showFlag(QLabel *label, const QString &appPath, int flagId)
 {
     const QPixmap picture =
-        CardPictures::fitted(PicturePaths::flag(appPath, QString::number(flagId)), label->size());
+        SharpPicture::fitted(PicturePaths::flag(appPath, QString::number(flagId)), label->size());
     // A flag without its picture shows an empty box; the review goes on.
     if (picture.isNull())
         label->clear();
