@@ -11,7 +11,6 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -28,15 +27,6 @@
 #include <algorithm>
 
 namespace {
-
-QScreen *screenNamed(const QString &name)
-{
-    for (QScreen *screen : QGuiApplication::screens()) {
-        if (screen->name() == name)
-            return screen;
-    }
-    return nullptr;
-}
 
 // The program takes its scale from the screen before it makes a window, as it does at start.
 QScreen *useScreenNamed(const char *name)

@@ -9,7 +9,6 @@
 #include "ReviewSchedule.h"
 #include "TestFiles.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -26,15 +25,6 @@ const QString shippedData = QStringLiteral(FURAMIO_DATA_DIR);
 constexpr int japan = 124;
 constexpr int tuvalu = 108;
 const QDate today(2026, 12, 9);
-
-QScreen *screenNamed(const QString &name)
-{
-    for (QScreen *screen : QGuiApplication::screens()) {
-        if (screen->name() == name)
-            return screen;
-    }
-    return nullptr;
-}
 
 using ReviewSchedule::Direction;
 

@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -52,4 +53,13 @@ int runWindowTests(int argc, char **argv, std::initializer_list<OffscreenScreen>
     Fonts::useScreen();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+QScreen *screenNamed(const QString &name)
+{
+    for (QScreen *screen : QGuiApplication::screens()) {
+        if (screen->name() == name)
+            return screen;
+    }
+    return nullptr;
 }

@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 
+class QScreen;
+class QString;
 class QTemporaryDir;
 
 // One screen of the off-screen platform, in logical pixels: a 2560×1440 screen at scale 2 is a
@@ -23,3 +25,6 @@ bool useOffscreenScreens(const QTemporaryDir &folder,
 // The whole of a window test's main(): the screens, the application, the program's fonts on
 // the first screen, then every test.
 int runWindowTests(int argc, char **argv, std::initializer_list<OffscreenScreen> screens);
+
+// The screen of that name; null when there is none.
+QScreen *screenNamed(const QString &name);
