@@ -80,7 +80,11 @@ DailyReviewPanel::DailyReviewPanel(Services &services, QString appPath, QString 
     m_questionLabel =
         Twips::place(new QLabel(this), "ReviewQuestion", 390, 900, 16365, 705, 18, true);
     m_keysLabel = Twips::place(
-        new QLabel(QStringLiteral("キーの 1〜9・0・-・= でも選べます（左上から順に）。"), this),
+        new QLabel(
+            QStringLiteral(
+                "キーの "
+                "1〜9・0・-・=（^）で左上から順に選べます。矢印キーで移り、Enterでも選べます。"),
+            this),
         "ReviewKeys", 390, 7200, 16365, 400, 12);
 
     for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {

@@ -16,6 +16,7 @@
 #include "Twips.h"
 #include "WaitCursor.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -195,7 +196,8 @@ QList<QWidget *> GamePanel::focusChain() const
     chain << m_weakestBox << m_lookAlikeBox << m_startButton << m_backButton;
     for (int k = 1; k <= GameRules::cardsPerBoard; ++k)
         chain << m_cards[static_cast<size_t>(k)];
-    chain << m_review;
+    // The review's flags follow it, each taken into the chain as the review is laid out.
+    chain << m_dailyReviewButton << m_review;
     return chain;
 }
 
@@ -535,7 +537,12 @@ void GamePanel::finishGame()
 
     fitSummary();
     m_summaryBox->show();
+    // The keyboard stays on the panel when the cards go: on スタート, to play again.
+    const QWidget *focused = QApplication::focusWidget();
+    const bool hadFocus = focused && isAncestorOf(focused);
     setCardsVisible(false);
+    if (hadFocus)
+        m_startButton->setFocus(Qt::OtherFocusReason);
 
     // The review keeps its own copy of names and pictures: the next game may be of another
     // region before the rating is done.

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QWidget>
 
@@ -118,6 +119,9 @@ void NationalDeviation::createForm6()
         Twips::place(new PhraseLabel(form), "Label12", 4560, 3000, 3300, 1100, 12, true);
     m_messageLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_messageLabel->setStyleSheet(QStringLiteral("color: #c00000;"));
+    // Shown after a game, the window has the keyboard; Esc gives it back to the main window.
+    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), form);
+    QObject::connect(close, &QShortcut::activated, form, &QWidget::close);
     m_form6 = form;
 }
 
