@@ -138,10 +138,20 @@ QWidget *ReviewPanel::flagTile(int flagId, const Flag &flag, int times, bool wro
     return tile;
 }
 
+// As many wrong picks side by side as the row has room for beside the flag asked. The scroll
+// area itself, not its viewport: a hidden area lays out its viewport only when it is shown.
+int ReviewPanel::picksPerLine() const
+{
+    const int spacing = Twips::toPixels(spacingTwips);
+    const int room = width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width() -
+                     Twips::toPixels(questionWidthTwips + tileWidthTwips) - 6 * spacing;
+    return std::max(1, room / (Twips::toPixels(tileWidthTwips) + spacing));
+}
+
 void ReviewPanel::resizeEvent(QResizeEvent *event)
 {
     QScrollArea::resizeEvent(event);
-    if (m_content && width() != m_laidOutWidth)
+    if (m_content && picksPerLine() != m_laidOutPicksPerLine)
         setGame(m_game, m_flags);
 }
 
@@ -149,7 +159,7 @@ void ReviewPanel::setGame(const MasteryRecord::GameLog &game, const QHash<int, F
 {
     m_game = game;
     m_flags = flags;
-    m_laidOutWidth = width();
+    m_laidOutPicksPerLine = picksPerLine();
     delete takeWidget();
     m_rowCount = 0;
     m_content = new QWidget;
@@ -162,12 +172,7 @@ void ReviewPanel::setGame(const MasteryRecord::GameLog &game, const QHash<int, F
     title->setFont(Twips::designFont(captionPoints, true));
     column->addWidget(title);
 
-    // As many wrong picks side by side as the row has room for beside the flag asked.
-    // The scroll area itself, not its viewport: a hidden area lays out its viewport only when
-    // it is shown.
-    const int room = width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width() -
-                     Twips::toPixels(questionWidthTwips + tileWidthTwips) - 6 * spacing;
-    const int perLine = std::max(1, room / (Twips::toPixels(tileWidthTwips) + spacing));
+    const int perLine = m_laidOutPicksPerLine;
 
     for (qsizetype q = 0; q < game.size(); ++q) {
         const MasteryRecord::Question &question = game[q];

@@ -6,13 +6,13 @@
 #include "MapCanvas.h"
 #include "MasteryRecord.h"
 #include "PicturePaths.h"
+#include "SharpPicture.h"
 #include "Twips.h"
 #include "WorldOutlines.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -410,15 +410,12 @@ void WorldMapView::selectCountry(int flagId)
     m_name->setText((name.isEmpty() ? QStringLiteral("（一覧にない国旗）") : name) +
                     QStringLiteral("\n") + shortStateName(state));
 
-    QImageReader reader(PicturePaths::flag(m_appPath, QString::number(flagId)));
-    const QSize full = reader.size();
-    if (full.isValid())
-        reader.setScaledSize(full.scaled(m_flag->size(), Qt::KeepAspectRatio));
-    const QImage picture = reader.read();
+    const QPixmap picture = SharpPicture::fitted(
+        PicturePaths::flag(m_appPath, QString::number(flagId)), m_flag->size());
     if (picture.isNull())
         m_flag->clear();
     else
-        m_flag->setPixmap(QPixmap::fromImage(picture));
+        m_flag->setPixmap(picture);
 
     // Read each time, as the country display does: a game may have ended since the last look.
     m_record->setText(MasteryRecord::studyText(MasteryRecord::read(m_dataPath), flagId) +

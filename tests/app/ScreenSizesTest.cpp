@@ -5,12 +5,11 @@
 #include "GamePanel.h"
 #include "MainWindowFixture.h"
 #include "NationalDeviation.h"
+#include "OffscreenScreens.h"
 #include "PhraseLabel.h"
 #include "Twips.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -20,7 +19,6 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -29,15 +27,6 @@
 #include <algorithm>
 
 namespace {
-
-QScreen *screenNamed(const QString &name)
-{
-    for (QScreen *screen : QGuiApplication::screens()) {
-        if (screen->name() == name)
-            return screen;
-    }
-    return nullptr;
-}
 
 // The program takes its scale from the screen before it makes a window, as it does at start.
 QScreen *useScreenNamed(const char *name)
@@ -353,27 +342,9 @@ INSTANTIATE_TEST_SUITE_P(Screens, OnScreen, ::testing::Values("wide", "laptop", 
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir config;
-    // The platform takes a screen's size in logical pixels: a 2560×1440 screen at scale 2 is a
-    // 1280×720 one with two pixels to each.
-    const QString path = config.filePath(QStringLiteral("screens.json"));
-    QFile json(path);
-    if (!json.open(QIODevice::WriteOnly))
-        return 1;
-    json.write(R"({"screens": [
-        {"name": "wide", "x": 0, "y": 0, "width": 1920, "height": 1080,
-         "logicalDpi": 96, "dpr": 1},
-        {"name": "laptop", "x": 1920, "y": 0, "width": 1366, "height": 768,
-         "logicalDpi": 96, "dpr": 1},
-        {"name": "small", "x": 3286, "y": 0, "width": 1280, "height": 720,
-         "logicalDpi": 96, "dpr": 1},
-        {"name": "scaled", "x": 4566, "y": 0, "width": 1280, "height": 720,
-         "logicalDpi": 96, "dpr": 2}]})");
-    json.close();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).toLocal8Bit());
-    QApplication app(argc, argv);
-    Fonts::installSubstitutes();
-    Fonts::useScreen();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return runWindowTests(argc, argv,
+                          {{"wide", 1920, 1080},
+                           {"laptop", 1366, 768},
+                           {"small", 1280, 720},
+                           {"scaled", 1280, 720, 2}});
 }

@@ -3,15 +3,13 @@
 #include "WorldMapView.h"
 #include "BaseList.h"
 #include "Controls.h"
-#include "Fonts.h"
 #include "MapCanvas.h"
+#include "OffscreenScreens.h"
 #include "ProgramFolder.h"
 #include "ReviewSchedule.h"
 #include "ScreenReaderLog.h"
 #include "TestFiles.h"
 
-#include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -28,15 +26,6 @@ const QString shippedData = QStringLiteral(FURAMIO_DATA_DIR);
 constexpr int japan = 124;
 constexpr int tuvalu = 108;
 const QDate today(2026, 12, 9);
-
-QScreen *screenNamed(const QString &name)
-{
-    for (QScreen *screen : QGuiApplication::screens()) {
-        if (screen->name() == name)
-            return screen;
-    }
-    return nullptr;
-}
 
 using ReviewSchedule::Direction;
 
@@ -182,21 +171,5 @@ TEST(WorldMapView, WithoutTheMapFileTheWindowSaysSoAndTheRestWorks)
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir config;
-    const QString path = config.filePath(QStringLiteral("screens.json"));
-    QFile json(path);
-    if (!json.open(QIODevice::WriteOnly))
-        return 1;
-    json.write(R"({"screens": [
-        {"name": "wide", "x": 0, "y": 0, "width": 1920, "height": 1080,
-         "logicalDpi": 96, "dpr": 1},
-        {"name": "laptop", "x": 1920, "y": 0, "width": 1366, "height": 768,
-         "logicalDpi": 96, "dpr": 1}]})");
-    json.close();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).toLocal8Bit());
-    QApplication app(argc, argv);
-    Fonts::installSubstitutes();
-    Fonts::useScreen();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return runWindowTests(argc, argv, {{"wide", 1920, 1080}, {"laptop", 1366, 768}});
 }
