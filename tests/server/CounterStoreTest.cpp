@@ -26,6 +26,14 @@ std::vector<std::string> lines(const std::string &text)
     return result;
 }
 
+long long total(const std::string &histogram)
+{
+    long long sum = 0;
+    for (const auto &line : lines(histogram))
+        sum += std::stoll(line);
+    return sum;
+}
+
 TEST(CounterStoreTest, HistogramHasFiveHundredCountsAndLeavesScoreZeroOut)
 {
     TempDir dir;
@@ -43,13 +51,10 @@ TEST(CounterStoreTest, HistogramHasFiveHundredCountsAndLeavesScoreZeroOut)
 
     const auto counted = lines(*store.histogram("europe"));
     ASSERT_EQ(counted.size(), 500U);
-    EXPECT_EQ(counted[0], "1");   // score 1
-    EXPECT_EQ(counted[294], "2"); // score 295
-    EXPECT_EQ(counted[499], "1"); // score 500
-    long long total = 0;
-    for (const auto &line : counted)
-        total += std::stoll(line);
-    EXPECT_EQ(total, 4); // the report of 0 is kept but has no line
+    EXPECT_EQ(counted[0], "1");                      // score 1
+    EXPECT_EQ(counted[294], "2");                    // score 295
+    EXPECT_EQ(counted[499], "1");                    // score 500
+    EXPECT_EQ(total(*store.histogram("europe")), 4); // the report of 0 is kept but has no line
     EXPECT_EQ(store.scoreCounts("europe")[0], 1);
 
     EXPECT_THROW(store.countScore("europe", 501), StoreError);
@@ -114,10 +119,7 @@ TEST(CounterStoreTest, ConcurrentCountsAndFetchesLoseNothing)
     std::thread reader([&] {
         long long last = 0;
         while (!done) {
-            const auto text = store.histogram("europe");
-            long long sum = 0;
-            for (const auto &line : lines(*text))
-                sum += std::stoll(line);
+            const long long sum = total(*store.histogram("europe"));
             if (sum < last) // counts only grow; a snapshot never goes back
                 ++badSnapshots;
             last = sum;
@@ -136,10 +138,7 @@ TEST(CounterStoreTest, ConcurrentCountsAndFetchesLoseNothing)
 
     const auto counts = store.scoreCounts("europe");
     EXPECT_EQ(std::accumulate(counts.begin(), counts.end(), 0LL), writers * perWriter);
-    long long fromText = 0;
-    for (const auto &line : lines(*store.histogram("europe")))
-        fromText += std::stoll(line);
-    EXPECT_EQ(fromText, writers * perWriter);
+    EXPECT_EQ(total(*store.histogram("europe")), writers * perWriter);
     EXPECT_EQ(badSnapshots, 0);
 }
 

@@ -5,6 +5,7 @@
 #include "CurlHttpClient.h"
 #include "NoticeCodec.h"
 #include "PendingReports.h"
+#include "RawConnection.h"
 #include "ScoreHistogram.h"
 #include "ServerAccess.h"
 #include "SystemClock.h"
@@ -34,6 +35,14 @@ std::vector<long long> readHistogram(const QString &text)
     return std::vector<long long>(reading.counts.begin() + 1, reading.counts.end());
 }
 
+// The status line of the first reply to a request no well-behaved client would make.
+std::string rawStatus(int port, const std::string &request)
+{
+    RawConnection connection(port);
+    connection.send(request); // the server may hang up before reading it all
+    return RawConnection::statusLine(connection.readReply(std::chrono::seconds(3)));
+}
+
 long long sum(const std::vector<long long> &numbers)
 {
     return std::accumulate(numbers.begin(), numbers.end(), 0LL);
@@ -42,10 +51,12 @@ long long sum(const std::vector<long long> &numbers)
 class Game
 {
 public:
-    explicit Game(const ServerProcess &server)
-        : access(http, clock, QString::fromStdString(server.baseUrl()), std::chrono::seconds(5))
+    explicit Game(const std::string &baseUrl,
+                  std::chrono::seconds fetchDeadline = std::chrono::seconds(5))
+        : access(http, clock, QString::fromStdString(baseUrl), fetchDeadline)
     {
     }
+    explicit Game(const ServerProcess &server) : Game(server.baseUrl()) {}
 
     std::vector<long long> histogram(const std::string &region)
     {
@@ -74,39 +85,6 @@ protected:
     }
 
     std::string dataDir() const { return dir.str() + "/data"; }
-
-    // A raw exchange, for requests no well-behaved client would make.
-    std::string rawRequest(int port, const std::string &request)
-    {
-        httplib::Client probe("127.0.0.1", port); // only to check the server is alive below
-        const int fd = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
-            close(fd);
-            return {};
-        }
-        timeval timeout{3, 0};
-        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-        size_t sent = 0;
-        while (sent < request.size()) {
-            const ssize_t n = send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0)
-                break; // the server may hang up before reading it all
-            sent += static_cast<size_t>(n);
-        }
-        std::string reply;
-        char buffer[4096];
-        ssize_t got = 0;
-        // The status line is all we need.
-        while (reply.find("\r\n") == std::string::npos &&
-               (got = recv(fd, buffer, sizeof buffer, 0)) > 0)
-            reply.append(buffer, static_cast<size_t>(got));
-        close(fd);
-        return reply.substr(0, reply.find("\r\n"));
-    }
 
     TempDir dir;
 };
@@ -243,33 +221,37 @@ TEST_F(ServerProcessTest, BadRequestsAreRefusedAndChangeNothing)
         EXPECT_TRUE(score->status == 404 || score->status == 400) << region;
     }
     const int port = server.port();
-    const auto statusOf = [&](const std::string &target) {
-        return rawRequest(port,
-                          "GET " + target + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+    const std::pair<const char *, const char *> refusals[] = {
+        {"/kokki/../counts.sqlite3", "HTTP/1.1 400 Bad Request"},
+        {"/kokki/%2e%2e/counts.sqlite3", "HTTP/1.1 400 Bad Request"},
+        {"/kokki/%2e%2e/secret.txt", "HTTP/1.1 400 Bad Request"},
+        {"/kokki/oshirase.txt%00.csv", "HTTP/1.1 400 Bad Request"},
+        {"//kokki/oshirase.txt", "HTTP/1.1 404 Not Found"},
+        {"/kokki/naiyou.txt", "HTTP/1.1 404 Not Found"}, // a link, not a file
+        {"/counts.sqlite3", "HTTP/1.1 404 Not Found"},
     };
-    EXPECT_EQ(statusOf("/kokki/../counts.sqlite3"), "HTTP/1.1 400 Bad Request");
-    EXPECT_EQ(statusOf("/kokki/%2e%2e/counts.sqlite3"), "HTTP/1.1 400 Bad Request");
-    EXPECT_EQ(statusOf("/kokki/%2e%2e/secret.txt"), "HTTP/1.1 400 Bad Request");
-    EXPECT_EQ(statusOf("/kokki/oshirase.txt%00.csv"), "HTTP/1.1 400 Bad Request");
-    EXPECT_EQ(statusOf("//kokki/oshirase.txt"), "HTTP/1.1 404 Not Found");
-    EXPECT_EQ(statusOf("/kokki/naiyou.txt"), "HTTP/1.1 404 Not Found"); // a link, not a file
-    EXPECT_EQ(statusOf("/counts.sqlite3"), "HTTP/1.1 404 Not Found");
+    const auto statusOf = [&](const std::string &target) {
+        return rawStatus(port,
+                         "GET " + target + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+    };
+    for (const auto &[target, status] : refusals)
+        EXPECT_EQ(statusOf(target), status) << target;
     EXPECT_EQ(statusOf("/" + std::string(100 * 1024, 'a')).substr(0, 12), "HTTP/1.1 414");
     const std::string bigHeader = "X-Filler: " + std::string(1 << 20, 'a') + "\r\n";
     std::string manyHeaders;
     for (int i = 0; manyHeaders.size() < (1 << 20); ++i)
         manyHeaders += "X-Filler-" + std::to_string(i) + ": " + std::string(1000, 'a') + "\r\n";
     for (const std::string &headers : {bigHeader, manyHeaders}) {
-        const std::string status = rawRequest(
+        const std::string status = rawStatus(
             port, "GET /countx/europe/count.php HTTP/1.1\r\nHost: x\r\n" + headers + "\r\n");
         EXPECT_TRUE(status.substr(0, 12) == "HTTP/1.1 400" ||
                     status.substr(0, 12) == "HTTP/1.1 431")
             << status;
     }
-    EXPECT_EQ(rawRequest(port, "POST /countx/europe/count.php HTTP/1.1\r\nHost: x\r\n"
-                               "Content-Length: 3\r\n\r\nabc"),
+    EXPECT_EQ(rawStatus(port, "POST /countx/europe/count.php HTTP/1.1\r\nHost: x\r\n"
+                              "Content-Length: 3\r\n\r\nabc"),
               "HTTP/1.1 405 Method Not Allowed");
-    EXPECT_EQ(rawRequest(port, "HEAD /countx/europe/count.php HTTP/1.1\r\nHost: x\r\n\r\n"),
+    EXPECT_EQ(rawStatus(port, "HEAD /countx/europe/count.php HTTP/1.1\r\nHost: x\r\n\r\n"),
               "HTTP/1.1 405 Method Not Allowed");
 
     EXPECT_TRUE(server.running());
@@ -320,6 +302,15 @@ TEST_F(ServerProcessTest, StartsStopsAndGuardsItsDataFolder)
 
 namespace {
 
+sockaddr_in loopback(int port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
 // Passes each request on to the server and drops its reply once it has come whole: the game
 // sees no answer although the server counted.
 class ReplyDropper
@@ -328,9 +319,7 @@ public:
     explicit ReplyDropper(int serverPort) : m_serverPort(serverPort)
     {
         m_listenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in address = loopback(0);
         bind(m_listenFd, reinterpret_cast<sockaddr *>(&address), sizeof address);
         listen(m_listenFd, 16);
         socklen_t size = sizeof address;
@@ -363,10 +352,7 @@ private:
                 return;
             const std::string request = readHead(client);
             const int upstream = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_port = htons(static_cast<uint16_t>(m_serverPort));
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            sockaddr_in address = loopback(m_serverPort);
             if (connect(upstream, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
                 send(upstream, request.data(), request.size(), MSG_NOSIGNAL);
                 readHead(upstream); // the reply's head: the count is committed by now
@@ -413,11 +399,9 @@ TEST_F(ServerProcessTest, AReportThatGotNoAnswerIsSentAtTheNextStartAndCountedOn
     {
         // Counted, but the reply never reached the game.
         ReplyDropper dropper(server.port());
-        CurlHttpClient http{std::chrono::seconds(2), std::chrono::seconds(5)};
-        SystemClock clock;
-        ServerAccess access(http, clock, QString::fromStdString(dropper.baseUrl()));
-        PendingReports(access, dataPath).report("europe", 295);
-        EXPECT_EQ(PendingReports(access, dataPath).games().size(), 1);
+        Game unanswered(dropper.baseUrl(), std::chrono::seconds(30));
+        PendingReports(unanswered.access, dataPath).report("europe", 295);
+        EXPECT_EQ(PendingReports(unanswered.access, dataPath).games().size(), 1);
     }
     // The game counter counted; the score was not sent after a request without an answer.
     EXPECT_EQ(countsOf(server, "europe"), (Counts{1, 0}));
@@ -433,10 +417,8 @@ TEST_F(ServerProcessTest, AReportThatGotNoAnswerIsSentAtTheNextStartAndCountedOn
     // Made while the server is down: kept, never more than the newest 50, and counted once it
     // is back.
     {
-        CurlHttpClient http{std::chrono::seconds(2), std::chrono::seconds(5)};
-        SystemClock clock;
-        ServerAccess down(http, clock, QString("http://127.0.0.1:%1/").arg(port));
-        PendingReports pending(down, dataPath);
+        Game down("http://127.0.0.1:" + std::to_string(port) + "/", std::chrono::seconds(30));
+        PendingReports pending(down.access, dataPath);
         for (int score = 1; score <= 60; ++score)
             pending.report("sekai", score);
         const QList<PendingReports::Game> kept = pending.games();
