@@ -132,12 +132,17 @@ void click(Form2 *form2, const char *name, int index)
     QTest::mouseClick(control<QWidget>(form2, name, index), Qt::LeftButton);
 }
 
+class ResultsWindow : public ::testing::Test
+{
+protected:
+    LoopbackServer http = quietServer();
+    Window w{http.baseUrl()};
+};
+
 } // namespace
 
-TEST(ResultsWindow, OpensCentredOverThePastGamesOfTheChosenRegion)
+TEST_F(ResultsWindow, OpensCentredOverThePastGamesOfTheChosenRegion)
 {
-    LoopbackServer http = quietServer();
-    Window w(http.baseUrl());
     w.f.folder.writeFile("seisekieurope.csv", games(40));
     Form2 *form2 = w.choose(1);
 
@@ -183,10 +188,8 @@ TEST(ResultsWindow, OpensCentredOverThePastGamesOfTheChosenRegion)
     EXPECT_EQ(form2->graph().recordCount(), 40);
 }
 
-TEST(ResultsWindow, ColumnNumbersShowTheGameOfTheirColumn)
+TEST_F(ResultsWindow, ColumnNumbersShowTheGameOfTheirColumn)
 {
-    LoopbackServer http = quietServer();
-    Window w(http.baseUrl());
     QByteArray data = games(10);
     data += gameLine(295, "38.6", 2, "2026/12/06 21:30:05");
     data += gameLine(310, "75", 1, "2026/12/07 08:00:00");
@@ -215,10 +218,8 @@ TEST(ResultsWindow, ColumnNumbersShowTheGameOfTheirColumn)
     EXPECT_EQ(text1(form2), "<成績>");
 }
 
-TEST(ResultsWindow, DeletingGames)
+TEST_F(ResultsWindow, DeletingGames)
 {
-    LoopbackServer http = quietServer();
-    Window w(http.baseUrl());
     w.f.folder.writeFile("seisekisekai.csv", gameLine(300, "60", 0, "only"));
     Form2 *form2 = w.choose(4);
     ASSERT_EQ(visibleLines(form2), 1);
@@ -266,10 +267,8 @@ TEST(ResultsWindow, DeletingGames)
     EXPECT_EQ(form2->graph().recordCount(), 30);
 }
 
-TEST(ResultsWindow, ADoubleClickOnDeleteRemovesOneGame)
+TEST_F(ResultsWindow, ADoubleClickOnDeleteRemovesOneGame)
 {
-    LoopbackServer http = quietServer();
-    Window w(http.baseUrl());
     w.f.folder.writeFile("seisekisekai.csv", games(10));
     Form2 *form2 = w.choose(4);
     ASSERT_EQ(form2->graph().recordCount(), 10);
@@ -283,10 +282,8 @@ TEST(ResultsWindow, ADoubleClickOnDeleteRemovesOneGame)
     EXPECT_TRUE(w.f.messages.shown.isEmpty());
 }
 
-TEST(ResultsWindow, ReactivationReloadsAndStartsAgainAtTheFirstGame)
+TEST_F(ResultsWindow, ReactivationReloadsAndStartsAgainAtTheFirstGame)
 {
-    LoopbackServer http = quietServer();
-    Window w(http.baseUrl());
     w.f.folder.writeFile("seisekieurope.csv", games(50));
     Form2 *form2 = w.choose(1);
     dragLeft(form2, 5);
@@ -331,10 +328,8 @@ TEST(ResultsWindow, ReactivationReloadsAndStartsAgainAtTheFirstGame)
     }
 }
 
-TEST(ResultsWindow, NoFileSaysSoForTwoSecondsWhileTheWindowsGoOn)
+TEST_F(ResultsWindow, NoFileSaysSoForTwoSecondsWhileTheWindowsGoOn)
 {
-    LoopbackServer http = quietServer();
-    Window w(http.baseUrl());
     w.f.folder.writeFile("seisekieurope.csv", games(40));
     Form2 *form2 = w.choose(1);
     ASSERT_EQ(form2->graph().recordCount(), 40);
@@ -363,10 +358,8 @@ TEST(ResultsWindow, NoFileSaysSoForTwoSecondsWhileTheWindowsGoOn)
     EXPECT_EQ(w.f.folder.readFile("seisekieurope.csv"), games(40));
 }
 
-TEST(ResultsWindow, AForeignFileIsShownAsFarAsItHoldsGames)
+TEST_F(ResultsWindow, AForeignFileIsShownAsFarAsItHoldsGames)
 {
-    LoopbackServer http = quietServer();
-    Window w(http.baseUrl());
     w.f.folder.writeFile("seisekieurope.csv", "hello\r\n" + games(3) + "1,2\r\n" + games(600));
     Form2 *form2 = w.choose(1);
     EXPECT_EQ(form2->graph().recordCount(), 501);
@@ -374,7 +367,7 @@ TEST(ResultsWindow, AForeignFileIsShownAsFarAsItHoldsGames)
     EXPECT_TRUE(text4(form2).contains("102 件"));
 }
 
-TEST(ResultsWindow, RatingAPastGameSendsNothingToOurServer)
+TEST(ResultsWindowOnOurServer, RatingAPastGameSendsNothing)
 {
     QTemporaryDir data;
     ServerProcess server(data.path().toStdString());
@@ -393,10 +386,8 @@ TEST(ResultsWindow, RatingAPastGameSendsNothingToOurServer)
     EXPECT_EQ(log.find("count.php"), std::string::npos) << log;
 }
 
-TEST(ResultsWindow, TheWorldMapOpensFromItAndStudiesTheCountryPickedByName)
+TEST_F(ResultsWindow, TheWorldMapOpensFromItAndStudiesTheCountryPickedByName)
 {
-    LoopbackServer http = quietServer();
-    Window w(http.baseUrl());
     Form2 *form2 = w.choose(1);
     QTest::mouseClick(control<QPushButton>(form2, "CommandWorldMap"), Qt::LeftButton);
     WorldMapView *map = w.f.form->worldMap();
@@ -411,10 +402,8 @@ TEST(ResultsWindow, TheWorldMapOpensFromItAndStudiesTheCountryPickedByName)
     EXPECT_EQ(control<QLabel>(w.f.form.get(), "Label3")->text(), ProgramFolder::countryName(12));
 }
 
-TEST(ResultsWindow, KeysMoveBetweenGamesShowThemAndAskBeforeDeleting)
+TEST_F(ResultsWindow, KeysMoveBetweenGamesShowThemAndAskBeforeDeleting)
 {
-    LoopbackServer http = quietServer();
-    Window w(http.baseUrl());
     w.f.folder.writeFile("seisekisekai.csv", games(31));
     Form2 *form2 = w.choose(4);
     auto key = [form2](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };

@@ -105,6 +105,8 @@ TEST(MapStates, StateOfAFlagByDirection)
     const CardRecall solid{0.95, tomorrow, lastWeek};
     const CardRecall known{0.8, tomorrow, lastWeek};
     const CardRecall weak{0.5, tomorrow, lastWeek};
+    const auto card = [&](double recall) { return CardRecall{recall, tomorrow, lastWeek}; };
+    constexpr Direction nameToFlag = Direction::NameToFlag;
     struct Case
     {
         const char *why;
@@ -113,29 +115,20 @@ TEST(MapStates, StateOfAFlagByDirection)
         State expected;
     };
     const Case cases[] = {
-        {"never asked", {}, Direction::NameToFlag, State::NeverAsked},
+        {"never asked", {}, nameToFlag, State::NeverAsked},
         {"never asked either way", {}, Direction::Both, State::NeverAsked},
-        {"asked the other way only",
-         {std::nullopt, solid},
-         Direction::NameToFlag,
-         State::NeverAsked},
-        {"over 0.9", {solid, std::nullopt}, Direction::NameToFlag, State::Solid},
-        {"exactly 0.9 is known",
-         {CardRecall{0.9, tomorrow, lastWeek}, std::nullopt},
-         Direction::NameToFlag,
-         State::Known},
-        {"exactly 0.7 is known",
-         {CardRecall{0.7, tomorrow, lastWeek}, std::nullopt},
-         Direction::NameToFlag,
-         State::Known},
-        {"below 0.7", {weak, std::nullopt}, Direction::NameToFlag, State::Learning},
+        {"asked the other way only", {std::nullopt, solid}, nameToFlag, State::NeverAsked},
+        {"over 0.9", {solid, std::nullopt}, nameToFlag, State::Solid},
+        {"exactly 0.9 is known", {card(0.9), std::nullopt}, nameToFlag, State::Known},
+        {"exactly 0.7 is known", {card(0.7), std::nullopt}, nameToFlag, State::Known},
+        {"below 0.7", {weak, std::nullopt}, nameToFlag, State::Learning},
         {"due today after a right answer: known",
          {CardRecall{0.89, today, lastWeek}, std::nullopt},
-         Direction::NameToFlag,
+         nameToFlag,
          State::Known},
         {"missed today: recall 1 on the day, yet learning",
          {CardRecall{1.0, today, today}, std::nullopt},
-         Direction::NameToFlag,
+         nameToFlag,
          State::Learning},
         {"missed days ago, not reviewed since",
          {std::nullopt, CardRecall{0.8, lastWeek, lastWeek}},
@@ -143,12 +136,9 @@ TEST(MapStates, StateOfAFlagByDirection)
          State::Learning},
         {"no due day",
          {CardRecall{0.95, QDate(), lastWeek}, std::nullopt},
-         Direction::NameToFlag,
+         nameToFlag,
          State::Learning},
-        {"not a number",
-         {CardRecall{std::nan(""), tomorrow, lastWeek}, std::nullopt},
-         Direction::NameToFlag,
-         State::Learning},
+        {"not a number", {card(std::nan("")), std::nullopt}, nameToFlag, State::Learning},
         {"both: the weaker", {solid, known}, Direction::Both, State::Known},
         {"both: the weaker, other way", {weak, solid}, Direction::Both, State::Learning},
         {"both: one way never asked is not yet known",
