@@ -53,6 +53,12 @@ protected:
     }
 
     void load() { ASSERT_TRUE(f.form->load()); }
+    // Study by name, as the menu opens it after start-up.
+    void openByName()
+    {
+        load();
+        click("Label10");
+    }
 
     template <typename T = QWidget> T *find(const char *name, int index = -1)
     {
@@ -112,8 +118,7 @@ protected:
 
 TEST_F(StudyWindow, ByNameOpensOnJapanWithTheWorldListAndItsSearchBox)
 {
-    load();
-    click("Label10");
+    openByName();
     EXPECT_EQ(find<QLineEdit>("Text2")->text(), "8 日本");
     EXPECT_EQ(find<QListWidget>("List1")->currentRow(), 7);
     EXPECT_EQ(find<QListWidget>("List1")->count(), 198);
@@ -130,8 +135,7 @@ TEST_F(StudyWindow, ByNameOpensOnJapanWithTheWorldListAndItsSearchBox)
 
 TEST_F(StudyWindow, PickingARowByClickOrArrowKeyShowsThatCountry)
 {
-    load();
-    click("Label10");
+    openByName();
     clickRow(0);
     EXPECT_EQ(find<QLineEdit>("Text2")->text(), "1 台湾");
     EXPECT_EQ(text("Label3"), "中華民国");
@@ -153,8 +157,7 @@ TEST_F(StudyWindow, PickingARowByClickOrArrowKeyShowsThatCountry)
 
 TEST_F(StudyWindow, SearchFollowsTheListAndLeavesEverythingWhenNothingMatches)
 {
-    load();
-    click("Label10");
+    openByName();
     auto *list = find<QListWidget>("List1");
 
     searchFor("");
@@ -185,8 +188,7 @@ TEST_F(StudyWindow, ANameWithABlankKeepsIt)
     f.folder.writeBaseList("sekai",
                            "1,欧州,ボスニア ヘルツェゴビナ,サラエボ,https://map.example/1\r\n"
                            "2,欧州,日本,東京,https://map.example/2\r\n");
-    load();
-    click("Label10");
+    openByName();
     clickRow(0);
     EXPECT_EQ(text("Label3"), "ボスニア ヘルツェゴビナ");
     searchFor("サラエボ");
@@ -271,8 +273,7 @@ TEST_F(StudyWindow, ScrollingReadsNoFile)
 
 TEST_F(StudyWindow, TheFlagAndBothNamesOpenTheSameArticle)
 {
-    load();
-    click("Label10");
+    openByName();
     clickRow(0);
     for (const char *link : {"Image1", "Label3", "Label18"})
         click(link);
@@ -332,8 +333,7 @@ protected:
                                                              "2,符号,US\r\n"
                                                              "3,旧称,グルジア\r\n"));
         f.remakeForm(); // the other names are read when the window is made
-        load();
-        click("Label10");
+        openByName();
     }
 
     // As a player does it: the box's text replaced by typing, then the button. Japanese text
@@ -475,8 +475,7 @@ TEST_F(StudyWindow, TheCountryOnShowTellsThePlayersRecordOfItsFlag)
     schedule[{8, Direction::FlagToName}] = {
         {9.0, 5.0}, QDate(2026, 12, 1), QDate(2026, 12, 10), 1, 0};
     f.folder.writeFile("fukushuu.csv", ReviewSchedule::bytes(schedule));
-    load();
-    click("Label10");
+    openByName();
     EXPECT_EQ(text("LabelRecord"), "出題 5回・一発正解 3回・ミス 4回・次の復習: 12月15日");
     clickRow(0);
     EXPECT_EQ(text("LabelRecord"), "まだ出題されていません");
@@ -516,8 +515,7 @@ TEST_F(StudyWindow, TheCountryOnShowTellsThePlayersRecordOfItsFlag)
 
 TEST_F(StudyWindow, ClicksWhereTheControlsShowReachThemAmongThePanels)
 {
-    load();
-    click("Label10");
+    openByName();
     // The region-map label lies among the country display's controls, the credit link below
     // them and the list beside them: each answers a click in the window where it shows.
     clickInWindow(find("Label12"));
@@ -542,8 +540,7 @@ TEST_F(StudyWindow, ClicksWhereTheControlsShowReachThemAmongThePanels)
 
 TEST_F(StudyWindow, TheSearchLineSitsBetweenTheBoxAndTheList)
 {
-    load();
-    click("Label10");
+    openByName();
     QWidget *hint = find("LabelHint");
     const QRect line = hint->geometry();
     EXPECT_GE(line.top(), find("Text2")->geometry().bottom());
