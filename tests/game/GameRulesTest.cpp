@@ -28,9 +28,17 @@ void expectSoundBoard(const Board &board, int rows, const RowMarks &asked, const
     EXPECT_EQ(std::count(onBoard.begin(), onBoard.end(), 1), cardsPerBoard);
 }
 
+class BoardDraw : public ::testing::Test
+{
+protected:
+    ScriptedRandom random;
+    RowMarks asked{};
+    RowMarks onBoard{};
+};
+
 } // namespace
 
-TEST(BoardDraw, RoundsHalvesToEvenSoTheEndsComeOutLessOften)
+TEST_F(BoardDraw, RoundsHalvesToEvenSoTheEndsComeOutLessOften)
 {
     EXPECT_EQ(rowFromDraw(0.625, 4), 2); // 2.5
     EXPECT_EQ(rowFromDraw(0.875, 4), 4); // 3.5
@@ -40,13 +48,10 @@ TEST(BoardDraw, RoundsHalvesToEvenSoTheEndsComeOutLessOften)
     EXPECT_EQ(rowFromDraw(0.5, 49), 24); // 24.5
 }
 
-TEST(BoardDraw, ZeroIsRejectedAndEveryBoardIsSound)
+TEST_F(BoardDraw, ZeroIsRejectedAndEveryBoardIsSound)
 {
-    ScriptedRandom random;
     // 0 and the same row twice are drawn first; both must be passed over.
     random.values = {0.0, 1.0 / 40, 1.0 / 40, 0.0};
-    RowMarks asked{};
-    RowMarks onBoard{};
     Board board = drawBoard(random, 40, asked, onBoard);
     EXPECT_EQ(board[1], 1);
     EXPECT_NE(board[2], 1);
@@ -62,11 +67,8 @@ TEST(BoardDraw, ZeroIsRejectedAndEveryBoardIsSound)
     }
 }
 
-TEST(BoardDraw, AWholeGameInTwentySixRowsEndsOnTheTwelveRowsLeft)
+TEST_F(BoardDraw, AWholeGameInTwentySixRowsEndsOnTheTwelveRowsLeft)
 {
-    ScriptedRandom random;
-    RowMarks asked{};
-    RowMarks onBoard{};
     for (int question = 1; question <= questionsPerGame; ++question) {
         ASSERT_EQ(eligibleRows(26, asked), 26 - (question - 1));
         const Board board = drawBoard(random, 26, asked, onBoard);
@@ -84,19 +86,15 @@ TEST(BoardDraw, AWholeGameInTwentySixRowsEndsOnTheTwelveRowsLeft)
     }
 }
 
-TEST(BoardDraw, TooFewRowsLeaveTheBoardShortInsteadOfHanging)
+TEST_F(BoardDraw, TooFewRowsLeaveTheBoardShortInsteadOfHanging)
 {
-    ScriptedRandom random;
-    RowMarks asked{};
-    RowMarks onBoard{};
     const Board board = drawBoard(random, 8, asked, onBoard);
     EXPECT_EQ(std::count_if(board.begin() + 1, board.end(), [](int r) { return r > 0; }), 8);
     EXPECT_EQ(board[12], 0);
 }
 
-TEST(BoardDraw, TheAskedCardCanBeAnyOfTheTwelve)
+TEST_F(BoardDraw, TheAskedCardCanBeAnyOfTheTwelve)
 {
-    ScriptedRandom random;
     random.values = {0.0, 0.999999, 0.5};
     EXPECT_EQ(drawAnswerPosition(random), 1);
     EXPECT_EQ(drawAnswerPosition(random), 12);

@@ -137,32 +137,25 @@ TEST(MasteryRecord, AFailedUpdateLeavesBothFilesByteForByte)
         QString message; // empty: any Japanese sentence
         bool asOrdinaryUser = false;
     };
+    constexpr QFile::Permissions readable = QFile::ReadOwner | QFile::ReadOther;
+    constexpr QFile::Permissions enterable = readable | QFile::ExeOwner | QFile::ExeOther;
     const std::vector<Case> cases{
         {"folder without write permission",
-         [](QTemporaryDir &dir) {
-             QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner |
-                                                   QFile::ReadOther | QFile::ExeOther);
-         },
+         [=](QTemporaryDir &dir) { QFile::setPermissions(dir.path(), enterable); },
          FileError::Cause::WriteNotPermitted, notPermitted, true},
         // Read as empty, it would be replaced by a file without its lines.
         {"record that cannot be read",
-         [](QTemporaryDir &dir) {
-             QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                   QFile::ExeOwner | QFile::ReadOther |
-                                                   QFile::WriteOther | QFile::ExeOther);
+         [=](QTemporaryDir &dir) {
+             QFile::setPermissions(dir.path(), enterable | QFile::WriteOwner | QFile::WriteOther);
              QFile::setPermissions(recordFile(dir), QFile::WriteOwner);
          },
          FileError::Cause::ReadNotPermitted, QStringLiteral("読み込みが許可されていません。"),
          true},
         {"record marked read-only",
-         [](QTemporaryDir &dir) {
-             QFile::setPermissions(recordFile(dir), QFile::ReadOwner | QFile::ReadOther);
-         },
+         [=](QTemporaryDir &dir) { QFile::setPermissions(recordFile(dir), readable); },
          FileError::Cause::WriteNotPermitted, notPermitted},
         {"confusions marked read-only",
-         [](QTemporaryDir &dir) {
-             QFile::setPermissions(confusionsFile(dir), QFile::ReadOwner | QFile::ReadOther);
-         },
+         [=](QTemporaryDir &dir) { QFile::setPermissions(confusionsFile(dir), readable); },
          FileError::Cause::WriteNotPermitted, notPermitted},
         // The second scratch file cannot be made after the first one is written.
         {"confusions' scratch name taken by a folder",
@@ -173,8 +166,7 @@ TEST(MasteryRecord, AFailedUpdateLeavesBothFilesByteForByte)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         QTemporaryDir dir;
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                              QFile::ReadOther | QFile::ExeOther);
+        QFile::setPermissions(dir.path(), enterable | QFile::WriteOwner);
         writeBytes(recordFile(dir), oldRecord);
         writeBytes(confusionsFile(dir), oldConfusions);
         c.spoil(dir);
