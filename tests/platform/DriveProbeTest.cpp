@@ -11,15 +11,13 @@ const QByteArray mountInfo = "22 1 254:1 / / rw,relatime shared:1 - ext4 /dev/vd
 
 TEST(MountTableDriveProbe, FindsTheFileSystemOfTheInnermostMount)
 {
-    EXPECT_EQ(MountTableDriveProbe::fileSystemOf(mountInfo, QStringLiteral("/home/player/flags")),
-              QStringLiteral("ext4"));
-    EXPECT_EQ(MountTableDriveProbe::fileSystemOf(mountInfo, QStringLiteral("/media/cdrom/furamio")),
-              QStringLiteral("iso9660"));
-    EXPECT_EQ(MountTableDriveProbe::fileSystemOf(mountInfo, QStringLiteral("/media/my disc/x")),
-              QStringLiteral("udf"));
-    EXPECT_EQ(MountTableDriveProbe::fileSystemOf(mountInfo, QStringLiteral("/media/cdrom/sub/x")),
-              QStringLiteral("tmpfs"));
-    // A name that only starts like the mount point is not under it.
-    EXPECT_EQ(MountTableDriveProbe::fileSystemOf(mountInfo, QStringLiteral("/media/cdrom2")),
-              QStringLiteral("ext4"));
+    const std::pair<const char *, const char *> cases[] = {
+        {"/home/player/flags", "ext4"}, {"/media/cdrom/furamio", "iso9660"},
+        {"/media/my disc/x", "udf"},    {"/media/cdrom/sub/x", "tmpfs"},
+        {"/media/cdrom2", "ext4"}, // only starts like the mount point: not under it
+    };
+    for (const auto &[path, fileSystem] : cases)
+        EXPECT_EQ(MountTableDriveProbe::fileSystemOf(mountInfo, QString::fromLatin1(path)),
+                  QString::fromLatin1(fileSystem))
+            << path;
 }
