@@ -385,7 +385,13 @@ void Form1::connectPanels()
         const QWidget *form6 = m_deviation->form6();
         return form6 && form6->isVisible() ? form6->frameGeometry() : QRect();
     };
+    // A game's cards stay in sight: the rating window gives way to them when the game begins,
+    // and again when a rating started before it shows its values.
+    connect(m_gamePanel, &GamePanel::gameStarted, this,
+            [this] { m_deviation->stepAside(m_gamePanel->cardArea()); });
     connect(m_deviation, &NationalDeviation::finished, this, [this, ratingWindow] {
+        if (m_gamePanel->playing())
+            m_deviation->stepAside(m_gamePanel->cardArea());
         if (!m_deviation->busy())
             m_gamePanel->showReview(ratingWindow());
     });

@@ -438,6 +438,7 @@ void GamePanel::start()
     m_promptLabel->setText(QStringLiteral("の国旗はどれですか？"));
     m_playing = true;
     showBoard();
+    emit gameStarted();
     // The player at the keyboard starts on the first card, the ring where the number keys
     // begin.
     m_cards[1]->setFocus(Qt::OtherFocusReason);
@@ -618,6 +619,12 @@ QRect GamePanel::reviewGeometry(const QRect &besideWindow) const
 QRect GamePanel::summaryArea() const
 {
     return QRect(mapToGlobal(m_summaryBox->pos()), m_summaryBox->size());
+}
+
+QRect GamePanel::cardArea() const
+{
+    const QRect area = m_cards[1]->geometry().united(m_cards[GameRules::cardsPerBoard]->geometry());
+    return QRect(mapToGlobal(area.topLeft()), area.size());
 }
 
 QRect GamePanel::reviewArea() const

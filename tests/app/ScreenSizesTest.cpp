@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
@@ -271,6 +272,12 @@ TEST_P(OnScreen, AfterAGameTheSummaryLeavesTheRegionButtonsWholeAndClickable)
     get<QPushButton>("Command2")->click();
     EXPECT_TRUE(game.playing());
     EXPECT_EQ(game.chosenRegionKey(), "sekai");
+    // The rating window gives way to the new game's cards: beside the main window where the
+    // screen has room for it, else closed.
+    EXPECT_EQ(form6->isVisible(), std::string_view(GetParam()) == "wide");
+    if (form6->isVisible()) {
+        EXPECT_FALSE(form6->frameGeometry().intersects(game.cardArea()));
+    }
 }
 
 TEST_P(OnScreen, ExtraPicturesShowAtTheirOwnSizeOverNothingElse)

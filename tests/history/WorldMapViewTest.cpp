@@ -148,6 +148,16 @@ TEST(WorldMapView, TheCountsOfEachRegionAddUpToItsList)
                 regionsTotal += view.regionCounts()[size_t(r)].total();
         }
         EXPECT_EQ(regionsTotal, view.regionCounts()[Regions::count - 1].total());
+        // A screen reader hears the bars' figures as words.
+        const MapStates::StateCounts &world = view.regionCounts()[Regions::count - 1];
+        EXPECT_TRUE(
+            control<QWidget>(&view, "RegionBars")
+                ->accessibleDescription()
+                .endsWith(QStringLiteral("世界編：しっかり %1、覚えた %2、学習中 %3、未出題 %4")
+                              .arg(world.of(MapStates::State::Solid))
+                              .arg(world.of(MapStates::State::Known))
+                              .arg(world.of(MapStates::State::Learning))
+                              .arg(world.of(MapStates::State::NeverAsked))));
     }
 }
 
