@@ -28,54 +28,36 @@ struct Case
 
 TEST(Fsrs, SequencesFollowTheEquations)
 {
+    const auto again = [](int days) { return Step{Grade::Again, days}; };
+    const auto hard = [](int days) { return Step{Grade::Hard, days}; };
+    const auto good = [](int days) { return Step{Grade::Good, days}; };
+    const auto easy = [](int days) { return Step{Grade::Easy, days}; };
     const std::vector<Case> cases{
         // S0(G) = w[G-1]; D0(G) = w4 - e^(w5 (G-1)) + 1; D0(Easy) = -4.77 is clamped to 1.
-        {"first Again", {{Grade::Again, 0}}, 0.212, 6.4133, 0},
-        {"first Hard", {{Grade::Hard, 0}}, 1.2931, 5.112171, 1},
-        {"first Good", {{Grade::Good, 0}}, 2.3065, 2.118104, 2},
-        {"first Easy", {{Grade::Easy, 0}}, 8.2956, 1.0, 8},
-        {"Good, Good at its due date",
-         {{Grade::Good, 0}, {Grade::Good, 2}},
-         10.964332,
-         2.111214,
-         11},
-        {"Good, Good, Again at its due date",
-         {{Grade::Good, 0}, {Grade::Good, 2}, {Grade::Again, 11}},
-         1.538337,
-         7.392238,
-         0},
+        {"first Again", {again(0)}, 0.212, 6.4133, 0},
+        {"first Hard", {hard(0)}, 1.2931, 5.112171, 1},
+        {"first Good", {good(0)}, 2.3065, 2.118104, 2},
+        {"first Easy", {easy(0)}, 8.2956, 1.0, 8},
+        {"Good, Good at its due date", {good(0), good(2)}, 10.964332, 2.111214, 11},
+        {"Good, Good, Again at its due date", {good(0), good(2), again(11)}, 1.538337, 7.392238, 0},
         {"Good, Good, Again, Good the same day",
-         {{Grade::Good, 0}, {Grade::Good, 2}, {Grade::Again, 11}, {Grade::Good, 0}},
+         {good(0), good(2), again(11), good(0)},
          1.571197,
          7.380074,
          2},
-        {"Again first, Good the same day",
-         {{Grade::Again, 0}, {Grade::Good, 0}},
-         0.246689,
-         6.402115,
-         1},
+        {"Again first, Good the same day", {again(0), good(0)}, 0.246689, 6.402115, 1},
         {"Again first, Good the same day, Good the next day",
-         {{Grade::Again, 0}, {Grade::Good, 0}, {Grade::Good, 1}},
+         {again(0), good(0), good(1)},
          2.021477,
          6.390941,
          2},
-        {"Good, then Good after 400 days",
-         {{Grade::Good, 0}, {Grade::Good, 400}},
-         65.604820,
-         2.111214,
-         66},
+        {"Good, then Good after 400 days", {good(0), good(400)}, 65.604820, 2.111214, 66},
         // A lapse never raises the stability above what it was.
-        {"Good, then Again after 400 days",
-         {{Grade::Good, 0}, {Grade::Again, 400}},
-         1.290344,
-         7.394503,
-         0},
+        {"Good, then Again after 400 days", {good(0), again(400)}, 1.290344, 7.394503, 0},
         // Damping keeps a difficulty that only rises below 10; same-day misses floor the
         // stability instead of wearing it down to nothing.
-        {"31 misses in one day", std::vector<Step>(31, Step{Grade::Again, 0}), Fsrs::minStability,
-         9.977996, 0},
-        {"Easy three times, three days apart", std::vector<Step>(3, Step{Grade::Easy, 3}),
-         57.963082, 1.0, 58},
+        {"31 misses in one day", std::vector<Step>(31, again(0)), Fsrs::minStability, 9.977996, 0},
+        {"Easy three times, three days apart", std::vector<Step>(3, easy(3)), 57.963082, 1.0, 58},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

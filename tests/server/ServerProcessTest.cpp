@@ -302,15 +302,6 @@ TEST_F(ServerProcessTest, StartsStopsAndGuardsItsDataFolder)
 
 namespace {
 
-sockaddr_in loopback(int port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
 // Passes each request on to the server and drops its reply once it has come whole: the game
 // sees no answer although the server counted.
 class ReplyDropper
@@ -319,7 +310,9 @@ public:
     explicit ReplyDropper(int serverPort) : m_serverPort(serverPort)
     {
         m_listenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address = loopback(0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         bind(m_listenFd, reinterpret_cast<sockaddr *>(&address), sizeof address);
         listen(m_listenFd, 16);
         socklen_t size = sizeof address;
@@ -351,13 +344,9 @@ private:
             if (client < 0)
                 return;
             const std::string request = readHead(client);
-            const int upstream = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            sockaddr_in address = loopback(m_serverPort);
-            if (connect(upstream, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
-                send(upstream, request.data(), request.size(), MSG_NOSIGNAL);
-                readHead(upstream); // the reply's head: the count is committed by now
-            }
-            close(upstream);
+            RawConnection upstream(m_serverPort);
+            upstream.send(request);
+            upstream.readReply(); // the count is committed by now
             close(client);
         }
     }
