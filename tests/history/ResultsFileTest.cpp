@@ -10,11 +10,6 @@
 
 namespace {
 
-QByteArray cp932(const QString &text)
-{
-    return CodePage::toCp932(text);
-}
-
 QByteArray gameLines(int count)
 {
     QByteArray data;
@@ -32,9 +27,9 @@ PastGame gameAt(const QString &path, int n)
 
 TEST(ResultsFile, ReadsTheLinesTheGameWrites)
 {
-    const QByteArray data = cp932(QStringLiteral(" 295, 60, 2,2026/12/06 21:30:05\r\n"
-                                                 " 0, 250, 17,2026年12月7日 8:05:00\r\n"
-                                                 " 500, .5, 0,2026/12/08 0:00:00\r\n"));
+    const QByteArray data = CodePage::toCp932(QStringLiteral(" 295, 60, 2,2026/12/06 21:30:05\r\n"
+                                                             " 0, 250, 17,2026年12月7日 8:05:00\r\n"
+                                                             " 500, .5, 0,2026/12/08 0:00:00\r\n"));
     const ResultsHistory history = ResultsFile::parse(data);
     ASSERT_EQ(history.games.size(), 3u);
     EXPECT_EQ(history.skippedLines, 0);

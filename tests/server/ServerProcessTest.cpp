@@ -27,14 +27,6 @@ namespace {
 const std::vector<std::string> regionKeys{"asia&taiyou", "europe", "america", "chuutou&africa",
                                           "sekai"};
 
-// The histogram as the game reads it, scores 1 to 500 from index 0 on.
-std::vector<long long> readHistogram(const QString &text)
-{
-    const ScoreHistogram::Reading reading = ScoreHistogram::read(text);
-    EXPECT_TRUE(reading.complete()) << text.left(200).toStdString();
-    return std::vector<long long>(reading.counts.begin() + 1, reading.counts.end());
-}
-
 // The status line of the first reply to a request no well-behaved client would make.
 std::string rawStatus(int port, const std::string &request)
 {
@@ -58,9 +50,13 @@ public:
     }
     explicit Game(const ServerProcess &server) : Game(server.baseUrl()) {}
 
+    // The histogram as the game reads it, scores 1 to 500 from index 0 on.
     std::vector<long long> histogram(const std::string &region)
     {
-        return readHistogram(access.fetchServerFile(QString::fromStdString(region) + ".csv"));
+        const QString text = access.fetchServerFile(QString::fromStdString(region) + ".csv");
+        const ScoreHistogram::Reading reading = ScoreHistogram::read(text);
+        EXPECT_TRUE(reading.complete()) << text.left(200).toStdString();
+        return std::vector<long long>(reading.counts.begin() + 1, reading.counts.end());
     }
 
     // What the game sends after rating a score.
