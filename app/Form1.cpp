@@ -451,7 +451,8 @@ bool Form1::enter(Mode mode)
     if (mode == Mode::StudyByName)
         m_studyView->searchFor(QStringLiteral("日本"));
     // The keyboard starts at the mode's first control, as the mouse would.
-    QWidget *first = mode == Mode::Game ? m_gamePanel->firstFocus()
+    QWidget *first = mode == Mode::Game          ? m_gamePanel->firstFocus()
+                     : mode == Mode::DailyReview ? m_dailyReview->firstFocus()
                      : mode == Mode::StudyByFlag
                          ? m_studyView->firstFocus(StudyView::Panel::Gallery)
                      : mode == Mode::StudyByName ? m_studyView->firstFocus(StudyView::Panel::Names)
@@ -491,8 +492,6 @@ void Form1::arrange(Mode mode)
     m_regionMapLabel->raise();
     m_gamePanel->raise();
     m_dailyReview->raise();
-    if (mode == Mode::DailyReview)
-        m_dailyReview->setFocus();
     for (QWidget *entry : menuRow())
         entry->raise();
 
@@ -506,7 +505,7 @@ void Form1::arrange(Mode mode)
                            m_gameLabel, m_graphLabel,   m_graphRegionBox,
                            m_shopLabel, m_endButton,    m_closeNewsLabel};
     chain << m_studyView->focusChain() << m_regionMapLabel << m_gamePanel->focusChain()
-          << m_referralLabel;
+          << m_dailyReview->focusChain() << m_referralLabel;
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
 }

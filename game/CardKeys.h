@@ -30,4 +30,25 @@ inline std::optional<int> positionOf(int key)
     return std::nullopt;
 }
 
+// Where an arrow key moves a focus ring over places laid out in rows of the given length: it
+// wraps within a row and between the rows. None for any other key.
+inline std::optional<int> neighbourOf(int k, int key, int perRow)
+{
+    const int row = (k - 1) / perRow;
+    const int column = (k - 1) % perRow;
+    const int rows = GameRules::cardsPerBoard / perRow;
+    switch (key) {
+    case Qt::Key_Left:
+        return row * perRow + (column + perRow - 1) % perRow + 1;
+    case Qt::Key_Right:
+        return row * perRow + (column + 1) % perRow + 1;
+    case Qt::Key_Up:
+        return ((row + rows - 1) % rows) * perRow + column + 1;
+    case Qt::Key_Down:
+        return ((row + 1) % rows) * perRow + column + 1;
+    default:
+        return std::nullopt;
+    }
+}
+
 } // namespace CardKeys

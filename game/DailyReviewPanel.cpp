@@ -1,5 +1,6 @@
 #include "DailyReviewPanel.h"
 
+#include "Announce.h"
 #include "BaseList.h"
 #include "CardKeys.h"
 #include "ClickableLabel.h"
@@ -17,6 +18,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 
@@ -35,6 +37,8 @@ constexpr int nameRowStep = 780;
 constexpr int nameWidth = 6300;
 constexpr int nameHeight = 690;
 constexpr int pickedLeft = 7500;
+constexpr int cardsPerRow = 6;
+constexpr int namesPerRow = 2;
 
 // The key that picks place k, as the player reads it on the keyboard.
 QString keyCaption(int k)
@@ -94,22 +98,23 @@ DailyReviewPanel::DailyReviewPanel(Services &services, QString appPath, QString 
         card->setScaledContents(true);
         card->setGeometry(
             Twips::rect(cardLefts[(k - 1) % 6], cardTops[k <= 6 ? 0 : 1], cardWidth, cardHeight));
-        // A reader of the screen names the card by its key, never by the flag it shows.
-        card->setAccessibleName(QStringLiteral("%1の国旗").arg(keyCaption(k)));
+        // A reader of the screen names the card by its place, never by the flag it shows.
+        card->makeFocusable(QStringLiteral("%1番目の国旗").arg(k));
+        card->setAccessibleDescription(
+            QStringLiteral("Enterか数字キーで選びます。矢印キーで隣の国旗に移ります。"));
         m_cards[static_cast<size_t>(k)] = card;
         connect(card, &ClickableLabel::clicked, this, [this, k] { pick(k); });
 
         auto *name = new QPushButton(this);
         name->setObjectName(QStringLiteral("ReviewName"));
         name->setProperty("index", k);
-        // Space and Enter move on from the learning card; a name button with the focus
-        // would take them as a click.
-        name->setFocusPolicy(Qt::NoFocus);
         name->setStyleSheet(QStringLiteral("text-align: left; padding-left: 8px;"));
         name->setGeometry(Twips::rect(nameLeft + ((k - 1) % 2) * nameColumnStep,
                                       cardTops[0] + ((k - 1) / 2) * nameRowStep, nameWidth,
                                       nameHeight));
         name->setFont(Twips::designFont(14.25, true));
+        // A button would move on in the Tab chain with an arrow; the names move by place.
+        name->installEventFilter(this);
         m_names[static_cast<size_t>(k)] = name;
         connect(name, &QPushButton::clicked, this, [this, k] { pick(k); });
     }
@@ -133,7 +138,6 @@ DailyReviewPanel::DailyReviewPanel(Services &services, QString appPath, QString 
     m_pickedText->setWordWrap(true);
     m_nextButton = Twips::place(new QPushButton(QStringLiteral("次へ（Enter）"), this),
                                 "ReviewNext", 14370, 5520, 2385, 690, 15.75, true);
-    m_nextButton->setFocusPolicy(Qt::NoFocus);
     connect(m_nextButton, &QPushButton::clicked, this, &DailyReviewPanel::moveOn);
 
     m_endLabel =
@@ -142,11 +146,13 @@ DailyReviewPanel::DailyReviewPanel(Services &services, QString appPath, QString 
     m_endLabel->setWordWrap(true);
     m_mapButton = Twips::place(new QPushButton(QStringLiteral("覚えた国旗の地図"), this),
                                "ReviewWorldMap", 390, cardTops[0] + 2550, 4200, 600, 15.75);
-    m_mapButton->setFocusPolicy(Qt::NoFocus);
     connect(m_mapButton, &QPushButton::clicked, this, &DailyReviewPanel::worldMapRequested);
 
-    m_backButton->setFocusPolicy(Qt::NoFocus);
     connect(m_backButton, &QPushButton::clicked, this, &DailyReviewPanel::closed);
+    // Esc is やめる, and 戻る at the end, as it is 戻る in the game.
+    auto *back = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    back->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(back, &QShortcut::activated, m_backButton, &QPushButton::click);
     showPage(Page::End);
 }
 
@@ -222,8 +228,32 @@ bool DailyReviewPanel::begin(const QString &regionKey)
     }
     m_review = std::make_unique<TodaysReview>(cards);
     showCard();
-    setFocus();
     return true;
+}
+
+QWidget *DailyReviewPanel::firstFocus() const
+{
+    switch (m_page) {
+    case Page::Question:
+        return m_cards[1]->isVisibleTo(this) ? static_cast<QWidget *>(m_cards[1]) : m_names[1];
+    case Page::Learning:
+        return m_nextButton;
+    case Page::End:
+        break;
+    }
+    return m_mapButton;
+}
+
+QList<QWidget *> DailyReviewPanel::focusChain() const
+{
+    // Reading order: the button at the top, then the page's own controls.
+    QList<QWidget *> chain{m_backButton};
+    for (int k = 1; k <= GameRules::cardsPerBoard; ++k)
+        chain << m_cards[static_cast<size_t>(k)];
+    for (int k = 1; k <= GameRules::cardsPerBoard; ++k)
+        chain << m_names[static_cast<size_t>(k)];
+    chain << m_nextButton << m_mapButton;
+    return chain;
 }
 
 std::optional<ReviewSchedule::CardKey> DailyReviewPanel::currentCard() const
@@ -287,6 +317,7 @@ void DailyReviewPanel::showCard()
         }
     }
     showPage(Page::Question);
+    Announce::changed(m_questionLabel);
 }
 
 void DailyReviewPanel::pick(int k)
@@ -303,8 +334,9 @@ void DailyReviewPanel::showLearning(int pickedRow)
     const ReviewSchedule::CardKey card = m_review->current();
     const int flagId = card.flagId;
     const int row = m_world.rowOfFlag[static_cast<size_t>(flagId)];
-    m_questionLabel->setText(pickedRow ? QStringLiteral("違います。正しくはこちらです。")
-                                       : QStringLiteral("正解です。"));
+    // The sign tells right from wrong to a player who does not read the words first.
+    m_questionLabel->setText(pickedRow ? QStringLiteral("✕ 違います。正しくはこちらです。")
+                                       : QStringLiteral("✓ 正解です。"));
     showFlag(m_rightFlag, m_appPath, flagId);
     // A name in katakana is its own reading; one holding kanji is told with its reading.
     const QString &reading = m_world.readings[static_cast<size_t>(flagId)];
@@ -324,6 +356,7 @@ void DailyReviewPanel::showLearning(int pickedRow)
     showPage(Page::Learning);
     m_pickedFlag->setVisible(pickedRow != 0);
     m_pickedText->setVisible(pickedRow != 0);
+    Announce::changed(m_questionLabel);
 }
 
 void DailyReviewPanel::moveOn()
@@ -356,6 +389,7 @@ void DailyReviewPanel::showEnd()
     m_questionLabel->setText(QStringLiteral("今日の復習は終わりです。"));
     m_review.reset();
     showPage(Page::End);
+    Announce::changed(m_endLabel);
 }
 
 void DailyReviewPanel::showPage(Page page)
@@ -379,15 +413,37 @@ void DailyReviewPanel::showPage(Page page)
     m_endLabel->setVisible(page == Page::End);
     m_mapButton->setVisible(page == Page::End);
     m_backButton->setText(page == Page::End ? QStringLiteral("戻る") : QStringLiteral("やめる"));
+    // The keyboard follows the page: a control it held may just have been hidden.
+    if (isVisible())
+        firstFocus()->setFocus(Qt::OtherFocusReason);
 }
 
 void DailyReviewPanel::keyPressEvent(QKeyEvent *event)
 {
-    if (m_page == Page::Question) {
-        if (const std::optional<int> k = CardKeys::positionOf(event->key())) {
+    const int key = event->key();
+    const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
+    if (m_page == Page::Question && plain) {
+        if (const std::optional<int> k = CardKeys::positionOf(key)) {
             pick(*k);
             return;
         }
+        // The arrows move the focus ring over the flags.
+        for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
+            if (!m_cards[static_cast<size_t>(k)]->hasFocus())
+                continue;
+            if (const std::optional<int> next = CardKeys::neighbourOf(k, key, cardsPerRow)) {
+                m_cards[static_cast<size_t>(*next)]->setFocus(Qt::OtherFocusReason);
+                return;
+            }
+        }
+    }
+    // Enter presses the button with the focus, as Space does; outside a dialog a button
+    // leaves it to the window.
+    auto *button = qobject_cast<QPushButton *>(focusWidget());
+    if (plain && button && button->parentWidget() == this &&
+        (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        button->click();
+        return;
     }
     if (m_page == Page::Learning &&
         (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
@@ -396,6 +452,23 @@ void DailyReviewPanel::keyPressEvent(QKeyEvent *event)
         return;
     }
     QFrame::keyPressEvent(event);
+}
+
+bool DailyReviewPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *press = static_cast<QKeyEvent *>(event);
+        const auto found = std::find(m_names.begin() + 1, m_names.end(), watched);
+        if (found != m_names.end() && !(press->modifiers() & ~Qt::KeypadModifier)) {
+            const int k = static_cast<int>(found - m_names.begin());
+            if (const std::optional<int> next =
+                    CardKeys::neighbourOf(k, press->key(), namesPerRow)) {
+                m_names[static_cast<size_t>(*next)]->setFocus(Qt::OtherFocusReason);
+                return true;
+            }
+        }
+    }
+    return QFrame::eventFilter(watched, event);
 }
 
 void DailyReviewPanel::hideEvent(QHideEvent *event)

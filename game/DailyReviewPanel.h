@@ -56,6 +56,11 @@ public:
     // The board of the card asked now: the row on each of the twelve places.
     const GameSession *board() const { return m_board.get(); }
 
+    // Where the keyboard starts on the page on show.
+    QWidget *firstFocus() const;
+    // The controls in reading order, for the window's Tab chain.
+    QList<QWidget *> focusChain() const;
+
     // The player picks place k (1..12, reading order) of the card on show.
     void pick(int k);
     // From the learning card to the next card, or to the end.
@@ -69,6 +74,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
 private:

@@ -217,29 +217,12 @@ void GamePanel::keyPressEvent(QKeyEvent *event)
         QFrame::keyPressEvent(event);
         return;
     }
-    // The ring wraps within a row and between the two rows.
-    const int row = (k - 1) / cardsPerRow;
-    const int column = (k - 1) % cardsPerRow;
-    const int rows = GameRules::cardsPerBoard / cardsPerRow;
-    int next = 0;
-    switch (event->key()) {
-    case Qt::Key_Left:
-        next = row * cardsPerRow + (column + cardsPerRow - 1) % cardsPerRow + 1;
-        break;
-    case Qt::Key_Right:
-        next = row * cardsPerRow + (column + 1) % cardsPerRow + 1;
-        break;
-    case Qt::Key_Up:
-        next = ((row + rows - 1) % rows) * cardsPerRow + column + 1;
-        break;
-    case Qt::Key_Down:
-        next = ((row + 1) % rows) * cardsPerRow + column + 1;
-        break;
-    default:
+    const std::optional<int> next = CardKeys::neighbourOf(k, event->key(), cardsPerRow);
+    if (!next) {
         QFrame::keyPressEvent(event);
         return;
     }
-    m_cards[static_cast<size_t>(next)]->setFocus(Qt::OtherFocusReason);
+    m_cards[static_cast<size_t>(*next)]->setFocus(Qt::OtherFocusReason);
     event->accept();
 }
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config ccache
-    qt6-base-dev libgl-dev libcurl4-openssl-dev libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev
+    qt6-base-dev qt6-base-private-dev libgl-dev libcurl4-openssl-dev libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic fontconfig xvfb xauth curl xdg-utils python3
     nginx dpkg-dev

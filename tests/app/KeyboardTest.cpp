@@ -8,6 +8,7 @@
 #include "MainWindowFixture.h"
 #include "NationalDeviation.h"
 #include "ProgramFolder.h"
+#include "ScreenReaderLog.h"
 #include "StudyView.h"
 
 #include <QAbstractButton>
@@ -174,8 +175,11 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithKeysAlone)
     // Then a whole game, from スタート pressed with Space.
     while (QApplication::focusWidget() != get("Command2"))
         key(Qt::Key_Tab);
+    ScreenReaderLog reader;
     key(Qt::Key_Space);
     ASSERT_TRUE(game().playing());
+    const auto question = [&] { return "Label13: " + get<QLabel>("Label13")->text(); };
+    EXPECT_EQ(reader.takeAnnounced(), QStringList{question()});
     EXPECT_EQ(game().chosenRegionKey(), "europe");
     EXPECT_EQ(QApplication::focusWidget(), get("Image4", 1));
 
@@ -194,6 +198,9 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithKeysAlone)
     for (int i = 0; i < 2; ++i)
         key(CardKeys::keys[static_cast<size_t>(wrong - 1)]);
     EXPECT_EQ(session.misses(), 2);
+    // Each pick is told again, though the words are the same.
+    EXPECT_EQ(reader.takeAnnounced(),
+              (QStringList{"Label16: 違います。", "Label16: 違います。"}));
     EXPECT_EQ(get<QLabel>("Label16")->text(), "違います。");
     EXPECT_EQ(get<QLabel>("LabelVerdictSign")->text(), "✕");
     EXPECT_TRUE(get("LabelMiss", wrong)->isVisible());
@@ -209,6 +216,7 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithKeysAlone)
     const QString second = session.askedName();
     key(Qt::Key_Return);
     EXPECT_EQ(session.questionNumber(), 2);
+    EXPECT_EQ(reader.takeAnnounced(), (QStringList{"Label16: 正解です。", question()}));
     EXPECT_EQ(get<QLabel>("Label16")->text(), "正解です。");
     EXPECT_EQ(get<QLabel>("LabelVerdictSign")->text(), "✓");
     EXPECT_FALSE(get("LabelMiss", wrong)->isVisible());

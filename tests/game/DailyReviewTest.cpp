@@ -9,9 +9,11 @@
 #include "NationalDeviation.h"
 #include "OtherNames.h"
 #include "ReviewSchedule.h"
+#include "ScreenReaderLog.h"
 #include "TestFiles.h"
 #include "WorldMapView.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -70,21 +72,33 @@ TEST(DailyReview, PlayedWithKeysBothWaysAMissComesBackAndOnlyTheScheduleIsWritte
     auto *start = control<QPushButton>(form, "CommandReview");
     ASSERT_TRUE(start && start->isVisible());
     EXPECT_EQ(start->text(), "今日の復習 2枚");
+    ScreenReaderLog reader;
     start->click();
     DailyReviewPanel *review = f.form->dailyReview();
     ASSERT_TRUE(review->isVisible());
     EXPECT_FALSE(f.form->gamePanel()->isVisible());
-    const auto press = [&](int key) { QTest::keyClick(review, static_cast<Qt::Key>(key)); };
+    // Keys go where the window system sends them: to the control with the focus.
+    const auto press = [&](int key) {
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key));
+    };
+    const auto focused = [&](const char *name, int index = -1) {
+        return QApplication::focusWidget() == control<QWidget>(form, name, index);
+    };
 
     // 名→旗: a name and twelve flags; a wrong key is a miss, told with both flags.
     ASSERT_EQ(review->currentCard(), (CardKey{11, Direction::NameToFlag}));
     EXPECT_EQ(text(form, "ReviewQuestion"), "国11 の国旗はどれですか？");
+    EXPECT_EQ(reader.takeAnnounced(), QStringList{"ReviewQuestion: 国11 の国旗はどれですか？"});
+    EXPECT_TRUE(focused("ReviewCard", 1));
     EXPECT_TRUE(control<QWidget>(form, "ReviewCard", 12)->isVisible());
     EXPECT_FALSE(control<QWidget>(form, "ReviewName", 1)->isVisible());
     const int wrong = review->board()->answerPosition() % 12 + 1;
     const QString wrongName = review->board()->nameOfRow(review->board()->rowAt(wrong));
     press(keyOf(wrong));
     ASSERT_EQ(review->page(), DailyReviewPanel::Page::Learning);
+    EXPECT_EQ(reader.takeAnnounced(),
+              QStringList{"ReviewQuestion: ✕ 違います。正しくはこちらです。"});
+    EXPECT_TRUE(focused("ReviewNext"));
     EXPECT_EQ(text(form, "ReviewRightText"),
               "国11（くにじゅういち）\n首都：首都11\n地域：アフリカ");
     EXPECT_TRUE(control<QWidget>(form, "ReviewPickedFlag")->isVisible());
@@ -100,17 +114,31 @@ TEST(DailyReview, PlayedWithKeysBothWaysAMissComesBackAndOnlyTheScheduleIsWritte
     EXPECT_FALSE(control<QWidget>(form, "ReviewCard", 1)->isVisible());
     const int right = review->board()->answerPosition();
     EXPECT_TRUE(control<QPushButton>(form, "ReviewName", right)->text().endsWith("　国12"));
-    press(keyOf(right));
-    EXPECT_EQ(text(form, "ReviewQuestion"), "正解です。");
+    // The arrows move over the names by place, two to a row, and Enter picks.
+    EXPECT_TRUE(focused("ReviewName", 1));
+    for (int k = 1; k + 2 <= right; k += 2)
+        press(Qt::Key_Down);
+    if (right % 2 == 0)
+        press(Qt::Key_Right);
+    ASSERT_TRUE(focused("ReviewName", right));
+    press(Qt::Key_Return);
+    EXPECT_EQ(text(form, "ReviewQuestion"), "✓ 正解です。");
     EXPECT_FALSE(control<QWidget>(form, "ReviewPickedFlag")->isVisible());
     press(Qt::Key_Space);
 
-    // The miss comes back before the end.
+    // The miss comes back before the end, picked with the arrows over the flags.
     ASSERT_EQ(review->currentCard(), (CardKey{11, Direction::NameToFlag}));
-    press(keyOf(review->board()->answerPosition()));
+    const int answer = review->board()->answerPosition();
+    if (answer > 6)
+        press(Qt::Key_Up); // the ring wraps to the lower row
+    for (int k = (answer - 1) % 6; k > 0; --k)
+        press(Qt::Key_Right);
+    ASSERT_TRUE(focused("ReviewCard", answer));
+    press(Qt::Key_Space);
     press(Qt::Key_Enter);
     ASSERT_EQ(review->page(), DailyReviewPanel::Page::End);
     EXPECT_EQ(text(form, "ReviewEnd"), "復習した札：2枚\n一度目で正解：1枚\n次の復習：明日 1枚");
+    EXPECT_TRUE(reader.takeAnnounced().endsWith("ReviewEnd: " + text(form, "ReviewEnd")));
 
     // Only the schedule was written: three answers, one a lapse. No results line, no record of
     // the game kind, nothing asked of our server beyond the start-up's notice.
@@ -130,8 +158,10 @@ TEST(DailyReview, PlayedWithKeysBothWaysAMissComesBackAndOnlyTheScheduleIsWritte
     EXPECT_TRUE(f.form->worldMap()->isVisible());
     f.form->worldMap()->hide();
 
-    // Back on the game panel nothing is left for today.
-    control<QPushButton>(form, "ReviewBack")->click();
+    // Esc is 戻る; back on the game panel nothing is left for today.
+    f.form->activateWindow();
+    control<QWidget>(form, "ReviewWorldMap")->setFocus();
+    press(Qt::Key_Escape);
     EXPECT_TRUE(f.form->gamePanel()->isVisible());
     EXPECT_EQ(start->text(), "復習はありません");
     EXPECT_FALSE(start->isEnabled());
