@@ -358,6 +358,9 @@ void Form2::open(const QString &regionKey, const QString &regionName)
 {
     setRegion(regionKey, regionName);
     const bool wasActive = isVisible() && isActiveWindow();
+    // The keys act on the game numbers, so the window opens there, where the focus can be
+    // seen; the title first in the Tab chain is a text box that shows none.
+    m_columnNumbers[0]->setFocus(Qt::OtherFocusReason);
     show();
     raise();
     if (wasActive)
