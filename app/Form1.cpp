@@ -18,6 +18,7 @@
 #include "ReviewSchedule.h"
 #include "ServerAccess.h"
 #include "Services.h"
+#include "SharpPicture.h"
 #include "StartupRules.h"
 #include "StudyView.h"
 #include "Twips.h"
@@ -30,7 +31,6 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -53,20 +53,6 @@ ClickableLabel *menuLabel(QWidget *parent, const char *name, const QString &capt
     auto *label = Twips::place(new ClickableLabel(caption, parent), name, l, t, w, h, points, bold);
     label->setCursor(Qt::PointingHandCursor);
     return label;
-}
-
-// A picture stretched to its label, decoded at the label's size in the screen's own pixels so
-// that it is drawn sharp at any device pixel ratio. Null when it cannot be read.
-QPixmap sharpPicture(const QString &path, const QLabel *label)
-{
-    const qreal ratio = label->devicePixelRatioF();
-    QImageReader reader(path);
-    reader.setScaledSize(label->size() * ratio);
-    QImage image;
-    if (!reader.read(&image))
-        return {};
-    image.setDevicePixelRatio(ratio);
-    return QPixmap::fromImage(std::move(image));
 }
 
 } // namespace
@@ -242,7 +228,8 @@ bool Form1::load()
     placeSourceCredit();
 
     const QString introPath = PicturePaths::intro(m_config.appPath);
-    const QPixmap intro = sharpPicture(introPath, m_introPicture);
+    const QPixmap intro = SharpPicture::decode(introPath, m_introPicture->size(),
+                                               m_introPicture->devicePixelRatioF());
     if (intro.isNull()) {
         messages.show(QStringLiteral("%1 を読み込めません。").arg(introPath));
         return false;
@@ -250,8 +237,9 @@ bool Form1::load()
     m_introPicture->setPixmap(intro);
     // The credit link's picture only shows the player where to click; without it the link
     // still answers, so a missing one ends nothing.
-    m_referralBanner->setPixmap(
-        sharpPicture(PicturePaths::banner(m_config.appPath), m_referralBanner));
+    m_referralBanner->setPixmap(SharpPicture::decode(PicturePaths::banner(m_config.appPath),
+                                                     m_referralBanner->size(),
+                                                     m_referralBanner->devicePixelRatioF()));
 
     const QString missing = m_studyView->loadGalleryPictures(*m_galleryDecoder);
     m_galleryDecoder.reset();
@@ -399,7 +387,13 @@ void Form1::connectPanels()
         const QWidget *form6 = m_deviation->form6();
         return form6 && form6->isVisible() ? form6->frameGeometry() : QRect();
     };
+    // A game's cards stay in sight: the rating window gives way to them when the game begins,
+    // and again when a rating started before it shows its values.
+    connect(m_gamePanel, &GamePanel::gameStarted, this,
+            [this] { m_deviation->stepAside(m_gamePanel->cardArea()); });
     connect(m_deviation, &NationalDeviation::finished, this, [this, ratingWindow] {
+        if (m_gamePanel->playing())
+            m_deviation->stepAside(m_gamePanel->cardArea());
         if (!m_deviation->busy())
             m_gamePanel->showReview(ratingWindow());
     });

@@ -5,6 +5,7 @@
 #include "Fonts.h"
 #include "Form2.h"
 #include "HistoryGraph.h"
+#include "OffscreenScreens.h"
 #include "ResultsFile.h"
 #include "TestServices.h"
 #include "Twips.h"
@@ -148,16 +149,9 @@ BENCHMARK(dragMoveAndPaint)->Repetitions(9)->ReportAggregatesOnly(true);
 int main(int argc, char **argv)
 {
     QTemporaryDir config;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        // An off-screen 1920×1080 screen, the size the window is meant for.
-        const QString path = config.filePath(QStringLiteral("screens.json"));
-        QFile json(path);
-        json.open(QIODevice::WriteOnly);
-        json.write(R"({"screens": [{"name": "bench", "x": 0, "y": 0, "width": 1920,
-                       "height": 1080, "logicalDpi": 96, "dpr": 1}]})");
-        json.close();
-        qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).toLocal8Bit());
-    }
+    // An off-screen 1920×1080 screen, the size the window is meant for.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        useOffscreenScreens(config, {{"bench", 1920, 1080}});
     QApplication app(argc, argv);
     Fonts::installSubstitutes();
     Program history;

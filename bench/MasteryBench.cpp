@@ -6,8 +6,8 @@
 // The files go to a scratch folder under TMPDIR; point TMPDIR at the disk to measure:
 //   mastery_bench [--benchmark_filter=...]
 
+#include "GameEndFiles.h"
 #include "MasteryRecord.h"
-#include "ResultsFile.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -20,12 +20,11 @@
 
 namespace {
 
+using GameEndFiles::baselineResultsLine;
+using GameEndFiles::writeFile;
+
 constexpr int worldFlags = 198;
 const QDate today(2026, 12, 8);
-const QString resultsLine = QStringLiteral(" 412, 38.6, 3,2026/12/08 21:30:05");
-const QString regionKey = QStringLiteral("sekai");
-// Kept short of the cut, which a results file meets once in five hundred games.
-constexpr int linesBeforeRestart = 400;
 
 QByteArray worldRecord()
 {
@@ -62,29 +61,6 @@ MasteryRecord::GameLog gameWithMisses()
         game.append({asked, wrong});
     }
     return game;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        std::abort();
-}
-
-void baselineResultsLine(benchmark::State &state)
-{
-    QTemporaryDir dir;
-    int lines = 0;
-    for (auto _ : state) {
-        if (++lines > linesBeforeRestart) {
-            state.PauseTiming();
-            QFile::remove(ResultsFile::path(dir.path(), regionKey));
-            lines = 1;
-            state.ResumeTiming();
-        }
-        if (ResultsFile::append(dir.path(), regionKey, resultsLine))
-            state.SkipWithError("the results line was not written");
-    }
 }
 
 void updateBothFiles(benchmark::State &state)

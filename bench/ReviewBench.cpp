@@ -7,27 +7,24 @@
 // The files go to a scratch folder under TMPDIR; point TMPDIR at the disk to measure:
 //   review_bench [--benchmark_filter=...]
 
-#include "ResultsFile.h"
+#include "GameEndFiles.h"
 #include "ReviewSchedule.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <cstdlib>
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
+using GameEndFiles::baselineResultsLine;
+using GameEndFiles::writeFile;
 using namespace ReviewSchedule;
 
 constexpr int worldFlags = 198;
 const QDate today(2026, 12, 8);
-const QString resultsLine = QStringLiteral(" 412, 38.6, 3,2026/12/08 21:30:05");
-const QString regionKey = QStringLiteral("sekai");
-// Kept short of the cut, which a results file meets once in five hundred games.
-constexpr int linesBeforeRestart = 400;
 
 QList<int> world()
 {
@@ -63,13 +60,6 @@ QList<Answer> gameAnswers()
     return answers;
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        std::abort();
-}
-
 void baselineReadBytes(benchmark::State &state)
 {
     QTemporaryDir dir;
@@ -91,22 +81,6 @@ void todaysCardsFromFile(benchmark::State &state)
     for (auto _ : state) {
         const Schedule schedule = read(dir.path());
         benchmark::DoNotOptimize(todaysCards(schedule, today, all, region));
-    }
-}
-
-void baselineResultsLine(benchmark::State &state)
-{
-    QTemporaryDir dir;
-    int lines = 0;
-    for (auto _ : state) {
-        if (++lines > linesBeforeRestart) {
-            state.PauseTiming();
-            QFile::remove(ResultsFile::path(dir.path(), regionKey));
-            lines = 1;
-            state.ResumeTiming();
-        }
-        if (ResultsFile::append(dir.path(), regionKey, resultsLine))
-            state.SkipWithError("the results line was not written");
     }
 }
 

@@ -6,6 +6,7 @@
 #include "Fonts.h"
 #include "Form2.h"
 #include "MapCanvas.h"
+#include "OffscreenScreens.h"
 #include "ResultsFile.h"
 #include "ReviewSchedule.h"
 #include "TestServices.h"
@@ -115,17 +116,35 @@ void worldMapToFirstPaint(benchmark::State &state)
     }
 }
 
-template <typename Repaint>
-void resizeAndRepaint(benchmark::State &state, QWidget &window, Repaint repaint)
+// A world map window over a full schedule, at the size it has on a wide screen.
+struct FullMap
+{
+    FullMap()
+    {
+        writeFullSchedule(dataDir.path());
+        view = std::make_unique<WorldMapView>(shippedData, dataDir.path());
+        view->reload(today);
+        view->resize(wide);
+    }
+    QTemporaryDir dataDir;
+    std::unique_ptr<WorldMapView> view;
+};
+
+void showWindow(benchmark::State &state, QWidget &window)
 {
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         state.SkipWithError("the window did not come up");
-    bool toLaptop = true;
+}
+
+// `widget` made `first` and `second` in turn, painted at each.
+void resizeInTurn(benchmark::State &state, QWidget &widget, QSize first, QSize second)
+{
+    bool toFirst = true;
     for (auto _ : state) {
-        window.resize(toLaptop ? laptop : wide);
-        repaint();
-        toLaptop = !toLaptop;
+        widget.resize(toFirst ? first : second);
+        widget.repaint();
+        toFirst = !toFirst;
     }
 }
 
@@ -133,41 +152,28 @@ void baselineBareWindowResize(benchmark::State &state)
 {
     QWidget bare;
     bare.resize(wide);
-    resizeAndRepaint(state, bare, [&] { bare.repaint(); });
+    showWindow(state, bare);
+    resizeInTurn(state, bare, laptop, wide);
 }
 
 void worldMapResize(benchmark::State &state)
 {
-    QTemporaryDir dataDir;
-    writeFullSchedule(dataDir.path());
-    WorldMapView view(shippedData, dataDir.path());
-    view.reload(today);
-    view.resize(wide);
-    resizeAndRepaint(state, view, [&] { view.repaint(); });
-    state.counters["canvas_width_px"] = view.canvas()->width();
+    FullMap map;
+    showWindow(state, *map.view);
+    resizeInTurn(state, *map.view, laptop, wide);
+    state.counters["canvas_width_px"] = map.view->canvas()->width();
 }
 
 // The map alone, to tell its drawing from the rest of the window's.
 void worldMapCanvasResize(benchmark::State &state)
 {
-    QTemporaryDir dataDir;
-    writeFullSchedule(dataDir.path());
-    WorldMapView view(shippedData, dataDir.path());
-    view.reload(today);
-    view.resize(wide);
-    view.show();
-    if (!QTest::qWaitForWindowExposed(&view))
-        state.SkipWithError("the window did not come up");
-    MapCanvas *canvas = view.canvas();
+    FullMap map;
+    showWindow(state, *map.view);
+    MapCanvas *canvas = map.view->canvas();
     const QSize large = canvas->size();
     const QSize small(large.width() * laptop.width() / wide.width(),
                       large.height() * laptop.height() / wide.height());
-    bool toSmall = true;
-    for (auto _ : state) {
-        canvas->resize(toSmall ? small : large);
-        canvas->repaint();
-        toSmall = !toSmall;
-    }
+    resizeInTurn(state, *canvas, small, large);
 }
 
 } // namespace
@@ -198,15 +204,9 @@ BENCHMARK(worldMapCanvasResize)
 int main(int argc, char **argv)
 {
     QTemporaryDir config;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        const QString path = config.filePath(QStringLiteral("screens.json"));
-        QFile json(path);
-        json.open(QIODevice::WriteOnly);
-        json.write(R"({"screens": [{"name": "bench", "x": 0, "y": 0, "width": 1920,
-                       "height": 1080, "logicalDpi": 96, "dpr": 1}]})");
-        json.close();
-        qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).toLocal8Bit());
-    }
+    // An off-screen 1920×1080 screen, the size the window is meant for.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        useOffscreenScreens(config, {{"bench", 1920, 1080}});
     QApplication app(argc, argv);
     Fonts::installSubstitutes();
     Fonts::useScreen();

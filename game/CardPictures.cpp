@@ -1,9 +1,7 @@
 #include "CardPictures.h"
 
 #include "PicturePaths.h"
-
-#include <QImage>
-#include <QImageReader>
+#include "SharpPicture.h"
 
 void CardPictures::prepare(const QString &appPath, const QStringList &flagIds, QSize cardSize,
                            qreal devicePixelRatio)
@@ -18,19 +16,7 @@ void CardPictures::prepare(const QString &appPath, const QStringList &flagIds, Q
         const auto held = m_cards.constFind(id);
         if (held != m_cards.constEnd() && !held->isNull())
             continue;
-        m_cards.insert(id, decode(PicturePaths::flag(appPath, id), cardSize, devicePixelRatio));
+        m_cards.insert(
+            id, SharpPicture::decode(PicturePaths::flag(appPath, id), cardSize, devicePixelRatio));
     }
-}
-
-QPixmap CardPictures::decode(const QString &path, QSize size, qreal devicePixelRatio)
-{
-    QImageReader reader(path);
-    // The JPEG decoder can scale while it decodes, which is most of the saving.
-    if (size.isValid())
-        reader.setScaledSize(size * devicePixelRatio);
-    QImage image;
-    if (!reader.read(&image))
-        return {};
-    image.setDevicePixelRatio(devicePixelRatio);
-    return QPixmap::fromImage(std::move(image));
 }

@@ -22,11 +22,6 @@ public:
 
     qsizetype size() const { return m_cards.size(); }
 
-    // Reads one flag to be shown at `size` logical pixels on a screen of `devicePixelRatio`:
-    // that many times as many pixels, marked with the ratio. Null when the file is missing or
-    // broken.
-    static QPixmap decode(const QString &path, QSize size, qreal devicePixelRatio = 1.0);
-
 private:
     QString m_appPath;
     QSize m_size;

@@ -11,10 +11,10 @@
 #include "Regions.h"
 #include "ReviewBoard.h"
 #include "Services.h"
+#include "SharpPicture.h"
 #include "Twips.h"
 
 #include <QHideEvent>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -50,18 +50,10 @@ QString keyCaption(int k)
     return captions.value(k - 1);
 }
 
-// A flag as large as fits the box, in its own proportions; null when it cannot be read.
-QPixmap fittedFlag(const QString &path, QSize box)
-{
-    QImageReader reader(path);
-    const QSize size = reader.size();
-    return CardPictures::decode(path, size.isValid() ? size.scaled(box, Qt::KeepAspectRatio) : box);
-}
-
 void showFlag(QLabel *label, const QString &appPath, int flagId)
 {
     const QPixmap picture =
-        fittedFlag(PicturePaths::flag(appPath, QString::number(flagId)), label->size());
+        SharpPicture::fitted(PicturePaths::flag(appPath, QString::number(flagId)), label->size());
     // A flag without its picture shows an empty box; the review goes on.
     if (picture.isNull())
         label->clear();
@@ -88,7 +80,11 @@ DailyReviewPanel::DailyReviewPanel(Services &services, QString appPath, QString 
     m_questionLabel =
         Twips::place(new QLabel(this), "ReviewQuestion", 390, 900, 16365, 705, 18, true);
     m_keysLabel = Twips::place(
-        new QLabel(QStringLiteral("キーの 1〜9・0・-・= でも選べます（左上から順に）。"), this),
+        new QLabel(
+            QStringLiteral(
+                "キーの "
+                "1〜9・0・-・=（^）で左上から順に選べます。矢印キーで移り、Enterでも選べます。"),
+            this),
         "ReviewKeys", 390, 7200, 16365, 400, 12);
 
     for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {

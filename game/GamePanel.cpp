@@ -16,6 +16,7 @@
 #include "Twips.h"
 #include "WaitCursor.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -198,7 +199,8 @@ QList<QWidget *> GamePanel::focusChain() const
     chain << m_weakestBox << m_lookAlikeBox << m_startButton << m_backButton;
     for (int k = 1; k <= GameRules::cardsPerBoard; ++k)
         chain << m_cards[static_cast<size_t>(k)];
-    chain << m_review;
+    // The review's flags follow it, each taken into the chain as the review is laid out.
+    chain << m_dailyReviewButton << m_review;
     return chain;
 }
 
@@ -439,6 +441,7 @@ void GamePanel::start()
     m_promptLabel->setText(QStringLiteral("の国旗はどれですか？"));
     m_playing = true;
     showBoard();
+    emit gameStarted();
     // The player at the keyboard starts on the first card, the ring where the number keys
     // begin.
     m_cards[1]->setFocus(Qt::OtherFocusReason);
@@ -538,7 +541,12 @@ void GamePanel::finishGame()
 
     fitSummary();
     m_summaryBox->show();
+    // The keyboard stays on the panel when the cards go: on スタート, to play again.
+    const QWidget *focused = QApplication::focusWidget();
+    const bool hadFocus = focused && isAncestorOf(focused);
     setCardsVisible(false);
+    if (hadFocus)
+        m_startButton->setFocus(Qt::OtherFocusReason);
 
     // The review keeps its own copy of names and pictures: the next game may be of another
     // region before the rating is done.
@@ -614,6 +622,12 @@ QRect GamePanel::reviewGeometry(const QRect &besideWindow) const
 QRect GamePanel::summaryArea() const
 {
     return QRect(mapToGlobal(m_summaryBox->pos()), m_summaryBox->size());
+}
+
+QRect GamePanel::cardArea() const
+{
+    const QRect area = m_cards[1]->geometry().united(m_cards[GameRules::cardsPerBoard]->geometry());
+    return QRect(mapToGlobal(area.topLeft()), area.size());
 }
 
 QRect GamePanel::reviewArea() const

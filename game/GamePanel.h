@@ -60,6 +60,8 @@ public:
     // shown meanwhile keeps clear of them.
     QRect summaryArea() const;
     QRect reviewArea() const;
+    // Where the twelve cards lie on the screen.
+    QRect cardArea() const;
 
     // Whether the game under way may be given up now. Once a question has been answered the
     // player is asked first; false keeps the game as it is. Every way out of a game asks here.
@@ -86,6 +88,8 @@ signals:
     void reviewFlagPicked(int flagId);
     // The player asks for the day's review of the flags, new ones first from `regionKey`.
     void dailyReviewRequested(const QString &regionKey);
+    // A game has begun: its cards are on show.
+    void gameStarted();
 
 public slots:
     // The panel in its waiting state; a game under way is left unrecorded.

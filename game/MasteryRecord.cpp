@@ -1,6 +1,7 @@
 #include "MasteryRecord.h"
 
 #include "CodePage.h"
+#include "RecordFields.h"
 
 #include <algorithm>
 #include <vector>
@@ -9,8 +10,6 @@ namespace MasteryRecord {
 
 namespace {
 
-constexpr qsizetype dateLength = 10;
-constexpr qsizetype maxDigits = 9; // countLimit has nine
 constexpr int recordFields = 5;
 constexpr int confusionFields = 3;
 
@@ -24,74 +23,12 @@ int capped(qint64 value)
     return static_cast<int>(std::min<qint64>(value, countLimit));
 }
 
-// Plain decimal digits only: no sign, no blank inside, nothing a hand edit could make ambiguous.
-std::optional<int> countField(QStringView field)
-{
-    field = field.trimmed();
-    if (field.isEmpty() || field.size() > maxDigits)
-        return std::nullopt;
-    int value = 0;
-    for (const QChar c : field) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
-    }
-    if (value > countLimit)
-        return std::nullopt;
-    return value;
-}
-
 std::optional<int> flagIdField(QStringView field)
 {
-    const std::optional<int> id = countField(field);
+    const std::optional<int> id = RecordFields::count(field);
     if (!id || !isFlagId(*id))
         return std::nullopt;
     return id;
-}
-
-// yyyy/MM/dd read by hand: QDate::fromString builds a whole parser for every line.
-QDate dateField(QStringView field)
-{
-    field = field.trimmed();
-    if (field.size() != dateLength || field[4] != u'/' || field[7] != u'/')
-        return QDate();
-    const std::optional<int> year = countField(field.sliced(0, 4));
-    const std::optional<int> month = countField(field.sliced(5, 2));
-    const std::optional<int> day = countField(field.sliced(8, 2));
-    if (!year || !month || !day)
-        return QDate();
-    return QDate(*year, *month, *day); // invalid for a day the calendar does not have
-}
-
-// Digits straight into the file's bytes: a number object per field made the rewrite the
-// slowest part of a game's end.
-void appendNumber(QByteArray &bytes, int value, int width = 1)
-{
-    char digits[16];
-    int n = 0;
-    do {
-        digits[n++] = char('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    for (; n < width; ++n)
-        digits[n] = '0';
-    while (n > 0)
-        bytes += digits[--n];
-}
-
-// Four digits of year are all the file's date form has room for.
-bool isWritable(const QDate &date)
-{
-    return date.isValid() && date.year() >= 1 && date.year() <= 9999;
-}
-
-void appendDate(QByteArray &bytes, const QDate &date)
-{
-    appendNumber(bytes, date.year(), 4);
-    bytes += '/';
-    appendNumber(bytes, date.month(), 2);
-    bytes += '/';
-    appendNumber(bytes, date.day(), 2);
 }
 
 QString decoded(const QByteArray &bytes)
@@ -122,10 +59,10 @@ void parseRecordLine(Record &record, QStringView line)
     if (fields.size() != recordFields)
         return;
     const std::optional<int> id = flagIdField(fields[0]);
-    const std::optional<int> asked = countField(fields[1]);
-    const std::optional<int> right = countField(fields[2]);
-    const std::optional<int> misses = countField(fields[3]);
-    const QDate last = dateField(fields[4]);
+    const std::optional<int> asked = RecordFields::count(fields[1]);
+    const std::optional<int> right = RecordFields::count(fields[2]);
+    const std::optional<int> misses = RecordFields::count(fields[3]);
+    const QDate last = RecordFields::date(fields[4]);
     // Every question not right at the first click had at least one miss.
     if (!id || !asked || !right || !misses || !last.isValid() || *asked < 1 || *right > *asked ||
         *misses < *asked - *right)
@@ -140,7 +77,7 @@ void parseConfusionLine(Record &record, QStringView line)
         return;
     const std::optional<int> asked = flagIdField(fields[0]);
     const std::optional<int> clicked = flagIdField(fields[1]);
-    const std::optional<int> times = countField(fields[2]);
+    const std::optional<int> times = RecordFields::count(fields[2]);
     if (!asked || !clicked || !times || *asked == *clicked || *times < 1)
         return;
     addConfusion(record, {*asked, *clicked}, *times);
@@ -208,13 +145,13 @@ QByteArray recordBytes(const Record &record)
     QByteArray bytes;
     bytes.reserve(qsizetype(record.flags.size()) * 24);
     for (const auto &[id, flag] : record.flags) {
-        if (flag.asked < 1 || !isWritable(flag.lastAsked))
+        if (flag.asked < 1 || !RecordFields::isWritable(flag.lastAsked))
             continue;
         for (const int value : {id, flag.asked, flag.rightFirstClick, flag.misses}) {
-            appendNumber(bytes, value);
+            RecordFields::appendNumber(bytes, value);
             bytes += ',';
         }
-        appendDate(bytes, flag.lastAsked);
+        RecordFields::appendDate(bytes, flag.lastAsked);
         bytes.append(DataFile::lineEnd);
     }
     return bytes;
@@ -227,11 +164,11 @@ QByteArray confusionBytes(const Record &record)
     for (const auto &[key, times] : record.confusions) {
         if (times < 1)
             continue;
-        appendNumber(bytes, key.first);
+        RecordFields::appendNumber(bytes, key.first);
         bytes += ',';
-        appendNumber(bytes, key.second);
+        RecordFields::appendNumber(bytes, key.second);
         bytes += ',';
-        appendNumber(bytes, times);
+        RecordFields::appendNumber(bytes, times);
         bytes.append(DataFile::lineEnd);
     }
     return bytes;
@@ -266,7 +203,7 @@ void addGame(Record &record, const GameLog &game, const QDate &today)
 
 std::optional<FileError> update(const QString &folder, const GameLog &game, const QDate &today)
 {
-    if (!isWritable(today))
+    if (!RecordFields::isWritable(today))
         return FileError(FileError::Cause::InvalidDate, recordPath(folder));
     const QString flagsPath = recordPath(folder);
     const QString confusionsFile = confusionsPath(folder);

@@ -28,7 +28,8 @@ constexpr double captionPoints = 12;
 const QString wrongColour = QStringLiteral("#c00000");
 
 // The picture with a red cross over it: the mark of a flag picked by mistake. Drawn in the
-// screen's own pixels, as the picture is.
+// screen's own pixels, as the picture is. A white edge keeps the cross in sight on a red or
+// dark flag, and for a player who does not tell red from the flag's own colours.
 QPixmap crossedOut(const QPixmap &picture, QSize size, qreal devicePixelRatio)
 {
     QPixmap marked(size * devicePixelRatio);
@@ -38,15 +39,16 @@ QPixmap crossedOut(const QPixmap &picture, QSize size, qreal devicePixelRatio)
     painter.setRenderHint(QPainter::Antialiasing);
     if (!picture.isNull())
         painter.drawPixmap(QRect(QPoint(), size), picture);
-    QPen pen{QColor(wrongColour)};
-    pen.setWidth(std::max(3, size.height() / 12));
-    pen.setCapStyle(Qt::RoundCap);
-    painter.setPen(pen);
+    const int width = std::max(3, size.height() / 12);
     const int inset = size.height() / 5;
     const QRect box(QPoint(size.width() / 2 - size.height() / 2 + inset, inset),
                     QPoint(size.width() / 2 + size.height() / 2 - inset, size.height() - inset));
-    painter.drawLine(box.topLeft(), box.bottomRight());
-    painter.drawLine(box.topRight(), box.bottomLeft());
+    for (const QPen &pen : {QPen(Qt::white, width + 4, Qt::SolidLine, Qt::RoundCap),
+                            QPen(QColor(wrongColour), width, Qt::SolidLine, Qt::RoundCap)}) {
+        painter.setPen(pen);
+        painter.drawLine(box.topLeft(), box.bottomRight());
+        painter.drawLine(box.topRight(), box.bottomLeft());
+    }
     return marked;
 }
 
@@ -74,6 +76,9 @@ ReviewPanel::ReviewPanel(QWidget *parent) : QScrollArea(parent)
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFrameShape(QFrame::StyledPanel);
+    // The keyboard goes to the flags themselves, whose focus frame shows; the arrows and the
+    // page keys still scroll from any of them.
+    setFocusPolicy(Qt::NoFocus);
     hide();
 }
 
@@ -85,6 +90,10 @@ QWidget *ReviewPanel::flagTile(int flagId, const Flag &flag, int times, bool wro
     tile->setCursor(Qt::PointingHandCursor);
     tile->setFixedWidth(Twips::toPixels(tileWidthTwips));
     tile->setToolTip(QStringLiteral("国旗を学習する"));
+    tile->makeFocusable(QStringLiteral("%1（%2）")
+                            .arg(flag.name, wrongPick ? QStringLiteral("まちがえて選んだ国旗")
+                                                      : QStringLiteral("聞かれた国旗")));
+    tile->setAccessibleDescription(QStringLiteral("Enterで国旗を学習します。"));
     auto *layout = new QVBoxLayout(tile);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
@@ -129,10 +138,20 @@ QWidget *ReviewPanel::flagTile(int flagId, const Flag &flag, int times, bool wro
     return tile;
 }
 
+// As many wrong picks side by side as the row has room for beside the flag asked. The scroll
+// area itself, not its viewport: a hidden area lays out its viewport only when it is shown.
+int ReviewPanel::picksPerLine() const
+{
+    const int spacing = Twips::toPixels(spacingTwips);
+    const int room = width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width() -
+                     Twips::toPixels(questionWidthTwips + tileWidthTwips) - 6 * spacing;
+    return std::max(1, room / (Twips::toPixels(tileWidthTwips) + spacing));
+}
+
 void ReviewPanel::resizeEvent(QResizeEvent *event)
 {
     QScrollArea::resizeEvent(event);
-    if (m_content && width() != m_laidOutWidth)
+    if (m_content && picksPerLine() != m_laidOutPicksPerLine)
         setGame(m_game, m_flags);
 }
 
@@ -140,7 +159,7 @@ void ReviewPanel::setGame(const MasteryRecord::GameLog &game, const QHash<int, F
 {
     m_game = game;
     m_flags = flags;
-    m_laidOutWidth = width();
+    m_laidOutPicksPerLine = picksPerLine();
     delete takeWidget();
     m_rowCount = 0;
     m_content = new QWidget;
@@ -153,12 +172,7 @@ void ReviewPanel::setGame(const MasteryRecord::GameLog &game, const QHash<int, F
     title->setFont(Twips::designFont(captionPoints, true));
     column->addWidget(title);
 
-    // As many wrong picks side by side as the row has room for beside the flag asked.
-    // The scroll area itself, not its viewport: a hidden area lays out its viewport only when
-    // it is shown.
-    const int room = width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width() -
-                     Twips::toPixels(questionWidthTwips + tileWidthTwips) - 6 * spacing;
-    const int perLine = std::max(1, room / (Twips::toPixels(tileWidthTwips) + spacing));
+    const int perLine = m_laidOutPicksPerLine;
 
     for (qsizetype q = 0; q < game.size(); ++q) {
         const MasteryRecord::Question &question = game[q];
@@ -210,4 +224,11 @@ void ReviewPanel::setGame(const MasteryRecord::GameLog &game, const QHash<int, F
     column->addStretch();
     setWidget(m_content);
     verticalScrollBar()->setValue(0);
+
+    // Tab goes through the flags in reading order, from where the panel stands in the chain.
+    QWidget *previous = this;
+    for (ClickableLabel *tile : m_content->findChildren<ClickableLabel *>()) {
+        setTabOrder(previous, tile);
+        previous = tile;
+    }
 }

@@ -33,15 +33,17 @@ signals:
     void flagPicked(int flagId);
 
 protected:
-    // A window made smaller or larger scales the panel: the rows are laid out anew for it.
+    // A window made smaller or larger scales the panel: the rows are laid out anew when another
+    // number of wrong picks fits beside each flag asked.
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     QWidget *flagTile(int flagId, const Flag &flag, int times, bool wrongPick);
+    int picksPerLine() const;
 
     QWidget *m_content = nullptr;
     int m_rowCount = 0;
     MasteryRecord::GameLog m_game;
     QHash<int, Flag> m_flags;
-    int m_laidOutWidth = -1;
+    int m_laidOutPicksPerLine = 0;
 };

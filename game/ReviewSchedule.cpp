@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "CodePage.h"
+#include "RecordFields.h"
 
 #include <algorithm>
 #include <charconv>
@@ -13,8 +14,6 @@ namespace ReviewSchedule {
 namespace {
 
 constexpr int fieldCount = 8;
-constexpr qsizetype dateLength = 10;
-constexpr qsizetype maxDigits = 9;
 constexpr int decimals = 4;
 constexpr qsizetype maxNumberLength = 16;
 
@@ -29,24 +28,6 @@ const QByteArray &directionBytes(Direction direction)
     static const QByteArray nameToFlag = CodePage::toCp932(QStringLiteral("名→旗"));
     static const QByteArray flagToName = CodePage::toCp932(QStringLiteral("旗→名"));
     return direction == Direction::NameToFlag ? nameToFlag : flagToName;
-}
-
-// Every field but the direction is ASCII, which code page 932 shares, so a line is read from
-// its bytes and only the direction is compared in the code page.
-std::optional<int> countField(QByteArrayView field)
-{
-    field = field.trimmed();
-    if (field.isEmpty() || field.size() > maxDigits)
-        return std::nullopt;
-    int value = 0;
-    for (const char c : field) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    if (value > MasteryRecord::countLimit)
-        return std::nullopt;
-    return value;
 }
 
 // Digits with at most one decimal point between digits: no sign, exponent, "nan" or "inf".
@@ -81,38 +62,6 @@ std::optional<Direction> directionField(QByteArrayView field)
     return std::nullopt;
 }
 
-QDate dateField(QByteArrayView field)
-{
-    field = field.trimmed();
-    if (field.size() != dateLength || field[4] != '/' || field[7] != '/')
-        return QDate();
-    const std::optional<int> year = countField(field.sliced(0, 4));
-    const std::optional<int> month = countField(field.sliced(5, 2));
-    const std::optional<int> day = countField(field.sliced(8, 2));
-    if (!year || !month || !day)
-        return QDate();
-    return QDate(*year, *month, *day);
-}
-
-bool isWritable(const QDate &date)
-{
-    return date.isValid() && date.year() >= 1 && date.year() <= 9999;
-}
-
-void appendNumber(QByteArray &bytes, int value, int width = 1)
-{
-    char digits[16];
-    int n = 0;
-    do {
-        digits[n++] = char('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    for (; n < width; ++n)
-        digits[n] = '0';
-    while (n > 0)
-        bytes += digits[--n];
-}
-
 // Fixed decimals, the same in every locale; the shortest form would make a file that changes
 // its look with each value.
 void appendDecimal(QByteArray &bytes, double value)
@@ -124,15 +73,8 @@ void appendDecimal(QByteArray &bytes, double value)
         bytes.append(digits, end - digits);
 }
 
-void appendDate(QByteArray &bytes, const QDate &date)
-{
-    appendNumber(bytes, date.year(), 4);
-    bytes += '/';
-    appendNumber(bytes, date.month(), 2);
-    bytes += '/';
-    appendNumber(bytes, date.day(), 2);
-}
-
+// Every field but the direction is ASCII, which code page 932 shares, so a line is read from
+// its bytes and only the direction is compared in the code page.
 void parseLine(Schedule &schedule, QByteArrayView line)
 {
     QByteArrayView fields[fieldCount];
@@ -148,14 +90,14 @@ void parseLine(Schedule &schedule, QByteArrayView line)
     }
     if (count != fieldCount)
         return;
-    const std::optional<int> id = countField(fields[0]);
+    const std::optional<int> id = RecordFields::count(fields[0]);
     const std::optional<Direction> direction = directionField(fields[1]);
     const std::optional<double> stability = decimalField(fields[2]);
     const std::optional<double> difficulty = decimalField(fields[3]);
-    const QDate last = dateField(fields[4]);
-    const QDate due = dateField(fields[5]);
-    const std::optional<int> reviews = countField(fields[6]);
-    const std::optional<int> lapses = countField(fields[7]);
+    const QDate last = RecordFields::date(fields[4]);
+    const QDate due = RecordFields::date(fields[5]);
+    const std::optional<int> reviews = RecordFields::count(fields[6]);
+    const std::optional<int> lapses = RecordFields::count(fields[7]);
     if (!id || !isFlagId(*id) || !direction || !stability || *stability < Fsrs::minStability ||
         *stability > Fsrs::maxStability || !difficulty || *difficulty < Fsrs::minDifficulty ||
         *difficulty > Fsrs::maxDifficulty || !last.isValid() || !due.isValid() || due < last ||
@@ -199,10 +141,10 @@ QByteArray bytes(const Schedule &schedule)
     QByteArray out;
     out.reserve(qsizetype(schedule.size()) * 48);
     for (const auto &[key, state] : schedule) {
-        if (!isFlagId(key.flagId) || state.reviews < 1 || !isWritable(state.lastReview) ||
-            !isWritable(state.due))
+        if (!isFlagId(key.flagId) || state.reviews < 1 ||
+            !RecordFields::isWritable(state.lastReview) || !RecordFields::isWritable(state.due))
             continue;
-        appendNumber(out, key.flagId);
+        RecordFields::appendNumber(out, key.flagId);
         out += ',';
         out += directionBytes(key.direction);
         out += ',';
@@ -210,13 +152,13 @@ QByteArray bytes(const Schedule &schedule)
         out += ',';
         appendDecimal(out, state.memory.difficulty);
         out += ',';
-        appendDate(out, state.lastReview);
+        RecordFields::appendDate(out, state.lastReview);
         out += ',';
-        appendDate(out, state.due);
+        RecordFields::appendDate(out, state.due);
         out += ',';
-        appendNumber(out, state.reviews);
+        RecordFields::appendNumber(out, state.reviews);
         out += ',';
-        appendNumber(out, state.lapses);
+        RecordFields::appendNumber(out, state.lapses);
         out.append(DataFile::lineEnd);
     }
     return out;
@@ -280,7 +222,7 @@ std::optional<FileError> update(const QString &folder, const QList<Answer> &answ
                                 const QDate &today)
 {
     const QString target = path(folder);
-    if (!isWritable(today))
+    if (!RecordFields::isWritable(today))
         return FileError(FileError::Cause::InvalidDate, target);
     const DataFile::Contents old = DataFile::read(target);
     if (old.error)

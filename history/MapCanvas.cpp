@@ -1,6 +1,7 @@
 #include "MapCanvas.h"
 
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -62,6 +63,9 @@ MapCanvas::MapCanvas(QWidget *parent) : QWidget(parent)
 {
     setMinimumSize(360, 142);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("世界地図"));
+    setAccessibleDescription(QStringLiteral("矢印キーで隣の国に移ります。"));
     m_states.fill(MapStates::State::NeverAsked);
 }
 
@@ -271,6 +275,14 @@ void MapCanvas::paintEvent(QPaintEvent *)
     if (m_baseStale || m_base.size() != size() * devicePixelRatioF())
         renderBase();
     painter.drawImage(0, 0, m_base);
+    if (hasFocus()) {
+        // The map has the keyboard: a frame of two colours, as on the other controls.
+        const QRect frame = rect().adjusted(1, 1, -2, -2);
+        painter.setPen(QPen(Qt::white, 3));
+        painter.drawRect(frame);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 3, Qt::DashLine));
+        painter.drawRect(frame);
+    }
 
     const auto found = std::find_if(m_countries.begin(), m_countries.end(),
                                     [this](const Country &c) { return c.flagId == m_selected; });
@@ -331,6 +343,61 @@ bool MapCanvas::drawnAsMarker(int flagId) const
 QPointF MapCanvas::positionOf(double lon, double lat) const
 {
     return m_toScreen.map(QPointF(wrappedLon(lon) - westEdge, northEdge - lat));
+}
+
+int MapCanvas::neighbourOf(int key) const
+{
+    const auto from = std::find_if(m_countries.begin(), m_countries.end(),
+                                   [this](const Country &c) { return c.flagId == m_selected; });
+    const QPointF origin =
+        from == m_countries.end() ? QPointF(width() / 2.0, height() / 2.0) : from->pointOnScreen;
+    QPointF way;
+    switch (key) {
+    case Qt::Key_Left:
+        way = {-1, 0};
+        break;
+    case Qt::Key_Right:
+        way = {1, 0};
+        break;
+    case Qt::Key_Up:
+        way = {0, -1};
+        break;
+    case Qt::Key_Down:
+        way = {0, 1};
+        break;
+    default:
+        return 0;
+    }
+    const bool anyWay = from == m_countries.end();
+    // The best within the cone first, then the best anywhere on that side.
+    int best[2] = {0, 0};
+    double bestDistance[2] = {0, 0};
+    for (const Country &country : m_countries) {
+        if (country.flagId == 0 || country.flagId == m_selected)
+            continue;
+        const QPointF d = country.pointOnScreen - origin;
+        const double along = d.x() * way.x() + d.y() * way.y();
+        const double across = std::abs(d.x() * way.y() - d.y() * way.x());
+        if (!anyWay && along <= 0)
+            continue;
+        const double distance = std::hypot(d.x(), d.y());
+        const int kind = anyWay || across <= along ? 0 : 1;
+        if (!best[kind] || distance < bestDistance[kind]) {
+            best[kind] = country.flagId;
+            bestDistance[kind] = distance;
+        }
+    }
+    return best[0] ? best[0] : best[1];
+}
+
+void MapCanvas::keyPressEvent(QKeyEvent *event)
+{
+    const int flagId = event->modifiers() & ~Qt::KeypadModifier ? 0 : neighbourOf(event->key());
+    if (!flagId) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    emit countryClicked(flagId);
 }
 
 void MapCanvas::mouseReleaseEvent(QMouseEvent *event)

@@ -39,6 +39,10 @@ public:
     QPointF positionOf(double lon, double lat) const;
     // Whether the country is drawn as a marker at this size.
     bool drawnAsMarker(int flagId) const;
+    // The country an arrow key moves to from the selected one: the nearest whose point lies
+    // that way (within 45° of it, or else anywhere on that side); 0 for none. With nothing
+    // selected, the country nearest the middle of the map.
+    int neighbourOf(int key) const;
 
     static const QBrush &brushOf(MapStates::State state);
     static void paintState(QPainter &painter, MapStates::State state, const QPainterPath &area);
@@ -53,6 +57,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     struct Country

@@ -1,17 +1,18 @@
 #include "WorldMapView.h"
 
+#include "Announce.h"
 #include "BaseList.h"
 #include "DataFile.h"
 #include "MapCanvas.h"
 #include "MasteryRecord.h"
 #include "PicturePaths.h"
+#include "SharpPicture.h"
 #include "Twips.h"
 #include "WorldOutlines.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -254,14 +255,22 @@ WorldMapView::WorldMapView(QString appPath, QString dataPath, QWidget *parent)
             [this](int id) { setDirection(static_cast<MapStates::Direction>(id)); });
     column->addWidget(choice);
 
-    column->addWidget(new Legend(side));
+    auto *legend = new Legend(side);
+    legend->setAccessibleName(QStringLiteral("凡例"));
+    QStringList states;
+    for (State state : strongestFirst)
+        states << stateName(state);
+    legend->setAccessibleDescription(states.join(QStringLiteral("、")));
+    column->addWidget(legend);
     column->addWidget(heading(QStringLiteral("地域ごとの国旗"), side));
     m_bars = new RegionBars(m_counts, side);
     m_bars->setObjectName(QStringLiteral("RegionBars"));
+    m_bars->setAccessibleName(QStringLiteral("地域ごとの国旗"));
     column->addWidget(m_bars);
     column->addWidget(heading(QStringLiteral("これから7日間の復習"), side));
     m_dueChart = new DueChart(m_due, m_today, side);
     m_dueChart->setObjectName(QStringLiteral("DueChart"));
+    m_dueChart->setAccessibleName(QStringLiteral("これから7日間の復習"));
     column->addWidget(m_dueChart);
 
     auto *country = new QGroupBox(QStringLiteral("選んだ国"), side);
@@ -382,6 +391,26 @@ void WorldMapView::refresh()
     m_due = MapStates::dueCounts(m_recall, m_direction, m_today);
     m_bars->update();
     m_dueChart->update();
+
+    // What the bars and the columns draw, in words for a screen reader.
+    QStringList regions;
+    for (int r = 0; r < Regions::count; ++r) {
+        const MapStates::StateCounts &counts = m_counts[static_cast<size_t>(r)];
+        QStringList parts;
+        for (State state : strongestFirst)
+            parts << QStringLiteral("%1 %2").arg(shortStateName(state)).arg(counts.of(state));
+        regions << Regions::at(r).displayName + QStringLiteral("：") +
+                       parts.join(QStringLiteral("、"));
+    }
+    m_bars->setAccessibleDescription(regions.join(QStringLiteral("。")));
+    QStringList days;
+    for (int d = 0; d < MapStates::dueDays; ++d)
+        days << QStringLiteral("%1 %2枚")
+                    .arg(d == 0   ? QStringLiteral("今日")
+                         : d == 1 ? QStringLiteral("明日")
+                                  : m_today.addDays(d).toString(QStringLiteral("M月d日")))
+                    .arg(m_due[static_cast<size_t>(d)]);
+    m_dueChart->setAccessibleDescription(days.join(QStringLiteral("、")));
 }
 
 QString WorldMapView::scheduleLines(int flagId) const
@@ -409,18 +438,18 @@ void WorldMapView::selectCountry(int flagId)
     m_name->setText((name.isEmpty() ? QStringLiteral("（一覧にない国旗）") : name) +
                     QStringLiteral("\n") + shortStateName(state));
 
-    QImageReader reader(PicturePaths::flag(m_appPath, QString::number(flagId)));
-    const QSize full = reader.size();
-    if (full.isValid())
-        reader.setScaledSize(full.scaled(m_flag->size(), Qt::KeepAspectRatio));
-    const QImage picture = reader.read();
+    const QPixmap picture = SharpPicture::fitted(
+        PicturePaths::flag(m_appPath, QString::number(flagId)), m_flag->size());
     if (picture.isNull())
         m_flag->clear();
     else
-        m_flag->setPixmap(QPixmap::fromImage(picture));
+        m_flag->setPixmap(picture);
+    m_flag->setAccessibleName(QStringLiteral("%1の国旗").arg(name));
 
     // Read each time, as the country display does: a game may have ended since the last look.
     m_record->setText(MasteryRecord::studyText(MasteryRecord::read(m_dataPath), flagId) +
                       QLatin1Char('\n') + scheduleLines(flagId));
     m_study->setEnabled(true);
+    // A country reached by the arrow keys is told as it is chosen.
+    Announce::changed(m_name);
 }

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QWidget>
 
@@ -118,6 +119,9 @@ void NationalDeviation::createForm6()
         Twips::place(new PhraseLabel(form), "Label12", 4560, 3000, 3300, 1100, 12, true);
     m_messageLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_messageLabel->setStyleSheet(QStringLiteral("color: #c00000;"));
+    // Shown after a game, the window has the keyboard; Esc gives it back to the main window.
+    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), form);
+    QObject::connect(close, &QShortcut::activated, form, &QWidget::close);
     m_form6 = form;
 }
 
@@ -258,12 +262,8 @@ void NationalDeviation::showWaiting(const Placement &placement)
         m_ticker.start();
 }
 
-void NationalDeviation::place(const Placement &placement)
+QSize NationalDeviation::outerSize() const
 {
-    const QWidget *owner = m_owner;
-    const QScreen *screen = owner && owner->screen() ? owner->screen() : m_form6->screen();
-    if (!screen)
-        return;
     // Before the window has been shown once its frame is not known; a caption's height is
     // the usual part of it.
     QMargins frame(0, m_form6->style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
@@ -274,7 +274,32 @@ void NationalDeviation::place(const Placement &placement)
         frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
                          outer.right() - inner.right(), outer.bottom() - inner.bottom());
     }
-    const QSize outer = m_form6->size().grownBy(frame);
+    return m_form6->size().grownBy(frame);
+}
+
+void NationalDeviation::stepAside(const QRect &area)
+{
+    if (!m_form6 || !m_form6->isVisible() || !m_form6->frameGeometry().intersects(area))
+        return;
+    const QScreen *screen = m_owner && m_owner->screen() ? m_owner->screen() : m_form6->screen();
+    const QSize outer = outerSize();
+    const QPoint at = screen ? WindowPlacement::place(outer, screen->availableGeometry(), {area},
+                                                      {}, m_form6->pos())
+                             : m_form6->pos();
+    // A window over the cards would hide the answer; the rating is in the results window too.
+    if (QRect(at, outer).intersects(area))
+        m_form6->hide();
+    else
+        m_form6->move(at);
+}
+
+void NationalDeviation::place(const Placement &placement)
+{
+    const QWidget *owner = m_owner;
+    const QScreen *screen = owner && owner->screen() ? owner->screen() : m_form6->screen();
+    if (!screen)
+        return;
+    const QSize outer = outerSize();
     if (m_form6->isVisible()) {
         const QRect current(m_form6->pos(), outer);
         if (std::none_of(placement.keepClear.begin(), placement.keepClear.end(),

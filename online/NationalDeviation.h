@@ -60,6 +60,9 @@ public:
                                const Placement &placement = {});
     // Drops every rating under way: nothing more is shown or sent. The program is ending.
     void cancel();
+    // A game has begun in `area` (on the screen): an open window that covers part of it moves
+    // off it where the screen has room, and else is closed, its rating still in the results.
+    void stepAside(const QRect &area);
     // A rating has steps left.
     bool busy() const { return !m_runs.empty(); }
 
@@ -95,6 +98,7 @@ private:
     void createForm6();
     void showWaiting(const Placement &placement);
     void place(const Placement &placement);
+    QSize outerSize() const;
     void tick();
     // Runs the next step of `run`; returns false when it was the last.
     bool step(Run &run);

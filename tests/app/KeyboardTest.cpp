@@ -228,6 +228,8 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithKeysAlone)
         key(CardKeys::keys[static_cast<size_t>(session.answerPosition() - 1)]);
     EXPECT_FALSE(game().playing());
     EXPECT_TRUE(session.over());
+    // The rating window has come up over it; back in the main window the keys are on スタート.
+    EXPECT_EQ(f.form->focusWidget(), get("Command2"));
     EXPECT_EQ(session.misses(), 2);
     EXPECT_TRUE(f.folder.readFile("seisekieurope.csv").contains(", 2,"));
     EXPECT_EQ(unnamedControls().join(' ').toStdString(), "");

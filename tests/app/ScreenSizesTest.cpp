@@ -6,14 +6,13 @@
 #include "GamePanel.h"
 #include "MainWindowFixture.h"
 #include "NationalDeviation.h"
+#include "OffscreenScreens.h"
 #include "PhraseLabel.h"
 #include "Twips.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -23,24 +22,15 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string_view>
 
 namespace {
-
-QScreen *screenNamed(const QString &name)
-{
-    for (QScreen *screen : QGuiApplication::screens()) {
-        if (screen->name() == name)
-            return screen;
-    }
-    return nullptr;
-}
 
 // The program takes its scale from the screen before it makes a window, as it does at start.
 QScreen *useScreenNamed(const char *name)
@@ -118,6 +108,17 @@ protected:
         expectWholeAndOnTop("region choice",
                             menu + game +
                                 QStringList{"Frame1", "Option2", "CheckWeakest", "CheckLookAlike"});
+        // The day's review takes the game panel's place, first with a card of new flags.
+        auto *dailyReview = get<QPushButton>("CommandReview");
+        ASSERT_TRUE(dailyReview->isEnabled());
+        QTest::mouseClick(dailyReview, Qt::LeftButton);
+        expectWholeAndOnTop("day's review",
+                            menu + QStringList{"ReviewTitle", "ReviewProgress", "ReviewBack",
+                                               "ReviewQuestion", "ReviewKeys", "ReviewCard"});
+        QTest::keyClick(get<QWidget>("ReviewCard", 1), Qt::Key_Return);
+        expectWholeAndOnTop("day's review, learning",
+                            menu + QStringList{"ReviewRightFlag", "ReviewRightText", "ReviewNext"});
+        QTest::mouseClick(get<QWidget>("ReviewBack"), Qt::LeftButton);
         get<QRadioButton>("Option2", 4)->click();
         get<QPushButton>("Command2")->click();
         ASSERT_TRUE(f.form->gamePanel()->playing());
@@ -298,6 +299,12 @@ TEST_P(OnScreen, AfterAGameTheSummaryLeavesTheRegionButtonsWholeAndClickable)
     get<QPushButton>("Command2")->click();
     EXPECT_TRUE(game.playing());
     EXPECT_EQ(game.chosenRegionKey(), "sekai");
+    // The rating window gives way to the new game's cards: beside the main window where the
+    // screen has room for it, else closed.
+    EXPECT_EQ(form6->isVisible(), std::string_view(GetParam()) == "wide");
+    if (form6->isVisible()) {
+        EXPECT_FALSE(form6->frameGeometry().intersects(game.cardArea()));
+    }
 }
 
 TEST_P(OnScreen, ExtraPicturesShowAtTheirOwnSizeOverNothingElse)
@@ -369,27 +376,9 @@ INSTANTIATE_TEST_SUITE_P(Screens, OnScreen, ::testing::Values("wide", "laptop", 
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir config;
-    // The platform takes a screen's size in logical pixels: a 2560×1440 screen at scale 2 is a
-    // 1280×720 one with two pixels to each.
-    const QString path = config.filePath(QStringLiteral("screens.json"));
-    QFile json(path);
-    if (!json.open(QIODevice::WriteOnly))
-        return 1;
-    json.write(R"({"screens": [
-        {"name": "wide", "x": 0, "y": 0, "width": 1920, "height": 1080,
-         "logicalDpi": 96, "dpr": 1},
-        {"name": "laptop", "x": 1920, "y": 0, "width": 1366, "height": 768,
-         "logicalDpi": 96, "dpr": 1},
-        {"name": "small", "x": 3286, "y": 0, "width": 1280, "height": 720,
-         "logicalDpi": 96, "dpr": 1},
-        {"name": "scaled", "x": 4566, "y": 0, "width": 1280, "height": 720,
-         "logicalDpi": 96, "dpr": 2}]})");
-    json.close();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).toLocal8Bit());
-    QApplication app(argc, argv);
-    Fonts::installSubstitutes();
-    Fonts::useScreen();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return runWindowTests(argc, argv,
+                          {{"wide", 1920, 1080},
+                           {"laptop", 1366, 768},
+                           {"small", 1280, 720},
+                           {"scaled", 1280, 720, 2}});
 }

@@ -345,7 +345,8 @@ TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
     EXPECT_FALSE(atFetch.cardsShown);
     EXPECT_EQ(atFetch.ratingLine, "全国の成績を取得しています…");
 
-    // The new game started inside the pauses is clean and running.
+    // The new game started inside the pauses is clean and running, its cards uncovered.
+    EXPECT_FALSE(form6->frameGeometry().intersects(p.game.cardArea()));
     EXPECT_TRUE(p.game.playing());
     EXPECT_EQ(p.game.session()->questionNumber(), 1);
     EXPECT_EQ(p.game.session()->misses(), 0);

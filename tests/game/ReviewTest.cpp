@@ -11,6 +11,7 @@
 #include "Twips.h"
 
 #include <QFile>
+#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -164,9 +165,28 @@ TEST_P(Review, ShowsEachMissedQuestionAfterTheRatingAndLeadsToTheStudyDisplay)
     EXPECT_TRUE(get<QRadioButton>("Option2", 2)->isChecked());
 
     // A wrong pick opens its country in the study display, with the way back to the review.
-    const auto lookUp = [&](QWidget *picked) {
+    // By keys: Tab from the day's review button through the flags, and Enter on the one.
+    const auto lookUp = [&](QWidget *picked, bool byKeys = false) {
         const int pickedId = flagOf(picked);
-        clickInWindow(picked);
+        if (byKeys) {
+            // The rating window took the keyboard when it came up; Esc gives it back.
+            QWidget *form6 = f.form->deviation()->form6();
+            ASSERT_TRUE(form6 && form6->isVisible());
+            form6->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(form6));
+            QTest::keyClick(form6, Qt::Key_Escape);
+            EXPECT_FALSE(form6->isVisible());
+            form()->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(form()));
+            get<QWidget>("CommandReview")->setFocus();
+            for (int i = 0; i < 40 && QApplication::focusWidget() != picked; ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            ASSERT_EQ(QApplication::focusWidget(), picked);
+            EXPECT_FALSE(QApplication::focusWidget()->visibleRegion().isEmpty());
+            QTest::keyClick(picked, Qt::Key_Return);
+        } else {
+            clickInWindow(picked);
+        }
         EXPECT_EQ(get<QLabel>("Label4")->text(), ProgramFolder::capitalName(pickedId));
         EXPECT_TRUE(get<QLabel>("Label3")->text().contains(ProgramFolder::countryName(pickedId)));
         // Study by name comes up on that country's row, not on the row it usually opens on.
@@ -187,7 +207,7 @@ TEST_P(Review, ShowsEachMissedQuestionAfterTheRatingAndLeadsToTheStudyDisplay)
     const QStringList before = reviewShown();
     auto *backToReview = get<QPushButton>("BackToReview");
     for (int pick = 0; pick < 2; ++pick) {
-        lookUp(rows()[pick]->findChildren<QWidget *>("ReviewWrong").last());
+        lookUp(rows()[pick]->findChildren<QWidget *>("ReviewWrong").last(), pick == 1);
         ASSERT_TRUE(backToReview->isVisible());
         EXPECT_EQ(backToReview->text(), "見直しに戻る");
         EXPECT_EQ(form()->childAt(pointInWindow(backToReview)), backToReview);

@@ -3,14 +3,13 @@
 #include "WorldMapView.h"
 #include "BaseList.h"
 #include "Controls.h"
-#include "Fonts.h"
 #include "MapCanvas.h"
+#include "OffscreenScreens.h"
 #include "ProgramFolder.h"
 #include "ReviewSchedule.h"
+#include "ScreenReaderLog.h"
 #include "TestFiles.h"
 
-#include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -27,15 +26,6 @@ const QString shippedData = QStringLiteral(FURAMIO_DATA_DIR);
 constexpr int japan = 124;
 constexpr int tuvalu = 108;
 const QDate today(2026, 12, 9);
-
-QScreen *screenNamed(const QString &name)
-{
-    for (QScreen *screen : QGuiApplication::screens()) {
-        if (screen->name() == name)
-            return screen;
-    }
-    return nullptr;
-}
 
 using ReviewSchedule::Direction;
 
@@ -102,6 +92,21 @@ TEST_P(MapOnScreen, AClickOnJapanOrOnTuvaluSelectsIt)
     EXPECT_TRUE(record.contains("名→旗 次の復習: 1月8日")) << record.toStdString();
     EXPECT_TRUE(record.contains("旗→名 まだ出題されていません")) << record.toStdString();
 
+    // The arrows walk the map to the nearest country that way, and the country reached is told
+    // to a screen reader.
+    ScreenReaderLog reader;
+    for (const auto &[key, name] : {std::pair{Qt::Key_Left, "韓国"},
+                                    {Qt::Key_Right, "日本"},
+                                    {Qt::Key_Up, "北朝鮮"},
+                                    {Qt::Key_Down, "韓国"},
+                                    {Qt::Key_Down, "台湾"},
+                                    {Qt::Key_Left, "ベトナム"}}) {
+        QTest::keyClick(view.canvas(), key);
+        EXPECT_EQ(nameShown(view).toStdString(), name);
+        EXPECT_EQ(reader.takeAnnounced().value(0).section('\n', 0, 0).toStdString(),
+                  std::string("LabelName: ") + name);
+    }
+
     // Funafuti: far too small for an outline at world scale, an island the data has no shape
     // for at all at this scale.
     EXPECT_TRUE(view.canvas()->drawnAsMarker(tuvalu));
@@ -143,6 +148,16 @@ TEST(WorldMapView, TheCountsOfEachRegionAddUpToItsList)
                 regionsTotal += view.regionCounts()[size_t(r)].total();
         }
         EXPECT_EQ(regionsTotal, view.regionCounts()[Regions::count - 1].total());
+        // A screen reader hears the bars' figures as words.
+        const MapStates::StateCounts &world = view.regionCounts()[Regions::count - 1];
+        EXPECT_TRUE(
+            control<QWidget>(&view, "RegionBars")
+                ->accessibleDescription()
+                .endsWith(QStringLiteral("世界編：しっかり %1、覚えた %2、学習中 %3、未出題 %4")
+                              .arg(world.of(MapStates::State::Solid))
+                              .arg(world.of(MapStates::State::Known))
+                              .arg(world.of(MapStates::State::Learning))
+                              .arg(world.of(MapStates::State::NeverAsked))));
     }
 }
 
@@ -166,21 +181,5 @@ TEST(WorldMapView, WithoutTheMapFileTheWindowSaysSoAndTheRestWorks)
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir config;
-    const QString path = config.filePath(QStringLiteral("screens.json"));
-    QFile json(path);
-    if (!json.open(QIODevice::WriteOnly))
-        return 1;
-    json.write(R"({"screens": [
-        {"name": "wide", "x": 0, "y": 0, "width": 1920, "height": 1080,
-         "logicalDpi": 96, "dpr": 1},
-        {"name": "laptop", "x": 1920, "y": 0, "width": 1366, "height": 768,
-         "logicalDpi": 96, "dpr": 1}]})");
-    json.close();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).toLocal8Bit());
-    QApplication app(argc, argv);
-    Fonts::installSubstitutes();
-    Fonts::useScreen();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return runWindowTests(argc, argv, {{"wide", 1920, 1080}, {"laptop", 1366, 768}});
 }
