@@ -302,8 +302,10 @@ void Form1::openResultsWindow(int regionIndex)
         m_form2 = std::make_unique<Form2>(m_services, m_config.dataPath, this);
         connect(m_form2.get(), &Form2::ratingRequested, this,
                 [this](int score, const QString &regionKey) {
+                    // The player goes on with the results window: its controls stay in sight.
                     m_deviation->showNationalDeviation(score, regionKey,
-                                                       NationalDeviation::CounterReport::Skip);
+                                                       NationalDeviation::CounterReport::Skip,
+                                                       {m_form2->controlAreas(), {}, {}});
                 });
         connect(m_form2.get(), &Form2::worldMapRequested, this, &Form1::openWorldMap);
     }

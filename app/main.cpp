@@ -7,6 +7,7 @@
 #include "QtMessageBox.h"
 #include "ServerAccess.h"
 #include "Services.h"
+#include "StrayClickFilter.h"
 #include "SystemClock.h"
 #include "SystemRandom.h"
 #include "SystemServices.h"
@@ -19,6 +20,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("フラミオ"));
     Fonts::installSubstitutes();
     Fonts::useScreen();
+    StrayClickFilter strayClicks;
+    app.installEventFilter(&strayClicks);
 
     SystemServices system;
     QtMessageBox messages;

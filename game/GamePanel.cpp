@@ -171,15 +171,18 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
 void GamePanel::createKeys()
 {
     // Window-wide while the panel is on show, whichever of its controls has the focus.
-    for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
-        auto *pick = new QShortcut(QKeySequence(CardKeys::keys[static_cast<size_t>(k - 1)]), this);
+    const auto pickBy = [this](int key, int k) {
+        auto *pick = new QShortcut(QKeySequence(key), this);
         connect(pick, &QShortcut::activated, this, [this, k] {
             if (!m_playing)
                 return;
             m_cards[static_cast<size_t>(k)]->setFocus(Qt::ShortcutFocusReason);
             cardClicked(k);
         });
-    }
+    };
+    for (int k = 1; k <= GameRules::cardsPerBoard; ++k)
+        pickBy(CardKeys::keys[static_cast<size_t>(k - 1)], k);
+    pickBy(CardKeys::japaneseTwelfthKey, GameRules::cardsPerBoard);
     // Esc is 戻る, by the same way as the button, whatever that asks first.
     auto *back = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(back, &QShortcut::activated, this, [this] {

@@ -348,6 +348,16 @@ bool Form2::event(QEvent *event)
     return handled;
 }
 
+QList<QRect> Form2::controlAreas() const
+{
+    const auto spanned = [](const QWidget *first, const QWidget *last) {
+        return QRect(first->mapToGlobal(QPoint()), first->size())
+            .united(QRect(last->mapToGlobal(QPoint()), last->size()));
+    };
+    return {spanned(m_titleBox, m_detailBox), spanned(m_backButton, m_worldMapButton),
+            spanned(m_columnNumbers.front(), m_deleteLabels.back())};
+}
+
 void Form2::setRegion(const QString &regionKey, const QString &regionName)
 {
     m_regionKey = regionKey;
@@ -358,6 +368,9 @@ void Form2::open(const QString &regionKey, const QString &regionName)
 {
     setRegion(regionKey, regionName);
     const bool wasActive = isVisible() && isActiveWindow();
+    // The keys act on the game numbers, so the window opens there, where the focus can be
+    // seen; the title first in the Tab chain is a text box that shows none.
+    m_columnNumbers[0]->setFocus(Qt::OtherFocusReason);
     show();
     raise();
     if (wasActive)
@@ -383,7 +396,10 @@ void Form2::captureLayout()
 
 void Form2::fitToScreen()
 {
-    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    // The window lies over the main window, on that window's screen.
+    const QScreen *screen = m_mainWindow ? m_mainWindow->screen() : nullptr;
+    if (!screen)
+        screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
     const QRect area = screen->geometry();

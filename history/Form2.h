@@ -4,6 +4,8 @@
 #include "ProportionalLayout.h"
 #include "ResultsFile.h"
 
+#include <QList>
+#include <QRect>
 #include <QWidget>
 
 #include <array>
@@ -46,6 +48,9 @@ public:
     const HistoryGraph &graph() const { return m_graph; }
     const ResultsHistory &history() const { return m_history; }
     const ProportionalLayout &layout() const { return m_layout; }
+    // Where the controls the player goes on using beside a rating lie on the screen: the title
+    // and the details, the buttons, the game numbers and their delete buttons.
+    QList<QRect> controlAreas() const;
 
 signals:
     // A column number was clicked: the game in it is to be rated nationally, without being

@@ -307,7 +307,7 @@ void NationalDeviation::place(const Placement &placement)
             return;
     }
     QPoint preferred = placement.preferred;
-    if (placement.keepClear.isEmpty() && placement.giveWay.isEmpty()) {
+    if (placement.preferred.isNull()) {
         const QRect area = owner ? owner->frameGeometry() : screen->availableGeometry();
         preferred = QPoint(area.left() + area.width() / 50, area.top() + area.height() / 3);
     }

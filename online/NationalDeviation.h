@@ -35,7 +35,8 @@ public:
         Skip  // a past game from the results file: counted when it was played
     };
 
-    // Where the window goes. Without any areas, over the lower left of the main window.
+    // Where the window goes. Without a preferred corner, nearest to the lower left of the main
+    // window.
     struct Placement
     {
         QList<QRect> keepClear; // screen areas the window must not cover

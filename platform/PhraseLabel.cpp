@@ -51,6 +51,14 @@ bool breakableBefore(const QString &text, qsizetype at)
            !noneAfter.contains(before);
 }
 
+// Whether a word begins at text[at] after the kana that ended the one before (a particle, an
+// ending): where a line best ends inside a phrase.
+bool beginsWord(const QString &text, qsizetype at)
+{
+    return runOf(text[at - 1]) == Run::Other && runOf(text[at]) != Run::Other &&
+           breakableBefore(text, at);
+}
+
 } // namespace
 
 PhraseLabel::PhraseLabel(QWidget *parent) : QLabel(parent)
@@ -90,12 +98,17 @@ QStringList PhraseLabel::lines(int width) const
             line = next;
         }
         // A phrase longer than the line breaks between words as far as they can be told apart:
-        // never inside a run of kanji, of katakana or of Latin letters and digits.
+        // where a word of kanji, katakana or Latin letters follows kana, or else anywhere but
+        // inside such a run.
         while (metrics.horizontalAdvance(line) > width && line.size() > 1) {
             qsizetype fits = 1;
             while (fits < line.size() && metrics.horizontalAdvance(line.left(fits + 1)) <= width)
                 ++fits;
             qsizetype cut = fits;
+            while (cut > 0 && !beginsWord(line, cut))
+                --cut;
+            if (cut == 0)
+                cut = fits;
             while (cut > 0 && !breakableBefore(line, cut))
                 --cut;
             if (cut == 0)

@@ -5,7 +5,8 @@
 
 // A label whose Japanese text wraps between phrases, never inside a word: after 。、？！, at
 // blanks (the full-width one too), before （ and at line ends. A phrase wider than the whole
-// label breaks between words, as far as runs of kanji, katakana and Latin letters tell them.
+// label breaks between words, as far as runs of kanji, katakana and Latin letters tell them:
+// best where such a run follows kana.
 // The text itself stays as it was set.
 class PhraseLabel : public QLabel
 {

@@ -2,6 +2,7 @@
 // 2560×1440 screen at scale 2, set side by side as off-screen screens.
 #include "Controls.h"
 #include "Fonts.h"
+#include "Form2.h"
 #include "GamePanel.h"
 #include "MainWindowFixture.h"
 #include "NationalDeviation.h"
@@ -9,7 +10,9 @@
 #include "PhraseLabel.h"
 #include "Twips.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -215,6 +218,30 @@ TEST_P(OnScreen, AfterAGameTheSummaryLeavesTheRegionButtonsWholeAndClickable)
     for (const char *name : {"Text1", "Review", "Label13", "Label17", "Label11", "Command2"})
         EXPECT_FALSE(rating.intersects(onScreen(get<QWidget>(name)))) << "covers " << name;
     EXPECT_GE(review->width(), Twips::toPixels(900 + 3 * 1650));
+
+    // The game rated again from the results window: the rating window moves off that window's
+    // details, buttons and game numbers, which the player goes on using.
+    ASSERT_EQ(game.chosenRegionKey(), "asia&taiyou");
+    QTest::mouseClick(get<QWidget>("Label19"), Qt::LeftButton);
+    QAbstractItemView *regions = get<QComboBox>("Combo1")->view();
+    QTest::mouseClick(regions->viewport(), Qt::LeftButton, {},
+                      regions->visualRect(regions->model()->index(0, 0)).center());
+    Form2 *form2 = f.form->form2();
+    ASSERT_TRUE(form2 && QTest::qWaitForWindowActive(form2));
+    EXPECT_TRUE(f.form->screen()->geometry().contains(form2->frameGeometry()));
+    QTest::mouseClick(control<QWidget>(form2, "Label1", 0), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 10000));
+    const auto form2Area = [&](const char *name, int index = -1) {
+        return onScreen(control<QWidget>(form2, name, index));
+    };
+    for (const auto &[name, area] : std::initializer_list<std::pair<const char *, QRect>>{
+             {"Text1", form2Area("Text1")},
+             {"Text4", form2Area("Text4")},
+             {"Command1", form2Area("Command1")},
+             {"the game numbers", form2Area("Label1", 0).united(form2Area("Label3", 29))}})
+        EXPECT_FALSE(form6->frameGeometry().intersects(area)) << "covers " << name;
+    form2->hide();
+    f.form->activateWindow();
 
     // The summary's first line, when it wraps, wraps before the date and time.
     const QTextBlock first = get<QPlainTextEdit>("Text1")->document()->firstBlock();

@@ -293,6 +293,7 @@ TEST(HelpPages, TheHelpTellsOfEveryMenuEntryAndWhatTheGameAndTheSearchOffer)
         {"game.html", "苦手な国旗を練習"}, {"game.html", "似ている国旗で出題"},
         {"game.html", "見直し"},           {"study.html", "出題 5回・一発正解 3回・ミス 4回"},
         {"study.html", "ほかに"},          {"study.html", "ひらがな"},
+        {"index.html", "^でも12枚目"},
     };
     for (const auto &[name, text] : told)
         EXPECT_TRUE(page(name).contains(QString::fromUtf8(text)))

@@ -408,6 +408,7 @@ TEST_F(ResultsWindow, KeysMoveBetweenGamesShowThemAndAskBeforeDeleting)
     Form2 *form2 = w.choose(4);
     auto key = [form2](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
     auto focused = [] { return QApplication::focusWidget()->property("index").toInt(); };
+    EXPECT_EQ(QApplication::focusWidget(), control<QWidget>(form2, "Label1", 0));
 
     control<QWidget>(form2, "Label1", 28)->setFocus();
     key(Qt::Key_Right);

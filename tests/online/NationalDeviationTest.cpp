@@ -3,6 +3,7 @@
 #include "CurlHttpClient.h"
 #include "Fakes.h"
 #include "LoopbackServer.h"
+#include "PhraseLabel.h"
 #include "ServerAccess.h"
 
 #include <QFile>
@@ -138,6 +139,15 @@ TEST(NationalDeviation, AFailedRatingSaysWhyAndTheReportStillGoes)
         Rating r(c.reply);
         r.rate(0);
         EXPECT_EQ(r.label("Label12"), c.message) << c.reply.left(40).toStdString();
+        // A reason wider than the line wraps where a word begins, never before a word's ending.
+        const auto *message = control<PhraseLabel>(r.deviation.form6(), "Label12");
+        const QStringList paragraphs = message->text().split('\n');
+        for (const QString &line : message->lines(message->contentsRect().width())) {
+            if (std::none_of(paragraphs.begin(), paragraphs.end(),
+                             [&](const QString &p) { return p.startsWith(line); })) {
+                EXPECT_NE(line.front().script(), QChar::Script_Hiragana) << line.toStdString();
+            }
+        }
         EXPECT_EQ(r.label("Label6"), c.players);
         EXPECT_EQ(r.label("Label7"), c.mean);
         EXPECT_EQ(r.label("Label5"), "");
