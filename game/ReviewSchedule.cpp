@@ -371,7 +371,9 @@ QString rememberedText(double retrievability)
 
 QString cardText(const CardState &state, const QDate &today)
 {
-    if (state.due > today)
+    // A card missed today waits to be asked again today; its recall "today" would read 100 %
+    // just after the miss.
+    if (state.due > today || state.lastReview >= today)
         return nextReviewText(state.due);
     return rememberedText(retrievabilityOn(state, today));
 }

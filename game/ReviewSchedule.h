@@ -146,8 +146,8 @@ QString nextDueText(const QDate &today, const QDate &day, int cards);
 QString nextReviewText(const QDate &due);
 // "覚えた度: 92%" (rounded to the nearest whole per cent).
 QString rememberedText(double retrievability);
-// The card's line in the country display: the next review while the card is not due yet,
-// else how well it is remembered today.
+// The card's line in the country display: the next review while the card is not due yet or was
+// answered today (missed, and asked again today), else how well it is remembered today.
 QString cardText(const CardState &state, const QDate &today);
 
 } // namespace ReviewSchedule

@@ -203,6 +203,8 @@ TEST(ReviewSchedule, TodaysCardsForecastAndTexts)
         {rememberedText(0.9151), QStringLiteral("覚えた度: 92%")},
         {rememberedText(1.2), QStringLiteral("覚えた度: 100%")},
         {cardText(known, day2), QStringLiteral("次の復習: 12月12日")},
+        // Missed today: asked again today, not "100 %" remembered.
+        {cardText(CardState{{0.2, 6.4}, day2, day2, 3, 2}, day2), nextReviewText(day2)},
         // Overdue by a day: 5 days after a review of stability 5 is 90 %, 6 days a little less.
         {cardText(*card(schedule, 3, Direction::NameToFlag), day2.addDays(1)),
          QStringLiteral("覚えた度: 89%")},
