@@ -288,6 +288,10 @@ bool Form1::load()
     // The data folder is the program's folder or, where that cannot be written, the player's
     // own; when neither can be, the player hears it now rather than after a whole game.
     if (!DataFolder::canCreateFilesIn(m_config.dataPath)) {
+        // That covers the flags' record and the schedule: their saves after a game would only
+        // say it again.
+        m_recordErrorShown = true;
+        m_scheduleErrorShown = true;
         messages.show(
             QStringLiteral("次のフォルダーに書き込めないため、成績と記録は保存されません。"
                            "ゲームと全国偏差値はこのまま使えます。\n%1")

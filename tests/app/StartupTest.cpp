@@ -1,4 +1,5 @@
 #include "Controls.h"
+#include "GamePanel.h"
 #include "MainWindowFixture.h"
 #include "NoticeCodec.h"
 #include "StartupRules.h"
@@ -105,6 +106,9 @@ TEST(Startup, ADataFolderThatCannotBeWrittenIsToldOnceAndTheProgramGoesOn)
     EXPECT_TRUE(f.messages.shown.first().contains(QDir::toNativeSeparators(f.config.dataPath)));
     // After the news, which the player still gets.
     EXPECT_TRUE(control<QWidget>(f.form.get(), "Text3")->isVisible());
+    // A game's record and schedule then fail to be saved without a word more.
+    emit f.form->gamePanel()->questionsLogged({{1, {2, 3}}});
+    EXPECT_EQ(f.messages.shown.size(), 1);
 }
 
 TEST(Startup, GamesTheServerDidNotTakeAreSentAfterTheNotice)
