@@ -1,5 +1,7 @@
 #include "MapCanvas.h"
 
+#include "ClickableLabel.h"
+
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -275,14 +277,8 @@ void MapCanvas::paintEvent(QPaintEvent *)
     if (m_baseStale || m_base.size() != size() * devicePixelRatioF())
         renderBase();
     painter.drawImage(0, 0, m_base);
-    if (hasFocus()) {
-        // The map has the keyboard: a frame of two colours, as on the other controls.
-        const QRect frame = rect().adjusted(1, 1, -2, -2);
-        painter.setPen(QPen(Qt::white, 3));
-        painter.drawRect(frame);
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 3, Qt::DashLine));
-        painter.drawRect(frame);
-    }
+    if (hasFocus())
+        paintFocusFrame(painter, rect(), palette());
 
     const auto found = std::find_if(m_countries.begin(), m_countries.end(),
                                     [this](const Country &c) { return c.flagId == m_selected; });

@@ -6,10 +6,19 @@
 
 namespace {
 
-// Wide enough to be seen over a flag picture, whose own colours may match the highlight.
 constexpr int focusFrameWidth = 3;
 
 } // namespace
+
+void paintFocusFrame(QPainter &painter, const QRect &rect, const QPalette &palette)
+{
+    const QRect frame = rect.adjusted(1, 1, -2, -2);
+    painter.setPen(QPen(Qt::white, focusFrameWidth));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(frame);
+    painter.setPen(QPen(palette.color(QPalette::Highlight), focusFrameWidth, Qt::DashLine));
+    painter.drawRect(frame);
+}
 
 ClickableLabel::ClickableLabel(QWidget *parent) : QLabel(parent) {}
 
@@ -68,10 +77,5 @@ void ClickableLabel::paintEvent(QPaintEvent *event)
     if (!hasFocus())
         return;
     QPainter painter(this);
-    // A dashed frame of two colours shows on light captions and dark pictures alike.
-    const QRect frame = rect().adjusted(1, 1, -2, -2);
-    painter.setPen(QPen(Qt::white, focusFrameWidth));
-    painter.drawRect(frame);
-    painter.setPen(QPen(palette().color(QPalette::Highlight), focusFrameWidth, Qt::DashLine));
-    painter.drawRect(frame);
+    paintFocusFrame(painter, rect(), palette());
 }

@@ -2,6 +2,13 @@
 
 #include <QLabel>
 
+class QPainter;
+
+// The frame a focused control of ours draws around itself: dashed in two colours, wide enough
+// to be seen over a flag picture, whose own colours may match the highlight, and on light
+// captions and dark pictures alike.
+void paintFocusFrame(QPainter &painter, const QRect &rect, const QPalette &palette);
+
 // A label or picture that answers clicks, as captions and image controls do on the designed
 // windows. Pictures are either stretched to the control or shown at their own size.
 // A double click gives one clicked() and then doubleClicked().
