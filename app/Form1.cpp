@@ -421,9 +421,11 @@ void Form1::connectPanels()
 
 bool Form1::enter(Mode mode)
 {
-    // Every mode, the game panel's own included, gives up a game under way; the player may
-    // keep it instead, and then nothing changes.
+    // Every mode, the game panel's own included, gives up a game or a day's review under way;
+    // the player may keep it instead, and then nothing changes.
     if (!m_gamePanel->mayLeaveGame())
+        return false;
+    if (m_dailyReview->isVisible() && !m_dailyReview->mayLeave())
         return false;
     switch (mode) {
     case Mode::Start:

@@ -227,6 +227,13 @@ bool DailyReviewPanel::begin(const QString &regionKey)
     return true;
 }
 
+bool DailyReviewPanel::mayLeave() const
+{
+    if (m_page == Page::End || !m_review || m_review->answers().isEmpty())
+        return true;
+    return m_services.messages.ask(QStringLiteral("復習を中断しますか？"));
+}
+
 QWidget *DailyReviewPanel::firstFocus() const
 {
     switch (m_page) {

@@ -56,6 +56,9 @@ public:
     // The board of the card asked now: the row on each of the twelve places.
     const GameSession *board() const { return m_board.get(); }
 
+    // Whether the review may be left now: nothing is lost before the first answer or after the
+    // end; else the player is asked, since the schedule hears an unfinished review not at all.
+    bool mayLeave() const;
     // Where the keyboard starts on the page on show.
     QWidget *firstFocus() const;
     // The controls in reading order, for the window's Tab chain.

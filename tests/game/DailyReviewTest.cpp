@@ -105,6 +105,13 @@ TEST(DailyReview, PlayedWithKeysBothWaysAMissComesBackAndOnlyTheScheduleIsWritte
     EXPECT_EQ(text(form, "ReviewPickedText"), "選んだのは：" + wrongName);
     press(keyOf(1)); // the learning card takes no pick
     EXPECT_EQ(review->page(), DailyReviewPanel::Page::Learning);
+    // Esc with an answer given asks first; kept, the review goes on where it was.
+    f.messages.answerYes = false;
+    press(Qt::Key_Escape);
+    EXPECT_EQ(f.messages.asked, QStringList{"復習を中断しますか？"});
+    ASSERT_TRUE(review->isVisible());
+    EXPECT_EQ(review->page(), DailyReviewPanel::Page::Learning);
+    f.messages.answerYes = true;
     press(Qt::Key_Return);
 
     // 旗→名: one flag and twelve names, each with its key.
