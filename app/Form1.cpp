@@ -499,8 +499,9 @@ void Form1::arrange(Mode mode)
 
     // Tab follows reading order: the menu row, then the mode's controls from the top left.
     // Controls that are not on show are passed over, so one chain serves every mode; those
-    // the game panel covers are taken out of it while it does.
-    const Qt::FocusPolicy uncovered = mode == Mode::Game ? Qt::NoFocus : Qt::StrongFocus;
+    // the game panel or the day's review in its place covers are taken out of it while it does.
+    const Qt::FocusPolicy uncovered =
+        mode == Mode::Game || mode == Mode::DailyReview ? Qt::NoFocus : Qt::StrongFocus;
     for (ClickableLabel *covered : {m_regionMapLabel, m_closeNewsLabel, m_referralLabel})
         covered->setFocusPolicy(uncovered);
     QList<QWidget *> chain{m_helpLabel, m_galleryLabel, m_byNameLabel,

@@ -69,8 +69,10 @@ DailyReviewPanel::DailyReviewPanel(Services &services, QString appPath, QString 
       m_dataPath(std::move(dataPath))
 {
     setObjectName(QStringLiteral("DailyReview"));
+    setAccessibleName(QStringLiteral("今日の復習"));
     setAutoFillBackground(true);
-    setFocusPolicy(Qt::StrongFocus);
+    // Its controls take the keyboard in turn; a click on the panel itself keeps the keys here.
+    setFocusPolicy(Qt::ClickFocus);
     hide();
 
     m_titleLabel = Twips::place(new QLabel(QStringLiteral("今日の復習"), this), "ReviewTitle", 390,

@@ -127,6 +127,18 @@ TEST_F(Keyboard, EveryModeIsReachedByItsKeyAndTabFollowsReadingOrder)
         EXPECT_EQ(unnamedControls().join(' ').toStdString(), "");
     }
 
+    // The day's review: やめる, then the flags of its first card; Esc before an answer leaves.
+    key(Qt::Key_3, Qt::ControlModifier);
+    get<QAbstractButton>("CommandReview")->click();
+    EXPECT_EQ(tabChain().join(' ').toStdString(),
+              (menuChain + QStringList{"ReviewBack"} + numbered("ReviewCard", 1, 12))
+                  .join(' ')
+                  .toStdString());
+    EXPECT_EQ(unnamedControls().join(' ').toStdString(), "");
+    get("ReviewCard", 1)->setFocus();
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(get("Frame1")->isVisible());
+
     // A game under way: 戻る, then the cards in reading order.
     key(Qt::Key_3, Qt::ControlModifier);
     get<QAbstractButton>("Command2")->click();
