@@ -7,8 +7,8 @@
 class CurlHttpClient : public HttpClient
 {
 public:
-    CurlHttpClient(std::chrono::milliseconds connectTimeout = std::chrono::seconds(3),
-                   std::chrono::milliseconds transferTimeout = std::chrono::seconds(10));
+    CurlHttpClient(std::chrono::milliseconds connectTimeout = defaultConnectTimeout,
+                   std::chrono::milliseconds transferTimeout = defaultTransferTimeout);
 
     using HttpClient::get;
     HttpResponse get(const QString &url, std::chrono::milliseconds limit,

@@ -20,6 +20,9 @@ class HttpClient
 public:
     // The largest file our server serves; a caller that knows better says so.
     static constexpr qsizetype defaultMaxBody = qsizetype(1) << 20;
+    // What a connection and a whole request may take, on every system's client.
+    static constexpr std::chrono::milliseconds defaultConnectTimeout = std::chrono::seconds(3);
+    static constexpr std::chrono::milliseconds defaultTransferTimeout = std::chrono::seconds(10);
 
     virtual ~HttpClient() = default;
     virtual HttpResponse get(const QString &url, std::chrono::milliseconds limit,

@@ -10,8 +10,8 @@
 class WinHttpClient : public HttpClient
 {
 public:
-    WinHttpClient(std::chrono::milliseconds connectTimeout = std::chrono::seconds(3),
-                  std::chrono::milliseconds transferTimeout = std::chrono::seconds(10));
+    WinHttpClient(std::chrono::milliseconds connectTimeout = defaultConnectTimeout,
+                  std::chrono::milliseconds transferTimeout = defaultTransferTimeout);
 
     using HttpClient::get;
     HttpResponse get(const QString &url, std::chrono::milliseconds limit,
