@@ -1,6 +1,7 @@
 #include "AppConfig.h"
 #include "AppState.h"
 #include "DataFolder.h"
+#include "EnterPressesButtons.h"
 #include "Fonts.h"
 #include "Form1.h"
 #include "ProgramEnd.h"
@@ -22,6 +23,8 @@ int main(int argc, char *argv[])
     Fonts::useScreen();
     StrayClickFilter strayClicks;
     app.installEventFilter(&strayClicks);
+    EnterPressesButtons enterKey;
+    app.installEventFilter(&enterKey);
 
     SystemServices system;
     QtMessageBox messages;

@@ -442,14 +442,6 @@ void DailyReviewPanel::keyPressEvent(QKeyEvent *event)
             }
         }
     }
-    // Enter presses the button with the focus, as Space does; outside a dialog a button
-    // leaves it to the window.
-    auto *button = qobject_cast<QPushButton *>(focusWidget());
-    if (plain && button && button->parentWidget() == this &&
-        (key == Qt::Key_Return || key == Qt::Key_Enter)) {
-        button->click();
-        return;
-    }
     if (m_page == Page::Learning &&
         (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
          event->key() == Qt::Key_Space)) {

@@ -171,8 +171,9 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithKeysAlone)
     EXPECT_EQ(QApplication::focusWidget(), get("Option2", 1));
     while (QApplication::focusWidget() != get("Command2"))
         key(Qt::Key_Tab);
-    // Esc in a game is 戻る: back to the region choice, nothing recorded.
-    get<QAbstractButton>("Command2")->click();
+    // Enter presses スタート as Space does. Esc in a game is 戻る: back to the region choice,
+    // nothing recorded.
+    key(Qt::Key_Return);
     ASSERT_TRUE(game().playing());
     key(CardKeys::keys[static_cast<size_t>(game().session()->answerPosition() - 1)]);
     ASSERT_EQ(game().session()->questionNumber(), 2);

@@ -1,5 +1,6 @@
 #include "OffscreenScreens.h"
 
+#include "EnterPressesButtons.h"
 #include "Fonts.h"
 
 #include <QApplication>
@@ -51,6 +52,9 @@ int runWindowTests(int argc, char **argv, std::initializer_list<OffscreenScreen>
     QApplication app(argc, argv);
     Fonts::installSubstitutes();
     Fonts::useScreen();
+    // The keyboard as the program has it.
+    EnterPressesButtons enterKey;
+    app.installEventFilter(&enterKey);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
