@@ -40,7 +40,8 @@ NameSearch::NameSearch(std::vector<OtherName> otherNames) : m_names(std::move(ot
 
 QString NameSearch::hint(const QString &key, const QString &countryName, const QString &kind)
 {
-    if (kind == OtherNames::formerNameKind || kind == OtherNames::formerCapitalKind)
+    if (kind == OtherNames::formerNameKind || kind == OtherNames::formerCapitalKind ||
+        kind == OtherNames::largestCityKind)
         return QStringLiteral("「%1」（%2）→ %3").arg(key, kind, countryName);
     return QStringLiteral("「%1」→ %2").arg(key, countryName);
 }

@@ -55,7 +55,8 @@ public:
                                     const QString &key);
 
     // The line under the search box for a match through another name: 「アメリカ」→ 米国; a former
-    // name or capital says what it is: 「ローデシア」（旧称）→ ジンバブエ.
+    // name or capital, or a largest city, says what it is: 「ローデシア」（旧称）→ ジンバブエ,
+    // 「シドニー」（最大都市）→ オーストラリア.
     static QString hint(const QString &key, const QString &countryName,
                         const QString &kind = QString());
     // Whether the key, with only case and width folded (ｱﾒﾘｶ, ＪＡＰＡＮ), still stands in the

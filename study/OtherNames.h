@@ -14,7 +14,8 @@ struct OtherName
     int flagId = 0;
     // 正式名, 通称, 略称, 漢字表記, 読み, 国名の読み (the one reading of a name holding kanji),
     // 英語 (any Latin-letter name), 符号, ローマ字, 旧称 (a former name of the country or its
-    // capital), 旧首都 (a former capital, still called so)
+    // capital), 旧首都 (a former capital, still called so), 最大都市 (the largest city, never the
+    // capital, that players take for it)
     QString kind;
     QString name;
 };
@@ -35,6 +36,8 @@ inline const QString codeKind = QStringLiteral("符号");
 // Names of the past: the search says so, or ローデシア would seem to be ジンバブエ's name today.
 inline const QString formerNameKind = QStringLiteral("旧称");
 inline const QString formerCapitalKind = QStringLiteral("旧首都");
+// Not the capital either, though players take it for one: シドニー is not Australia's capital.
+inline const QString largestCityKind = QStringLiteral("最大都市");
 // The reading of a country's name when it holds kanji, exactly one for each such name; the day's
 // review tells it beside the name.
 inline const QString nameReadingKind = QStringLiteral("国名の読み");

@@ -8,7 +8,7 @@ namespace StudyRules {
 
 QString toArticleTitle(const QString &name)
 {
-    static const std::array<std::pair<QString, QString>, 7> titles{{
+    static const std::array<std::pair<QString, QString>, 10> titles{{
         {QStringLiteral("台湾"), QStringLiteral("中華民国")},
         {QStringLiteral("米国"), QStringLiteral("アメリカ合衆国")},
         {QStringLiteral("ジョージア"), QStringLiteral("ジョージア (国)")},
@@ -16,6 +16,11 @@ QString toArticleTitle(const QString &name)
         {QStringLiteral("中国"), QStringLiteral("中華人民共和国")},
         {QStringLiteral("モンゴル"), QStringLiteral("モンゴル国")},
         {QStringLiteral("ミクロネシア"), QStringLiteral("ミクロネシア連邦")},
+        // "マリ" is a page of the word's meanings; the other two are spelt otherwise there.
+        {QStringLiteral("マリ"), QStringLiteral("マリ共和国")},
+        {QStringLiteral("セントクリストファー・ネービス"), QStringLiteral("セントクリストファー・ネイビス")},
+        {QStringLiteral("セントビンセント及びグレナディーン諸島"),
+         QStringLiteral("セントビンセント・グレナディーン")},
     }};
     for (const auto &[listed, title] : titles) {
         if (name == listed)

@@ -4,20 +4,24 @@
 
 using namespace StudyRules;
 
-TEST(ArticleTitle, SevenShortNamesLeadToTheirArticlesAndNothingElseChanges)
+TEST(ArticleTitle, ShortNamesLeadToTheirArticlesAndNothingElseChanges)
 {
-    const std::pair<const char *, const char *> mapped[] = {{"台湾", "中華民国"},
-                                                            {"米国", "アメリカ合衆国"},
-                                                            {"ジョージア", "ジョージア (国)"},
-                                                            {"タイ", "タイ王国"},
-                                                            {"中国", "中華人民共和国"},
-                                                            {"モンゴル", "モンゴル国"},
-                                                            {"ミクロネシア", "ミクロネシア連邦"}};
+    const std::pair<const char *, const char *> mapped[] = {
+        {"台湾", "中華民国"},
+        {"米国", "アメリカ合衆国"},
+        {"ジョージア", "ジョージア (国)"},
+        {"タイ", "タイ王国"},
+        {"中国", "中華人民共和国"},
+        {"モンゴル", "モンゴル国"},
+        {"ミクロネシア", "ミクロネシア連邦"},
+        {"マリ", "マリ共和国"},
+        {"セントクリストファー・ネービス", "セントクリストファー・ネイビス"},
+        {"セントビンセント及びグレナディーン諸島", "セントビンセント・グレナディーン"}};
     for (const auto &[name, title] : mapped)
         EXPECT_EQ(toArticleTitle(QString::fromUtf8(name)), QString::fromUtf8(title)) << name;
     // Only whole, exactly equal names are replaced, and a title is never mapped again.
     for (const char *name :
-         {"日本", "ミクロネシア連邦", "中国 ", "中華人民共和国", "ﾀｲ", "タイ王国", ""})
+         {"日本", "ミクロネシア連邦", "中国 ", "中華人民共和国", "ﾀｲ", "タイ王国", "マリ共和国", ""})
         EXPECT_EQ(toArticleTitle(QString::fromUtf8(name)), QString::fromUtf8(name)) << name;
     EXPECT_EQ(toArticleTitle("ジョージア").toUtf8(), QByteArray("ジョージア (国)"));
 }

@@ -13,7 +13,7 @@ import { readTable } from './table.mjs';
 
 const require = createRequire(import.meta.url);
 
-export const KINDS = ['正式名', '通称', '略称', '漢字表記', '読み', '国名の読み', '英語', '符号', 'ローマ字', '旧称', '旧首都'];
+export const KINDS = ['正式名', '通称', '略称', '漢字表記', '読み', '国名の読み', '英語', '符号', 'ローマ字', '旧称', '旧首都', '最大都市'];
 // Not a kind that is written out: the hand table's way of saying a name from world-countries or
 // CLDR is left out (Congo names two countries).
 const LEFT_OUT = '除外';
@@ -93,12 +93,20 @@ export function folded(text) {
 
 function readHandTable(file) {
   const out = [];
+  const where = new Map();
   fs.readFileSync(file, 'utf8').split('\n').forEach((line, i) => {
     if (line.trim() === '' || line.startsWith('#')) return;
     const f = line.split('\t').map((x) => x.trim());
-    if (f.length !== 3 || !(KINDS.includes(f[1]) || f[1] === LEFT_OUT)) throw new Error(`${path.basename(file)}:${i + 1}: want iso, kind, alias`);
+    const at = `${path.basename(file)}:${i + 1}`;
+    if (f.length !== 3 || !(KINDS.includes(f[1]) || f[1] === LEFT_OUT)) throw new Error(`${at}: want iso, kind, alias`);
     // The name's own reading is countries.tsv's, the one the lists are sorted by: one source only.
-    if (f[1] === NAME_READING) throw new Error(`${path.basename(file)}:${i + 1}: ${NAME_READING} comes from countries.tsv`);
+    if (f[1] === NAME_READING) throw new Error(`${at}: ${NAME_READING} comes from countries.tsv`);
+    // Two lines of different kinds that the search cannot tell apart (通称 ペキン and 読み ぺきん)
+    // would keep only the first, under its kind, and drop the other without a word.
+    const key = `${f[0]}\t${folded(f[2])}`;
+    const earlier = where.get(key);
+    if (earlier && earlier.kind !== f[1]) throw new Error(`${at}: ${f[2]} is line ${earlier.line} (${earlier.kind}) again, as the search reads it`);
+    if (!earlier) where.set(key, { kind: f[1], line: i + 1 });
     out.push({ iso: f[0], kind: f[1], alias: f[2], line: i + 1 });
   });
   return out;
@@ -170,7 +178,7 @@ export function collectAliases(rows, handFile) {
     // Romaji of the name and the capital, from their kana (a capital in kanji by its readings).
     // Common names in kana too: a player writes アメリカ as "amerika" as readily as 米国 as "beikoku".
     const commonKana = [wc?.translations.jpn.common, territory.of(r.iso),
-      ...mine.filter((x) => ['通称', '旧称', '旧首都'].includes(x.kind)).map((x) => x.alias)]
+      ...mine.filter((x) => ['通称', '旧称', '旧首都', '最大都市'].includes(x.kind)).map((x) => x.alias)]
       .filter((n) => n && /^[\u30A0-\u30FF・]+$/.test(n));
     const kanaSources = [r.reading, ...readings, ...commonKana];
     const capital = bareCapital(r.capital);
