@@ -60,16 +60,43 @@ TEST(ShippedLookAlikes, PairsEveryLearnerConfusesAreInEachOthersTopFive)
         {"ホンジュラス", "ニカラグア"},
         {"ホンジュラス", "エルサルバドル"},
         {"ラトビア", "オーストリア"},
+        // the same layout in other colours: a disc on a plain field, the Nordic cross, quarters
+        {"日本", "バングラデシュ"},
+        {"日本", "パラオ"},
+        {"バングラデシュ", "パラオ"},
+        {"スウェーデン", "フィンランド"},
+        {"ドミニカ共和国", "パナマ"},
+        // the same colours, turned or in stripes of other widths
+        {"ベルギー", "ドイツ"},
+        {"ベネズエラ", "コロンビア"},
+        {"ベネズエラ", "エクアドル"},
+    };
+    const auto firstFive = [&](int from) {
+        const std::vector<int> &similar = table.similarTo(from);
+        return std::vector<int>(similar.begin(),
+                                similar.begin() + std::min<size_t>(topFive, similar.size()));
     };
     for (const auto &[first, second] : pairs) {
         const int a = flagIdOf(world, QString::fromUtf8(first));
         const int b = flagIdOf(world, QString::fromUtf8(second));
         for (const auto &[from, to] : {std::pair{a, b}, std::pair{b, a}}) {
-            const std::vector<int> &similar = table.similarTo(from);
-            const auto end = similar.begin() + std::min<size_t>(topFive, similar.size());
-            EXPECT_NE(std::find(similar.begin(), end, to), end)
+            const std::vector<int> five = firstFive(from);
+            EXPECT_NE(std::find(five.begin(), five.end(), to), five.end())
                 << from << " lacks " << to << " among its first five (" << first << "/" << second
                 << ")";
         }
+    }
+    // First choices no learner makes: the colours are near, the layouts nothing alike.
+    const std::pair<const char *, const char *> neverFirst[] = {
+        {"アフガニスタン", "バングラデシュ"}, {"英国", "ジョージア"},
+        {"南アフリカ", "オランダ"},           {"ペルー", "チュニジア"},
+        {"ブータン", "マリ"},                 {"ブルンジ", "モーリタニア"},
+        {"セーシェル", "ベラルーシ"},         {"バヌアツ", "ベラルーシ"},
+        {"ドミニカ共和国", "ラトビア"},
+    };
+    for (const auto &[from, to] : neverFirst) {
+        const std::vector<int> &similar = table.similarTo(flagIdOf(world, QString::fromUtf8(from)));
+        ASSERT_FALSE(similar.empty()) << from;
+        EXPECT_NE(similar.front(), flagIdOf(world, QString::fromUtf8(to))) << from << " → " << to;
     }
 }

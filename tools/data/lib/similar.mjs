@@ -42,6 +42,38 @@ const MAIN_REACH = 22;
 // Charges (in mean ΔE) for a mirrored or turned flag and for swapped colours.
 const FLIP_CHARGE = 2;
 const SWAP_CHARGE = 12;
+// A flag turned a quarter round (Belgium's stripes against Germany's), and one whose stripes
+// are compared wider or narrower, rows or columns at most WARP_REACH cells apart (Colombia's
+// yellow half against Venezuela's third).
+const TURN_CHARGE = 10;
+const WARP_CHARGE = 12;
+const WARP_REACH = 4;
+
+// Layout. Each flag is cut into regions of one colour (at most LAYOUT_COLOURS, each at least
+// LAYOUT_SHARE of the flag, every cell given to the nearest); two flags have the same layout
+// when the regions of either, whatever their colours, fall each within one region of the
+// other. The share of the flag where they do not is charged at LAYOUT_WEIGHT on the colour
+// distance (WARP_LAYOUT_WEIGHT when the stripes were already let stretch).
+const LAYOUT_COLOURS = 5;
+const LAYOUT_SHARE = 0.03;
+const LAYOUT_WEIGHT = 40;
+const WARP_LAYOUT_WEIGHT = 15;
+// Families of layout learners know by name: a disc on a plain field, a Nordic cross, quarters,
+// a triangle at the hoist. A flag belongs to one as far as it fits the family's drawing
+// (misfit FAMILY_FIT_IN or less: fully; FAMILY_FIT_OUT or more: not at all). Belonging to a
+// family the other flag does not costs FAMILY_WEIGHT; two flags of one family are also
+// compared by their colours alone, whatever their places: FAMILY_BASE plus FAMILY_PALETTE
+// times the palette distance (Sweden's blue and yellow against Finland's white and blue).
+const FAMILY_FIT_IN = 0.1;
+const FAMILY_FIT_OUT = 0.2;
+const FAMILY_WEIGHT = 40;
+const FAMILY_BASE = 20;
+const FAMILY_PALETTE = 0.6;
+// Any two flags of nearly the same colours in nearly the same layout, their places aside
+// (Belgium's black, yellow and red against Germany's).
+const PALETTE_BASE = 15;
+const PALETTE_WEIGHT = 0.75;
+const PALETTE_LAYOUT_WEIGHT = 30;
 // Shades of one colour may stand for each other, charged at SHADE_CHARGE of their difference:
 // two main colours at most SHADE_REACH apart (ΔE) that are both greys (chroma under GREY_CHROMA)
 // or both of hues at most SHADE_HUE degrees apart. Turquoise and navy, carmine and red are
@@ -221,6 +253,19 @@ function coarse(fine) {
   return out;
 }
 
+// The fine grid turned a quarter round and stretched back to the same box, so that a flag of
+// vertical stripes is read as one of horizontal stripes (Belgium against Germany).
+function transposed(fine) {
+  const out = new Float64Array(fine.length);
+  for (let y = 0; y < FINE.h; y++)
+    for (let x = 0; x < FINE.w; x++) {
+      const sx = Math.floor(((y + 0.5) * FINE.w) / FINE.h);
+      const sy = Math.floor(((x + 0.5) * FINE.h) / FINE.w);
+      out.set(fine.subarray((sy * FINE.w + sx) * 3, (sy * FINE.w + sx) * 3 + 3), (y * FINE.w + x) * 3);
+    }
+  return out;
+}
+
 function flipped(grid, horizontal, vertical) {
   const out = new Float64Array(grid.length);
   for (let y = 0; y < GRID.h; y++)
@@ -261,11 +306,13 @@ function views(fine) {
         for (let c = 0; c < 3; c++) recoloured[p * 3 + c] += to[c] - from[c];
       }
     }
-    const grid = coarse(recoloured);
-    for (const [h, v] of [[false, false], [true, false], [false, true], [true, true]]) {
-      const charge = (swapped ? SWAP_CHARGE : 0) + (h || v ? FLIP_CHARGE : 0);
-      const seen = h || v ? flipped(grid, h, v) : grid;
-      out.push({ grid: seen, edges: boundaries(seen), charge, h, v, swapped });
+    for (const turned of [false, true]) {
+      const grid = coarse(turned ? transposed(recoloured) : recoloured);
+      for (const [h, v] of [[false, false], [true, false], [false, true], [true, true]]) {
+        const charge = (swapped ? SWAP_CHARGE : 0) + (h || v ? FLIP_CHARGE : 0) + (turned ? TURN_CHARGE : 0);
+        const seen = h || v ? flipped(grid, h, v) : grid;
+        out.push({ grid: seen, edges: boundaries(seen), charge, h, v, swapped, turned });
+      }
     }
   }
   return { views: out, main, shares, masks };
@@ -327,34 +374,341 @@ function meanDelta(a, b) {
   return sum / (a.length / 3);
 }
 
+
+// ---- Layout ---------------------------------------------------------------------------------
+
+// The flag's regions of one colour: k-means in CIELAB from farthest-point seeds; clusters under
+// LAYOUT_SHARE are dropped after a few rounds and their cells go to the nearest one left.
+function regions(fine) {
+  const n = fine.length / 3;
+  const seeds = [0];
+  while (seeds.length < LAYOUT_COLOURS + 2) {
+    let best = -1;
+    let bestD = -1;
+    for (let p = 0; p < n; p++) {
+      let d = Infinity;
+      for (const s of seeds) d = Math.min(d, dist(fine, p * 3, fine, s * 3));
+      if (d > bestD) {
+        bestD = d;
+        best = p;
+      }
+    }
+    if (bestD < 8) break;
+    seeds.push(best);
+  }
+  let centres = seeds.map((s) => [fine[s * 3], fine[s * 3 + 1], fine[s * 3 + 2]]);
+  const assign = () => {
+    const labels = new Int8Array(n);
+    const counts = centres.map(() => 0);
+    for (let p = 0; p < n; p++) {
+      labels[p] = nearest(centres, fine, p * 3).index;
+      counts[labels[p]]++;
+    }
+    return { labels, counts };
+  };
+  for (let round = 0; round < 10; round++) {
+    const { labels, counts } = assign();
+    const sums = centres.map(() => [0, 0, 0]);
+    for (let p = 0; p < n; p++) for (let c = 0; c < 3; c++) sums[labels[p]][c] += fine[p * 3 + c];
+    centres = centres.map((c, i) => (counts[i] ? sums[i].map((v) => v / counts[i]) : c));
+    if (round === 6) {
+      centres = centres
+        .map((c, i) => ({ c, share: counts[i] / n }))
+        .filter((c) => c.share >= LAYOUT_SHARE)
+        .sort((a, b) => b.share - a.share)
+        .slice(0, LAYOUT_COLOURS)
+        .map((c) => c.c);
+    }
+  }
+  const { labels, counts } = assign();
+  return { colours: centres, shares: counts.map((c) => c / n), labels };
+}
+
+function flippedLabels(labels, horizontal, vertical) {
+  const out = new Int8Array(labels.length);
+  for (let y = 0; y < FINE.h; y++)
+    for (let x = 0; x < FINE.w; x++)
+      out[y * FINE.w + x] = labels[(vertical ? FINE.h - 1 - y : y) * FINE.w + (horizontal ? FINE.w - 1 - x : x)];
+  return out;
+}
+
+function turnedLabels(labels) {
+  const out = new Int8Array(labels.length);
+  for (let y = 0; y < FINE.h; y++)
+    for (let x = 0; x < FINE.w; x++) {
+      const sx = Math.floor(((y + 0.5) * FINE.w) / FINE.h);
+      const sy = Math.floor(((x + 0.5) * FINE.h) / FINE.w);
+      out[y * FINE.w + x] = labels[sy * FINE.w + sx];
+    }
+  return out;
+}
+
+// The share of cells left over when every region of one flag is laid on the region of the
+// other it overlaps most.
+function overlapMiss(counts, ka, kb) {
+  let kept = 0;
+  for (let i = 0; i < ka; i++) {
+    let most = 0;
+    for (let j = 0; j < kb; j++) most = Math.max(most, counts[i * kb + j]);
+    kept += most;
+  }
+  return 1 - kept / (FINE.w * FINE.h);
+}
+
+// 0 for the same layout in any colours (mirrored, upside down or turned), towards 1 for layouts
+// with nothing in common. Both ways round: a layout with more regions is not the same as one
+// with fewer.
+function layoutMismatch(a, b) {
+  const ka = a.colours.length;
+  const kb = b.colours.length;
+  let best = 1;
+  for (const labels of b.layoutViews) {
+    const ab = new Float64Array(ka * kb);
+    const ba = new Float64Array(kb * ka);
+    for (let p = 0; p < labels.length; p++) {
+      ab[a.labels[p] * kb + labels[p]]++;
+      ba[labels[p] * ka + a.labels[p]]++;
+    }
+    best = Math.min(best, Math.max(overlapMiss(ab, ka, kb), overlapMiss(ba, kb, ka)));
+  }
+  return best;
+}
+
+// How far apart two flags' colours are, their places aside: the cheapest way of turning the
+// shares of one palette into the other's, nearest colours first (mean ΔE).
+function paletteDistance(a, b) {
+  const left = a.shares.slice();
+  const right = b.shares.slice();
+  const pairs = [];
+  a.colours.forEach((x, i) => b.colours.forEach((y, j) => pairs.push([Math.hypot(x[0] - y[0], x[1] - y[1], x[2] - y[2]), i, j])));
+  pairs.sort((p, q) => p[0] - q[0]);
+  let cost = 0;
+  for (const [d, i, j] of pairs) {
+    const moved = Math.min(left[i], right[j]);
+    cost += moved * d;
+    left[i] -= moved;
+    right[j] -= moved;
+  }
+  return cost;
+}
+
+// The families' drawings: for every cell (u, v in 0..1 from the hoist's top) the part it falls
+// in, or -1 where the drawing does not care. A flag fits a drawing when each part is of one
+// colour (the misfit is the share of cells that are not) and the parts that must differ do; a
+// rim, when drawn, must not be of its part's colour.
+function discDrawing(cx, r) {
+  return { family: 'disc', part: (u, v) => (((u - cx) * 1.5) ** 2 + (v - 0.5) ** 2 < r * r ? 1 : 0), differ: [[0, 1]] };
+}
+function nordicDrawing(cx, barHeight, inner) {
+  const barWidth = barHeight / 1.5;
+  return {
+    family: 'nordic',
+    part: (u, v) => {
+      const du = Math.abs(u - cx);
+      const dv = Math.abs(v - 0.5);
+      if (du < barWidth / 2 || dv < barHeight / 2) return inner && (du < barWidth / 4 || dv < barHeight / 4) ? 5 : 4;
+      return (u < cx ? 0 : 1) + (v < 0.5 ? 0 : 2);
+    },
+    differ: [[0, 4], [1, 4], [2, 4], [3, 4], ...(inner ? [[4, 5]] : [])],
+  };
+}
+function quartersDrawing(crossHeight) {
+  const crossWidth = crossHeight / 1.5;
+  return {
+    family: 'quarters',
+    part: (u, v) => {
+      if (crossHeight && (Math.abs(u - 0.5) < crossWidth / 2 || Math.abs(v - 0.5) < crossHeight / 2)) return 4;
+      return (u < 0.5 ? 0 : 1) + (v < 0.5 ? 0 : 2);
+    },
+    differ: [[0, 1], [0, 2], [1, 3], [2, 3], ...(crossHeight ? [[0, 4], [1, 4], [2, 4], [3, 4]] : [])],
+  };
+}
+function triangleDrawing(apex) {
+  return {
+    family: 'triangle',
+    part: (u, v) => {
+      const half = 0.5 * (1 - u / apex);
+      const off = Math.abs(v - 0.5);
+      if (u < apex && off < half) return 0;
+      return u < apex + 0.08 && off - Math.max(half, 0) < 0.1 ? 1 : -1;
+    },
+    differ: [[0, 1]],
+    rim: { part: 1, of: 0 },
+  };
+}
+const DRAWINGS = [
+  ...[0.5, 0.45, 0.4].flatMap((cx) => [0.22, 0.3, 0.36].map((r) => discDrawing(cx, r))),
+  ...[0.33, 0.375, 0.41].flatMap((cx) => [0.14, 0.2, 0.26].flatMap((h) => [false, true].map((inner) => nordicDrawing(cx, h, inner)))),
+  ...[0, 0.12, 0.18].map(quartersDrawing),
+  ...[0.33, 0.4, 0.5].map(triangleDrawing),
+].map((d) => {
+  const parts = new Int8Array(FINE.w * FINE.h);
+  for (let y = 0; y < FINE.h; y++)
+    for (let x = 0; x < FINE.w; x++) parts[y * FINE.w + x] = d.part((x + 0.5) / FINE.w, (y + 0.5) / FINE.h);
+  return { ...d, parts };
+});
+export const FAMILIES = ['disc', 'nordic', 'quarters', 'triangle'];
+const MAX_PARTS = 6;
+
+function misfit(labels, k, d) {
+  const counts = new Float64Array(MAX_PARTS * k);
+  const size = new Float64Array(MAX_PARTS);
+  for (let p = 0; p < labels.length; p++) {
+    const part = d.parts[p];
+    if (part < 0) continue;
+    counts[part * k + labels[p]]++;
+    size[part]++;
+  }
+  const major = new Int8Array(MAX_PARTS).fill(-1);
+  let cared = 0;
+  let missed = 0;
+  for (let part = 0; part < MAX_PARTS; part++) {
+    if (!size[part]) continue;
+    let best = 0;
+    for (let l = 1; l < k; l++) if (counts[part * k + l] > counts[part * k + best]) best = l;
+    major[part] = best;
+    if (d.rim && part === d.rim.part) continue;
+    cared += size[part];
+    missed += size[part] - counts[part * k + best];
+  }
+  let result = missed / cared;
+  result += (0.5 * d.differ.filter(([x, y]) => major[x] === major[y]).length) / d.differ.length;
+  if (d.rim) {
+    const { part, of } = d.rim;
+    result += size[part] ? (0.5 * counts[part * k + major[of]]) / size[part] : 0.5;
+  }
+  return result;
+}
+
+// How far the flag belongs to each family, 0 to 1, whichever way round it is drawn.
+function families(r) {
+  const views = [[false, false], [true, false], [false, true], [true, true]].map(([h, v]) => flippedLabels(r.labels, h, v));
+  const best = Object.fromEntries(FAMILIES.map((f) => [f, Infinity]));
+  for (const d of DRAWINGS) for (const labels of views) best[d.family] = Math.min(best[d.family], misfit(labels, r.colours.length, d));
+  return FAMILIES.map((f) => Math.max(0, Math.min(1, (FAMILY_FIT_OUT - best[f]) / (FAMILY_FIT_OUT - FAMILY_FIT_IN))));
+}
+
+function layoutOf(fine) {
+  const r = regions(fine);
+  const upright = [[false, false], [true, false], [false, true], [true, true]].map(([h, v]) => flippedLabels(r.labels, h, v));
+  const turned = turnedLabels(r.labels);
+  const sideways = [[false, false], [true, false], [false, true], [true, true]].map(([h, v]) => flippedLabels(turned, h, v));
+  return { ...r, layoutViews: [...upright, ...sideways], families: families(r) };
+}
+
+// ---------------------------------------------------------------------------------------------
+
 export function readFlag(file) {
   const img = jpeg.decode(fs.readFileSync(file), { useTArray: true, formatAsRGBA: true });
   const box = flagBox(img);
   const fine = toLab(resample(img, box, FINE.w, FINE.h));
-  return { img, box, fine, ...views(fine) };
+  return { img, box, fine, ...views(fine), layout: layoutOf(fine) };
 }
 
-// Distance between two flags: the cheapest way of looking at one that matches the other, taken
-// both ways round so the table agrees with itself.
-export function pairDistance(fa, fb) {
+// Mean ΔE of two grids when the stripes of one may be wider or narrower than the other's:
+// rows (or columns) are matched in order, each to one or more of the other's, at most
+// WARP_REACH apart (Colombia's yellow half against Venezuela's yellow third).
+function warpedDelta(a, b, alongRows) {
+  const lines = alongRows ? GRID.h : GRID.w;
+  const cells = alongRows ? GRID.w : GRID.h;
+  const at = (i, k) => (alongRows ? i * GRID.w + k : k * GRID.w + i) * 3;
+  const cost = new Float64Array(lines * lines);
+  for (let i = 0; i < lines; i++)
+    for (let j = 0; j < lines; j++) {
+      if (Math.abs(i - j) > WARP_REACH) continue;
+      let sum = 0;
+      for (let k = 0; k < cells; k++) sum += dist(a, at(i, k), b, at(j, k));
+      cost[i * lines + j] = sum / cells;
+    }
+  // Cheapest path from corner to corner, its cost and length kept to take the mean.
+  const total = new Float64Array(lines * lines).fill(Infinity);
+  const steps = new Float64Array(lines * lines);
+  for (let i = 0; i < lines; i++)
+    for (let j = 0; j < lines; j++) {
+      if (Math.abs(i - j) > WARP_REACH) continue;
+      const here = cost[i * lines + j];
+      if (i === 0 && j === 0) {
+        total[0] = here;
+        steps[0] = 1;
+        continue;
+      }
+      let best = Infinity;
+      let n = 0;
+      for (const [pi, pj] of [[i - 1, j - 1], [i - 1, j], [i, j - 1]]) {
+        if (pi < 0 || pj < 0) continue;
+        const t = total[pi * lines + pj];
+        if (t < best) {
+          best = t;
+          n = steps[pi * lines + pj];
+        }
+      }
+      total[i * lines + j] = best + here;
+      steps[i * lines + j] = n + 1;
+    }
+  return total[lines * lines - 1] / steps[lines * lines - 1];
+}
+
+// How alike two flags' colours are, place by place, looked at the cheapest way: as they are
+// (mirrored, upside down, colours swapped, in the other's shades), turned, or with stripes let
+// stretch. One way round; distances() takes the better of both.
+function colourParts(fa, fb) {
   const plain = fa.views[0].grid;
   const layout = fa.views[0].edges;
   let best = Infinity;
+  let turned = Infinity;
+  let warp = Infinity;
   for (const v of fb.views) {
-    if (v.charge >= best) continue;
-    best = Math.min(best, v.charge + meanDelta(plain, v.grid) + BOUNDARY_WEIGHT * boundaryMismatch(layout, v.edges));
+    const d = v.charge + meanDelta(plain, v.grid) + BOUNDARY_WEIGHT * boundaryMismatch(layout, v.edges);
+    if (v.turned) turned = Math.min(turned, d - TURN_CHARGE);
+    else best = Math.min(best, d);
+  }
+  for (const v of fb.views) {
+    if (v.swapped || v.turned) continue;
+    const charge = (v.h || v.v ? FLIP_CHARGE : 0);
+    warp = Math.min(warp, charge + Math.min(warpedDelta(plain, v.grid, true), warpedDelta(plain, v.grid, false)));
   }
   const recoloured = inPalette(fb, fa);
   if (recoloured) {
     for (const v of fb.views) {
-      if (v.swapped) continue;
+      if (v.swapped || v.turned) continue;
       const charge = recoloured.charge + (v.h || v.v ? FLIP_CHARGE : 0);
-      if (charge >= best) continue;
       const grid = v.h || v.v ? flipped(recoloured.grid, v.h, v.v) : recoloured.grid;
+      warp = Math.min(warp, charge + Math.min(warpedDelta(plain, grid, true), warpedDelta(plain, grid, false)));
+      if (charge >= best) continue;
       best = Math.min(best, charge + meanDelta(plain, grid) + BOUNDARY_WEIGHT * boundaryMismatch(layout, v.edges));
     }
   }
-  return best;
+  return { colour: best, turned, warp };
+}
+
+// Distance between two flags from the parts of both ways round: the colours in their places,
+// charged for layouts that differ; for two flags of one family, or of nearly the same layout,
+// also their colours alone.
+function combined(ab, ba, fa, fb) {
+  const colour = Math.min(ab.colour, ba.colour);
+  const turned = Math.min(ab.turned, ba.turned);
+  const warp = Math.min(ab.warp, ba.warp);
+  const layout = Math.min(layoutMismatch(fa.layout, fb.layout), layoutMismatch(fb.layout, fa.layout));
+  const palette = paletteDistance(fa.layout, fb.layout);
+  let apart = 0;
+  let shared = 0;
+  FAMILIES.forEach((_, k) => {
+    const x = fa.layout.families[k];
+    const y = fb.layout.families[k];
+    apart = Math.max(apart, Math.abs(x - y));
+    shared = Math.max(shared, Math.min(x, y));
+  });
+  let d = Math.min(
+    Math.min(colour, turned + TURN_CHARGE) + LAYOUT_WEIGHT * layout,
+    warp + WARP_CHARGE + WARP_LAYOUT_WEIGHT * layout,
+  );
+  if (shared > 0) d = Math.min(d, FAMILY_BASE + FAMILY_PALETTE * palette);
+  d = Math.min(d, PALETTE_BASE + PALETTE_WEIGHT * palette + PALETTE_LAYOUT_WEIGHT * layout);
+  return d + FAMILY_WEIGHT * apart;
+}
+
+export function pairDistance(fa, fb) {
+  return combined(colourParts(fa, fb), colourParts(fb, fa), fa, fb);
 }
 
 function shades(x, y) {
@@ -402,9 +756,7 @@ export function distances(flags) {
   const n = flags.length;
   const d = Array.from({ length: n }, () => new Float64Array(n));
   for (let a = 0; a < n; a++)
-    for (let b = 0; b < n; b++) if (a !== b) d[a][b] = pairDistance(flags[a], flags[b]);
-  for (let a = 0; a < n; a++)
-    for (let b = a + 1; b < n; b++) d[a][b] = d[b][a] = Math.min(d[a][b], d[b][a]);
+    for (let b = a + 1; b < n; b++) d[a][b] = d[b][a] = pairDistance(flags[a], flags[b]);
   return d;
 }
 
