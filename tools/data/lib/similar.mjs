@@ -13,7 +13,14 @@
 //     difference: a large plain ground in another shade would otherwise outweigh the layout;
 //   - the layout of colour boundaries is compared as well (where the stripes and emblems
 //     begin), so two flags with the same stripes in different shades stay a family and a plain
-//     ground of the right colour is not enough.
+//     ground of the right colour is not enough;
+//   - a flag is also turned a quarter round (Belgium against Germany) and its stripes let be
+//     wider or narrower (Colombia against Venezuela);
+//   - and the layout is compared whatever its colours: the regions of one colour laid on each
+//     other, and the families learners know by their drawing (a disc on a plain field, the
+//     Nordic cross, quarters, a hoist triangle). Near colours in layouts nothing alike are
+//     pushed apart (Afghanistan is not Bangladesh); two flags of one family are near even in
+//     other colours (Japan, Bangladesh and Palau; Sweden and Finland).
 // ASCII with CR LF: flag ID, then 20 flag IDs. Run on its own with `node lib/similar.mjs`;
 // `SIMILAR_SHEET=all` (or a list of flag IDs, `SIMILAR_SHEET=103,19`) also draws out/similar.png,
 // each flag followed by its five nearest.
