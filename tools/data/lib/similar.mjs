@@ -18,9 +18,11 @@
 //     wider or narrower (Colombia against Venezuela);
 //   - and the layout is compared whatever its colours: the regions of one colour laid on each
 //     other, and the families learners know by their drawing (a disc on a plain field, the
-//     Nordic cross, quarters, a hoist triangle). Near colours in layouts nothing alike are
-//     pushed apart (Afghanistan is not Bangladesh); two flags of one family are near even in
-//     other colours (Japan, Bangladesh and Palau; Sweden and Finland).
+//     Nordic cross, quarters, a hoist triangle, a pall). Near colours in layouts nothing alike
+//     are pushed apart (Afghanistan is not Bangladesh); two flags of one family are near even in
+//     other colours (Japan, Bangladesh and Palau; Sweden and Finland; South Africa and Vanuatu);
+//   - two flags with an emblem of one colour (Argentina's and Uruguay's gold suns) are also
+//     compared by their colours alone, a shade of blue standing for another.
 // ASCII with CR LF: flag ID, then 20 flag IDs. Run on its own with `node lib/similar.mjs`;
 // `SIMILAR_SHEET=all` (or a list of flag IDs, `SIMILAR_SHEET=103,19`) also draws out/similar.png,
 // each flag followed by its five nearest.
@@ -66,7 +68,7 @@ const LAYOUT_SHARE = 0.03;
 const LAYOUT_WEIGHT = 40;
 const WARP_LAYOUT_WEIGHT = 15;
 // Families of layout learners know by name: a disc on a plain field, a Nordic cross, quarters,
-// a triangle at the hoist. A flag belongs to one as far as it fits the family's drawing
+// a triangle at the hoist, a pall. A flag belongs to one as far as it fits the family's drawing
 // (misfit FAMILY_FIT_IN or less: fully; FAMILY_FIT_OUT or more: not at all). Belonging to a
 // family the other flag does not costs FAMILY_WEIGHT; two flags of one family are also
 // compared by their colours alone, whatever their places: FAMILY_BASE plus FAMILY_PALETTE
@@ -76,6 +78,22 @@ const FAMILY_FIT_OUT = 0.2;
 const FAMILY_WEIGHT = 40;
 const FAMILY_BASE = 20;
 const FAMILY_PALETTE = 0.6;
+// The share of each limb of a pall its own colour must cover at least.
+const BAND_SHARE = 0.3;
+// How far from the corners (a share of the way to the fork) a pall's arms are looked at.
+const ARM_REACH = 0.6;
+// Emblems: cells farther than EMBLEM_DELTA from their region's colour, a patch of EMBLEM_SHARE
+// of the flag, its cells on average at most EMBLEM_SPREAD from its own colour.
+const EMBLEM_DELTA = 25;
+const EMBLEM_SHARE = [0.004, 0.06];
+const EMBLEM_SPREAD = 20;
+// Two flags whose emblems are of one colour (at most EMBLEM_REACH apart) are also compared by
+// their colours alone, shades of one colour counting at SHADE_CHARGE: EMBLEM_BASE plus
+// EMBLEM_PALETTE times that distance (Argentina's sun on light blue and white, Uruguay's on
+// blue and white).
+const EMBLEM_REACH = 20;
+const EMBLEM_BASE = 15;
+const EMBLEM_PALETTE = 0.6;
 // Any two flags of nearly the same colours in nearly the same layout, their places aside
 // (Belgium's black, yellow and red against Germany's).
 const PALETTE_BASE = 15;
@@ -483,11 +501,16 @@ function layoutMismatch(a, b) {
 
 // How far apart two flags' colours are, their places aside: the cheapest way of turning the
 // shares of one palette into the other's, nearest colours first (mean ΔE).
-function paletteDistance(a, b) {
+function paletteDistance(a, b, shaded = false) {
   const left = a.shares.slice();
   const right = b.shares.slice();
   const pairs = [];
-  a.colours.forEach((x, i) => b.colours.forEach((y, j) => pairs.push([Math.hypot(x[0] - y[0], x[1] - y[1], x[2] - y[2]), i, j])));
+  a.colours.forEach((x, i) =>
+    b.colours.forEach((y, j) => {
+      const d = Math.hypot(x[0] - y[0], x[1] - y[1], x[2] - y[2]);
+      pairs.push([shaded && shades(x, y) ? SHADE_CHARGE * d : d, i, j]);
+    }),
+  );
   pairs.sort((p, q) => p[0] - q[0]);
   let cost = 0;
   for (const [d, i, j] of pairs) {
@@ -502,7 +525,8 @@ function paletteDistance(a, b) {
 // The families' drawings: for every cell (u, v in 0..1 from the hoist's top) the part it falls
 // in, or -1 where the drawing does not care. A flag fits a drawing when each part is of one
 // colour (the misfit is the share of cells that are not) and the parts that must differ do; a
-// rim, when drawn, must not be of its part's colour.
+// rim, when drawn, must not be of its part's colour; the parts of a band need not be of one
+// colour but must share one of their own.
 function discDrawing(cx, r) {
   return { family: 'disc', part: (u, v) => (((u - cx) * 1.5) ** 2 + (v - 0.5) ** 2 < r * r ? 1 : 0), differ: [[0, 1]] };
 }
@@ -543,18 +567,51 @@ function triangleDrawing(apex) {
     rim: { part: 1, of: 0 },
   };
 }
+// A pall: a band shaped like a Y lying on its side, its arms from both hoist corners meeting at
+// `fork` and running on along the middle to the fly, between a field above, a field below and a
+// triangle at the hoist (South Africa, Vanuatu). The band may be edged in other colours, so it
+// is not asked to be of one colour: one colour that is none of the three others must run
+// through all three of its limbs, which a plain hoist triangle between stripes (Jordan,
+// Mozambique) lacks. The arms leave the corners or, edged on the outside, a little inside them
+// (Vanuatu). Distances are taken with the flag's sides at 3:2.
+function pallDrawing(fork, halfWidth, inset) {
+  const margin = 0.07;
+  const segments = [[[0, inset], [fork, 0.5]], [[0, 1 - inset], [fork, 0.5]], [[fork, 0.5], [1, 0.5]]];
+  const away = (u, v, [[u0, v0], [u1, v1]]) => {
+    const [x, y, x0, y0, x1, y1] = [u * 1.5, v, u0 * 1.5, v0, u1 * 1.5, v1];
+    const t = Math.max(0, Math.min(1, ((x - x0) * (x1 - x0) + (y - y0) * (y1 - y0)) / ((x1 - x0) ** 2 + (y1 - y0) ** 2)));
+    return Math.hypot(x - x0 - t * (x1 - x0), y - y0 - t * (y1 - y0));
+  };
+  return {
+    family: 'pall',
+    part: (u, v) => {
+      const gaps = segments.map((s) => away(u, v, s));
+      const gap = Math.min(...gaps);
+      // Near the fork the arms run into the middle stripe of any flag of three stripes with a
+      // triangle (Sudan); only their outer part tells a pall.
+      if (gap < halfWidth) return gaps.indexOf(gap) < 2 && u > ARM_REACH * fork ? -1 : 3 + gaps.indexOf(gap);
+      if (gap < halfWidth + margin) return -1;
+      const arm = inset + ((0.5 - inset) * u) / fork;
+      if (u < fork && v > arm && v < 1 - arm) return 0;
+      return v < 0.5 ? 1 : 2;
+    },
+    differ: [[0, 1], [0, 2], [1, 2]],
+    band: { parts: [3, 4, 5], apart: [0, 1, 2] },
+  };
+}
 const DRAWINGS = [
   ...[0.5, 0.45, 0.4].flatMap((cx) => [0.22, 0.3, 0.36].map((r) => discDrawing(cx, r))),
   ...[0.33, 0.375, 0.41].flatMap((cx) => [0.14, 0.2, 0.26].flatMap((h) => [false, true].map((inner) => nordicDrawing(cx, h, inner)))),
   ...[0, 0.12, 0.18].map(quartersDrawing),
   ...[0.33, 0.4, 0.5].map(triangleDrawing),
+  ...[0.35, 0.42, 0.5].flatMap((fork) => [0.06, 0.1].flatMap((w) => [0, 0.08].map((inset) => pallDrawing(fork, w, inset)))),
 ].map((d) => {
   const parts = new Int8Array(FINE.w * FINE.h);
   for (let y = 0; y < FINE.h; y++)
     for (let x = 0; x < FINE.w; x++) parts[y * FINE.w + x] = d.part((x + 0.5) / FINE.w, (y + 0.5) / FINE.h);
   return { ...d, parts };
 });
-export const FAMILIES = ['disc', 'nordic', 'quarters', 'triangle'];
+export const FAMILIES = ['disc', 'nordic', 'quarters', 'triangle', 'pall'];
 const MAX_PARTS = 6;
 
 function misfit(labels, k, d) {
@@ -575,11 +632,21 @@ function misfit(labels, k, d) {
     for (let l = 1; l < k; l++) if (counts[part * k + l] > counts[part * k + best]) best = l;
     major[part] = best;
     if (d.rim && part === d.rim.part) continue;
+    if (d.band && d.band.parts.includes(part)) continue;
     cared += size[part];
     missed += size[part] - counts[part * k + best];
   }
   let result = missed / cared;
   result += (0.5 * d.differ.filter(([x, y]) => major[x] === major[y]).length) / d.differ.length;
+  if (d.band) {
+    const taken = d.band.apart.map((part) => major[part]);
+    let through = 0;
+    for (let l = 0; l < k; l++) {
+      if (taken.includes(l)) continue;
+      through = Math.max(through, Math.min(...d.band.parts.map((part) => (size[part] ? counts[part * k + l] / size[part] : 0))));
+    }
+    result += 0.5 * Math.max(0, 1 - through / BAND_SHARE);
+  }
   if (d.rim) {
     const { part, of } = d.rim;
     result += size[part] ? (0.5 * counts[part * k + major[of]]) / size[part] : 0.5;
@@ -595,12 +662,53 @@ function families(r) {
   return FAMILIES.map((f) => Math.max(0, Math.min(1, (FAMILY_FIT_OUT - best[f]) / (FAMILY_FIT_OUT - FAMILY_FIT_IN))));
 }
 
+// The flag's emblem: the largest patch of cells unlike the region they lie in, clear of the
+// flag's edges and of nearly one colour (a sun, a star; not a coat of arms of many colours).
+function emblemOf(fine, r) {
+  const n = FINE.w * FINE.h;
+  const odd = new Uint8Array(n);
+  for (let p = 0; p < n; p++) {
+    const c = r.colours[r.labels[p]];
+    odd[p] = Math.hypot(fine[p * 3] - c[0], fine[p * 3 + 1] - c[1], fine[p * 3 + 2] - c[2]) > EMBLEM_DELTA ? 1 : 0;
+  }
+  const seen = new Uint8Array(n);
+  let best = null;
+  for (let start = 0; start < n; start++) {
+    if (!odd[start] || seen[start]) continue;
+    const cells = [start];
+    seen[start] = 1;
+    let edge = false;
+    for (let i = 0; i < cells.length; i++) {
+      const p = cells[i];
+      const x = p % FINE.w;
+      const y = (p - x) / FINE.w;
+      if (x === 0 || y === 0 || x === FINE.w - 1 || y === FINE.h - 1) edge = true;
+      for (const [dx, dy] of [[1, 0], [-1, 0], [0, 1], [0, -1]]) {
+        const xx = x + dx;
+        const yy = y + dy;
+        if (xx < 0 || yy < 0 || xx >= FINE.w || yy >= FINE.h) continue;
+        const q = yy * FINE.w + xx;
+        if (odd[q] && !seen[q]) {
+          seen[q] = 1;
+          cells.push(q);
+        }
+      }
+    }
+    if (!edge && (!best || cells.length > best.length)) best = cells;
+  }
+  if (!best || best.length < EMBLEM_SHARE[0] * n || best.length > EMBLEM_SHARE[1] * n) return null;
+  const colour = [0, 1, 2].map((c) => best.reduce((sum, p) => sum + fine[p * 3 + c], 0) / best.length);
+  const spread = best.reduce((sum, p) => sum + Math.hypot(fine[p * 3] - colour[0], fine[p * 3 + 1] - colour[1], fine[p * 3 + 2] - colour[2]), 0) / best.length;
+  if (spread > EMBLEM_SPREAD) return null;
+  return { colour, share: best.length / n };
+}
+
 function layoutOf(fine) {
   const r = regions(fine);
   const upright = [[false, false], [true, false], [false, true], [true, true]].map(([h, v]) => flippedLabels(r.labels, h, v));
   const turned = turnedLabels(r.labels);
   const sideways = [[false, false], [true, false], [false, true], [true, true]].map(([h, v]) => flippedLabels(turned, h, v));
-  return { ...r, layoutViews: [...upright, ...sideways], families: families(r) };
+  return { ...r, layoutViews: [...upright, ...sideways], families: families(r), emblem: emblemOf(fine, r) };
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -711,6 +819,10 @@ function combined(ab, ba, fa, fb) {
   );
   if (shared > 0) d = Math.min(d, FAMILY_BASE + FAMILY_PALETTE * palette);
   d = Math.min(d, PALETTE_BASE + PALETTE_WEIGHT * palette + PALETTE_LAYOUT_WEIGHT * layout);
+  const ea = fa.layout.emblem;
+  const eb = fb.layout.emblem;
+  if (ea && eb && Math.hypot(...ea.colour.map((c, i) => c - eb.colour[i])) <= EMBLEM_REACH)
+    d = Math.min(d, EMBLEM_BASE + EMBLEM_PALETTE * paletteDistance(fa.layout, fb.layout, true));
   return d + FAMILY_WEIGHT * apart;
 }
 
