@@ -389,9 +389,9 @@ void Form1::connectPanels()
         if (ReviewSchedule::today(m_services.clock) != m_countedDay)
             countDailyReview(m_gamePanel->chosenRegionKey());
         else
-            m_dayWatch->start(static_cast<int>(std::min<qint64>(
-                ReviewSchedule::msecsToNextDay(m_services.clock.localNow()),
-                longestDayWatchMsecs)));
+            m_dayWatch->start(static_cast<int>(
+                std::min<qint64>(ReviewSchedule::msecsToNextDay(m_services.clock.localNow()),
+                                 longestDayWatchMsecs)));
     });
     connect(m_gamePanel, &GamePanel::regionChosen, this, &Form1::countDailyReview);
     connect(m_gamePanel, &GamePanel::dailyReviewRequested, this, [this](const QString &regionKey) {

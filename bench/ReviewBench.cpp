@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -217,10 +216,7 @@ BENCHMARK(updateWorkInMemory)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);
-BENCHMARK(saveOneAnswer)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(9)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(saveOneAnswer)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
 BENCHMARK(saveOneAnswerWorkInMemory)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(9)

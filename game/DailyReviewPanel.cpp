@@ -394,8 +394,7 @@ void DailyReviewPanel::saveAnswer(const ReviewSchedule::CardKey &card, int picke
     MasteryRecord::Question question{card.flagId, {}};
     if (pickedFlagId)
         question.wrongClicks.append(pickedFlagId);
-    if (std::optional<FileError> recordError =
-            MasteryRecord::update(m_dataPath, {question}, today);
+    if (std::optional<FileError> recordError = MasteryRecord::update(m_dataPath, {question}, today);
         recordError && !error)
         error = recordError;
     // A folder that refuses one answer refuses the next: the player hears it once a review.

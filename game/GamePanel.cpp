@@ -119,9 +119,8 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
     m_lookAlikeBox = Twips::place(new QCheckBox(QStringLiteral("似ている国旗で出題"), this),
                                   "CheckLookAlike", 11430, 5790, 3600, 480, 15.75, true);
     // The day's review is the third way to practise, under the two boxes.
-    m_dailyReviewButton =
-        Twips::place(new QPushButton(this), "CommandReview", 11430, 6330, dailyReviewWidthTwips,
-                     555, 15.75, true);
+    m_dailyReviewButton = Twips::place(new QPushButton(this), "CommandReview", 11430, 6330,
+                                       dailyReviewWidthTwips, 555, 15.75, true);
     setDailyReviewCount(0);
     connect(m_dailyReviewButton, &QPushButton::clicked, this,
             [this] { emit dailyReviewRequested(chosenRegionKey()); });

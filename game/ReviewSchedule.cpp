@@ -104,10 +104,11 @@ void parseLine(Schedule &schedule, QByteArrayView line)
     // An empty first date is one the file never knew; a date that is there must make sense.
     const bool firstKnown = count == fieldCount && !fields[8].trimmed().isEmpty();
     const QDate first = firstKnown ? RecordFields::date(fields[8]) : QDate();
-    if ((firstKnown && (!first.isValid() || first > last)) || !id || !isFlagId(*id) || !direction || !stability || *stability < Fsrs::minStability ||
-        *stability > Fsrs::maxStability || !difficulty || *difficulty < Fsrs::minDifficulty ||
-        *difficulty > Fsrs::maxDifficulty || !last.isValid() || !due.isValid() || due < last ||
-        !reviews || *reviews < 1 || !lapses || *lapses > *reviews)
+    if ((firstKnown && (!first.isValid() || first > last)) || !id || !isFlagId(*id) || !direction ||
+        !stability || *stability < Fsrs::minStability || *stability > Fsrs::maxStability ||
+        !difficulty || *difficulty < Fsrs::minDifficulty || *difficulty > Fsrs::maxDifficulty ||
+        !last.isValid() || !due.isValid() || due < last || !reviews || *reviews < 1 || !lapses ||
+        *lapses > *reviews)
         return;
     const CardState state{{*stability, *difficulty}, last, due, *reviews, *lapses, first};
     const auto [it, added] = schedule.try_emplace(CardKey{*id, *direction}, state);
@@ -117,8 +118,8 @@ void parseLine(Schedule &schedule, QByteArrayView line)
 
 CardKey otherSide(const CardKey &key)
 {
-    return {key.flagId, key.direction == Direction::NameToFlag ? Direction::FlagToName
-                                                               : Direction::NameToFlag};
+    return {key.flagId,
+            key.direction == Direction::NameToFlag ? Direction::FlagToName : Direction::NameToFlag};
 }
 
 } // namespace
@@ -254,8 +255,8 @@ std::optional<FileError> update(const QString &folder, const QList<Answer> &answ
     return DataFile::replace(target, written);
 }
 
-TodaysCards todaysCards(const Schedule &schedule, const QDate &today,
-                        const QList<int> &allFlagIds, const QList<int> &regionFlagIds)
+TodaysCards todaysCards(const Schedule &schedule, const QDate &today, const QList<int> &allFlagIds,
+                        const QList<int> &regionFlagIds)
 {
     struct Due
     {
@@ -297,7 +298,8 @@ TodaysCards todaysCards(const Schedule &schedule, const QDate &today,
         if (!isFlagId(key.flagId))
             continue;
         if (state.due <= today)
-            due.push_back({key, state.lastReview == today, retrievabilityOn(state, today), state.due});
+            due.push_back(
+                {key, state.lastReview == today, retrievabilityOn(state, today), state.due});
         // The other side of a flag answered right on an earlier day is its next card.
         const CardKey other = otherSide(key);
         if (!schedule.contains(other) && state.reviews > state.lapses && state.lastReview < today)
@@ -319,24 +321,25 @@ TodaysCards todaysCards(const Schedule &schedule, const QDate &today,
     cards.reserve(qsizetype(due.size() + introduced.size()) + newFlagsPerDay);
     std::array<bool, flagSlots> taken{};
     int budget = maxDuePerDay - doneToday;
-    const auto consider = [&](const CardKey &key, bool beingLearnt) {
+    const auto take = [&](const CardKey &key, bool beingLearnt) {
         const size_t id = size_t(key.flagId);
         // One side of a flag a day: the other waits for the next, keeping its place.
-        if (taken[id] || (answeredToday[id] && !beingLearnt))
-            return;
-        if (!beingLearnt && budget <= 0) {
-            ++result.waiting;
-            return;
-        }
+        if (taken[id] || (answeredToday[id] && !beingLearnt) || (!beingLearnt && budget <= 0))
+            return false;
         taken[id] = true;
         cards.append(key);
         if (!newToday[id])
             --budget;
+        return true;
     };
-    for (const Due &d : due)
-        consider(d.key, d.answeredToday);
+    // Every due card not taken today waits: for the day's limit or for its flag's other side.
+    result.waiting = int(due.size());
+    for (const Due &d : due) {
+        if (take(d.key, d.answeredToday))
+            --result.waiting;
+    }
     for (const CardKey &key : introduced)
-        consider(key, false);
+        take(key, false);
 
     int newFlags = std::max(0, newFlagsPerDay - newFlagsToday);
     std::array<bool, flagSlots> seen{};

@@ -57,9 +57,9 @@ struct CardState
 {
     Fsrs::Memory memory;
     QDate lastReview;
-    QDate due;       // the day of the last review after an Again: asked again that day
-    int reviews = 0; // answers graded, repeats on one day included
-    int lapses = 0;  // of those, the ones graded Again
+    QDate due;           // the day of the last review after an Again: asked again that day
+    int reviews = 0;     // answers graded, repeats on one day included
+    int lapses = 0;      // of those, the ones graded Again
     QDate firstReview{}; // invalid when the file did not keep it
 };
 
@@ -97,9 +97,9 @@ Schedule read(const QString &folder, std::optional<FileError> *error = nullptr);
 // ---- Answers ----------------------------------------------------------------------------------
 
 // Grades one answer given `today` and moves the card's due date: a first answer starts the
-// card (and dates it), a second one the same day is a same-day review, a later one reads how much of the
-// memory is left. Again makes the card due today; Good makes it due after the interval at the
-// desired retention. Flag IDs outside 1 to 200 are ignored.
+// card (and dates it), a second one the same day is a same-day review, a later one reads how much
+// of the memory is left. Again makes the card due today; Good makes it due after the interval at
+// the desired retention. Flag IDs outside 1 to 200 are ignored.
 void answer(Schedule &schedule, const Answer &given, const QDate &today);
 void answerAll(Schedule &schedule, const QList<Answer> &answers, const QDate &today);
 
@@ -129,7 +129,7 @@ std::optional<FileError> update(const QString &folder, const QList<Answer> &answ
 struct TodaysCards
 {
     QList<CardKey> cards;
-    int waiting = 0; // due, held back by the day's limit
+    int waiting = 0; // due, held back by the day's limit or for the other side of its flag
 };
 TodaysCards todaysCards(const Schedule &schedule, const QDate &today, const QList<int> &allFlagIds,
                         const QList<int> &regionFlagIds = {});

@@ -427,8 +427,8 @@ QString WorldMapView::scheduleLines(int flagId) const
           std::tuple{ReviewSchedule::Direction::FlagToName, MapStates::Direction::FlagToName,
                      QStringLiteral("旗→名")}}) {
         const auto card = ReviewSchedule::card(m_schedule, flagId, direction);
-        QString line = name + QLatin1Char(' ') +
-                       stateName(MapStates::stateOf(m_recall, flagId, mapDirection));
+        QString line =
+            name + QLatin1Char(' ') + stateName(MapStates::stateOf(m_recall, flagId, mapDirection));
         if (card)
             line += QStringLiteral("・") + ReviewSchedule::cardText(*card, m_today);
         lines << line;
