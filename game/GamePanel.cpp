@@ -362,7 +362,9 @@ bool GamePanel::mayLeaveGame()
     // Before the first answer there is nothing to lose.
     if (!m_playing || m_session->questionNumber() == 1)
         return true;
-    return m_services.messages.ask(QStringLiteral("ゲームを中断しますか？"));
+    // The answers given are kept whatever the player says; only the score is not.
+    return m_services.messages.ask(QStringLiteral(
+        "ゲームを中断しますか？\nここまでの答えは保存されます。成績は記録されません。"));
 }
 
 void GamePanel::leaveGame()

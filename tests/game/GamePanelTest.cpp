@@ -157,7 +157,8 @@ TEST_F(OpenPanel, LeavingAGameAsksOnceAnAnswerIsGiven)
         const char *way;
         bool toStudy; // the study by name, else the waiting panel
     } ways[] = {{"Command3", false}, {"Label11", false}, {"Label9", true}, {"Label10", true}};
-    const QString question = QStringLiteral("ゲームを中断しますか？");
+    const QString question = QStringLiteral(
+        "ゲームを中断しますか？\nここまでの答えは保存されます。成績は記録されません。");
     for (const auto &way : ways) {
         SCOPED_TRACE(way.way);
         QWidget *out = p.get<QWidget>(way.way);
