@@ -219,7 +219,6 @@ bool DailyReviewPanel::begin(const QString &regionKey)
     if (cards.isEmpty())
         return false;
     m_world = std::move(world);
-    m_regionKey = regionKey;
     m_saveErrorShown = false;
     // Without the record or the look-alikes the boards are made up at random.
     m_record = MasteryRecord::read(m_dataPath);
@@ -366,7 +365,7 @@ void DailyReviewPanel::showLearning(int pickedRow)
         m_pickedText->setText(QStringLiteral("選んだのは：%1").arg(nameOf(pickedId)));
     }
     m_review->answer(pickedRow == 0);
-    saveAnswer(card, pickedId);
+    saveAnswer(card, pickedRow == 0, pickedId);
     m_board.reset();
     showPage(Page::Learning);
     m_pickedFlag->setVisible(pickedRow != 0);
@@ -384,15 +383,14 @@ void DailyReviewPanel::moveOn()
         showCard();
 }
 
-void DailyReviewPanel::saveAnswer(const ReviewSchedule::CardKey &card, int pickedFlagId)
+void DailyReviewPanel::saveAnswer(const ReviewSchedule::CardKey &card, bool right, int pickedFlagId)
 {
     // Dated when given: a review that runs past the day's change grades its later answers on
     // the new day.
     const QDate today = ReviewSchedule::today(m_services.clock);
-    std::optional<FileError> error =
-        ReviewSchedule::update(m_dataPath, {{card, pickedFlagId == 0}}, today);
+    std::optional<FileError> error = ReviewSchedule::update(m_dataPath, {{card, right}}, today);
     MasteryRecord::Question question{card.flagId, {}};
-    if (pickedFlagId)
+    if (!right)
         question.wrongClicks.append(pickedFlagId);
     if (std::optional<FileError> recordError = MasteryRecord::update(m_dataPath, {question}, today);
         recordError && !error)

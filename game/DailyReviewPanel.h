@@ -95,9 +95,9 @@ private:
     // The world list and the region's list; false when the world list cannot be read.
     bool readWorld(const QString &regionKey, World &world) const;
     ReviewSchedule::TodaysCards cardsOf(const World &world, const QDate &day) const;
-    // The answer to the card on show goes to both files at once; `pickedFlagId` is the flag
-    // taken for it, 0 when right.
-    void saveAnswer(const ReviewSchedule::CardKey &card, int pickedFlagId);
+    // The answer to the card on show goes to the schedule and to the record of its flag;
+    // `pickedFlagId` is the flag taken for it when not right.
+    void saveAnswer(const ReviewSchedule::CardKey &card, bool right, int pickedFlagId);
     // A click that comes within the system's double-click time of a new page was meant for the
     // page before: it picks nothing and moves nothing on.
     bool tooSoonAfterPageChange() const;
@@ -113,7 +113,6 @@ private:
     QString m_dataPath;
 
     World m_world;
-    QString m_regionKey;
     MasteryRecord::Record m_record; // the confusions, as of the review's start
     SimilarityTable m_similar;
     std::unique_ptr<TodaysReview> m_review;
