@@ -8,6 +8,8 @@
 #include "NationalDeviation.h"
 #include "ProgramFolder.h"
 #include "ReviewPanel.h"
+#include "ReviewSchedule.h"
+#include "ReviewSchedule.h"
 #include "Twips.h"
 
 #include <QApplication>
@@ -255,6 +257,10 @@ TEST_P(Review, TheRecordAddsUpGamesAndTheAnswersOfGamesLeft)
     EXPECT_FALSE(game.isVisible());
     EXPECT_EQ(f.messages.asked.size(), 2);
     EXPECT_NE(readBytes(MasteryRecord::confusionsPath(f.config.dataPath)), confusionsAfterFirst);
+    const ReviewSchedule::Schedule schedule = ReviewSchedule::read(f.config.dataPath);
+    for (const MasteryRecord::Question &question : leftForStudy)
+        EXPECT_TRUE(ReviewSchedule::card(schedule, question.askedFlagId,
+                                         ReviewSchedule::Direction::NameToFlag));
 
     openPanel();
     const GameLog second = playGame({});
