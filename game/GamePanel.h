@@ -93,7 +93,7 @@ signals:
     void gameStarted();
 
 public slots:
-    // The panel in its waiting state; a game under way is left unrecorded.
+    // The panel in its waiting state; a game under way is left without a results line.
     void openPanel();
     // The review of the last finished game in the card area, once its summary and rating are
     // done. Nothing happens once a new game has started or the panel was left since. The review

@@ -114,7 +114,7 @@ TEST_P(MapOnScreen, AClickOnJapanOrOnTuvaluSelectsIt)
     clickAt(view, 179.2, -8.5);
     EXPECT_EQ(view.selectedFlag(), tuvalu);
     EXPECT_EQ(nameShown(view), "ツバル");
-    EXPECT_EQ(nameShown(view, 1), "未出題");
+    EXPECT_EQ(nameShown(view, 1), "まだ出題されていません");
     EXPECT_FALSE(control<QLabel>(&view, "ImageFlag")->pixmap().isNull());
 
     QSignalSpy study(&view, &WorldMapView::studyRequested);
