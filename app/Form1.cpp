@@ -27,6 +27,7 @@
 #include "WorldMapView.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFrame>
 #include <QGroupBox>
@@ -39,6 +40,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -46,6 +48,8 @@ namespace {
 
 // Between the rating window and the summary it stands beside.
 constexpr int ratingGapTwips = 150;
+// The day's review button looks at the clock at least this often for the day's change.
+constexpr qint64 longestDayWatchMsecs = 10 * 60 * 1000;
 
 ClickableLabel *menuLabel(QWidget *parent, const char *name, const QString &caption, int l, int t,
                           int w, int h, double points, bool bold = false)
@@ -377,6 +381,18 @@ void Form1::connectPanels()
                                                     summary.bottomLeft() + QPoint(0, gap)});
             });
     connect(m_gamePanel, &GamePanel::questionsLogged, this, &Form1::recordGame);
+    // However the program ends, a game under way keeps the answers given.
+    connect(qApp, &QCoreApplication::aboutToQuit, m_gamePanel, &GamePanel::leaveGame);
+    m_dayWatch = new QTimer(this);
+    m_dayWatch->setSingleShot(true);
+    connect(m_dayWatch, &QTimer::timeout, this, [this] {
+        if (ReviewSchedule::today(m_services.clock) != m_countedDay)
+            countDailyReview(m_gamePanel->chosenRegionKey());
+        else
+            m_dayWatch->start(static_cast<int>(
+                std::min<qint64>(ReviewSchedule::msecsToNextDay(m_services.clock.localNow()),
+                                 longestDayWatchMsecs)));
+    });
     connect(m_gamePanel, &GamePanel::regionChosen, this, &Form1::countDailyReview);
     connect(m_gamePanel, &GamePanel::dailyReviewRequested, this, [this](const QString &regionKey) {
         m_dailyReviewRegion = regionKey;
@@ -547,7 +563,13 @@ void Form1::listRead(const QString &, const BaseListLoad &load)
 
 void Form1::countDailyReview(const QString &regionKey)
 {
-    m_gamePanel->setDailyReviewCount(m_dailyReview->cardsToday(regionKey));
+    const ReviewSchedule::TodaysCards today = m_dailyReview->cardsToday(regionKey);
+    m_gamePanel->setDailyReviewCount(static_cast<int>(today.cards.size()), today.waiting);
+    // The count holds until the player's day changes; a window left open overnight counts
+    // again then. The wait is cut short so that a sleeping computer does not oversleep it.
+    m_countedDay = ReviewSchedule::today(m_services.clock);
+    m_dayWatch->start(static_cast<int>(std::min<qint64>(
+        ReviewSchedule::msecsToNextDay(m_services.clock.localNow()), longestDayWatchMsecs)));
 }
 
 void Form1::recordGame(const MasteryRecord::GameLog &game)
@@ -566,7 +588,7 @@ void Form1::recordGame(const MasteryRecord::GameLog &game)
     countDailyReview(m_gamePanel->chosenRegionKey());
 
     const std::optional<FileError> error =
-        MasteryRecord::update(m_config.dataPath, game, m_services.clock.localNow().date());
+        MasteryRecord::update(m_config.dataPath, game, ReviewSchedule::today(m_services.clock));
     if (!error)
         return;
     // A folder that refuses the record refuses it after every game; the player hears it once.

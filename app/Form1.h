@@ -5,6 +5,7 @@
 #include "BaseList.h"
 #include "MasteryRecord.h"
 
+#include <QDate>
 #include <QList>
 #include <QWidget>
 
@@ -13,6 +14,7 @@
 class ClickableLabel;
 class GalleryDecoder;
 class DailyReviewPanel;
+class QTimer;
 class Form2;
 class GamePanel;
 class NationalDeviation;
@@ -133,4 +135,7 @@ private:
     std::unique_ptr<WorldMapView> m_worldMap;
     bool m_recordErrorShown = false;
     bool m_scheduleErrorShown = false;
+    // Fires when the player's day changes, for the day's review button.
+    QTimer *m_dayWatch = nullptr;
+    QDate m_countedDay;
 };

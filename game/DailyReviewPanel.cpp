@@ -4,6 +4,7 @@
 #include "BaseList.h"
 #include "CardKeys.h"
 #include "ClickableLabel.h"
+#include "Clock.h"
 #include "LookAlikeBoard.h"
 #include "MessageBox.h"
 #include "OtherNames.h"
@@ -14,6 +15,7 @@
 #include "SharpPicture.h"
 #include "Twips.h"
 
+#include <QApplication>
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -37,6 +39,9 @@ constexpr int nameRowStep = 780;
 constexpr int nameWidth = 6300;
 constexpr int nameHeight = 690;
 constexpr int pickedLeft = 7500;
+// Below the last row of names and clear of the flags, so that a second click of a double click
+// on a card or a name never lands on it.
+constexpr int nextTop = 7020;
 constexpr int cardsPerRow = 6;
 constexpr int namesPerRow = 2;
 
@@ -100,6 +105,7 @@ DailyReviewPanel::DailyReviewPanel(Services &services, QString appPath, QString 
         card->makeFocusable(QStringLiteral("%1番目の国旗").arg(k));
         card->setAccessibleDescription(
             QStringLiteral("Enterか数字キーで選びます。矢印キーで隣の国旗に移ります。"));
+        card->installEventFilter(this);
         m_cards[static_cast<size_t>(k)] = card;
         connect(card, &ClickableLabel::clicked, this, [this, k] { pick(k); });
 
@@ -135,7 +141,8 @@ DailyReviewPanel::DailyReviewPanel(Services &services, QString appPath, QString 
     m_pickedText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_pickedText->setWordWrap(true);
     m_nextButton = Twips::place(new QPushButton(QStringLiteral("次へ（Enter）"), this),
-                                "ReviewNext", 14370, 5520, 2385, 690, 15.75, true);
+                                "ReviewNext", 14370, nextTop, 2385, 690, 15.75, true);
+    m_nextButton->installEventFilter(this);
     connect(m_nextButton, &QPushButton::clicked, this, &DailyReviewPanel::moveOn);
 
     m_endLabel =
@@ -182,27 +189,24 @@ bool DailyReviewPanel::readWorld(const QString &regionKey, World &world) const
     return true;
 }
 
-QList<ReviewSchedule::CardKey> DailyReviewPanel::cardsOf(const World &world) const
+ReviewSchedule::TodaysCards DailyReviewPanel::cardsOf(const World &world, const QDate &day) const
 {
     // Only flags the world list has can be laid out; a card of any other waits.
-    QList<ReviewSchedule::CardKey> cards;
-    const QList<ReviewSchedule::CardKey> all = ReviewSchedule::todaysCards(
-        ReviewSchedule::read(m_dataPath), ReviewSchedule::today(m_services.clock), world.flagIds,
-        world.regionFlagIds);
-    for (const ReviewSchedule::CardKey &card : all) {
-        if (card.flagId >= 1 && card.flagId <= CountryTable::upperBound &&
-            world.rowOfFlag[static_cast<size_t>(card.flagId)])
-            cards.append(card);
-    }
-    return cards;
+    ReviewSchedule::TodaysCards today = ReviewSchedule::todaysCards(
+        ReviewSchedule::read(m_dataPath), day, world.flagIds, world.regionFlagIds);
+    today.cards.removeIf([&](const ReviewSchedule::CardKey &card) {
+        return card.flagId < 1 || card.flagId > CountryTable::upperBound ||
+               !world.rowOfFlag[static_cast<size_t>(card.flagId)];
+    });
+    return today;
 }
 
-int DailyReviewPanel::cardsToday(const QString &regionKey) const
+ReviewSchedule::TodaysCards DailyReviewPanel::cardsToday(const QString &regionKey) const
 {
     World world;
     if (!readWorld(regionKey, world) || world.rowCount < GameRules::cardsPerBoard)
-        return 0;
-    return static_cast<int>(cardsOf(world).size());
+        return {};
+    return cardsOf(world, ReviewSchedule::today(m_services.clock));
 }
 
 bool DailyReviewPanel::begin(const QString &regionKey)
@@ -210,11 +214,12 @@ bool DailyReviewPanel::begin(const QString &regionKey)
     World world;
     if (!readWorld(regionKey, world) || world.rowCount < GameRules::cardsPerBoard)
         return false;
-    const QList<ReviewSchedule::CardKey> cards = cardsOf(world);
+    const QDate today = ReviewSchedule::today(m_services.clock);
+    const QList<ReviewSchedule::CardKey> cards = cardsOf(world, today).cards;
     if (cards.isEmpty())
         return false;
     m_world = std::move(world);
-    m_today = ReviewSchedule::today(m_services.clock);
+    m_saveErrorShown = false;
     // Without the record or the look-alikes the boards are made up at random.
     m_record = MasteryRecord::read(m_dataPath);
     m_similar = SimilarityTable::load(SimilarityTable::path(m_appPath));
@@ -233,7 +238,8 @@ bool DailyReviewPanel::mayLeave() const
 {
     if (m_page == Page::End || !m_review || m_review->answers().isEmpty())
         return true;
-    return m_services.messages.ask(QStringLiteral("復習を中断しますか？"));
+    return m_services.messages.ask(
+        QStringLiteral("復習を中断しますか？\nここまでの答えは保存されています。"));
 }
 
 QWidget *DailyReviewPanel::firstFocus() const
@@ -293,8 +299,9 @@ void DailyReviewPanel::showCard()
 
     const bool nameToFlag = card.direction == ReviewSchedule::Direction::NameToFlag;
     m_progressLabel->setText(
-        QStringLiteral("%1　全%2枚　（時間制限なし・成績は記録されません）")
+        QStringLiteral("%1　%2 / %3　（時間制限なし・成績は記録されません）")
             .arg(nameToFlag ? QStringLiteral("名→旗") : QStringLiteral("旗→名"))
+            .arg(m_review->position())
             .arg(m_review->cardCount()));
     if (nameToFlag) {
         m_questionLabel->setText(
@@ -351,12 +358,14 @@ void DailyReviewPanel::showLearning(int pickedRow)
     m_rightText->setText(QStringLiteral("%1\n首都：%2\n地域：%3")
                              .arg(name, m_world.table.capitals[static_cast<size_t>(flagId)],
                                   m_world.table.regionNames[static_cast<size_t>(row)]));
+    const int pickedId =
+        pickedRow ? m_world.table.flagIds[static_cast<size_t>(pickedRow)].toInt() : 0;
     if (pickedRow) {
-        const int pickedId = m_world.table.flagIds[static_cast<size_t>(pickedRow)].toInt();
         showFlag(m_pickedFlag, m_appPath, pickedId);
         m_pickedText->setText(QStringLiteral("選んだのは：%1").arg(nameOf(pickedId)));
     }
     m_review->answer(pickedRow == 0);
+    saveAnswer(card, pickedRow == 0, pickedId);
     m_board.reset();
     showPage(Page::Learning);
     m_pickedFlag->setVisible(pickedRow != 0);
@@ -374,21 +383,40 @@ void DailyReviewPanel::moveOn()
         showCard();
 }
 
+void DailyReviewPanel::saveAnswer(const ReviewSchedule::CardKey &card, bool right, int pickedFlagId)
+{
+    // Dated when given: a review that runs past the day's change grades its later answers on
+    // the new day.
+    const QDate today = ReviewSchedule::today(m_services.clock);
+    std::optional<FileError> error = ReviewSchedule::update(m_dataPath, {{card, right}}, today);
+    MasteryRecord::Question question{card.flagId, {}};
+    if (!right)
+        question.wrongClicks.append(pickedFlagId);
+    if (std::optional<FileError> recordError = MasteryRecord::update(m_dataPath, {question}, today);
+        recordError && !error)
+        error = recordError;
+    // A folder that refuses one answer refuses the next: the player hears it once a review.
+    if (!error || m_saveErrorShown)
+        return;
+    m_saveErrorShown = true;
+    m_services.messages.show(QStringLiteral("復習の答えを保存できませんでした。\n%1\n%2")
+                                 .arg(error->path(), error->message()));
+}
+
 void DailyReviewPanel::showEnd()
 {
-    // The schedule hears the whole review at once, as it hears a game.
-    if (const std::optional<FileError> error =
-            ReviewSchedule::update(m_dataPath, m_review->answers(), m_today)) {
-        m_services.messages.show(QStringLiteral("復習の予定を保存できませんでした。\n%1\n%2")
-                                     .arg(error->path(), error->message()));
-    }
+    // What tomorrow's button will say: its due cards and its new flags, from the same region.
+    const QDate today = ReviewSchedule::today(m_services.clock);
+    const QDate tomorrow = today.addDays(1);
+    const int tomorrowCards = static_cast<int>(cardsOf(m_world, tomorrow).cards.size());
     const ReviewSchedule::NextDue next =
-        ReviewSchedule::nextDue(ReviewSchedule::read(m_dataPath), m_today);
+        tomorrowCards > 0 ? ReviewSchedule::NextDue{tomorrow, tomorrowCards}
+                          : ReviewSchedule::nextDue(ReviewSchedule::read(m_dataPath), today);
     m_endLabel->setText(QStringLiteral("復習した札：%1枚\n一度目で正解：%2枚\n次の復習：%3")
                             .arg(m_review->cardCount())
                             .arg(m_review->rightFirstTime())
                             .arg(next.cards > 0
-                                     ? ReviewSchedule::nextDueText(m_today, next.day, next.cards)
+                                     ? ReviewSchedule::nextDueText(today, next.day, next.cards)
                                      : QStringLiteral("予定はありません")));
     m_progressLabel->clear();
     m_questionLabel->setText(QStringLiteral("今日の復習は終わりです。"));
@@ -397,9 +425,16 @@ void DailyReviewPanel::showEnd()
     Announce::changed(m_endLabel);
 }
 
+bool DailyReviewPanel::tooSoonAfterPageChange() const
+{
+    const double interval = QApplication::doubleClickInterval() / 1000.0;
+    return m_services.clock.monotonicSeconds() - m_pageShownAt < interval;
+}
+
 void DailyReviewPanel::showPage(Page page)
 {
     m_page = page;
+    m_pageShownAt = m_services.clock.monotonicSeconds();
     const bool question = page == Page::Question;
     const bool nameToFlag = question && m_review &&
                             m_review->current().direction == ReviewSchedule::Direction::NameToFlag;
@@ -453,6 +488,11 @@ void DailyReviewPanel::keyPressEvent(QKeyEvent *event)
 
 bool DailyReviewPanel::eventFilter(QObject *watched, QEvent *event)
 {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+         type == QEvent::MouseButtonDblClick) &&
+        tooSoonAfterPageChange())
+        return true;
     if (event->type() == QEvent::KeyPress) {
         const auto *press = static_cast<QKeyEvent *>(event);
         const auto found = std::find(m_names.begin() + 1, m_names.end(), watched);
@@ -470,7 +510,7 @@ bool DailyReviewPanel::eventFilter(QObject *watched, QEvent *event)
 
 void DailyReviewPanel::hideEvent(QHideEvent *event)
 {
-    // Another mode has taken the window: a review left unfinished gives the schedule nothing.
+    // Another mode has taken the window: its answers are saved already; the rest waits.
     if (!event->spontaneous() && m_page != Page::End) {
         m_review.reset();
         m_board.reset();

@@ -28,8 +28,9 @@ struct Services;
 // one flag and twelve names; the other eleven are the flags the player takes it for and its
 // look-alikes. Every answer is followed by a learning card (the right flag, its name with its
 // reading when the name holds kanji, capital and region, and on a miss the one picked beside it).
-// Nothing is written to the results, nothing rated or sent: only the schedule, once, when the last
-// card is done. A review left before its end gives the schedule nothing, as an abandoned game does.
+// Nothing is written to the results, nothing rated or sent: each answer goes to the schedule and
+// to the record of its flag as it is given, dated on the player's day it was given, so a review
+// left, ended or cut off before its end keeps every answer but the one being given.
 class DailyReviewPanel : public QFrame
 {
     Q_OBJECT
@@ -45,8 +46,8 @@ public:
     DailyReviewPanel(Services &services, QString appPath, QString dataPath, QWidget *parent);
 
     // How many cards a review begun now for `regionKey` would ask (its new flags come first
-    // from that region); read from the files now.
-    int cardsToday(const QString &regionKey) const;
+    // from that region), and how many more wait for a later day; read from the files now.
+    ReviewSchedule::TodaysCards cardsToday(const QString &regionKey) const;
     // Starts a review from its first card; false (and nothing changes) when there is none.
     bool begin(const QString &regionKey);
 
@@ -56,8 +57,8 @@ public:
     // The board of the card asked now: the row on each of the twelve places.
     const GameSession *board() const { return m_board.get(); }
 
-    // Whether the review may be left now: nothing is lost before the first answer or after the
-    // end; else the player is asked, since the schedule hears an unfinished review not at all.
+    // Whether the review may be left now: without a question before the first answer or after
+    // the end; else the player is asked, and told that the answers so far are kept.
     bool mayLeave() const;
     // Where the keyboard starts on the page on show.
     QWidget *firstFocus() const;
@@ -93,7 +94,13 @@ private:
     };
     // The world list and the region's list; false when the world list cannot be read.
     bool readWorld(const QString &regionKey, World &world) const;
-    QList<ReviewSchedule::CardKey> cardsOf(const World &world) const;
+    ReviewSchedule::TodaysCards cardsOf(const World &world, const QDate &day) const;
+    // The answer to the card on show goes to the schedule and to the record of its flag;
+    // `pickedFlagId` is the flag taken for it when not right.
+    void saveAnswer(const ReviewSchedule::CardKey &card, bool right, int pickedFlagId);
+    // A click that comes within the system's double-click time of a new page was meant for the
+    // page before: it picks nothing and moves nothing on.
+    bool tooSoonAfterPageChange() const;
 
     void showCard();
     void showLearning(int pickedRow);
@@ -108,10 +115,11 @@ private:
     World m_world;
     MasteryRecord::Record m_record; // the confusions, as of the review's start
     SimilarityTable m_similar;
-    QDate m_today;
     std::unique_ptr<TodaysReview> m_review;
     std::unique_ptr<GameSession> m_board;
     Page m_page = Page::End;
+    double m_pageShownAt = 0.0; // on the monotonic clock
+    bool m_saveErrorShown = false;
     CardPictures m_pictures;
 
     QLabel *m_titleLabel;

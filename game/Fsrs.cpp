@@ -82,7 +82,7 @@ double stabilityAfterLapse(const Memory &memory, double retrievability)
     const double after = w(11) * std::pow(memory.difficulty, -w(12)) *
                          (std::pow(s + 1.0, w(13)) - 1.0) *
                          std::exp(w(14) * (1.0 - retrievability));
-    return std::min(after, s);
+    return std::min(after, s / std::exp(w(17) * w(18)));
 }
 
 double sameDayStability(double stability, Grade grade)

@@ -57,7 +57,8 @@ double nextDifficulty(double difficulty, Grade grade);
 double stabilityAfterRecall(const Memory &memory, double retrievability, Grade grade);
 
 // After a lapse (Again) on a later day: w11 D^(-w12) ((S + 1)^w13 - 1) e^(w14 (1 - R)), never
-// above the stability before it: forgetting a card never makes its memory last longer.
+// above S / e^(w17 w18), what a miss on the same day would leave: forgetting a card never
+// makes its memory last longer.
 double stabilityAfterLapse(const Memory &memory, double retrievability);
 
 // A review on the same day as the last one: S e^(w17 (G - 3 + w18)) S^(-w19). A right answer

@@ -46,6 +46,7 @@ constexpr int summaryGapTwips = 60;
 // The question, the flag asked and a flag picked by mistake, with room to spare.
 constexpr int reviewNarrowestTwips = 900 + 3 * 1650;
 // The cards lie in rows of this many.
+constexpr int dailyReviewWidthTwips = 3600;
 constexpr int cardsPerRow = 6;
 // The ✕ on a card and the sign beside the verdict.
 constexpr int missMarkTwips = 600;
@@ -118,8 +119,8 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
     m_lookAlikeBox = Twips::place(new QCheckBox(QStringLiteral("似ている国旗で出題"), this),
                                   "CheckLookAlike", 11430, 5790, 3600, 480, 15.75, true);
     // The day's review is the third way to practise, under the two boxes.
-    m_dailyReviewButton =
-        Twips::place(new QPushButton(this), "CommandReview", 11430, 6330, 3600, 555, 15.75, true);
+    m_dailyReviewButton = Twips::place(new QPushButton(this), "CommandReview", 11430, 6330,
+                                       dailyReviewWidthTwips, 555, 15.75, true);
     setDailyReviewCount(0);
     connect(m_dailyReviewButton, &QPushButton::clicked, this,
             [this] { emit dailyReviewRequested(chosenRegionKey()); });
@@ -308,10 +309,15 @@ QString GamePanel::chosenRegionKey() const
     return Regions::at(0).key;
 }
 
-void GamePanel::setDailyReviewCount(int cards)
+void GamePanel::setDailyReviewCount(int cards, int waiting)
 {
-    m_dailyReviewButton->setText(ReviewSchedule::todaysCountText(cards));
+    m_dailyReviewButton->setText(ReviewSchedule::todaysCountText(cards, waiting));
     m_dailyReviewButton->setEnabled(cards > 0);
+    // The cards that wait make the text longer than the designed width: the button grows to
+    // the right, below the summary, never narrower than designed.
+    m_dailyReviewButton->resize(
+        std::max(Twips::toPixels(dailyReviewWidthTwips), m_dailyReviewButton->sizeHint().width()),
+        m_dailyReviewButton->height());
 }
 
 void GamePanel::openPanel()
@@ -338,8 +344,8 @@ void GamePanel::openPanel()
     m_verdictSign->hide();
     m_questionNumberLabel->clear();
     setCardsVisible(false);
-    // A game left this way is over; nothing of it is recorded.
-    m_playing = false;
+    // A game left this way is over: no results line, only its answers are kept.
+    leaveGame();
     // The card that had the focus is gone; the keyboard goes on at the region choice.
     if (isVisible())
         firstFocus()->setFocus(Qt::OtherFocusReason);
@@ -356,7 +362,22 @@ bool GamePanel::mayLeaveGame()
     // Before the first answer there is nothing to lose.
     if (!m_playing || m_session->questionNumber() == 1)
         return true;
-    return m_services.messages.ask(QStringLiteral("ゲームを中断しますか？"));
+    // The answers given are kept whatever the player says; only the score is not.
+    return m_services.messages.ask(QStringLiteral(
+        "ゲームを中断しますか？\nここまでの答えは保存されます。成績は記録されません。"));
+}
+
+void GamePanel::leaveGame()
+{
+    if (!m_playing)
+        return;
+    m_playing = false;
+    // The question on show is an answer once it was missed; one not clicked yet is none.
+    MasteryRecord::GameLog answered = m_session->log();
+    if (!answered.isEmpty() && answered.last().wrongClicks.isEmpty())
+        answered.removeLast();
+    if (!answered.isEmpty())
+        emit questionsLogged(answered);
 }
 
 void GamePanel::goBack()
@@ -375,7 +396,7 @@ void GamePanel::back()
 void GamePanel::start()
 {
     dropReview();
-    m_playing = false;
+    leaveGame();
     m_summaryBox->hide();
 
     int region = 0;
@@ -646,9 +667,9 @@ void GamePanel::dropReview()
 void GamePanel::hideEvent(QHideEvent *event)
 {
     // Another mode has taken the window (a minimised window is not that): the game under way
-    // is over, unrecorded, and the review waits until the player asks for it again.
+    // is over, without a results line, and the review waits until the player asks for it again.
     if (!event->spontaneous()) {
-        m_playing = false;
+        leaveGame();
         m_reviewSetAside = m_reviewReady;
         m_review->hide();
     }

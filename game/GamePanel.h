@@ -54,8 +54,9 @@ public:
     bool practice() const { return m_practice; }
     // The region whose button is checked now.
     QString chosenRegionKey() const;
-    // The day's review button: "今日の復習 23枚", or "復習はありません" and not clickable.
-    void setDailyReviewCount(int cards);
+    // The day's review button: "今日の復習 23枚", "今日の復習 100枚（ほか 283枚）" when more wait
+    // for later days, or "復習はありません" and not clickable.
+    void setDailyReviewCount(int cards, int waiting = 0);
     // Where the summary and the review that follows the rating are, on the screen; a window
     // shown meanwhile keeps clear of them.
     QRect summaryArea() const;
@@ -82,7 +83,7 @@ signals:
     // been told why not). A practice game never says this: it is neither recorded nor rated.
     void gameFinished(const QString &regionKey, int score);
     // A game has ended: each question's flag and the cards clicked wrongly. Sent before
-    // gameFinished; a game left unfinished sends nothing.
+    // gameFinished; a game left unfinished sends the questions answered before it was left.
     void questionsLogged(const MasteryRecord::GameLog &game);
     // A flag in the review was clicked: the player wants to look it up.
     void reviewFlagPicked(int flagId);
@@ -92,7 +93,7 @@ signals:
     void gameStarted();
 
 public slots:
-    // The panel in its waiting state; a game under way is left unrecorded.
+    // The panel in its waiting state; a game under way is left without a results line.
     void openPanel();
     // The review of the last finished game in the card area, once its summary and rating are
     // done. Nothing happens once a new game has started or the panel was left since. The review
@@ -104,6 +105,9 @@ public slots:
     bool reopenReview(const QRect &besideWindow = QRect());
     // "戻る": back to the waiting panel, once the player agrees to give up a game under way.
     void goBack();
+    // Ends the game under way, if any, without a results line, a rating or a report: only the
+    // answers given so far go out, through questionsLogged. Also the program's end.
+    void leaveGame();
 
 protected:
     void hideEvent(QHideEvent *event) override;

@@ -12,7 +12,8 @@
 #include <utility>
 
 // How well the player knows each flag, kept across games in two files of the program's folder,
-// both code page 932, CR LF, comma-separated, written only at the end of a finished game:
+// both code page 932, CR LF, comma-separated, written when a game ends or is left (the questions
+// answered) and after each answer of the day's review (one question each, a repeat included):
 // - "jukuren.csv", one line per flag asked at least once, by ascending flag ID:
 //   flag ID, times asked, times right at the first click, total misses, date last asked
 //   (yyyy/MM/dd), e.g. "7,5,3,4,2026/12/08".

@@ -13,8 +13,10 @@ namespace ReviewSchedule {
 
 namespace {
 
-constexpr int fieldCount = 8;
-constexpr int decimals = 4;
+// Lines written before the first answer's date was kept have one field less.
+constexpr int oldFieldCount = 8;
+constexpr int fieldCount = 9;
+constexpr int significantDigits = 6;
 constexpr qsizetype maxNumberLength = 16;
 
 bool isFlagId(int id)
@@ -62,13 +64,14 @@ std::optional<Direction> directionField(QByteArrayView field)
     return std::nullopt;
 }
 
-// Fixed decimals, the same in every locale; the shortest form would make a file that changes
-// its look with each value.
+// Six significant digits, the same in every locale: fixed decimals lost the small
+// stabilities' digits, and a file read back every day drifted its intervals. Every value the
+// file holds (0.001 to 36500) comes out without an exponent, as the reader wants it.
 void appendDecimal(QByteArray &bytes, double value)
 {
     char digits[32];
-    const auto [end, error] =
-        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals);
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value,
+                                            std::chars_format::general, significantDigits);
     if (error == std::errc())
         bytes.append(digits, end - digits);
 }
@@ -88,7 +91,7 @@ void parseLine(Schedule &schedule, QByteArrayView line)
         fields[count++] = line.sliced(start, i - start);
         start = i + 1;
     }
-    if (count != fieldCount)
+    if (count != fieldCount && count != oldFieldCount)
         return;
     const std::optional<int> id = RecordFields::count(fields[0]);
     const std::optional<Direction> direction = directionField(fields[1]);
@@ -98,22 +101,25 @@ void parseLine(Schedule &schedule, QByteArrayView line)
     const QDate due = RecordFields::date(fields[5]);
     const std::optional<int> reviews = RecordFields::count(fields[6]);
     const std::optional<int> lapses = RecordFields::count(fields[7]);
-    if (!id || !isFlagId(*id) || !direction || !stability || *stability < Fsrs::minStability ||
-        *stability > Fsrs::maxStability || !difficulty || *difficulty < Fsrs::minDifficulty ||
-        *difficulty > Fsrs::maxDifficulty || !last.isValid() || !due.isValid() || due < last ||
-        !reviews || *reviews < 1 || !lapses || *lapses > *reviews)
+    // An empty first date is one the file never knew; a date that is there must make sense.
+    const bool firstKnown = count == fieldCount && !fields[8].trimmed().isEmpty();
+    const QDate first = firstKnown ? RecordFields::date(fields[8]) : QDate();
+    if ((firstKnown && (!first.isValid() || first > last)) || !id || !isFlagId(*id) || !direction ||
+        !stability || *stability < Fsrs::minStability || *stability > Fsrs::maxStability ||
+        !difficulty || *difficulty < Fsrs::minDifficulty || *difficulty > Fsrs::maxDifficulty ||
+        !last.isValid() || !due.isValid() || due < last || !reviews || *reviews < 1 || !lapses ||
+        *lapses > *reviews)
         return;
-    const CardState state{{*stability, *difficulty}, last, due, *reviews, *lapses};
+    const CardState state{{*stability, *difficulty}, last, due, *reviews, *lapses, first};
     const auto [it, added] = schedule.try_emplace(CardKey{*id, *direction}, state);
     if (!added && it->second.lastReview <= last)
         it->second = state;
 }
 
-bool startedOn(const CardState &state, const QDate &day)
+CardKey otherSide(const CardKey &key)
 {
-    // The file keeps no first date: a card whose every review but one was a miss, last on
-    // `day`, is taken as started that day (a first answer and its same-day repeats).
-    return state.lastReview == day && state.reviews - state.lapses <= 1;
+    return {key.flagId,
+            key.direction == Direction::NameToFlag ? Direction::FlagToName : Direction::NameToFlag};
 }
 
 } // namespace
@@ -125,7 +131,16 @@ QString path(const QString &folder)
 
 QDate today(const Clock &clock)
 {
-    return clock.localNow().date();
+    const QDateTime now = clock.localNow();
+    return now.time().hour() < dayStartHour ? now.date().addDays(-1) : now.date();
+}
+
+qint64 msecsToNextDay(const QDateTime &now)
+{
+    // Counted on the clock's face, so that a change to or from summer time moves nothing.
+    const QDate day = now.time().hour() < dayStartHour ? now.date() : now.date().addDays(1);
+    const QDateTime next(day, QTime(dayStartHour, 0), now.timeSpec());
+    return std::max<qint64>(1, now.msecsTo(next));
 }
 
 Schedule parse(const QByteArray &data)
@@ -159,6 +174,9 @@ QByteArray bytes(const Schedule &schedule)
         RecordFields::appendNumber(out, state.reviews);
         out += ',';
         RecordFields::appendNumber(out, state.lapses);
+        out += ',';
+        if (RecordFields::isWritable(state.firstReview))
+            RecordFields::appendDate(out, state.firstReview);
         out.append(DataFile::lineEnd);
     }
     return out;
@@ -188,6 +206,8 @@ void answer(Schedule &schedule, const Answer &given, const QDate &today)
     CardState &state = schedule[given.card];
     state.memory = Fsrs::review(before, grade, elapsed);
     state.lastReview = today;
+    if (found == schedule.end())
+        state.firstReview = today;
     state.due = grade == Fsrs::Grade::Again
                     ? today
                     : today.addDays(Fsrs::intervalDays(state.memory.stability));
@@ -235,60 +255,109 @@ std::optional<FileError> update(const QString &folder, const QList<Answer> &answ
     return DataFile::replace(target, written);
 }
 
-QList<CardKey> todaysCards(const Schedule &schedule, const QDate &today,
-                           const QList<int> &allFlagIds, const QList<int> &regionFlagIds)
+TodaysCards todaysCards(const Schedule &schedule, const QDate &today, const QList<int> &allFlagIds,
+                        const QList<int> &regionFlagIds)
 {
     struct Due
     {
         CardKey key;
-        QDate due;
+        bool answeredToday; // missed today and not right since: it is being learnt
         double retrievability;
+        QDate due;
     };
-    std::vector<Due> due;
-    int startedToday = 0;
-    int lastStartedFlag = 0;
-    for (const auto &[key, state] : schedule) {
-        if (state.due <= today)
-            due.push_back({key, state.due, retrievabilityOn(state, today)});
-        // Both cards of one flag started today are one new flag.
-        if (startedOn(state, today) && key.flagId != lastStartedFlag) {
-            ++startedToday;
-            lastStartedFlag = key.flagId;
+    constexpr size_t flagSlots = MasteryRecord::highestFlagId + 1;
+    // A flag is new today when each of its cards was first answered today.
+    std::array<bool, flagSlots> newToday{};
+    std::array<bool, flagSlots> answeredToday{};
+    int newFlagsToday = 0;
+    int doneToday = 0;
+    for (auto it = schedule.begin(); it != schedule.end();) {
+        const int id = it->first.flagId;
+        bool allFirstToday = true;
+        auto flagEnd = it;
+        for (; flagEnd != schedule.end() && flagEnd->first.flagId == id; ++flagEnd) {
+            allFirstToday = allFirstToday && flagEnd->second.firstReview == today;
+            if (flagEnd->second.lastReview == today && isFlagId(id))
+                answeredToday[size_t(id)] = true;
+        }
+        if (isFlagId(id) && allFirstToday) {
+            newToday[size_t(id)] = true;
+            ++newFlagsToday;
+        }
+        for (; it != flagEnd; ++it) {
+            const CardState &state = it->second;
+            if (isFlagId(id) && !newToday[size_t(id)] && state.lastReview == today &&
+                state.due > today)
+                ++doneToday;
         }
     }
+
+    std::vector<Due> due;
+    std::vector<CardKey> introduced;
+    for (const auto &[key, state] : schedule) {
+        if (!isFlagId(key.flagId))
+            continue;
+        if (state.due <= today)
+            due.push_back(
+                {key, state.lastReview == today, retrievabilityOn(state, today), state.due});
+        // The other side of a flag answered right on an earlier day is its next card.
+        const CardKey other = otherSide(key);
+        if (!schedule.contains(other) && state.reviews > state.lapses && state.lastReview < today)
+            introduced.push_back(other);
+    }
     std::sort(due.begin(), due.end(), [](const Due &a, const Due &b) {
-        if (a.due != b.due)
-            return a.due < b.due;
+        if (a.answeredToday != b.answeredToday)
+            return a.answeredToday;
         if (a.retrievability != b.retrievability)
             return a.retrievability < b.retrievability;
+        if (a.due != b.due)
+            return a.due < b.due;
         return a.key < b.key;
     });
-    QList<CardKey> cards;
-    cards.reserve(qsizetype(due.size()) + 2 * newFlagsPerDay);
-    for (const Due &d : due)
-        cards.append(d.key);
+    std::sort(introduced.begin(), introduced.end());
 
-    int newFlags = std::max(0, newFlagsPerDay - startedToday);
-    std::array<bool, MasteryRecord::highestFlagId + 1> seen{};
+    TodaysCards result;
+    QList<CardKey> &cards = result.cards;
+    cards.reserve(qsizetype(due.size() + introduced.size()) + newFlagsPerDay);
+    std::array<bool, flagSlots> taken{};
+    int budget = maxDuePerDay - doneToday;
+    const auto take = [&](const CardKey &key, bool beingLearnt) {
+        const size_t id = size_t(key.flagId);
+        // One side of a flag a day: the other waits for the next, keeping its place.
+        if (taken[id] || (answeredToday[id] && !beingLearnt) || (!beingLearnt && budget <= 0))
+            return false;
+        taken[id] = true;
+        cards.append(key);
+        if (!newToday[id])
+            --budget;
+        return true;
+    };
+    // Every due card not taken today waits: for the day's limit or for its flag's other side.
+    result.waiting = int(due.size());
+    for (const Due &d : due) {
+        if (take(d.key, d.answeredToday))
+            --result.waiting;
+    }
+    for (const CardKey &key : introduced)
+        take(key, false);
+
+    int newFlags = std::max(0, newFlagsPerDay - newFlagsToday);
+    std::array<bool, flagSlots> seen{};
     for (const QList<int> *list : {&regionFlagIds, &allFlagIds}) {
         for (const int id : *list) {
             if (newFlags == 0)
-                return cards;
+                return result;
             if (!isFlagId(id) || seen[size_t(id)])
                 continue;
             seen[size_t(id)] = true;
-            bool added = false;
-            for (const Direction d : {Direction::NameToFlag, Direction::FlagToName}) {
-                if (!schedule.contains(CardKey{id, d})) {
-                    cards.append(CardKey{id, d});
-                    added = true;
-                }
-            }
-            if (added)
-                --newFlags;
+            if (schedule.contains(CardKey{id, Direction::NameToFlag}) ||
+                schedule.contains(CardKey{id, Direction::FlagToName}))
+                continue;
+            cards.append(CardKey{id, Direction::NameToFlag});
+            --newFlags;
         }
     }
-    return cards;
+    return result;
 }
 
 QList<int> forecast(const Schedule &schedule, const QDate &today, int days)
@@ -344,10 +413,12 @@ double retrievabilityOn(const CardState &state, const QDate &day)
     return Fsrs::retrievability(double(state.lastReview.daysTo(day)), state.memory.stability);
 }
 
-QString todaysCountText(int cards)
+QString todaysCountText(int cards, int waiting)
 {
     if (cards <= 0)
         return QStringLiteral("復習はありません");
+    if (waiting > 0)
+        return QStringLiteral("今日の復習 %1枚（ほか %2枚）").arg(cards).arg(waiting);
     return QStringLiteral("今日の復習 %1枚").arg(cards);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -22,13 +23,22 @@ class Clock;
 //
 // The schedule is kept in "fukushuu.csv" in the data folder, code page 932, CR LF,
 // comma-separated, one line per card ever asked, by flag ID then 名→旗 before 旗→名:
-// flag ID, direction (名→旗 or 旗→名), stability in days and difficulty (four decimals each),
-// date of the last review, due date (yyyy/MM/dd), reviews, lapses (answers graded Again), e.g.
-// "23,名→旗,10.9643,2.1112,2026/12/08,2026/12/19,2,0".
+// flag ID, direction (名→旗 or 旗→名), stability in days and difficulty (six significant
+// digits each, so that a file read back gives the same intervals), date of the last review,
+// due date (yyyy/MM/dd), reviews, lapses (answers graded Again), date of the first answer, e.g.
+// "23,名→旗,10.9643,2.11121,2026/12/08,2026/12/19,2,0,2026/12/06". Files written before the
+// first date was kept have eight fields; the date is then unknown, and written empty.
 namespace ReviewSchedule {
 
-// New flags a day's review brings in, both cards of each, beside the cards that are due.
+// New flags a day brings in, counted by the day their first card was first answered, in a
+// game or a review. A new flag comes in as 名→旗; its 旗→名 card follows on a later day.
 inline constexpr int newFlagsPerDay = 10;
+// Cards already known that one day asks at most; a pile left by a break drains over the
+// following days, the least likely recalled first.
+inline constexpr int maxDuePerDay = 100;
+// The player's day begins at this hour of the local clock: a review at 00:30 belongs to the
+// evening before, as the player lives it.
+inline constexpr int dayStartHour = 4;
 
 enum class Direction
 {
@@ -47,9 +57,10 @@ struct CardState
 {
     Fsrs::Memory memory;
     QDate lastReview;
-    QDate due;       // the day of the last review after an Again: asked again that day
-    int reviews = 0; // answers graded, repeats on one day included
-    int lapses = 0;  // of those, the ones graded Again
+    QDate due;           // the day of the last review after an Again: asked again that day
+    int reviews = 0;     // answers graded, repeats on one day included
+    int lapses = 0;      // of those, the ones graded Again
+    QDate firstReview{}; // invalid when the file did not keep it
 };
 
 using Schedule = std::map<CardKey, CardState>;
@@ -63,8 +74,11 @@ struct Answer
 
 QString path(const QString &folder);
 
-// The player's day on the local clock: the date answers are graded on and cards fall due on.
+// The player's day on the local clock, which changes at dayStartHour: the date answers are
+// graded on and cards fall due on.
 QDate today(const Clock &clock);
+// How long from `now` until the player's day changes, in milliseconds (at least 1).
+qint64 msecsToNextDay(const QDateTime &now);
 
 // ---- The file ---------------------------------------------------------------------------------
 
@@ -83,15 +97,14 @@ Schedule read(const QString &folder, std::optional<FileError> *error = nullptr);
 // ---- Answers ----------------------------------------------------------------------------------
 
 // Grades one answer given `today` and moves the card's due date: a first answer starts the
-// card, a second one the same day is a same-day review, a later one reads how much of the
-// memory is left. Again makes the card due today; Good makes it due after the interval at the
-// desired retention. Flag IDs outside 1 to 200 are ignored.
+// card (and dates it), a second one the same day is a same-day review, a later one reads how much
+// of the memory is left. Again makes the card due today; Good makes it due after the interval at
+// the desired retention. Flag IDs outside 1 to 200 are ignored.
 void answer(Schedule &schedule, const Answer &given, const QDate &today);
 void answerAll(Schedule &schedule, const QList<Answer> &answers, const QDate &today);
 
-// The answers of a finished game (scored or practice), all on 名→旗 cards: a question with a
-// wrong click (on another valid flag, as the record counts misses) is missed. An abandoned
-// game has no answers: the caller gives nothing.
+// The answers of a game (scored or practice, finished or left), all on 名→旗 cards: a question
+// with a wrong click (on another valid flag, as the record counts misses) is missed.
 QList<Answer> answersOfGame(const MasteryRecord::GameLog &game);
 
 // Reads the file, grades the answers in order and writes the file once through
@@ -104,13 +117,22 @@ std::optional<FileError> update(const QString &folder, const QList<Answer> &answ
 
 // ---- Today's cards ----------------------------------------------------------------------------
 
-// The cards a review on `today` asks, in order: every card due on or before today, the most
-// overdue first (then the least likely recalled, then by flag and direction); then the cards
-// of up to newFlagsPerDay flags never asked that way, less those already started today, 名→旗
-// before 旗→名. New flags come from `regionFlagIds` first when a region is chosen, then from
+// The cards a review on `today` asks, in order, and how many more are due but wait for a
+// later day. First the cards answered today and due again (missed, not yet right), then the
+// cards due on or before today, the least likely recalled first, then 旗→名 cards of flags
+// whose 名→旗 was answered right on an earlier day (and the other way round), up to
+// maxDuePerDay less those already done today; the rest wait. A card whose flag had its other
+// side answered today waits for the next day, as does the second side of a flag when both are
+// due. Then the 名→旗 cards of up to newFlagsPerDay flags never asked, less the flags first
+// answered today. New flags come from `regionFlagIds` first when a region is chosen, then from
 // `allFlagIds`, each in its list's order (repeats and invalid IDs are passed over).
-QList<CardKey> todaysCards(const Schedule &schedule, const QDate &today,
-                           const QList<int> &allFlagIds, const QList<int> &regionFlagIds = {});
+struct TodaysCards
+{
+    QList<CardKey> cards;
+    int waiting = 0; // due, held back by the day's limit or for the other side of its flag
+};
+TodaysCards todaysCards(const Schedule &schedule, const QDate &today, const QList<int> &allFlagIds,
+                        const QList<int> &regionFlagIds = {});
 
 // How many cards fall due on each of the `days` days after `today`, if every day's cards are
 // done on that day: the first day also holds any card still due today or earlier. New flags
@@ -138,8 +160,8 @@ double retrievabilityOn(const CardState &state, const QDate &day);
 
 // ---- Texts ------------------------------------------------------------------------------------
 
-// "今日の復習 23枚", or "復習はありません" for none.
-QString todaysCountText(int cards);
+// "今日の復習 23枚", "今日の復習 100枚（ほか 283枚）" when more wait, or "復習はありません".
+QString todaysCountText(int cards, int waiting = 0);
 // "明日 12枚" for tomorrow, "12月15日 3枚" for a later day.
 QString nextDueText(const QDate &today, const QDate &day, int cards);
 // "次の復習: 12月15日".

@@ -30,3 +30,11 @@ void TodaysReview::answer(bool rightFirstClick)
                     std::min<std::ptrdiff_t>(cardsBeforeRetry, std::ptrdiff_t(m_pending.size()));
     m_pending.insert(at, key);
 }
+
+int TodaysReview::position() const
+{
+    const int answered = m_rightFirstTime + int(m_missedOnce.size());
+    if (finished() || m_missedOnce.contains(current()))
+        return answered;
+    return std::min(answered + 1, m_cardCount);
+}

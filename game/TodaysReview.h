@@ -9,8 +9,8 @@
 // One sitting of the day's review, without widgets: which card is asked now, and what the
 // answers were. A card missed comes back a few cards later (at the end when fewer are left),
 // and again after every further miss, so the review ends only when each card was once right.
-// The answers are given to the schedule when the review is finished; an abandoned review
-// gives nothing.
+// Each answer goes to the schedule as it is given (the panel sees to that), so a review left
+// before its end keeps what was answered.
 class TodaysReview
 {
 public:
@@ -29,6 +29,9 @@ public:
     const QList<ReviewSchedule::Answer> &answers() const { return m_answers; }
     // Cards the review began with, and how many of them were right the first time asked.
     int cardCount() const { return m_cardCount; }
+    // Where the player is: how many of the cards have been shown, the one on show included
+    // (a card asked again after a miss is not counted twice).
+    int position() const;
     int rightFirstTime() const { return m_rightFirstTime; }
 
 private:

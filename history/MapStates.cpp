@@ -16,7 +16,9 @@ State stateOfCard(const std::optional<CardRecall> &card)
     if (!card->due.isValid() || !card->lastReview.isValid() || card->due <= card->lastReview ||
         !(card->retrievability >= learningBelow))
         return State::Learning;
-    return card->retrievability > solidAbove ? State::Solid : State::Known;
+    const bool settled =
+        card->lastReview.daysTo(card->due) > 1 && (!card->day.isValid() || card->due > card->day);
+    return card->retrievability > solidAbove && settled ? State::Solid : State::Known;
 }
 
 } // namespace

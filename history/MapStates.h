@@ -39,6 +39,7 @@ struct CardRecall
     double retrievability = 0; // the chance of recalling it that day, 0 to 1
     QDate due;                 // the day of its next review
     QDate lastReview;
+    QDate day{}; // the day the figures are for; invalid when unknown
 };
 
 // A direction never asked has no value.
@@ -52,7 +53,9 @@ struct FlagRecall
 using RecallTable = std::map<int, FlagRecall>;
 
 // Below learningBelow, or missed at its last review and not answered right since (due on the
-// day of that review or before it): learning; up to solidAbove: known; above: solid.
+// day of that review or before it): learning; up to solidAbove: known; above: solid. A card due
+// on the day, or one whose next review is the day after its last (a miss just made good), is
+// known at most: its recall that day says more of the last minutes than of the memory.
 // A card merely due is not learning by that alone: the schedule makes a card due on the day its
 // recall falls to 0.9, so cards that are due or a little overdue are the known ones; counting
 // them as learning would leave "known" empty. With both directions the weaker counts, and a

@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -41,34 +42,36 @@ constexpr int worldRegion = Regions::count - 1; // 世界編: every flag
 constexpr std::array<State, MapStates::stateCount> strongestFirst{
     State::Solid, State::Known, State::Learning, State::NeverAsked};
 
+// One name for each state, in the legend, the bars, the chosen country and its record.
 QString stateName(State state)
 {
     switch (state) {
     case State::Solid:
-        return QStringLiteral("しっかり覚えた（覚えた度 90% 超）");
+        return QStringLiteral("しっかり覚えた");
     case State::Known:
-        return QStringLiteral("覚えている（覚えた度 70〜90%）");
+        return QStringLiteral("覚えている");
     case State::Learning:
-        return QStringLiteral("学習中（覚えた度 70% 未満・間違えたまま）");
+        return QStringLiteral("覚えている途中");
     case State::NeverAsked:
         break;
     }
-    return QStringLiteral("まだ出題されていない");
+    return QStringLiteral("まだ出題されていません");
 }
 
-QString shortStateName(State state)
+// What the legend adds to the name: how the state is told.
+QString stateMeaning(State state)
 {
     switch (state) {
     case State::Solid:
-        return QStringLiteral("しっかり");
+        return QStringLiteral("（覚えた度 90% 超）");
     case State::Known:
-        return QStringLiteral("覚えた");
+        return QStringLiteral("（覚えた度 70〜90%）");
     case State::Learning:
-        return QStringLiteral("学習中");
+        return QStringLiteral("（70% 未満・間違えたまま）");
     case State::NeverAsked:
         break;
     }
-    return QStringLiteral("未出題");
+    return QString();
 }
 
 class Legend : public QWidget
@@ -95,7 +98,7 @@ protected:
             MapCanvas::paintMarker(painter, state, QPointF(46, y + legendRowHeight / 2.0), 5);
             painter.setPen(palette().color(QPalette::WindowText));
             painter.drawText(QRect(60, y, width() - 60, legendRowHeight), Qt::AlignVCenter,
-                             stateName(state));
+                             stateName(state) + stateMeaning(state));
             y += legendRowHeight;
         }
     }
@@ -125,7 +128,8 @@ protected:
             painter.drawText(caption, Qt::AlignLeft | Qt::AlignBottom, Regions::at(r).displayName);
             painter.drawText(
                 caption, Qt::AlignRight | Qt::AlignBottom,
-                QStringLiteral("しっかり %1 / %2").arg(counts.of(State::Solid)).arg(total));
+                stateName(State::Solid) +
+                    QStringLiteral(" %1 / %2").arg(counts.of(State::Solid)).arg(total));
             const QRectF bar(0, y + barRowHeight - barHeight - 1, width() - 1, barHeight);
             double x = bar.left();
             for (State state : strongestFirst) {
@@ -200,7 +204,7 @@ MapStates::RecallTable recallOn(const ReviewSchedule::Schedule &schedule, const 
     MapStates::RecallTable table;
     for (const auto &[key, state] : schedule) {
         const MapStates::CardRecall recall{ReviewSchedule::retrievabilityOn(state, today),
-                                           state.due, state.lastReview};
+                                           state.due, state.lastReview, today};
         MapStates::FlagRecall &flag = table[key.flagId];
         if (key.direction == ReviewSchedule::Direction::NameToFlag)
             flag.nameToFlag = recall;
@@ -398,7 +402,7 @@ void WorldMapView::refresh()
         const MapStates::StateCounts &counts = m_counts[static_cast<size_t>(r)];
         QStringList parts;
         for (State state : strongestFirst)
-            parts << QStringLiteral("%1 %2").arg(shortStateName(state)).arg(counts.of(state));
+            parts << QStringLiteral("%1 %2").arg(stateName(state)).arg(counts.of(state));
         regions << Regions::at(r).displayName + QStringLiteral("：") +
                        parts.join(QStringLiteral("、"));
     }
@@ -416,13 +420,18 @@ void WorldMapView::refresh()
 QString WorldMapView::scheduleLines(int flagId) const
 {
     QStringList lines;
-    for (const auto &[direction, name] :
-         {std::pair{ReviewSchedule::Direction::NameToFlag, QStringLiteral("名→旗")},
-          std::pair{ReviewSchedule::Direction::FlagToName, QStringLiteral("旗→名")}}) {
+    // Each way by the name of its state, as the legend has it, then when it comes back.
+    for (const auto &[direction, mapDirection, name] :
+         {std::tuple{ReviewSchedule::Direction::NameToFlag, MapStates::Direction::NameToFlag,
+                     QStringLiteral("名→旗")},
+          std::tuple{ReviewSchedule::Direction::FlagToName, MapStates::Direction::FlagToName,
+                     QStringLiteral("旗→名")}}) {
         const auto card = ReviewSchedule::card(m_schedule, flagId, direction);
-        lines << name + QLatin1Char(' ') +
-                     (card ? ReviewSchedule::cardText(*card, m_today)
-                           : QStringLiteral("まだ出題されていません"));
+        QString line =
+            name + QLatin1Char(' ') + stateName(MapStates::stateOf(m_recall, flagId, mapDirection));
+        if (card)
+            line += QStringLiteral("・") + ReviewSchedule::cardText(*card, m_today);
+        lines << line;
     }
     return lines.join(QLatin1Char('\n'));
 }
@@ -436,7 +445,7 @@ void WorldMapView::selectCountry(int flagId)
     const State state = MapStates::stateOf(m_recall, flagId, m_direction);
     const QString &name = m_world.countryNames[static_cast<size_t>(flagId)];
     m_name->setText((name.isEmpty() ? QStringLiteral("（一覧にない国旗）") : name) +
-                    QStringLiteral("\n") + shortStateName(state));
+                    QStringLiteral("\n") + stateName(state));
 
     const QPixmap picture = SharpPicture::fitted(
         PicturePaths::flag(m_appPath, QString::number(flagId)), m_flag->size());

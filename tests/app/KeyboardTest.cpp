@@ -178,7 +178,9 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithKeysAlone)
     key(CardKeys::keys[static_cast<size_t>(game().session()->answerPosition() - 1)]);
     ASSERT_EQ(game().session()->questionNumber(), 2);
     key(Qt::Key_Escape);
-    EXPECT_EQ(f.messages.asked, QStringList{"ゲームを中断しますか？"});
+    EXPECT_EQ(f.messages.asked,
+              QStringList{
+                  "ゲームを中断しますか？\nここまでの答えは保存されます。成績は記録されません。"});
     EXPECT_FALSE(game().playing());
     EXPECT_TRUE(get("Frame1")->isVisible());
     EXPECT_FALSE(get("Image4", 1)->isVisible());

@@ -22,6 +22,7 @@ struct Case
     double stability;
     double difficulty;
     int interval; // at retention 0.90; not looked at after an Again, which is due the same day
+    std::optional<Fsrs::Memory> start = std::nullopt; // the memory before the first step
 };
 
 } // namespace
@@ -52,8 +53,12 @@ TEST(Fsrs, SequencesFollowTheEquations)
          6.390941,
          2},
         {"Good, then Good after 400 days", {good(0), good(400)}, 65.604820, 2.111214, 66},
-        // A lapse never raises the stability above what it was.
+        // A lapse never leaves more than S / e^(w17 w18) (0.951728 S), what a miss the same day
+        // would: at S 0.1 after 100 days the lapse equation alone gives 0.100266.
         {"Good, then Again after 400 days", {good(0), again(400)}, 1.290344, 7.394503, 0},
+        {"S 0.1, D 5, Again after 100 days", {again(100)}, 0.095173, 8.341762, 0, {{0.1, 5.0}}},
+        {"S 0.1, D 5, Again after a day", {again(1)}, 0.056577, 8.341762, 0, {{0.1, 5.0}}},
+        {"S 10, D 5, Again after 10 days", {again(10)}, 1.391987, 8.341762, 0, {{10.0, 5.0}}},
         // Damping keeps a difficulty that only rises below 10; same-day misses floor the
         // stability instead of wearing it down to nothing.
         {"31 misses in one day", std::vector<Step>(31, again(0)), Fsrs::minStability, 9.977996, 0},
@@ -61,7 +66,7 @@ TEST(Fsrs, SequencesFollowTheEquations)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        std::optional<Fsrs::Memory> memory;
+        std::optional<Fsrs::Memory> memory = c.start;
         for (const Step &step : c.steps)
             memory = Fsrs::review(memory, step.grade, step.elapsedDays);
         EXPECT_NEAR(memory->stability, c.stability, 1e-5);

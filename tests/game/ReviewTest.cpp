@@ -2,16 +2,18 @@
 
 #include "Controls.h"
 #include "GamePanel.h"
+#include "LinuxFiles.h"
 #include "MainWindowFixture.h"
 #include "MasteryRecord.h"
 #include "NationalDeviation.h"
 #include "ProgramFolder.h"
 #include "ReviewPanel.h"
-#include "LinuxFiles.h"
+#include "ReviewSchedule.h"
+#include "ReviewSchedule.h"
 #include "Twips.h"
 
-#include <QFile>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -230,7 +232,7 @@ TEST_P(Review, ShowsEachMissedQuestionAfterTheRatingAndLeadsToTheStudyDisplay)
     EXPECT_FALSE(review()->isVisible());
 }
 
-TEST_P(Review, TheRecordAddsUpFinishedGamesOnly)
+TEST_P(Review, TheRecordAddsUpGamesAndTheAnswersOfGamesLeft)
 {
     const GameLog first = playGame({{2, 1}, {7, 2}, {9, 3}}, 9);
     ASSERT_TRUE(review()->isVisible());
@@ -243,18 +245,22 @@ TEST_P(Review, TheRecordAddsUpFinishedGamesOnly)
     const QByteArray confusionsAfterFirst =
         readBytes(MasteryRecord::confusionsPath(f.config.dataPath));
 
-    // Two games given up half-way, by the menu and by another mode, change nothing.
+    // Two games given up half-way, by the menu and by another mode, keep the answers given.
     start();
     EXPECT_FALSE(review()->isVisible());
-    playQuestions({{1, 2}, {3, 1}}, 5);
+    const GameLog leftByMenu = playQuestions({{1, 2}, {3, 1}}, 5);
     openPanel();
+    EXPECT_NE(readBytes(MasteryRecord::recordPath(f.config.dataPath)), recordAfterFirst);
     start();
-    playQuestions({{1, 1}}, 3);
+    const GameLog leftForStudy = playQuestions({{1, 1}}, 3);
     QTest::mouseClick(get<QWidget>("Label10"), Qt::LeftButton);
     EXPECT_FALSE(game.isVisible());
     EXPECT_EQ(f.messages.asked.size(), 2);
-    EXPECT_EQ(readBytes(MasteryRecord::recordPath(f.config.dataPath)), recordAfterFirst);
-    EXPECT_EQ(readBytes(MasteryRecord::confusionsPath(f.config.dataPath)), confusionsAfterFirst);
+    EXPECT_NE(readBytes(MasteryRecord::confusionsPath(f.config.dataPath)), confusionsAfterFirst);
+    const ReviewSchedule::Schedule schedule = ReviewSchedule::read(f.config.dataPath);
+    for (const MasteryRecord::Question &question : leftForStudy)
+        EXPECT_TRUE(ReviewSchedule::card(schedule, question.askedFlagId,
+                                         ReviewSchedule::Direction::NameToFlag));
 
     openPanel();
     const GameLog second = playGame({});
@@ -264,7 +270,7 @@ TEST_P(Review, TheRecordAddsUpFinishedGamesOnly)
 
     std::map<int, MasteryRecord::FlagRecord> expected;
     std::map<std::pair<int, int>, int> confusions;
-    for (const GameLog &log : {first, second}) {
+    for (const GameLog &log : {first, leftByMenu, leftForStudy, second}) {
         for (const MasteryRecord::Question &question : log) {
             MasteryRecord::FlagRecord &flag = expected[question.askedFlagId];
             ++flag.asked;

@@ -87,9 +87,10 @@ TEST_P(MapOnScreen, AClickOnJapanOrOnTuvaluSelectsIt)
     clickAt(view, 139.7, 35.7); // Tokyo
     EXPECT_EQ(view.selectedFlag(), japan);
     EXPECT_EQ(nameShown(view), "日本");
-    EXPECT_EQ(nameShown(view, 1), "しっかり");
+    // The state is named as the legend names it, beside each way in the record.
+    EXPECT_EQ(nameShown(view, 1), "しっかり覚えた");
     const QString record = control<QLabel>(&view, "LabelRecord")->text();
-    EXPECT_TRUE(record.contains("名→旗 次の復習: 1月8日")) << record.toStdString();
+    EXPECT_TRUE(record.contains("名→旗 しっかり覚えた・次の復習: 1月8日")) << record.toStdString();
     EXPECT_TRUE(record.contains("旗→名 まだ出題されていません")) << record.toStdString();
 
     // The arrows walk the map to the nearest country that way, and the country reached is told
@@ -113,7 +114,7 @@ TEST_P(MapOnScreen, AClickOnJapanOrOnTuvaluSelectsIt)
     clickAt(view, 179.2, -8.5);
     EXPECT_EQ(view.selectedFlag(), tuvalu);
     EXPECT_EQ(nameShown(view), "ツバル");
-    EXPECT_EQ(nameShown(view, 1), "未出題");
+    EXPECT_EQ(nameShown(view, 1), "まだ出題されていません");
     EXPECT_FALSE(control<QLabel>(&view, "ImageFlag")->pixmap().isNull());
 
     QSignalSpy study(&view, &WorldMapView::studyRequested);
@@ -153,11 +154,13 @@ TEST(WorldMapView, TheCountsOfEachRegionAddUpToItsList)
         EXPECT_TRUE(
             control<QWidget>(&view, "RegionBars")
                 ->accessibleDescription()
-                .endsWith(QStringLiteral("世界編：しっかり %1、覚えた %2、学習中 %3、未出題 %4")
-                              .arg(world.of(MapStates::State::Solid))
-                              .arg(world.of(MapStates::State::Known))
-                              .arg(world.of(MapStates::State::Learning))
-                              .arg(world.of(MapStates::State::NeverAsked))));
+                .endsWith(
+                    QStringLiteral("世界編：しっかり覚えた %1、覚えている %2、覚えている途中 %3、"
+                                   "まだ出題されていません %4")
+                        .arg(world.of(MapStates::State::Solid))
+                        .arg(world.of(MapStates::State::Known))
+                        .arg(world.of(MapStates::State::Learning))
+                        .arg(world.of(MapStates::State::NeverAsked))));
     }
 }
 
