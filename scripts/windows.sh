@@ -62,21 +62,25 @@ qt_archive() {
     done
 }
 
-# The archive holds qt-6.4.2-mingw64/ with its stamp, so an unpacking cut short is never taken
-# for a whole one: what was there is cleared first and the stamp is looked for afterwards.
+# The archive holds qt-6.4.2-mingw64/ with its stamp somewhere in the middle, so it is unpacked
+# beside the cache and moved into place whole: an unpacking cut short is never taken for Qt.
 unpack_qt() {
-    local archive
+    local archive unpacked
     archive=$(qt_archive)
     [ -n "$archive" ] || return 1
     echo "windows: Qt $qt_version for Windows is not in $qt_prefix; unpacking the prebuilt" \
         "$archive there"
-    rm -rf "$qt_prefix"
     mkdir -p "$cache"
-    tar -xJf "$archive" -C "$cache"
-    qt_ready || {
+    unpacked=$(mktemp -d "$cache/unpacking.XXXXXX")
+    if ! tar -xJf "$archive" -C "$unpacked" ||
+        [ ! -f "$unpacked/$(basename "$qt_prefix")/furamio-qt-complete" ]; then
         echo "windows: $archive held no complete Qt for Windows" >&2
+        rm -rf "$unpacked"
         return 1
-    }
+    fi
+    rm -rf "$qt_prefix"
+    mv "$unpacked/$(basename "$qt_prefix")" "$qt_prefix"
+    rm -rf "$unpacked"
 }
 
 # Debian's own qtbase source, the same version as the host tools (moc, rcc, uic) the cross build
