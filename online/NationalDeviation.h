@@ -115,8 +115,8 @@ private:
         double pauseStart = 0;
         bool scratchFailed = false;
         std::optional<PendingReports::Game> held; // a game to report, kept till answered
-        std::shared_ptr<Job> job;                // requests under way
-        std::unique_ptr<WaitCursor> wait;        // while they are
+        std::shared_ptr<Job> job;                 // requests under way
+        std::unique_ptr<WaitCursor> wait;         // while they are
     };
 
     void createForm6();

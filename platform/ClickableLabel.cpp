@@ -78,10 +78,10 @@ void ClickableLabel::paintEvent(QPaintEvent *event)
         QPainter painter(this);
         painter.fillRect(rect(), palette().color(QPalette::Highlight));
         // Where the label itself puts its text, so that the digits do not move.
-        style()->drawItemText(&painter, contentsRect(),
-                              static_cast<int>(QStyle::visualAlignment(layoutDirection(),
-                                                                       alignment())),
-                              palette(), isEnabled(), text(), QPalette::HighlightedText);
+        style()->drawItemText(
+            &painter, contentsRect(),
+            static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment())), palette(),
+            isEnabled(), text(), QPalette::HighlightedText);
         return;
     }
     QLabel::paintEvent(event);

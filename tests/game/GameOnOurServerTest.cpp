@@ -14,11 +14,11 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QRegularExpression>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -179,9 +179,8 @@ TEST(GameOnOurServer, AGameEndedWhileTheServerHangsIsCountedOnceAtTheNextStart)
     EXPECT_EQ(held.first().regionKey, "europe");
     ASSERT_TRUE(f.form->deviation()->busy());
 
-    QTimer::singleShot(0, [&] {
-        QTest::mouseClick(control<QWidget>(f.form.get(), "Command1"), Qt::LeftButton);
-    });
+    QTimer::singleShot(
+        0, [&] { QTest::mouseClick(control<QWidget>(f.form.get(), "Command1"), Qt::LeftButton); });
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_EQ(f.endRequests, 1);
     EXPECT_FALSE(f.form->deviation()->busy());
@@ -196,7 +195,8 @@ TEST(GameOnOurServer, AGameEndedWhileTheServerHangsIsCountedOnceAtTheNextStart)
     for (const QRegularExpressionMatch &match :
          QRegularExpression(QStringLiteral("count\\.php\\?r=([0-9a-f]{16})")).globalMatch(log))
         ids.append(match.captured(1));
-    EXPECT_EQ(ids, (QStringList{held.first().reportId, held.first().reportId})) << log.toStdString();
+    EXPECT_EQ(ids, (QStringList{held.first().reportId, held.first().reportId}))
+        << log.toStdString();
     CurlHttpClient http{std::chrono::milliseconds(2000), std::chrono::milliseconds(5000)};
     int players = 0;
     for (const QString &count : histogramLines(http, base, "europe"))
