@@ -164,6 +164,11 @@ GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWid
         m_missMarks[static_cast<size_t>(k)] = mark;
     }
     createKeys();
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        for (int k = 1; k <= GameRules::cardsPerBoard; ++k)
+            if (now == m_cards[static_cast<size_t>(k)])
+                m_lastFocusedCard = k;
+    });
 
     m_review = new ReviewPanel(this);
     connect(m_review, &ReviewPanel::flagPicked, this, &GamePanel::reviewFlagPicked);
@@ -359,12 +364,17 @@ void GamePanel::chooseRegion(int index)
 
 bool GamePanel::mayLeaveGame()
 {
-    // Before the first answer there is nothing to lose.
-    if (!m_playing || m_session->questionNumber() == 1)
+    // Before the first answer there is nothing to lose; a miss is an answer too.
+    if (!m_playing || (m_session->questionNumber() == 1 && m_session->misses() == 0))
         return true;
+    // The way out may have been a menu entry reached by Tab: the game goes on where it was.
     // The answers given are kept whatever the player says; only the score is not.
-    return m_services.messages.ask(QStringLiteral(
-        "ゲームを中断しますか？\nここまでの答えは保存されます。成績は記録されません。"));
+    ClickableLabel *card = m_cards[static_cast<size_t>(m_lastFocusedCard)];
+    if (m_services.messages.ask(QStringLiteral("ゲームを中断しますか？")))
+        return true;
+    if (card && card->isVisible())
+        card->setFocus(Qt::OtherFocusReason);
+    return false;
 }
 
 void GamePanel::leaveGame()

@@ -64,8 +64,9 @@ public:
     // Where the twelve cards lie on the screen.
     QRect cardArea() const;
 
-    // Whether the game under way may be given up now. Once a question has been answered the
-    // player is asked first; false keeps the game as it is. Every way out of a game asks here.
+    // Whether the game under way may be given up now. Once a card has been picked, rightly or
+    // not, the player is asked first; false keeps the game as it is, the focus back on the card
+    // it last was on. Every way out of a game asks here.
     bool mayLeaveGame();
 
     // The controls of the panel in reading order, for the window's Tab chain: the region
@@ -148,6 +149,7 @@ private:
     QCheckBox *m_lookAlikeBox;
     QPushButton *m_dailyReviewButton;
     std::array<ClickableLabel *, 13> m_cards{}; // card k at k; slot 0 holds none
+    int m_lastFocusedCard = 1;                  // where the keyboard comes back to in a game
     // The ✕ on a card picked wrongly, and the ✓ or ✕ beside the verdict: right and wrong are
     // told by a sign, not by colour alone.
     std::array<QLabel *, 13> m_missMarks{};

@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 
 #include <algorithm>
@@ -155,6 +156,9 @@ Form2::Form2(Services &services, QString dataPath, QWidget *mainWindow)
     m_backButton =
         add(new QPushButton(QStringLiteral("戻る"), this), "Command1", 11670, 810, 975, 375, 9);
     connect(m_backButton, &QPushButton::clicked, this, &Form2::back);
+    // Esc is 戻る, as the window's close button is.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &Form2::back);
     m_reloadButton = add(new QPushButton(this), "Command2", 3480, 8460, 1095, 405, 9);
     connect(m_reloadButton, &QPushButton::clicked, this, &Form2::loadHistory);
     m_worldMapButton = add(new QPushButton(QStringLiteral("覚えた国旗の地図"), this),
@@ -169,6 +173,7 @@ Form2::Form2(Services &services, QString dataPath, QWidget *mainWindow)
         colour(number, QPalette::Window, columnGrey);
         number->setCursor(Qt::PointingHandCursor);
         number->makeFocusable(QString());
+        number->showFocusByColour();
         number->installEventFilter(this);
         connect(number, &ClickableLabel::pressed, this,
                 [this] { m_pressedGeneration = m_viewGeneration; });
@@ -261,9 +266,16 @@ bool Form2::columnKey(int index, int key)
         const int result = m_graph.resultInColumn(index);
         if (result == 0)
             return true;
-        if (m_services.messages.ask(
-                QStringLiteral("%1回目のゲームの記録を削除しますか？").arg(result)))
+        const bool yes = m_services.messages.ask(
+            QStringLiteral("%1回目のゲームの記録を削除しますか？").arg(result));
+        if (yes)
             deleteGame(index);
+        // The question belongs to the main window, which comes up with it; the player goes on
+        // here, with the graph, on the same column.
+        show();
+        raise();
+        activateWindow();
+        m_columnNumbers[static_cast<size_t>(index)]->setFocus(Qt::OtherFocusReason);
         return true;
     }
     default:
@@ -608,6 +620,8 @@ void Form2::deleteGame(int index)
             ResultsFile::removeGame(m_dataPath, m_regionKey, game)) {
         m_services.messages.show(QStringLiteral("記録を削除できませんでした。") + error->message() +
                                  QStringLiteral("記録は元のままです。"));
+        raise();
+        activateWindow();
     }
     loadHistory();
     m_graph.restoreView(first);

@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "DataFile.h"
+#include "HttpClient.h"
 #include "NumberText.h"
 #include "PendingReports.h"
 #include "PhraseLabel.h"
@@ -23,6 +24,8 @@ namespace {
 
 // How often a pause looks at the clock; short, so a pause ends close to its length.
 constexpr int tickMilliseconds = 1;
+// How often the windows look at requests under way, which take far longer.
+constexpr int jobTickMilliseconds = 20;
 
 QString shown(const std::optional<long long> &value)
 {
@@ -42,6 +45,7 @@ NationalDeviation::NationalDeviation(ServerAccess &server, Clock &clock, QString
 
 NationalDeviation::~NationalDeviation()
 {
+    cancel();
     delete m_form6;
 }
 
@@ -135,6 +139,8 @@ void NationalDeviation::showNationalDeviation(int score, const QString &regionKe
     run.score = score;
     run.regionKey = regionKey;
     run.report = report;
+    if (report == CounterReport::Send)
+        run.held = PendingReports(m_server, m_dataPath).hold(regionKey, score);
     if (step(run)) {
         m_runs.push_back(std::move(run));
         m_ticker.start();
@@ -149,7 +155,31 @@ void NationalDeviation::cancel()
     // A window still waiting for its figures would wait for ever.
     if (!m_runs.empty() && m_form6)
         m_form6->hide();
+    for (Run &run : m_runs)
+        endJob(run, true);
     m_runs.clear();
+}
+
+void NationalDeviation::startJob(Run &run, std::function<void(Job &)> requests)
+{
+    run.wait = std::make_unique<WaitCursor>();
+    run.job = std::make_shared<Job>();
+    run.job->thread = std::thread([job = run.job, requests = std::move(requests)] {
+        HttpClient::giveUpWhen(&job->giveUp);
+        requests(*job);
+        HttpClient::giveUpWhen(nullptr);
+        job->done = true;
+    });
+}
+
+void NationalDeviation::endJob(Run &run, bool giveUp)
+{
+    if (!run.job || !run.job->thread.joinable())
+        return;
+    if (giveUp)
+        run.job->giveUp = true;
+    run.job->thread.join();
+    run.wait.reset();
 }
 
 void NationalDeviation::tick()
@@ -160,7 +190,17 @@ void NationalDeviation::tick()
     }
     const size_t index = m_runs.size() - 1;
     {
-        const Run &run = m_runs[index];
+        Run &run = m_runs[index];
+        if (run.job && run.job->thread.joinable()) {
+            if (!run.job->done) {
+                m_ticker.setInterval(jobTickMilliseconds);
+                return;
+            }
+            // The step's pause begins when its requests are done.
+            m_ticker.setInterval(tickMilliseconds);
+            endJob(run, false);
+            run.pauseStart = m_clock.monotonicSeconds();
+        }
         if ((m_clock.monotonicSeconds() - run.pauseStart) * 100.0 <= run.pause)
             return;
     }
@@ -185,13 +225,16 @@ bool NationalDeviation::step(Run &run)
         run.pauseStart = m_clock.monotonicSeconds();
     };
     switch (run.nextStep++) {
-    case 0: {
-        WaitCursor wait;
-        run.reply = m_server.fetchHistogram(run.regionKey);
+    case 0:
+        // A copy of the server access of its own, which counts its own attempts.
+        startJob(run, [server = m_server, regionKey = run.regionKey](Job &job) mutable {
+            job.reply = server.fetchHistogram(regionKey);
+        });
         pauseFor(pauseAfterFetch);
         return true;
-    }
     case 1: {
+        run.reply = run.job->reply;
+        run.job.reset();
         run.scratchFailed =
             DataFile::replace(scratchPath(m_dataPath), ScoreHistogram::scratchText(run.reply))
                 .has_value();
@@ -204,15 +247,19 @@ bool NationalDeviation::step(Run &run)
         run.rating = ScoreHistogram::rate(ScoreHistogram::read(run.reply), run.score);
         pauseFor(pauseAfterRating);
         return true;
-    default:
+    case 3:
         show(run);
-        if (run.report == CounterReport::Send) {
-            {
-                WaitCursor wait;
-                PendingReports(m_server, m_dataPath).report(run.regionKey, run.score);
-            }
-            QFile::remove(scratchPath(m_dataPath));
-        }
+        if (!run.held)
+            return false;
+        startJob(run, [server = m_server, game = *run.held](Job &job) mutable {
+            job.outcome = server.reportGame(game.regionKey, game.score, game.reportId);
+        });
+        pauseFor(0);
+        return true;
+    default:
+        PendingReports(m_server, m_dataPath).settle(*run.held, run.job->outcome);
+        run.job.reset();
+        QFile::remove(scratchPath(m_dataPath));
         return false;
     }
 }

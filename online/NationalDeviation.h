@@ -1,6 +1,9 @@
 #pragma once
 
+#include "PendingReports.h"
 #include "ScoreHistogram.h"
+#include "ServerAccess.h"
+#include "WaitCursor.h"
 
 #include <QList>
 #include <QObject>
@@ -11,20 +14,27 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <thread>
 #include <vector>
 
 class Clock;
 class QLabel;
-class ServerAccess;
 
 // Rates a score against everybody who has played the same region, shows the figures in the
 // window "全国偏差値" (Form6), and then reports the game to our server's counter.
 //
 // A rating runs in steps: the fetch, then three pauses (0.2 s, 0.5 s, 0.2 s) on the clock with
-// the windows answering, then the figures, then the two reports. A rating asked for during the
-// pauses of another runs to its end first; the one it interrupted then goes on where it was.
-// The window comes up before the fetch, which blocks: it says that the figures are on their
-// way, and every window is painted, so the player sees what was shown last while it waits.
+// the windows answering, then the figures, then the two reports. A rating asked for meanwhile
+// runs to its end first; the one it interrupted then goes on where it was. The window comes up
+// before the fetch: it says that the figures are on their way, under the wait cursor.
+// The requests run on a thread of their own while the windows answer, so that a player who
+// ends the program is not kept waiting by a server that does not answer. A game to report is
+// kept in the pending reports (PendingReports) before anything is sent, and leaves them once
+// its reports have been answered: however the program ends, it is sent at the next start.
 class NationalDeviation : public QObject
 {
     Q_OBJECT
@@ -58,7 +68,8 @@ public:
     // earlier rating stays where the player left it unless it covers an area kept clear.
     void showNationalDeviation(int score, const QString &regionKey, CounterReport report,
                                const Placement &placement = {});
-    // Drops every rating under way: nothing more is shown or sent. The program is ending.
+    // Drops every rating under way: nothing more is shown or sent, and requests under way
+    // are given up. The program is ending; games not yet reported stay pending.
     void cancel();
     // A game has begun in `area` (on the screen): an open window that covers part of it moves
     // off it where the screen has room, and else is closed, its rating still in the results.
@@ -82,6 +93,16 @@ signals:
     void finished();
 
 private:
+    // Requests on their own thread; the ticker looks at `done`.
+    struct Job
+    {
+        std::atomic<bool> done{false};
+        std::atomic<bool> giveUp{false};
+        QString reply;
+        ServerAccess::ReportOutcome outcome = ServerAccess::ReportOutcome::Unanswered;
+        std::thread thread;
+    };
+
     struct Run
     {
         int score = 0;
@@ -93,6 +114,9 @@ private:
         int pause = 0; // hundredths before the next step
         double pauseStart = 0;
         bool scratchFailed = false;
+        std::optional<PendingReports::Game> held; // a game to report, kept till answered
+        std::shared_ptr<Job> job;                 // requests under way
+        std::unique_ptr<WaitCursor> wait;         // while they are
     };
 
     void createForm6();
@@ -102,6 +126,10 @@ private:
     void tick();
     // Runs the next step of `run`; returns false when it was the last.
     bool step(Run &run);
+    // Starts `requests` on a thread of their own for `run`, under the wait cursor.
+    void startJob(Run &run, std::function<void(Job &)> requests);
+    // Waits for the thread of a job that is done, or gives it up first.
+    static void endJob(Run &run, bool giveUp);
     void show(const Run &run);
 
     ServerAccess &m_server;

@@ -79,15 +79,28 @@ void PendingReports::keep(QList<Game> games) const
     DataFile::replace(target, bytes);
 }
 
-void PendingReports::report(const QString &regionKey, int score)
+PendingReports::Game PendingReports::hold(const QString &regionKey, int score)
 {
     const Game game{regionKey, score, newReportId()};
-    if (m_server.reportGame(game.regionKey, game.score, game.reportId) !=
-        ServerAccess::ReportOutcome::Unanswered)
-        return;
     QList<Game> kept = games();
     kept.append(game);
     keep(kept);
+    return game;
+}
+
+void PendingReports::settle(const Game &game, ServerAccess::ReportOutcome outcome)
+{
+    if (outcome == ServerAccess::ReportOutcome::Unanswered)
+        return;
+    QList<Game> kept = games();
+    if (kept.removeAll(game) > 0)
+        keep(kept);
+}
+
+void PendingReports::report(const QString &regionKey, int score)
+{
+    const Game game = hold(regionKey, score);
+    settle(game, m_server.reportGame(game.regionKey, game.score, game.reportId));
 }
 
 int PendingReports::sendAgain()

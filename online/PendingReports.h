@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-// Games whose counter report got no answer, or 503, kept in "miokuri.csv" in the data folder
+// Games whose counter report has not been answered, kept in "miokuri.csv" in the data folder
 // and sent again after the notice at the next start: one line per game,
 // "regionKey,score,reportId" (e.g. "europe,295,0f3a9c4d2b7e1a60"), code page 932 (the lines
 // are plain ASCII), CR LF, rewritten whole through DataFile. At most maxGames are kept, the
@@ -31,7 +31,14 @@ public:
     // 16 hex digits in lower case from the system's random source.
     static QString newReportId();
 
-    // Reports a finished game under a new report id, and keeps it when it was not taken.
+    // Keeps a finished game under a new report id before anything is sent, so that it is
+    // sent at the next start however this run ends (終了, the window closed, the session
+    // ended, the program killed) until its reports have been answered.
+    Game hold(const QString &regionKey, int score);
+    // A held game's reports went out with this outcome: it goes from the file unless they
+    // got no answer (or 503).
+    void settle(const Game &game, ServerAccess::ReportOutcome outcome);
+    // Holds a finished game, reports it and settles it.
     void report(const QString &regionKey, int score);
     // Sends the kept games again, oldest first. A game goes from the file once both its
     // requests were answered 200, or when the server refused it for good (a 429 among

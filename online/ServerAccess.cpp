@@ -45,7 +45,7 @@ ServerAccess::ReportOutcome ServerAccess::reportGame(const QString &regionKey, i
             QString::number(score) + QStringLiteral("/count.php") + query};
     for (const QString &address : addresses) {
         const std::chrono::milliseconds left = timeLeft(deadline);
-        if (left <= std::chrono::milliseconds::zero())
+        if (left <= std::chrono::milliseconds::zero() || HttpClient::givenUp())
             return ReportOutcome::Unanswered;
         const HttpResponse response = m_http.get(address, left, maxCounterReplyBytes);
         // 503 is what our server says when its disk is full or its database needs the
@@ -77,7 +77,7 @@ QString ServerAccess::fetch(const QString &address, qsizetype maxBytes)
         m_clock.monotonicSeconds() + std::chrono::duration<double>(m_fetchDeadline).count();
     for (int attempt = 1; attempt <= maxAttempts; ++attempt) {
         const std::chrono::milliseconds left = timeLeft(deadline);
-        if (left <= std::chrono::milliseconds::zero())
+        if (left <= std::chrono::milliseconds::zero() || HttpClient::givenUp())
             break;
         ++m_lastAttempts;
         const HttpResponse response = m_http.get(address, left, maxBytes);

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 
 namespace {
 
@@ -73,6 +74,16 @@ void ClickableLabel::keyPressEvent(QKeyEvent *event)
 
 void ClickableLabel::paintEvent(QPaintEvent *event)
 {
+    if (hasFocus() && m_focusByColour) {
+        QPainter painter(this);
+        painter.fillRect(rect(), palette().color(QPalette::Highlight));
+        // Where the label itself puts its text, so that the digits do not move.
+        style()->drawItemText(
+            &painter, contentsRect(),
+            static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment())), palette(),
+            isEnabled(), text(), QPalette::HighlightedText);
+        return;
+    }
     QLabel::paintEvent(event);
     if (!hasFocus())
         return;

@@ -24,6 +24,10 @@ public:
     // Puts the label in the Tab chain (or, with Qt::ClickFocus and the like, only where the
     // window moves the focus itself) under an accessible name that says what it does.
     void makeFocusable(const QString &accessibleName, Qt::FocusPolicy policy = Qt::StrongFocus);
+    // For a label with no room for the frame around its text (a number in a small cell): the
+    // focus is shown by the selection's colours over the whole label instead, which hide
+    // nothing of the text.
+    void showFocusByColour() { m_focusByColour = true; }
 
 signals:
     void clicked();
@@ -39,4 +43,5 @@ protected:
 
 private:
     bool m_pressed = false;
+    bool m_focusByColour = false;
 };

@@ -28,6 +28,12 @@ size_t appendBody(char *data, size_t size, size_t count, void *userData)
     return length;
 }
 
+// Called by curl about once a second while it waits, and more often while bytes come.
+int giveUpCheck(void *, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return HttpClient::givenUp() ? 1 : 0;
+}
+
 void initialiseOnce()
 {
     static std::once_flag once;
@@ -48,7 +54,7 @@ HttpResponse CurlHttpClient::get(const QString &url, std::chrono::milliseconds l
 {
     HttpResponse response;
     // No time left is no request: curl would read a zero time-out as none at all.
-    if (limit <= std::chrono::milliseconds::zero() || maxBody < 0)
+    if (limit <= std::chrono::milliseconds::zero() || maxBody < 0 || givenUp())
         return response;
     const auto connectTimeout = std::min(m_connectTimeout, limit);
     const auto transferTimeout = std::min(m_transferTimeout, limit);
@@ -70,6 +76,8 @@ HttpResponse CurlHttpClient::get(const QString &url, std::chrono::milliseconds l
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(transferTimeout.count()));
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, giveUpCheck);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     // A reply that announces its length is refused before any of its body is read.
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBody));
 

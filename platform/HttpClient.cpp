@@ -2,6 +2,23 @@
 
 #include "CodePage.h"
 
+namespace {
+
+// A plain pointer: a thread-local with a destructor is not safe in a DLL built by MinGW.
+thread_local const std::atomic<bool> *giveUpFlag = nullptr;
+
+} // namespace
+
+void HttpClient::giveUpWhen(const std::atomic<bool> *flag)
+{
+    giveUpFlag = flag;
+}
+
+bool HttpClient::givenUp()
+{
+    return giveUpFlag && giveUpFlag->load();
+}
+
 QString HttpClient::decodeBody(const QByteArray &body, const QByteArray &contentType)
 {
     QByteArray charset;

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 
 struct HttpResponse
@@ -35,4 +36,12 @@ public:
     // Turns the raw reply into text: CP932 when the server says Shift_JIS (or one of its
     // aliases), Latin-1 when it says so, UTF-8 otherwise.
     static QString decodeBody(const QByteArray &body, const QByteArray &contentType);
+
+    // Requests made afterwards on the calling thread give up once `flag` is set: at once when
+    // they have not begun, and those under way as soon as the client can tell (within a second
+    // on Linux, at their own time-out on Windows). A program that is ending does not wait
+    // for a server that does not answer. Null takes it back.
+    static void giveUpWhen(const std::atomic<bool> *flag);
+    // Whether the calling thread's requests have been given up.
+    static bool givenUp();
 };

@@ -68,7 +68,7 @@ WinHttpClient::WinHttpClient(milliseconds connectTimeout, milliseconds transferT
 HttpResponse WinHttpClient::get(const QString &url, milliseconds limit, qsizetype maxBody)
 {
     HttpResponse response;
-    if (limit <= milliseconds::zero() || maxBody < 0)
+    if (limit <= milliseconds::zero() || maxBody < 0 || givenUp())
         return response;
     const Clock::time_point deadline = Clock::now() + std::min(m_transferTimeout, limit);
     const int connectMs = static_cast<int>(std::min(m_connectTimeout, limit).count());

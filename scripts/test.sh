@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, checks that the layers only point down, and runs every test;
-# then the Windows build under Wine, when Qt for Windows is already built on this machine.
+# then the Windows build under Wine, when Qt for Windows is built on this machine or its prebuilt
+# archive lies beside the clone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh

@@ -5,11 +5,15 @@
 #   scripts/windows.sh --qt      # only build and cache Qt for Windows
 #   scripts/windows.sh --check   # build, then run the folder under Wine against our server
 #   scripts/windows.sh --check-if-cached   # the same, but only when Qt for Windows is cached
+#                                          # or its prebuilt archive is at hand
 #   scripts/windows.sh --syntax  # no Qt for Windows needed: compiles every source of the
 #                                # Windows program for syntax only, against the host's Qt headers
 # Qt for Windows takes one to two hours to build on two cores, so it is built once into
-# ${XDG_CACHE_HOME:-~/.cache}/furamio/ and reused by every clone. Under CI (CI=true) it is never
-# built: without the cache the Windows build is skipped, and the script says so.
+# ${XDG_CACHE_HOME:-~/.cache}/furamio/ and reused by every clone. Where that cache is missing,
+# the copy this very script made from the same source is unpacked instead from
+# qt-6.4.2-mingw64.tar.xz in the shared cache folder beside the clone (../shared/cache, or
+# FURAMIO_QT_ARCHIVE). Under CI (CI=true) Qt is never built: without either, the Windows build
+# is skipped, and the script says so.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -43,6 +47,40 @@ qt_stamp=$qt_prefix/furamio-qt-complete
 
 qt_ready() {
     [ -f "$qt_stamp" ]
+}
+
+# The prebuilt archive: beside the clone, or beside the main clone of a work tree.
+qt_archive() {
+    local name=qt-$qt_version-mingw64.tar.xz candidate common
+    common=$(git -C "$root" rev-parse --path-format=absolute --git-common-dir 2>/dev/null || true)
+    for candidate in "${FURAMIO_QT_ARCHIVE:-}" "$root/../shared/cache/$name" \
+        ${common:+"$(dirname "$common")/../shared/cache/$name"}; do
+        if [ -n "$candidate" ] && [ -f "$candidate" ]; then
+            realpath "$candidate"
+            return
+        fi
+    done
+}
+
+# The archive holds qt-6.4.2-mingw64/ with its stamp somewhere in the middle, so it is unpacked
+# beside the cache and moved into place whole: an unpacking cut short is never taken for Qt.
+unpack_qt() {
+    local archive unpacked
+    archive=$(qt_archive)
+    [ -n "$archive" ] || return 1
+    echo "windows: Qt $qt_version for Windows is not in $qt_prefix; unpacking the prebuilt" \
+        "$archive there"
+    mkdir -p "$cache"
+    unpacked=$(mktemp -d "$cache/unpacking.XXXXXX")
+    if ! tar -xJf "$archive" -C "$unpacked" ||
+        [ ! -f "$unpacked/$(basename "$qt_prefix")/furamio-qt-complete" ]; then
+        echo "windows: $archive held no complete Qt for Windows" >&2
+        rm -rf "$unpacked"
+        return 1
+    fi
+    rm -rf "$qt_prefix"
+    mv "$unpacked/$(basename "$qt_prefix")" "$qt_prefix"
+    rm -rf "$unpacked"
 }
 
 # Debian's own qtbase source, the same version as the host tools (moc, rcc, uic) the cross build
@@ -140,7 +178,8 @@ build_program() {
     local options=()
     command -v ccache >/dev/null && options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     [ -n "$server_base" ] && options+=(-DFURAMIO_SERVER_BASE="$server_base")
-    if [ ! -f "$folder/CMakeCache.txt" ]; then
+    # A configure cut short leaves the cache without the build files; it is run again then.
+    if [ ! -f "$folder/CMakeCache.txt" ] || [ ! -f "$folder/build.ninja" ]; then
         "$qt_prefix/bin/qt-cmake" -S "$root" -B "$folder" -G Ninja "${options[@]}" \
             -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" \
             -DFURAMIO_QT_PREFIX="$qt_prefix" \
@@ -233,16 +272,26 @@ if [ "$mode" = --syntax ]; then
     exit
 fi
 
-if ! qt_ready && { [ "${CI:-}" = true ] || [ "$mode" = --check-if-cached ]; }; then
+if ! qt_ready && [ -z "$(qt_archive)" ] &&
+    { [ "${CI:-}" = true ] || [ "$mode" = --check-if-cached ]; }; then
     echo "windows: skipped the Windows build and check: Qt $qt_version for Windows is not in" \
-        "$qt_prefix, and it is never built here (it takes one to two hours);" \
-        "scripts/windows.sh --qt builds it once for this machine."
+        "$qt_prefix nor its archive in ../shared/cache, and it is never built here (it takes" \
+        "one to two hours); scripts/windows.sh --qt builds it once for this machine."
     exit 0
 fi
 [ "$mode" = --check-if-cached ] && mode=--check
 
 install_packages
-qt_ready || build_qt
+# --qt builds Qt from source; any other run unpacks the prebuilt archive where there is one,
+# and builds only without it. CI never builds Qt.
+if ! qt_ready && { [ "$mode" = --qt ] || ! unpack_qt; }; then
+    if [ "${CI:-}" = true ]; then
+        echo "windows: skipped the Windows build and check: the prebuilt Qt for Windows could" \
+            "not be unpacked, and Qt is never built under CI."
+        exit 0
+    fi
+    build_qt
+fi
 [ "$mode" = --qt ] && exit 0
 
 build_program "$build"

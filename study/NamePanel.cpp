@@ -4,10 +4,13 @@
 #include "StudyRules.h"
 #include "Twips.h"
 
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+
+#include <utility>
 
 namespace {
 
@@ -53,6 +56,7 @@ NamePanel::NamePanel(std::vector<OtherName> otherNames, QWidget *parent)
     m_countryList =
         place(new QListWidget(this), "List1", 390, listTop, 3885, listBottom - listTop, 18);
 
+    m_searchBox->installEventFilter(this);
     m_searchBox->setAccessibleName(QStringLiteral("国名か首都で検索"));
     m_countryList->setAccessibleName(QStringLiteral("国の一覧"));
     m_labelHint->setAccessibleName(QStringLiteral("検索の結果"));
@@ -65,6 +69,30 @@ NamePanel::NamePanel(std::vector<OtherName> otherNames, QWidget *parent)
         if (m_searchBox->text() != item->text())
             pickRow(m_countryList->row(item));
     });
+}
+
+bool NamePanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_searchBox)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::FocusIn: {
+        // The box holds a listed row after every search and pick; text the player typed
+        // and left is his to go on with, where he clicks.
+        const QListWidgetItem *current = m_countryList->currentItem();
+        m_selectOnRelease = static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason &&
+                            current && current->text() == m_searchBox->text();
+        break;
+    }
+    case QEvent::MouseButtonRelease:
+        // On release, since the press that gave the focus put the cursor where it fell.
+        if (std::exchange(m_selectOnRelease, false) && !m_searchBox->hasSelectedText())
+            m_searchBox->selectAll();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void NamePanel::setList(const QStringList &lines, const CountryTable::Column &capitals)
@@ -97,6 +125,9 @@ void NamePanel::search()
     }
     const int row = found->row;
     m_searchBox->setText(rows.at(row));
+    // Searched from the box by Enter: the next key typed starts a new search.
+    if (m_searchBox->hasFocus())
+        m_searchBox->selectAll();
     if (m_countryList->currentRow() == row)
         pickRow(row);
     else

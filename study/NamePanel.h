@@ -46,6 +46,11 @@ public:
 signals:
     void countryPicked(int flagId, const QString &name);
 
+protected:
+    // A click into the box while it holds a listed row selects that text, as Tab does, so
+    // that what the player types next replaces it.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void pickRow(int row);
     void setHint(const QString &hint);
@@ -65,5 +70,6 @@ private:
     QWidget *m_othersLine; // "ほかに 3 件: " and the names, wrapped between names
     std::vector<QWidget *> m_othersParts;
     bool m_pickingOther = false;
+    bool m_selectOnRelease = false; // the box took the focus from a click on a listed row
     QListWidget *m_countryList;
 };

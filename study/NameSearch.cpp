@@ -130,10 +130,17 @@ std::optional<NameSearch::Match> NameSearch::matchOf(const std::vector<int> &row
 std::optional<NameSearch::Match>
 NameSearch::find(const QStringList &rows, const CountryTable::Column &capitals, const QString &key)
 {
-    const std::vector<int> exact = StudyRules::findRows(rows, capitals, key);
+    std::vector<int> exact = StudyRules::findRows(rows, capitals, key);
     if (exact.empty())
         return findFolded(rows, capitals, key);
     prepare(rows, capitals);
+    // A country named exactly so goes before those whose names merely hold the key: マリ is
+    // Mali, not San Marino. The others keep their list order after it.
+    const auto named = std::find_if(exact.begin(), exact.end(), [&](int row) {
+        const auto listed = StudyRules::readRow(rows.at(row));
+        return (listed && listed->name == key) || capitals[static_cast<size_t>(row) + 1] == key;
+    });
+    std::rotate(exact.begin(), named, named + (named == exact.end() ? 0 : 1));
     return matchOf(exact, Match::Source::Exact);
 }
 

@@ -11,7 +11,9 @@
 #include <vector>
 
 // The search of the study list, forgiving of how the player writes a name. The exact search
-// (StudyRules::findRow) always goes first and keeps its results; only when it finds nothing are
+// (StudyRules::findRow) always goes first and keeps its results, but for a row whose country or
+// capital is named exactly by the key, which is taken before the first; only when it finds
+// nothing are
 // the key, the rows, the capitals and the countries' other names compared in folded form
 // (SearchFolding), in this order, each over the rows in list order:
 //  1. the folded key within a row's text or its capital, as the exact search does it;

@@ -180,7 +180,7 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithKeysAlone)
     key(Qt::Key_Escape);
     EXPECT_EQ(f.messages.asked,
               QStringList{
-                  "ゲームを中断しますか？\nここまでの答えは保存されます。成績は記録されません。"});
+                  "ゲームを中断しますか？"});
     EXPECT_FALSE(game().playing());
     EXPECT_TRUE(get("Frame1")->isVisible());
     EXPECT_FALSE(get("Image4", 1)->isVisible());

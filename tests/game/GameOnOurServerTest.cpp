@@ -6,18 +6,25 @@
 #include "MainWindowFixture.h"
 #include "MasteryRecord.h"
 #include "NationalDeviation.h"
+#include "PendingReports.h"
+#include "ProgramEnd.h"
 #include "ReviewPanel.h"
 #include "ServerProcess.h"
 #include "TempDir.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace {
 
@@ -143,4 +150,56 @@ TEST(GameOnOurServer, APracticeGameIsNeitherRatedNorCountedButUpdatesTheRecord)
     EXPECT_EQ(record.flags.size(), 15u);
     for (const auto &[id, flag] : record.flags)
         EXPECT_EQ(flag.asked, 1) << id;
+}
+
+// The server stops answering as the last card is picked, and the player ends the program while
+// the rating waits for it: the game is on disk before anything is sent, the program ends
+// without waiting for the server, and the next start counts the game once.
+TEST(GameOnOurServer, AGameEndedWhileTheServerHangsIsCountedOnceAtTheNextStart)
+{
+    TempDir data;
+    ServerProcess server(data.str(), {"--max-reports-per-minute", "1000"});
+    const QString base = QString::fromStdString(server.baseUrl());
+    MainWindowFixture f(base);
+    ASSERT_TRUE(f.form->load());
+    ProgramEnd::connect(*f.form);
+    GamePanel &game = *f.form->gamePanel();
+    QTest::mouseClick(control<QWidget>(f.form.get(), "Label11"), Qt::LeftButton);
+    control<QRadioButton>(f.form.get(), "Option2", 1)->click();
+    control<QPushButton>(f.form.get(), "Command2")->click();
+    for (int q = 1; q <= 15; ++q) {
+        if (q == 15) {
+            ASSERT_EQ(kill(server.pid(), SIGSTOP), 0);
+        }
+        QTest::mouseClick(control<QWidget>(f.form.get(), "Image4", game.answerPosition()),
+                          Qt::LeftButton);
+    }
+    const QList<PendingReports::Game> held = PendingReports(*f.server, f.config.dataPath).games();
+    ASSERT_EQ(held.size(), 1);
+    EXPECT_EQ(held.first().regionKey, "europe");
+    ASSERT_TRUE(f.form->deviation()->busy());
+
+    QTimer::singleShot(
+        0, [&] { QTest::mouseClick(control<QWidget>(f.form.get(), "Command1"), Qt::LeftButton); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_EQ(f.endRequests, 1);
+    EXPECT_FALSE(f.form->deviation()->busy());
+    EXPECT_EQ(PendingReports(*f.server, f.config.dataPath).games(), held);
+
+    ASSERT_EQ(kill(server.pid(), SIGCONT), 0);
+    f.remakeForm();
+    ASSERT_TRUE(f.form->load());
+    EXPECT_FALSE(QFile::exists(PendingReports::path(f.config.dataPath)));
+    const QString log = QString::fromStdString(server.log());
+    QStringList ids;
+    for (const QRegularExpressionMatch &match :
+         QRegularExpression(QStringLiteral("count\\.php\\?r=([0-9a-f]{16})")).globalMatch(log))
+        ids.append(match.captured(1));
+    EXPECT_EQ(ids, (QStringList{held.first().reportId, held.first().reportId}))
+        << log.toStdString();
+    CurlHttpClient http{std::chrono::milliseconds(2000), std::chrono::milliseconds(5000)};
+    int players = 0;
+    for (const QString &count : histogramLines(http, base, "europe"))
+        players += count.toInt();
+    EXPECT_EQ(players, 1);
 }

@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 #include "MasteryRecord.h"
 #include "NationalDeviation.h"
+#include "PendingReports.h"
 #include "ProgramEnd.h"
 #include "ProgramFolder.h"
 #include "TestFiles.h"
@@ -148,8 +149,9 @@ TEST_F(OpenPanel, WrongCardsCountAndRightCardsMoveOn)
     EXPECT_EQ(http.requestCount(), 1);
 }
 
-// Every way out of a game asks the same question once an answer has been given, and only
-// then; いいえ leaves the game and the window as they were, はい gives the game up.
+// Every way out of a game asks the same question once an answer has been given, a miss
+// included, and only then; いいえ leaves the game and the window as they were, the focus on the
+// card it left for the way out, はい gives the game up unrecorded, its answers kept.
 TEST_F(OpenPanel, LeavingAGameAsksOnceAnAnswerIsGiven)
 {
     const struct
@@ -157,8 +159,7 @@ TEST_F(OpenPanel, LeavingAGameAsksOnceAnAnswerIsGiven)
         const char *way;
         bool toStudy; // the study by name, else the waiting panel
     } ways[] = {{"Command3", false}, {"Label11", false}, {"Label9", true}, {"Label10", true}};
-    const QString question = QStringLiteral(
-        "ゲームを中断しますか？\nここまでの答えは保存されます。成績は記録されません。");
+    const QString question = QStringLiteral("ゲームを中断しますか？");
     for (const auto &way : ways) {
         SCOPED_TRACE(way.way);
         QWidget *out = p.get<QWidget>(way.way);
@@ -171,7 +172,6 @@ TEST_F(OpenPanel, LeavingAGameAsksOnceAnAnswerIsGiven)
         // Before the first answer there is nothing to lose, and nothing is asked.
         p.openPanel();
         p.start();
-        p.clickCard(p.wrongCard());
         f.messages.asked.clear();
         p.click(out);
         EXPECT_TRUE(f.messages.asked.isEmpty());
@@ -179,8 +179,11 @@ TEST_F(OpenPanel, LeavingAGameAsksOnceAnAnswerIsGiven)
 
         p.openPanel();
         p.start();
-        p.clickCard(p.rightCard());
+        p.clickCard(p.wrongCard());
         const int asked = p.game.session()->askedRow();
+        QWidget *card = p.get<QWidget>("Image4", 5);
+        card->setFocus();
+        out->setFocus(); // reached by Tab
         f.messages.answerYes = false;
         p.click(out);
         EXPECT_EQ(f.messages.asked, QStringList{question});
@@ -188,11 +191,12 @@ TEST_F(OpenPanel, LeavingAGameAsksOnceAnAnswerIsGiven)
         EXPECT_TRUE(p.game.isVisible());
         EXPECT_TRUE(p.cardsShown());
         EXPECT_FALSE(p.get<QWidget>("Frame1")->isVisible());
-        EXPECT_EQ(p.text("Label17"), "第2問");
+        EXPECT_EQ(p.text("Label17"), "第1問");
         EXPECT_EQ(p.game.session()->askedRow(), asked);
+        EXPECT_EQ(QApplication::focusWidget(), card);
         // The game kept goes on as before.
         p.clickCard(p.rightCard());
-        EXPECT_EQ(p.text("Label17"), "第3問");
+        EXPECT_EQ(p.text("Label17"), "第2問");
 
         f.messages.answerYes = true;
         p.click(out);
@@ -279,11 +283,12 @@ TEST(GamePanel, MissingPicturesGiveEmptyCardsAndTheGameGoesOn)
 
 TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
 {
-    // What the windows show while the histogram is fetched; the window thread is blocked in
+    // What the windows show while the histogram is fetched; the window thread only waits for
     // the fetch meanwhile, so the server's thread may look.
     struct AtFetch
     {
         std::atomic<Form1 *> form{nullptr};
+        std::atomic<bool> looked{false};
         bool summaryShown = false;
         bool cardsShown = true;
         QString ratingLine;
@@ -298,6 +303,7 @@ TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
                 QWidget *form6 = form->deviation()->form6();
                 if (form6 && form6->isVisible())
                     atFetch.ratingLine = control<QLabel>(form6, "Label12")->text();
+                atFetch.looked = true;
             }
             QByteArray text;
             for (int i = 1; i <= 500; ++i)
@@ -327,7 +333,8 @@ TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
             p.clickCard(p.wrongCard());
         p.clickCard(p.rightCard());
     }
-    // The last answer has fetched the histogram; a new game is started while the rating pauses.
+    // The last answer fetches the histogram; a new game is started while the rating pauses.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return atFetch.looked.load(); }));
     ASSERT_TRUE(f.form->deviation()->busy());
     QTimer::singleShot(0, [&] { p.start(); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 10000));
@@ -404,7 +411,7 @@ TEST(GamePanel, AResultsFileThatCannotBeWrittenIsKeptAndToldInJapanese)
     QFile::setPermissions(results, QFile::ReadOwner | QFile::WriteOwner);
 }
 
-TEST(GamePanel, EndingDuringTheRatingsPausesEndsAtOnceAndCountsNothing)
+TEST(GamePanel, EndingDuringTheRatingsPausesEndsAtOnceAndKeepsTheGameForTheNextStart)
 {
     LoopbackServer http = LoopbackServer::quietGameServer();
     MainWindowFixture f(http.baseUrl());
@@ -418,7 +425,7 @@ TEST(GamePanel, EndingDuringTheRatingsPausesEndsAtOnceAndCountsNothing)
     // The clock stands still, so the rating waits in its first pause until something ends it.
     NationalDeviation &deviation = *f.form->deviation();
     ASSERT_TRUE(deviation.busy());
-    ASSERT_EQ(http.paths().last(), "/kokki/asia&taiyou.csv");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return http.paths().last() == "/kokki/asia&taiyou.csv"; }));
 
     QTimer::singleShot(0, [&] { QTest::mouseClick(p.get<QWidget>("Command1"), Qt::LeftButton); });
     EXPECT_EQ(QApplication::exec(), 0);
@@ -429,8 +436,12 @@ TEST(GamePanel, EndingDuringTheRatingsPausesEndsAtOnceAndCountsNothing)
     QTest::qWait(500);
     EXPECT_FALSE(deviation.busy());
     for (const QString &path : http.paths())
-        EXPECT_FALSE(path.endsWith("count.php")) << path.toStdString();
+        EXPECT_FALSE(path.contains("count.php")) << path.toStdString();
     EXPECT_FALSE(deviation.form6()->isVisible());
+    // Its reports are sent at the next start.
+    const QList<PendingReports::Game> held = PendingReports(*f.server, f.config.dataPath).games();
+    ASSERT_EQ(held.size(), 1);
+    EXPECT_EQ(held.first().regionKey, "asia&taiyou");
 }
 
 TEST(GamePanel, ResultsAndScratchFilesLiveInTheDataFolder)

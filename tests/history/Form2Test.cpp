@@ -1,4 +1,5 @@
 #include "Form2.h"
+#include "ClickableLabel.h"
 #include "Controls.h"
 #include "GraphLines.h"
 #include "MainWindowFixture.h"
@@ -431,17 +432,70 @@ TEST_F(ResultsWindow, KeysMoveBetweenGamesShowThemAndAskBeforeDeleting)
     w.activateAgain(form2);
     control<QWidget>(form2, "Label1", 28)->setFocus();
 
-    // Delete asks; いいえ keeps the game, はい removes the one in the focused column.
+    // Delete asks; いいえ keeps the game, はい removes the one in the focused column. The
+    // question is the main window's and brings it up, as a message box does; either way the
+    // results window comes back in front of it, with the keyboard on a game number.
+    w.f.messages.onAsk = [&](const QString &) {
+        w.f.form->raise();
+        w.f.form->activateWindow();
+    };
+    const auto backInFront = [&] {
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form2));
+        EXPECT_TRUE(form2->isVisible());
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), "Label1");
+    };
     const QByteArray before = w.f.folder.readFile("seisekisekai.csv");
     w.f.messages.answerYes = false;
     key(Qt::Key_Delete);
     ASSERT_EQ(w.f.messages.asked.size(), 1);
     EXPECT_EQ(w.f.messages.asked.first().toStdString(), "29回目のゲームの記録を削除しますか？");
     EXPECT_EQ(w.f.folder.readFile("seisekisekai.csv"), before);
+    backInFront();
+    control<QWidget>(form2, "Label1", 28)->setFocus();
     w.f.messages.answerYes = true;
     key(Qt::Key_Delete);
     EXPECT_EQ(w.f.messages.asked.size(), 2);
     EXPECT_EQ(form2->graph().recordCount(), 30);
     EXPECT_FALSE(
         w.f.folder.readFile("seisekisekai.csv").contains(" 229, 60, 1,2026/12/06 21:29\r\n"));
+    backInFront();
+
+    // The focused game number stays readable: its digits are drawn whole, in the selection's
+    // colours rather than under a frame.
+    auto *first = control<ClickableLabel>(form2, "Label1", 0);
+    const auto digits = [first](QPalette::ColorRole text, QPalette::ColorRole ground) {
+        const QImage image = first->grab().toImage();
+        const QColor ink = first->palette().color(text);
+        const QColor paper = first->palette().color(ground);
+        // How far a pixel lies from the paper towards the ink: the glyph's cover there.
+        const double span[] = {ink.redF() - paper.redF(), ink.greenF() - paper.greenF(),
+                               ink.blueF() - paper.blueF()};
+        const double length = span[0] * span[0] + span[1] * span[1] + span[2] * span[2];
+        QList<QPoint> points;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                const double cover = ((pixel.redF() - paper.redF()) * span[0] +
+                                      (pixel.greenF() - paper.greenF()) * span[1] +
+                                      (pixel.blueF() - paper.blueF()) * span[2]) /
+                                     length;
+                if (cover > 0.5)
+                    points.append({x, y});
+            }
+        return points;
+    };
+    control<QWidget>(form2, "Label1", 5)->setFocus();
+    const QList<QPoint> unfocused = digits(QPalette::WindowText, QPalette::Window);
+    first->setFocus();
+    EXPECT_EQ(first->text(), "1");
+    EXPECT_FALSE(unfocused.isEmpty());
+    // As much ink as the digit has, give or take its soft edges: none hidden, no frame.
+    const qsizetype shown = digits(QPalette::HighlightedText, QPalette::Highlight).size();
+    EXPECT_GE(shown, unfocused.size() * 3 / 4);
+    EXPECT_LE(shown, unfocused.size() * 3 / 2);
+
+    // Esc is 戻る.
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(form2->isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(w.f.form.get()));
 }

@@ -33,8 +33,8 @@ struct Rating
 {
     using Report = NationalDeviation::CounterReport;
 
-    // The window thread is blocked in the fetch while the server answers it, so what the
-    // deviation window shows then can be read from the server's thread.
+    // The window thread only waits while the server answers the fetch, so what the deviation
+    // window shows then can be read from the server's thread.
     explicit Rating(const QByteArray &reply)
         : histogramReply(reply), http([this](const QString &path, int) {
               if (!path.startsWith("/kokki/"))
@@ -194,6 +194,7 @@ TEST(NationalDeviation, ARatingStartedDuringThePausesDoesNotDisturbTheFirst)
     // The click lands while the first rating pauses, after its fetch: the results window
     // rates a past game.
     r.deviation.showNationalDeviation(295, "europe", Rating::Report::Send);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return r.http.requestCount() == 1; }));
     QTimer::singleShot(
         0, [&] { r.deviation.showNationalDeviation(400, "sekai", Rating::Report::Skip); });
     r.waitUntilDone();
@@ -210,6 +211,7 @@ TEST(NationalDeviation, CancelledRatingsShowAndSendNothingMore)
     Rating r(histogram({{200, 3}, {300, 5}, {400, 2}}));
     r.deviation.showNationalDeviation(295, "europe", Rating::Report::Send);
     ASSERT_TRUE(r.deviation.busy());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return r.http.requestCount() == 1; }));
     r.deviation.cancel();
     EXPECT_FALSE(r.deviation.busy());
     QTest::qWait(1200);

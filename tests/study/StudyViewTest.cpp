@@ -317,7 +317,8 @@ protected:
         // Past the first twelve, countries whose names share a part.
         const QStringList more{
             "ギニア",       "ギニアビサウ",     "赤道ギニア", "パプアニューギニア",
-            "コンゴ共和国", "コンゴ民主共和国", "アルメニア"};
+            "コンゴ共和国", "コンゴ民主共和国", "アルメニア", "サンマリノ",
+            "マリ"};
         for (int id = 1; id <= 12 + more.size(); ++id) {
             const QString name = id > 12    ? more.at(id - 13)
                                  : id == 10 ? QStringLiteral("ベトナム")
@@ -374,7 +375,8 @@ TEST_F(ForgivingSearch, FindsTheRowHoweverTheNameIsWritten)
         {"japan", 7, "「Japan」→ 日本"},                     // English, any case
         {"じょーじあ", 2, "「じょーじあ」→ ジョージア"},     // hiragana and the long mark
         {"グルジア", 2, "「グルジア」（旧称）→ ジョージア"}, // a former name says so
-        {"us", 1, "「US」→ 米国"},                           // a code, whole
+        {"マリ", 20, ""},          // a name itself before the names that hold it (サンマリノ)
+        {"us", 1, "「US」→ 米国"}, // a code, whole
     };
     for (const Case &c : cases) {
         const QString key = QString::fromUtf8(c.key);
@@ -398,6 +400,23 @@ TEST_F(ForgivingSearch, FindsTheRowHoweverTheNameIsWritten)
     typeAndSearch(QStringLiteral("1"));
     EXPECT_EQ(list->currentRow(), 0);
     EXPECT_EQ(hint->text(), "");
+
+    // The box then holds the row found; a click or Tab into it selects that text, so that
+    // what is typed next is a new search.
+    auto *box = find<QLineEdit>("Text2");
+    for (const bool byTab : {false, true}) {
+        typeAndSearch(QStringLiteral("タイ"));
+        if (byTab) {
+            find("Command4")->setFocus();
+            QTest::keyClick(find("Command4"), Qt::Key_Backtab);
+        } else {
+            list->setFocus();
+            QTest::mouseClick(box, Qt::LeftButton);
+        }
+        ASSERT_TRUE(box->hasFocus());
+        QTest::keyClicks(box, "1");
+        EXPECT_EQ(box->text(), "1") << byTab;
+    }
 
     // Picking a row by hand clears what the last search said.
     typeAndSearch(QStringLiteral("アメリカ"));

@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <atomic>
 #include <deque>
 #include <functional>
 
@@ -23,10 +24,13 @@ public:
     bool ask(const QString &question) override
     {
         asked.append(question);
+        if (onAsk)
+            onAsk(question);
         return answerYes;
     }
     QStringList shown;
     std::function<void(const QString &)> onShow;
+    std::function<void(const QString &)> onAsk;
     QStringList asked;
     bool answerYes = true;
 };
@@ -74,15 +78,11 @@ public:
 class FakeClock : public Clock
 {
 public:
-    double monotonicSeconds() const override
-    {
-        const double now = seconds;
-        seconds += autoAdvance;
-        return now;
-    }
+    // Read by the windows and by the requests' own thread alike.
+    double monotonicSeconds() const override { return seconds.fetch_add(autoAdvance); }
     QDateTime localNow() const override { return wallClock; }
-    mutable double seconds = 1000.0;
-    double autoAdvance = 0.0;
+    mutable std::atomic<double> seconds = 1000.0;
+    std::atomic<double> autoAdvance = 0.0;
     QDateTime wallClock = QDateTime(QDate(2026, 12, 6), QTime(21, 30, 5));
 };
 
