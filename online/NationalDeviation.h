@@ -102,6 +102,7 @@ private:
     void tick();
     // Runs the next step of `run`; returns false when it was the last.
     bool step(Run &run);
+    void dropScratchOfUnfinishedRuns();
     void show(const Run &run);
 
     ServerAccess &m_server;
