@@ -209,11 +209,11 @@ TEST_F(HostileClientTest, ABurstBesideIdleConnectionsIsAnsweredInFull)
     ServerProcess server(dataDir(), {"--max-reports-per-minute", "0"});
     std::vector<std::unique_ptr<RawConnection>> idle;
     for (int i = 0; i < 1000; ++i)
-        idle.push_back(std::make_unique<RawConnection>(server.port()));
-    // 1,000 one-shot requests connected at once, before any reply is read.
+        idle.push_back(std::make_unique<RawConnection>(server.port(), attacker(i, 50)));
+    // 1,000 one-shot requests of players connected at once, before any reply is read.
     std::vector<std::unique_ptr<RawConnection>> burst;
     for (int i = 0; i < 1000; ++i)
-        burst.push_back(std::make_unique<RawConnection>(server.port()));
+        burst.push_back(std::make_unique<RawConnection>(server.port(), attacker(1000 + i, 50)));
     for (auto &connection : burst)
         connection->send(countGame + "Connection: close\r\n\r\n");
     int answered = 0;
@@ -322,7 +322,7 @@ TEST_F(HostileClientTest, ConnectionsOverTheCapAreTurnedAwayAndABurstGivesItsMem
         {
             std::vector<std::unique_ptr<RawConnection>> open;
             for (int i = 0; i < 3000; ++i)
-                open.push_back(std::make_unique<RawConnection>(server.port()));
+                open.push_back(std::make_unique<RawConnection>(server.port(), attacker(i, 50)));
             // Half a request on each, so that every connection holds its buffers.
             for (auto &connection : open)
                 connection->send(countGame);
@@ -331,7 +331,7 @@ TEST_F(HostileClientTest, ConnectionsOverTheCapAreTurnedAwayAndABurstGivesItsMem
             std::this_thread::sleep_for(500ms);
             peak = residentKb(server.pid());
             // One more than the cap is answered 503 at once and not counted.
-            RawConnection over(server.port());
+            RawConnection over(server.port(), attacker(3000, 50));
             over.send(countGame + "\r\n");
             const std::string refused = over.readToEnd(5s);
             EXPECT_EQ(RawConnection::statusLine(refused), "HTTP/1.1 503 Service Unavailable");
@@ -570,7 +570,7 @@ TEST_F(HostileClientTest, BackupsNeverTakeTheRoomCountingNeeds)
     std::int64_t answered = 0;
     {
         // The default number of backups kept does not fit the folder; the reports' ids make
-        // the database some 100 KB.
+        // the database some 300 KB.
         ServerProcess server(dataDir(), {"--max-reports-per-minute", "0", "--backup-every", "1s"});
         httplib::Client client("127.0.0.1", server.port());
         client.set_keep_alive(true);
@@ -579,7 +579,7 @@ TEST_F(HostileClientTest, BackupsNeverTakeTheRoomCountingNeeds)
             for (int j = 0; j < 100; ++j, ++answered) {
                 char id[17];
                 std::snprintf(id, sizeof id, "%016llx",
-                              static_cast<unsigned long long>(answered % 1500));
+                              static_cast<unsigned long long>(answered % 4000));
                 const auto reply = client.Get("/count1/countereurope/" +
                                               std::to_string(1 + j % 50) + "/count.php?r=" + id);
                 ASSERT_TRUE(reply && reply->status == 200) << "report " << answered;
@@ -589,7 +589,7 @@ TEST_F(HostileClientTest, BackupsNeverTakeTheRoomCountingNeeds)
         server.stop(SIGTERM);
     }
     // Each id counted once, however often it came.
-    EXPECT_EQ(storedReports({"europe"}), std::min<std::int64_t>(answered, 1500));
+    EXPECT_EQ(storedReports({"europe"}), std::min<std::int64_t>(answered, 4000));
     EXPECT_FALSE(std::filesystem::is_empty(dataDir() + "/backup"));
     umount2(dataDir().c_str(), MNT_DETACH);
 }
