@@ -239,6 +239,12 @@ std::uint64_t CounterStore::databaseBytes()
     return std::strtoull(pages.c_str(), nullptr, 10) * std::strtoull(pageSize.c_str(), nullptr, 10);
 }
 
+std::string CounterStore::quickCheckHoldingCounts(const std::string &path)
+{
+    std::lock_guard lock(m_dbMutex);
+    return quickCheck(path);
+}
+
 void CounterStore::cutLog()
 {
     std::lock_guard lock(m_dbMutex);

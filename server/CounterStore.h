@@ -71,6 +71,10 @@ public:
     // it reads, so it grows meanwhile; this gives that room back.
     void cutLog();
 
+    // quickCheck(path) with counting held back meanwhile, so the log does not grow while the
+    // check reads the file.
+    std::string quickCheckHoldingCounts(const std::string &path);
+
     // "ok", or what SQLite's quick check of the database file at `path` found wrong (the file
     // is opened read-only, apart from this store's connection and its page cache, so it sees
     // what is on the disk). Also wrong when the counts' tables are missing.

@@ -60,8 +60,11 @@ std::string StoreKeeper::fault(bool *stillWhole)
     const auto start = std::chrono::steady_clock::now();
     if (start < m_nextQuickCheck)
         return {};
-    const std::string check = CounterStore::quickCheck(m_path);
+    const std::string check = m_lastQuickCheck < holdCountsUnder
+                                  ? m_store.quickCheckHoldingCounts(m_path)
+                                  : CounterStore::quickCheck(m_path);
     const auto took = std::chrono::steady_clock::now() - start;
+    m_lastQuickCheck = took;
     m_nextQuickCheck =
         start + std::max<std::chrono::steady_clock::duration>(checkEvery, took * quickCheckSpacing);
     if (check != "ok")

@@ -28,6 +28,10 @@ public:
     // The quick check reads the whole file; on a large database it waits this many times its
     // own length before the next, so it never takes more than a twentieth of a core.
     static constexpr int quickCheckSpacing = 20;
+    // A check that took less than this the last time holds counting back while it reads, so
+    // the log cannot grow meanwhile; a longer one runs beside the counting, and the log grows
+    // by what is counted during it, to be cut back right after.
+    static constexpr std::chrono::milliseconds holdCountsUnder{20};
     static constexpr std::chrono::seconds lastBackupRetry{2};
 
     StoreKeeper(CounterStore &store, std::string dataDir, std::chrono::seconds backupEvery,
@@ -57,6 +61,7 @@ private:
     dev_t m_device = 0;
     ino_t m_inode = 0;
     std::chrono::steady_clock::time_point m_nextQuickCheck;
+    std::chrono::steady_clock::duration m_lastQuickCheck{};
     std::string m_lastBackupError; // the last failure of takeLastBackup, said once
 
     std::mutex m_mutex;
