@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -180,6 +181,10 @@ TEST(DatabaseFaultTest, ADatabaseGoneWrongStopsCountingAndComesBackFromItsBackup
                 said += lineCount(log, words);
             EXPECT_EQ(said, 1) << log;
             EXPECT_EQ(lineCount(log, "furamio-server restore --data " + data), 1) << log;
+            // What went wrong is one line of its own, however much SQLite's check found.
+            std::istringstream lines(log);
+            for (std::string line; std::getline(lines, line);)
+                EXPECT_TRUE(line.rfind("furamio-server", 0) == 0 || std::isdigit(line[0])) << line;
         }
 
         // Started on what is left, the server refuses, and says how to restore.
