@@ -208,11 +208,30 @@ int main(int argc, char **argv)
         run(server.port(), options, [](int, long long) { return std::string("/kokki/sekai.csv"); });
     print("histogram fetches", histogram);
 
+    // The write-ahead log is meant to stay near its limit (64 pages) while reports pour in.
+    std::atomic<bool> counting{true};
+    std::uintmax_t largestLog = 0;
+    std::thread logWatch([&] {
+        while (counting) {
+            std::error_code none;
+            const auto size = std::filesystem::file_size(dir + "/data/counts.sqlite3-wal", none);
+            if (!none)
+                largestLog = std::max(largestLog, size);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    // Each with a report id of its own, as the game sends them: the database grows by one
+    // remembered id a report, as a busy one does.
     const Result reports = run(server.port(), options, [](int client, long long n) {
         const int score = static_cast<int>((client * 7919 + n) % 501);
-        return "/count1/counterasia&taiyou/" + std::to_string(score) + "/count.php";
+        char id[17];
+        std::snprintf(id, sizeof id, "%04x%012llx", client, static_cast<unsigned long long>(n));
+        return "/count1/counterasia&taiyou/" + std::to_string(score) + "/count.php?r=" + id;
     });
+    counting = false;
+    logWatch.join();
     print("counter reports", reports);
+    std::printf("    write-ahead log at most %ju KB meanwhile\n", largestLog / 1024);
 
     // Reports of 0 are counted but have no line in the histogram.
     long long zeros = 0;
