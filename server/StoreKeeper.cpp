@@ -96,7 +96,8 @@ bool StoreKeeper::takeLastBackup(const std::string &what, bool firstTry)
         saved = CountsDatabase::backUp(m_store, m_dataDir, m_backupKeep,
                                        std::chrono::system_clock::now(), 0);
     } catch (const StoreError &e) {
-        if (firstTry || e.what() != m_lastBackupError) {
+        const auto now = std::chrono::steady_clock::now();
+        if (firstTry || now - m_lastBackupSaid >= lastBackupReminder) {
             // One piece, so request lines from other threads cannot split it.
             m_log << (firstTry ? stopped + ' ' : std::string("furamio-server: ")) +
                          "The running server holds the only copy of the counts, and a last "
@@ -107,7 +108,7 @@ bool StoreKeeper::takeLastBackup(const std::string &what, bool firstTry)
                          " s: make room there (or put a folder with room in its place) and "
                          "keep the server running until the log says the counts are saved.\n"
                   << std::flush;
-            m_lastBackupError = e.what();
+            m_lastBackupSaid = now;
         }
         return false;
     }

@@ -33,6 +33,7 @@ public:
     // by what is counted during it, to be cut back right after.
     static constexpr std::chrono::milliseconds holdCountsUnder{20};
     static constexpr std::chrono::seconds lastBackupRetry{2};
+    static constexpr std::chrono::minutes lastBackupReminder{1}; // how often the log is told
 
     StoreKeeper(CounterStore &store, std::string dataDir, std::chrono::seconds backupEvery,
                 unsigned backupKeep, std::ostream &log);
@@ -62,7 +63,7 @@ private:
     ino_t m_inode = 0;
     std::chrono::steady_clock::time_point m_nextQuickCheck;
     std::chrono::steady_clock::duration m_lastQuickCheck{};
-    std::string m_lastBackupError; // the last failure of takeLastBackup, said once
+    std::chrono::steady_clock::time_point m_lastBackupSaid; // when a failure was last told
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
