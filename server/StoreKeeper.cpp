@@ -69,8 +69,20 @@ std::string StoreKeeper::fault(bool *stillWhole)
         start + std::max<std::chrono::steady_clock::duration>(checkEvery, took * quickCheckSpacing);
     if (check != "ok")
         return "is damaged (" + check + ")";
-    m_store.cutLog();
+    cutLogWhenLong();
     return {};
+}
+
+void StoreKeeper::cutLogWhenLong()
+{
+    // Cutting costs a copy into the database and a flush while counting waits; a log within
+    // its bounds starts over by itself.
+    struct stat log
+    {
+    };
+    if (::stat((m_path + "-wal").c_str(), &log) == 0 &&
+        log.st_size > off_t(CounterStore::logPages + CounterStore::logPages / 4) * 4096)
+        m_store.cutLog();
 }
 
 void StoreKeeper::backUp()
@@ -79,7 +91,7 @@ void StoreKeeper::backUp()
         const std::string path = CountsDatabase::backUp(m_store, m_dataDir, m_backupKeep,
                                                         std::chrono::system_clock::now());
         m_log << "furamio-server: backed up the counts into " + path + "\n" << std::flush;
-        m_store.cutLog();
+        cutLogWhenLong();
     } catch (const StoreError &e) {
         m_log << std::string("furamio-server: no backup: ") + e.what() + "\n" << std::flush;
     }

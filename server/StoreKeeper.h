@@ -50,6 +50,8 @@ private:
     // is still whole (the file only left its path).
     std::string fault(bool *stillWhole);
     void backUp();
+    // After a reader of the file (the check, a backup) kept the log from starting over.
+    void cutLogWhenLong();
     // The backup of a database that only the server still holds; true once it is taken.
     bool takeLastBackup(const std::string &what, bool firstTry);
 
