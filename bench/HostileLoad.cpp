@@ -1,5 +1,7 @@
 #include "HostileLoad.h"
 
+#include <httplib.h>
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
@@ -369,6 +371,84 @@ bool burst(int port, int requests, int concurrent)
                 requests, concurrent, times.size(), failed, requests / total, s.median, s.p99,
                 s.worst, within200, overflows);
     return failed == 0 && s.p99 <= 200;
+}
+
+bool slowReaders(int port, pid_t pid, const std::string &dataDir, int readers, double seconds)
+{
+    std::ofstream(dataDir + "/kokki/naiyou.txt", std::ios::binary) << std::string(1 << 20, 'g');
+    const std::string status = "/proc/" + std::to_string(pid) + "/status";
+    const long before = procValue(status, "VmRSS:");
+    const std::string request = "GET /kokki/naiyou.txt HTTP/1.1\r\nHost: x\r\n\r\n";
+    std::vector<int> fds;
+    for (int i = 0; i < readers; ++i) {
+        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int small = 4096; // a reader with little room, as a slow line has
+        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
+            send(fd, request.data(), request.size(), MSG_NOSIGNAL) <= 0) {
+            close(fd);
+            continue;
+        }
+        fds.push_back(fd);
+    }
+    std::atomic<bool> stop{false};
+    std::atomic<long> peak{0};
+    std::atomic<long long> received{0};
+    std::thread reader([&] {
+        char buffer[1024];
+        while (!stop) {
+            for (int fd : fds)
+                received += std::max<ssize_t>(0, recv(fd, buffer, sizeof buffer, MSG_DONTWAIT));
+            peak = std::max(peak.load(), procValue(status, "VmHWM:"));
+            std::this_thread::sleep_for(1s);
+        }
+    });
+    std::this_thread::sleep_for(2s); // every reply under way
+    // Counter reports from four keep-alive clients, and a player's one-shot notice requests.
+    std::atomic<long long> counted{0};
+    std::vector<std::thread> reporters;
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    for (int c = 0; c < 4; ++c)
+        reporters.emplace_back([&, c] {
+            httplib::Client client("127.0.0.1", port);
+            client.set_keep_alive(true);
+            long long n = 0, ok = 0;
+            while (Clock::now() < end) {
+                const auto reply =
+                    client.Get("/count1/countersekai/" + std::to_string(1 + (c * 131 + n++) % 500) +
+                               "/count.php");
+                ok += reply && reply->status == 200;
+            }
+            counted += ok;
+        });
+    std::vector<double> times;
+    int unanswered = 0;
+    while (Clock::now() < end) {
+        const double t = oneShot(port, noticeRequest, 30s);
+        if (t < 0)
+            ++unanswered;
+        else
+            times.push_back(t);
+        std::this_thread::sleep_for(100ms);
+    }
+    for (std::thread &t : reporters)
+        t.join();
+    stop = true;
+    reader.join();
+    for (int fd : fds)
+        close(fd);
+    const Spread s = spread(times);
+    std::printf(
+        "%zu slow readers of a 1 MB file (1 KB/s each, %.1f MB taken): server memory %ld KB "
+        "before, %ld KB at most; counter reports %.0f/s beside them; player requests %zu "
+        "answered, %d not within 30 s, median %.1f ms, worst %.1f ms\n",
+        fds.size(), received / 1048576.0, before, peak.load(), counted / seconds, times.size(),
+        unanswered, s.median, s.worst);
+    return unanswered == 0 && peak - before < 64 * 1024;
 }
 
 } // namespace HostileLoad

@@ -4,14 +4,15 @@
 //   checked against the histogram afterwards so that no answered report went missing.
 //
 //   server_load [--clients N] [--seconds S] [--server-threads N] [--keep] [--hostile]
-//               [--burst N]
+//               [--burst N] [--slow-readers N]
 //
 // --keep leaves the data folder and the server's log in place for a look afterwards.
 // --hostile runs the hostile phases before the others: 200 slow clients (a byte every 3 s)
 // and 1,000 idle connections beside a player's requests, an endless header block (64 MB), a Range
 // of 100 copies of a 1 MB file, and a burst of --burst (30,000) one-shot requests from 500
-// clients at once. FURAMIO_SERVER_BINARY in the environment runs another build of the server
-// (an older one, for figures before and after).
+// clients at once. --slow-readers N adds N readers of a 1 MB news file taking 1 KB a second
+// each, beside a player and counter reports. FURAMIO_SERVER_BINARY in the environment runs another
+// build of the server (an older one, for figures before and after).
 
 #include "HostileLoad.h"
 #include "RawConnection.h"
@@ -43,6 +44,7 @@ struct Options
     bool keep = false;
     bool hostile = false;
     int burst = 30000;
+    int slowReaders = 0;
 };
 
 struct Result
@@ -136,11 +138,14 @@ int main(int argc, char **argv)
             options.seconds = std::max(0.5, std::atof(argv[i + 1]));
         else if (arg == "--burst")
             options.burst = std::max(1, std::atoi(argv[i + 1]));
+        else if (arg == "--slow-readers")
+            options.slowReaders = std::max(1, std::atoi(argv[i + 1]));
         else if (arg == "--server-threads")
             options.serverThreads = argv[i + 1];
         else {
             std::fprintf(stderr, "usage: server_load [--clients N] [--seconds S] "
-                                 "[--server-threads N] [--keep] [--hostile] [--burst N]\n");
+                                 "[--server-threads N] [--keep] [--hostile] [--burst N] "
+                                 "[--slow-readers N]\n");
             return 2;
         }
     }
@@ -152,7 +157,15 @@ int main(int argc, char **argv)
         std::vector<std::string> args{"--max-reports-per-minute", "0"};
         if (!options.serverThreads.empty())
             args.insert(args.end(), {"--threads", options.serverThreads});
-        process = std::make_unique<ServerProcess>(dir + "/data", args);
+        // The hostile phases come from one address, as many clients would; a build that does
+        // not know the per-address limit has none.
+        try {
+            std::vector<std::string> unlimited = args;
+            unlimited.insert(unlimited.end(), {"--max-connections-per-address", "0"});
+            process = std::make_unique<ServerProcess>(dir + "/data", unlimited);
+        } catch (const std::exception &) {
+            process = std::make_unique<ServerProcess>(dir + "/data", args);
+        }
     } catch (const std::exception &e) {
         std::fprintf(stderr, "server_load: %s\n", e.what());
         return 1;
@@ -172,6 +185,13 @@ int main(int argc, char **argv)
         held = HostileLoad::rangeReply(server.port(), dir + "/data") && held;
         std::printf("hostile phases: %s\n", held ? "held" : "NOT HELD");
     }
+    if (options.slowReaders > 0) {
+        raiseDescriptorLimit();
+        std::printf("server %s\n", ServerProcess::binary().c_str());
+        held = HostileLoad::slowReaders(server.port(), server.pid(), dir + "/data",
+                                        options.slowReaders, options.seconds) &&
+               held;
+    }
 
     const Result notice = run(server.port(), options,
                               [](int, long long) { return std::string("/kokki/oshirase.txt"); });
@@ -188,11 +208,30 @@ int main(int argc, char **argv)
         run(server.port(), options, [](int, long long) { return std::string("/kokki/sekai.csv"); });
     print("histogram fetches", histogram);
 
+    // The write-ahead log is meant to stay near its limit (64 pages) while reports pour in.
+    std::atomic<bool> counting{true};
+    std::uintmax_t largestLog = 0;
+    std::thread logWatch([&] {
+        while (counting) {
+            std::error_code none;
+            const auto size = std::filesystem::file_size(dir + "/data/counts.sqlite3-wal", none);
+            if (!none)
+                largestLog = std::max(largestLog, size);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    // Each with a report id of its own, as the game sends them: the database grows by one
+    // remembered id a report, as a busy one does.
     const Result reports = run(server.port(), options, [](int client, long long n) {
         const int score = static_cast<int>((client * 7919 + n) % 501);
-        return "/count1/counterasia&taiyou/" + std::to_string(score) + "/count.php";
+        char id[17];
+        std::snprintf(id, sizeof id, "%04x%012llx", client, static_cast<unsigned long long>(n));
+        return "/count1/counterasia&taiyou/" + std::to_string(score) + "/count.php?r=" + id;
     });
+    counting = false;
+    logWatch.join();
     print("counter reports", reports);
+    std::printf("    write-ahead log at most %ju KB meanwhile\n", largestLog / 1024);
 
     // Reports of 0 are counted but have no line in the histogram.
     long long zeros = 0;

@@ -49,6 +49,14 @@ NationalDeviation::~NationalDeviation()
     delete m_form6;
 }
 
+void NationalDeviation::dropScratchOfUnfinishedRuns()
+{
+    // A rating cut short (the program ended during its pauses) would leave its scratch file in
+    // the data folder for good; only a finished rating of a past result keeps its own.
+    if (std::any_of(m_runs.begin(), m_runs.end(), [](const Run &run) { return run.nextStep > 1; }))
+        QFile::remove(scratchPath(m_dataPath));
+}
+
 QString NationalDeviation::scratchPath(const QString &dataPath)
 {
     return dataPath + QStringLiteral("/dummyz.csv");
@@ -152,6 +160,7 @@ void NationalDeviation::showNationalDeviation(int score, const QString &regionKe
 void NationalDeviation::cancel()
 {
     m_ticker.stop();
+    dropScratchOfUnfinishedRuns();
     // A window still waiting for its figures would wait for ever.
     if (!m_runs.empty() && m_form6)
         m_form6->hide();

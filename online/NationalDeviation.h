@@ -130,6 +130,7 @@ private:
     void startJob(Run &run, std::function<void(Job &)> requests);
     // Waits for the thread of a job that is done, or gives it up first.
     static void endJob(Run &run, bool giveUp);
+    void dropScratchOfUnfinishedRuns();
     void show(const Run &run);
 
     ServerAccess &m_server;

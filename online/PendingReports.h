@@ -5,12 +5,11 @@
 #include <QList>
 #include <QString>
 
-// Games whose counter report has not been answered, kept in "miokuri.csv" in the data folder
-// and sent again after the notice at the next start: one line per game,
-// "regionKey,score,reportId" (e.g. "europe,295,0f3a9c4d2b7e1a60"), code page 932 (the lines
-// are plain ASCII), CR LF, rewritten whole through DataFile. At most maxGames are kept, the
-// newest. Each game carries its report
-// id from its first sending on, so the server counts it once even when a reply was lost after
+// Games whose counter report has not been answered (no answer, 503 or 429), kept in
+// "miokuri.csv" in the data folder and sent again after the notice at the next start: one line
+// per game, "regionKey,score,reportId" (e.g. "europe,295,0f3a9c4d2b7e1a60"), code page 932 (the
+// lines are plain ASCII), CR LF, rewritten whole through DataFile. At most maxGames are kept,
+// the newest. Each game carries its report id from its first sending on, so the server counts it once even when a reply was lost after
 // the count.
 class PendingReports
 {
@@ -41,9 +40,9 @@ public:
     // Holds a finished game, reports it and settles it.
     void report(const QString &regionKey, int score);
     // Sends the kept games again, oldest first. A game goes from the file once both its
-    // requests were answered 200, or when the server refused it for good (a 429 among
-    // those); the rest wait for the next start, and after the first game that gets no answer
-    // none is tried. Returns how many were counted.
+    // requests were answered 200, or when the server refused it for good (404, 400); a 429
+    // only means "not this minute". The rest wait for the next start, and after the first
+    // game that is not taken none is tried. Returns how many were counted.
     int sendAgain();
 
     // The kept games, oldest first; lines that are not a game are passed over.

@@ -49,8 +49,9 @@ ServerAccess::ReportOutcome ServerAccess::reportGame(const QString &regionKey, i
             return ReportOutcome::Unanswered;
         const HttpResponse response = m_http.get(address, left, maxCounterReplyBytes);
         // 503 is what our server says when its disk is full or its database needs the
-        // operator: the report is fine, the time is not.
-        if (!response.transferred || response.status == 503)
+        // operator, 429 when this address sent more reports this minute than it takes: the
+        // report is fine, the time is not.
+        if (!response.transferred || response.status == 503 || response.status == 429)
             return ReportOutcome::Unanswered;
         if (response.status != 200)
             return ReportOutcome::Refused;

@@ -42,8 +42,8 @@ public:
     enum class ReportOutcome
     {
         Counted,    // both requests answered 200
-        Refused,    // an answer that sending again would not change (429 among them)
-        Unanswered, // no answer in time, or 503: worth sending again later
+        Refused,    // an answer that sending again would not change (404, 400)
+        Unanswered, // no answer in time, 503 or 429: worth sending again later
     };
 
     // The two counter requests of a finished game, in the order the server expects them: the

@@ -15,6 +15,8 @@ public:
     // IPv4 or IPv6 address.
     bool trust(const std::string &address);
     bool empty() const { return m_trusted.empty(); }
+    // Whether `peer` (canonical) is one of the proxies.
+    bool trusted(const std::string &peer) const { return m_trusted.count(peer) > 0; }
 
     // peer: the socket's address. forwardedFor: every X-Forwarded-For value of the request,
     // joined by commas in the order they came. Walks the list from the right (the entries our

@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
 
 // Resets a statement whatever way the scope is left, so a failed step never leaves it busy.
@@ -53,6 +56,52 @@ std::string firstText(sqlite3 *db, const char *sql, const std::string &fallback)
     return text;
 }
 
+// SQLite's check may answer in many rows, and a row in many lines; the log gets one line.
+std::string oneLine(std::string text)
+{
+    constexpr size_t longest = 300;
+    for (char &c : text)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    if (text.size() > longest)
+        text = text.substr(0, longest) + "...";
+    return text;
+}
+
+// The tables a counts database holds; user_version says which of them it must hold.
+constexpr int schemaVersion = 1; // 1: counted_reports, the report ids
+const char *const countsTables[] = {"game_counts", "score_counts", "counted_reports"};
+
+// Empty when the file holds a counts database (or nothing yet), else why not.
+std::string foreignSchema(sqlite3 *db)
+{
+    sqlite3_stmt *tables = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT name FROM sqlite_schema WHERE type = 'table'"
+                           " AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'",
+                           -1, &tables, nullptr) != SQLITE_OK)
+        return sqlite3_errmsg(db);
+    std::vector<std::string> found, strangers;
+    while (sqlite3_step(tables) == SQLITE_ROW) {
+        const auto *name = reinterpret_cast<const char *>(sqlite3_column_text(tables, 0));
+        found.emplace_back(name ? name : "");
+        if (std::find(std::begin(countsTables), std::end(countsTables), found.back()) ==
+            std::end(countsTables))
+            strangers.push_back(found.back());
+    }
+    sqlite3_finalize(tables);
+    if (found.empty())
+        return {};
+    if (!strangers.empty())
+        return "it is not a counts database (it holds the table " + strangers.front() + ")";
+    const bool versioned = firstText(db, "PRAGMA user_version", "0") != "0";
+    // A database from before report ids has the first two only.
+    for (size_t i = 0; i < (versioned ? std::size(countsTables) : 2); ++i)
+        if (std::find(found.begin(), found.end(), countsTables[i]) == found.end())
+            return std::string("the counts' table ") + countsTables[i] + " is missing";
+    return {};
+}
+
 } // namespace
 
 std::string CounterStore::quickCheck(const std::string &path)
@@ -64,12 +113,15 @@ std::string CounterStore::quickCheck(const std::string &path)
         return message;
     }
     sqlite3_busy_timeout(db, 5000);
-    std::string verdict = firstText(db, "PRAGMA quick_check", "no answer");
+    std::string verdict = oneLine(firstText(db, "PRAGMA quick_check", "no answer"));
     if (verdict == "ok" && firstText(db,
                                      "SELECT count(*) FROM sqlite_schema WHERE type = 'table'"
                                      " AND name IN ('game_counts', 'score_counts')",
                                      "0") != "2")
         verdict = "the counts' tables are missing";
+    if (verdict == "ok")
+        if (const std::string foreign = foreignSchema(db); !foreign.empty())
+            verdict = foreign;
     sqlite3_close(db);
     return verdict;
 }
@@ -85,9 +137,13 @@ CounterStore::CounterStore(const std::string &databasePath)
     }
     try {
         sqlite3_busy_timeout(m_db, 5000);
-        const std::string check = firstText(m_db, "PRAGMA quick_check", "no answer");
+        // The full check, once per start: the quick one passes a file whose rows are out of
+        // order or whose NOT NULL columns hold NULL, and counting on such a file goes wrong.
+        const std::string check = firstText(m_db, "PRAGMA integrity_check(1)", "no answer");
         if (check != "ok")
-            throw StoreError(databasePath + " is damaged: " + check);
+            throw StoreError(databasePath + " is damaged: " + oneLine(check));
+        if (const std::string foreign = foreignSchema(m_db); !foreign.empty())
+            throw StoreError(databasePath + " cannot be used: " + foreign);
         execute("PRAGMA journal_mode=WAL");
         execute("PRAGMA synchronous=NORMAL");
         // The log is copied into the database every logPages pages and then cut back to that
@@ -110,6 +166,7 @@ CounterStore::CounterStore(const std::string &databasePath)
                 " at INTEGER NOT NULL,"
                 " PRIMARY KEY (id, counter)) WITHOUT ROWID");
         execute("CREATE INDEX IF NOT EXISTS counted_reports_at ON counted_reports(at)");
+        execute(("PRAGMA user_version=" + std::to_string(schemaVersion)).c_str());
         m_begin = prepare("BEGIN IMMEDIATE");
         m_commit = prepare("COMMIT");
         m_rollback = prepare("ROLLBACK");
@@ -174,6 +231,26 @@ void CounterStore::execute(const char *sql)
     }
 }
 
+std::uint64_t CounterStore::databaseBytes()
+{
+    std::lock_guard lock(m_dbMutex);
+    const std::string pages = firstText(m_db, "PRAGMA page_count", "0");
+    const std::string pageSize = firstText(m_db, "PRAGMA page_size", "4096");
+    return std::strtoull(pages.c_str(), nullptr, 10) * std::strtoull(pageSize.c_str(), nullptr, 10);
+}
+
+std::string CounterStore::quickCheckHoldingCounts(const std::string &path)
+{
+    std::lock_guard lock(m_dbMutex);
+    return quickCheck(path);
+}
+
+void CounterStore::cutLog()
+{
+    std::lock_guard lock(m_dbMutex);
+    shrinkLog();
+}
+
 bool CounterStore::shrinkLog()
 {
     return sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr) ==
@@ -182,6 +259,7 @@ bool CounterStore::shrinkLog()
 
 void CounterStore::refuseCounts()
 {
+    std::lock_guard lock(m_dbMutex);
     m_refused = true;
 }
 
@@ -219,9 +297,11 @@ std::int64_t CounterStore::increment(sqlite3_stmt *upsert, sqlite3_stmt *select,
                                      const std::string &region, int score,
                                      const std::string &reportId)
 {
+    // Looked at under the lock: once refuseCounts has returned, no count is between its look
+    // and its commit, so a backup taken after it holds every count that was answered.
+    std::lock_guard lock(m_dbMutex);
     if (m_refused)
         throw StoreError("counting is stopped");
-    std::lock_guard lock(m_dbMutex);
     Counted counted;
     try {
         counted = tryIncrement(upsert, select, region, score, reportId);

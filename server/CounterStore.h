@@ -42,8 +42,8 @@ public:
     static constexpr int logPages = 64;
     static constexpr std::chrono::hours reportIdKept{7 * 24};
 
-    // Opens or creates the database and runs SQLite's quick check on it; throws StoreError when
-    // it cannot be used or is damaged.
+    // Opens or creates the database and runs SQLite's integrity check on it; throws StoreError
+    // when it cannot be used, is damaged or holds tables that are not the counts'.
     explicit CounterStore(const std::string &databasePath);
     ~CounterStore();
     CounterStore(const CounterStore &) = delete;
@@ -63,6 +63,17 @@ public:
     // throws StoreError. Works from the open connection, so it still holds every count when
     // the database's file was deleted or renamed since.
     void backupTo(const std::string &path);
+
+    // The size of the database, its log not counted.
+    std::uint64_t databaseBytes();
+    // Copies the log into the database and cuts it to nothing, unless a reader holds it. A
+    // reader of the file (the quick check, a backup) keeps the log from starting over while
+    // it reads, so it grows meanwhile; this gives that room back.
+    void cutLog();
+
+    // quickCheck(path) with counting held back meanwhile, so the log does not grow while the
+    // check reads the file.
+    std::string quickCheckHoldingCounts(const std::string &path);
 
     // "ok", or what SQLite's quick check of the database file at `path` found wrong (the file
     // is opened read-only, apart from this store's connection and its page cache, so it sees

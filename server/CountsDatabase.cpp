@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace CountsDatabase {
@@ -137,6 +138,63 @@ void setAsideLeftovers(const std::string &dataDir, const std::string &suffix)
             ::rename((path + part).c_str(), (path + part + suffix).c_str());
 }
 
+std::string logOwnerPath(const std::string &dataDir)
+{
+    return dataDir + "/counts.log-owner";
+}
+
+std::string fileIdentity(const struct stat &info)
+{
+    return std::to_string(static_cast<unsigned long long>(info.st_dev)) + ' ' +
+           std::to_string(static_cast<unsigned long long>(info.st_ino));
+}
+
+std::string readFile(const std::string &path)
+{
+    std::string text;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return text;
+    char buffer[256];
+    ssize_t got = 0;
+    while ((got = ::read(fd, buffer, sizeof buffer)) > 0 && text.size() < 4096)
+        text.append(buffer, static_cast<size_t>(got));
+    ::close(fd);
+    return text;
+}
+
+// SQLite takes any log beside a database for its own and copies its pages in. A log left by
+// another file (the database replaced while a server ran, or a backup copied over it after a
+// kill) would write that file's pages into this one, so it is moved aside unless the record
+// of the last start says it belongs to this very file.
+void setAsideForeignLog(const std::string &dataDir, std::ostream &out)
+{
+    const std::string path = databasePath(dataDir);
+    struct stat database
+    {
+    }, log{};
+    if (::stat(path.c_str(), &database) != 0 || ::stat((path + "-wal").c_str(), &log) != 0)
+        return;
+    const std::string owner = readFile(logOwnerPath(dataDir));
+    if (owner.empty() || owner == fileIdentity(database) + '\n')
+        return;
+    const std::string suffix = ".not-its-log-" + stamp(std::chrono::system_clock::now());
+    setAsideLeftovers(dataDir, suffix);
+    out << "furamio-server: " << path << "-wal belongs to another file than " << path
+        << " (it was replaced since the last start); moved aside as " << path << "-wal" << suffix
+        << ", not applied\n";
+}
+
+std::uint64_t freeBytes(const std::string &folder)
+{
+    struct statvfs info
+    {
+    };
+    if (::statvfs(folder.c_str(), &info) != 0)
+        return 0;
+    return static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;
+}
+
 } // namespace
 
 std::string databasePath(const std::string &dataDir)
@@ -184,9 +242,11 @@ std::vector<std::string> backups(const std::string &dataDir)
     return paths;
 }
 
-std::unique_ptr<CounterStore> open(const std::string &dataDir, bool create, std::string *error)
+std::unique_ptr<CounterStore> open(const std::string &dataDir, bool create, std::string *error,
+                                   std::ostream &log)
 {
     const std::string path = databasePath(dataDir);
+    setAsideForeignLog(dataDir, log);
     if (!exists(path)) {
         const bool hadOne = exists(markerPath(dataDir)) || !backups(dataDir).empty();
         if (hadOne && !create) {
@@ -214,15 +274,34 @@ std::unique_ptr<CounterStore> open(const std::string &dataDir, bool create, std:
         *error = "cannot write " + markerPath(dataDir) + ": " + std::strerror(errno);
         return nullptr;
     }
+    struct stat info
+    {
+    };
+    if (::stat(path.c_str(), &info) != 0 ||
+        !writeFile(logOwnerPath(dataDir), fileIdentity(info) + '\n') || !syncFolder(dataDir)) {
+        *error = "cannot write " + logOwnerPath(dataDir) + ": " + std::strerror(errno);
+        return nullptr;
+    }
     return store;
 }
 
 std::string backUp(CounterStore &store, const std::string &dataDir, unsigned keep,
-                   std::chrono::system_clock::time_point now)
+                   std::chrono::system_clock::time_point now, std::uint64_t roomKept)
 {
     const std::string folder = backupFolder(dataDir);
     if (::mkdir(folder.c_str(), 0750) != 0 && errno != EEXIST)
         throw StoreError("cannot create " + folder + ": " + std::strerror(errno));
+    const std::uint64_t needed = store.databaseBytes() + roomKept;
+    std::vector<std::string> older = backups(dataDir);
+    while (freeBytes(folder) < needed && older.size() > 1) {
+        ::unlink(older.back().c_str());
+        older.pop_back();
+    }
+    if (const std::uint64_t free = freeBytes(folder); free < needed)
+        throw StoreError("not enough room on the disk: " + std::to_string(free / 1024) +
+                         " KB free, " + std::to_string(needed / 1024) +
+                         " KB needed (the backup and room for counting); the newest backup is "
+                         "kept");
     const std::string target = folder + "/" + backupPrefix + stamp(now) + backupSuffix;
     const std::string scratch = folder + "/.backup-in-progress";
     ::unlink(scratch.c_str());
@@ -271,6 +350,14 @@ int restore(const std::string &dataDir, const std::string &from, std::ostream &o
     }
 
     const std::string path = databasePath(dataDir);
+    struct stat named
+    {
+    }, live{};
+    if (::stat(source.c_str(), &named) == 0 && ::stat(path.c_str(), &live) == 0 &&
+        named.st_dev == live.st_dev && named.st_ino == live.st_ino) {
+        out << "furamio-server: " << source << " is the database itself; name a backup\n";
+        return 1;
+    }
     const std::string suffix = ".before-restore-" + stamp(std::chrono::system_clock::now());
     if (exists(path)) {
         if (::rename(path.c_str(), (path + suffix).c_str()) != 0) {

@@ -26,8 +26,10 @@ struct HttpServer::Connection
     // Guarded by the server's m_connectionsMutex.
     std::chrono::steady_clock::time_point deadline;
     bool answering = false;
-    bool endSeen = false; // the client closed its side at the last look
-    bool overCap = false; // came while maxConnections others were open: answered 503
+    bool endSeen = false;      // the client closed its side at the last look
+    bool overCap = false;      // came while maxConnections others were open: answered 503
+    bool ofOneAddress = false; // counted among its address's connections
+    bool turnedAway = false;   // its address had maxPerAddress open already: closed at once
     // The request in flight; only one at a time per connection.
     std::string target;
     std::string method;
@@ -46,9 +48,13 @@ struct HeaderSurvey
 {
     size_t bytes = 0;
     size_t count = 0;
+    size_t plainBytes = 0; // the header lines as "Name: value" CR LF would take
     int contentLengths = 0;
     int hosts = 0;
     bool blankInName = false;
+    // A control character (NUL included) in a name or value, which is also what is left of a
+    // folded line: a reader in front may have taken the line another way.
+    bool controlCharacter = false;
     bool contentLengthIsNumber = true;
     bool hasBody = false;
     bool transferEncoding = false;
@@ -66,13 +72,30 @@ bool isDigits(const char *text)
     return true;
 }
 
-MHD_Result surveyHeader(void *cls, MHD_ValueKind, const char *key, const char *value)
+// Bytes below the blank and DEL; a tab is allowed inside a value only.
+bool hasControlCharacter(const char *text, size_t size, bool tabAllowed)
+{
+    for (size_t i = 0; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if ((c < 0x20 && !(tabAllowed && c == '\t')) || c == 0x7f)
+            return true;
+    }
+    return false;
+}
+
+MHD_Result surveyHeader(void *cls, MHD_ValueKind, const char *key, size_t keySize,
+                        const char *value, size_t valueSize)
 {
     auto &survey = *static_cast<HeaderSurvey *>(cls);
     if (!key)
         return MHD_YES;
     const char *text = value ? value : "";
-    survey.bytes += std::strlen(key) + std::strlen(text) + 4;
+    // The sizes are the bytes that came; a NUL among them shortens the C string.
+    survey.controlCharacter =
+        survey.controlCharacter || std::strlen(key) != keySize || std::strlen(text) != valueSize ||
+        hasControlCharacter(key, keySize, false) || hasControlCharacter(text, valueSize, true);
+    survey.bytes += keySize + valueSize + 4;
+    survey.plainBytes += keySize + 2 + valueSize + 2;
     ++survey.count;
     // "Content-Length : 5" is no Content-Length to us, but may be one to a proxy in front.
     survey.blankInName = survey.blankInName || std::strpbrk(key, " \t") != nullptr;
@@ -179,6 +202,21 @@ struct HttpCallbacks
             connection->deadline = Clock::now() + HttpServer::requestDeadline;
             *socketContext = connection;
             std::lock_guard lock(server.m_connectionsMutex);
+            // A proxy's connections carry many clients; it limits each of them itself.
+            if (server.m_maxPerAddress > 0 && !server.m_clients.trusted(connection->peer)) {
+                size_t &open = server.m_perAddress[connection->peer];
+                if (open >= server.m_maxPerAddress) {
+                    // Closed before anything is read, and not counted against the cap, so that
+                    // one address cannot take the room every other player needs.
+                    connection->turnedAway = true;
+                    if (connection->fd >= 0)
+                        shutdown(connection->fd, SHUT_RDWR);
+                    connection->fd = -1;
+                    return;
+                }
+                ++open;
+                connection->ofOneAddress = true;
+            }
             if (server.m_connections.size() >= server.m_maxConnections) {
                 connection->overCap = true;
                 connection->deadline = Clock::now() + HttpServer::overCapPatience;
@@ -212,10 +250,26 @@ struct HttpCallbacks
         return nullptr;
     }
 
+    static void releaseShared(void *body)
+    {
+        delete static_cast<std::shared_ptr<const std::string> *>(body);
+    }
+
     static MHD_Result send(MHD_Connection *mhd, HttpServer::Connection &connection, Reply reply)
     {
-        MHD_Response *response = MHD_create_response_from_buffer(
-            reply.body.size(), reply.body.data(), MHD_RESPMEM_MUST_COPY);
+        MHD_Response *response = nullptr;
+        if (reply.shared) {
+            // Sent from the shared text itself, which the response keeps alive until the
+            // library lets go of it.
+            auto *keep = new std::shared_ptr<const std::string>(reply.shared);
+            response = MHD_create_response_from_buffer_with_free_callback_cls(
+                (*keep)->size(), const_cast<char *>((*keep)->data()), &releaseShared, keep);
+            if (!response)
+                delete keep;
+        } else {
+            response = MHD_create_response_from_buffer(reply.body.size(), reply.body.data(),
+                                                       MHD_RESPMEM_MUST_COPY);
+        }
         if (!response)
             return MHD_NO;
         MHD_add_response_header(response, "Content-Type", reply.contentType.c_str());
@@ -224,7 +278,7 @@ struct HttpCallbacks
         if (reply.status >= 400)
             MHD_add_response_header(response, "Connection", "close");
         connection.status = reply.status;
-        connection.bytes = reply.body.size();
+        connection.bytes = reply.content().size();
         const MHD_Result queued =
             MHD_queue_response(mhd, static_cast<unsigned>(reply.status), response);
         MHD_destroy_response(response);
@@ -239,12 +293,31 @@ struct HttpCallbacks
         return connection.fd >= 0 && recv(connection.fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
     }
 
+    // Whether the request's header block came as plain lines: "Name: value" each, CR LF
+    // after each. The library takes a folded line (one starting with a blank) as more of the
+    // line before and bare LF as a line end; a proxy in front may take either another way, and
+    // a body smuggled past it would run here as a request of its own. Neither leaves a trace in
+    // the names and values the library gives, only in the size of the block.
+    static bool plainLines(MHD_Connection *mhd, const HttpServer::Connection &connection,
+                           const char *method, const char *version, const HeaderSurvey &survey)
+    {
+        const MHD_ConnectionInfo *info =
+            MHD_get_connection_info(mhd, MHD_CONNECTION_INFO_REQUEST_HEADER_SIZE);
+        if (!info)
+            return true;
+        const size_t requestLine = std::strlen(method ? method : "") + 1 +
+                                   connection.target.size() + 1 +
+                                   std::strlen(version ? version : "") + 2;
+        return info->header_size == requestLine + survey.plainBytes + 2;
+    }
+
     static MHD_Result access(void *cls, MHD_Connection *mhd, const char *, const char *method,
-                             const char *, const char *, size_t *uploadSize, void **requestContext)
+                             const char *version, const char *, size_t *uploadSize,
+                             void **requestContext)
     {
         auto &server = *static_cast<HttpServer *>(cls);
         HttpServer::Connection *connection = connectionOf(mhd);
-        if (!connection)
+        if (!connection || connection->turnedAway)
             return MHD_NO;
         if (*requestContext == &answerWhenComplete) {
             // The library calls again once the request is whole; a request without a body is
@@ -262,16 +335,18 @@ struct HttpCallbacks
         {
             std::lock_guard lock(server.m_connectionsMutex);
             connection->answering = true;
+            connection->deadline = Clock::now() + HttpServer::replyDeadline;
         }
         connection->method = method ? method : "";
 
         HeaderSurvey survey;
-        MHD_get_connection_values(mhd, MHD_HEADER_KIND, &surveyHeader, &survey);
+        MHD_get_connection_values_n(mhd, MHD_HEADER_KIND, &surveyHeader, &survey);
         connection->client = server.m_clients.resolve(connection->peer, survey.forwardedFor);
         const bool badFraming = survey.contentLengths > 1 || !survey.contentLengthIsNumber ||
                                 (survey.contentLengths > 0 && survey.transferEncoding) ||
                                 !survey.knownTransferCoding || survey.hosts > 1 ||
-                                survey.blankInName;
+                                survey.blankInName || survey.controlCharacter ||
+                                !plainLines(mhd, *connection, method, version, survey);
         *requestContext = connection;
         if (connection->overCap) {
             Reply reply = RequestHandler::plain(503, "server busy\r\n");
@@ -318,9 +393,9 @@ struct HttpCallbacks
 };
 
 HttpServer::HttpServer(RequestHandler &handler, const ClientAddress &clients, unsigned threads,
-                       unsigned maxConnections)
+                       unsigned maxConnections, unsigned maxPerAddress)
     : m_handler(handler), m_clients(clients), m_threads(threads == 0 ? 1 : threads),
-      m_maxConnections(maxConnections == 0 ? 1 : maxConnections)
+      m_maxConnections(maxConnections == 0 ? 1 : maxConnections), m_maxPerAddress(maxPerAddress)
 {
 }
 
@@ -353,11 +428,11 @@ bool HttpServer::start(const std::string &host, int port, std::string *error)
     m_daemon = MHD_start_daemon(
         flags, 0, nullptr, nullptr, &HttpCallbacks::access, this, MHD_OPTION_LISTEN_SOCKET,
         listenFd, MHD_OPTION_THREAD_POOL_SIZE, m_threads, MHD_OPTION_CONNECTION_LIMIT, connections,
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, connectionMemory, MHD_OPTION_CONNECTION_TIMEOUT,
-        static_cast<unsigned>(requestDeadline.count()), MHD_OPTION_NOTIFY_CONNECTION,
-        &HttpCallbacks::notifyConnection, this, MHD_OPTION_NOTIFY_COMPLETED,
-        &HttpCallbacks::completed, this, MHD_OPTION_URI_LOG_CALLBACK, &HttpCallbacks::requestLine,
-        this, MHD_OPTION_END);
+        MHD_OPTION_CONNECTION_MEMORY_LIMIT, connectionMemory, MHD_OPTION_STRICT_FOR_CLIENT, 1,
+        MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(requestDeadline.count()),
+        MHD_OPTION_NOTIFY_CONNECTION, &HttpCallbacks::notifyConnection, this,
+        MHD_OPTION_NOTIFY_COMPLETED, &HttpCallbacks::completed, this, MHD_OPTION_URI_LOG_CALLBACK,
+        &HttpCallbacks::requestLine, this, MHD_OPTION_END);
     if (!m_daemon) {
         *error = "the HTTP layer did not start";
         close(listenFd);
@@ -386,6 +461,11 @@ void HttpServer::forget(Connection *connection)
     {
         std::lock_guard lock(m_connectionsMutex);
         m_connections.erase(connection);
+        if (connection->ofOneAddress) {
+            const auto found = m_perAddress.find(connection->peer);
+            if (found != m_perAddress.end() && --found->second == 0)
+                m_perAddress.erase(found);
+        }
     }
     delete connection;
 }
@@ -410,8 +490,16 @@ void HttpServer::watch()
         const auto now = Clock::now();
         std::lock_guard lock(m_connectionsMutex);
         for (Connection *connection : m_connections) {
-            if (connection->answering || connection->fd < 0)
+            if (connection->fd < 0)
                 continue;
+            if (connection->answering) {
+                // A reader too slow to take its reply in time gets nothing more of it.
+                if (now >= connection->deadline) {
+                    shutdown(connection->fd, SHUT_RDWR);
+                    connection->fd = -1;
+                }
+                continue;
+            }
             // A client that closed its side with half a request will never finish it, but the
             // library would wait for the rest until the deadline; two looks apart, so a whole
             // request that came with the close is always answered first.

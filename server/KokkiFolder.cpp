@@ -169,3 +169,35 @@ void KokkiFolder::writeAtomically(const std::string &name, const std::string &co
     }
     ::fsync(m_dirFd);
 }
+
+std::shared_ptr<const std::string> KokkiFolder::share(const std::string &name) const
+{
+    if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
+        return nullptr;
+    struct stat info
+    {
+    };
+    if (::fstatat(m_dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
+        return nullptr;
+    const std::string stamp =
+        std::to_string(info.st_dev) + ' ' + std::to_string(info.st_ino) + ' ' +
+        std::to_string(info.st_size) + ' ' + std::to_string(info.st_mtim.tv_sec) + '.' +
+        std::to_string(info.st_mtim.tv_nsec) + ' ' + std::to_string(info.st_ctim.tv_nsec);
+    {
+        std::lock_guard lock(m_sharedMutex);
+        const auto found = m_shared.find(name);
+        if (found != m_shared.end() && found->second.stamp == stamp)
+            return found->second.content;
+    }
+    std::optional<std::string> content = read(name);
+    if (!content)
+        return nullptr;
+    auto shared = std::make_shared<const std::string>(std::move(*content));
+    std::lock_guard lock(m_sharedMutex);
+    if (m_shared.size() >= mostShared && !m_shared.count(name))
+        m_shared.clear();
+    // Kept under the stamp taken before the read: a file changed meanwhile gets a new stamp,
+    // so the next request reads it again.
+    m_shared[name] = Shared{stamp, shared};
+    return shared;
+}

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <sys/types.h>
+#include <unordered_map>
 
 class FolderError : public std::runtime_error
 {
@@ -32,6 +35,9 @@ public:
     // The content of a plain file of the folder; nothing for a missing file, a link, a
     // directory, anything that is not a regular file, or a file larger than largestServedFile.
     std::optional<std::string> read(const std::string &name) const;
+    // The same, read once and then shared for as long as the file stays the same (the same
+    // file, size and time of change); null where read() gives nothing.
+    std::shared_ptr<const std::string> share(const std::string &name) const;
 
     // Replaces the file in one step (a temporary file, flushed, then renamed over it), so a
     // reader sees either the old or the new content. Throws FolderError.
@@ -46,6 +52,16 @@ private:
     // Temporary files of writers that were killed before their rename.
     void removeLeftovers() const;
 
+    struct Shared
+    {
+        std::string stamp; // device, inode, size and time of change of the file read
+        std::shared_ptr<const std::string> content;
+    };
+    // Enough for the few files a folder of notices holds; past it the table starts afresh.
+    static constexpr size_t mostShared = 16;
+
     std::string m_path;
     int m_dirFd = -1;
+    mutable std::mutex m_sharedMutex;
+    mutable std::unordered_map<std::string, Shared> m_shared;
 };

@@ -7,7 +7,47 @@ RateLimiter::RateLimiter(unsigned perMinute, Clock clock)
 {
 }
 
+namespace {
+
+std::size_t gameKey(const std::string &reportId)
+{
+    const std::size_t key = std::hash<std::string>{}(reportId);
+    return key == 0 ? 1 : key;
+}
+
+} // namespace
+
 RateLimiter::Decision RateLimiter::admit(const std::string &client)
+{
+    return charge(client, 0);
+}
+
+RateLimiter::Decision RateLimiter::admitGame(const std::string &client, const std::string &reportId)
+{
+    return charge(client, reportId.empty() ? 0 : gameKey(reportId));
+}
+
+RateLimiter::Decision RateLimiter::admitScore(const std::string &client,
+                                              const std::string &reportId)
+{
+    if (m_perMinute != 0 && !reportId.empty()) {
+        const std::size_t key = gameKey(reportId);
+        const auto now = m_clock();
+        std::lock_guard lock(m_mutex);
+        const auto found = m_reports.find(client);
+        if (found != m_reports.end()) {
+            for (Stamp &stamp : found->second) {
+                if (stamp.game == key && now - stamp.at < window) {
+                    stamp.game = 0; // one score per game
+                    return {};
+                }
+            }
+        }
+    }
+    return charge(client, 0);
+}
+
+RateLimiter::Decision RateLimiter::charge(const std::string &client, std::size_t game)
 {
     Decision decision;
     if (m_perMinute == 0)
@@ -25,17 +65,17 @@ RateLimiter::Decision RateLimiter::admit(const std::string &client)
 
     auto &stamps = m_reports[client];
     auto firstLive = stamps.begin();
-    while (firstLive != stamps.end() && now - *firstLive >= window)
+    while (firstLive != stamps.end() && now - firstLive->at >= window)
         ++firstLive;
     stamps.erase(stamps.begin(), firstLive);
     if (stamps.size() >= m_perMinute) {
-        const auto wait = window - (now - stamps.front());
+        const auto wait = window - (now - stamps.front().at);
         const auto seconds = std::chrono::ceil<std::chrono::seconds>(wait).count();
         decision.allowed = false;
         decision.retryAfterSeconds = static_cast<int>(seconds < 1 ? 1 : seconds);
         return decision;
     }
-    stamps.push_back(now);
+    stamps.push_back({now, game});
     return decision;
 }
 
@@ -45,7 +85,7 @@ void RateLimiter::forgetOldestClients()
     std::vector<std::chrono::steady_clock::time_point> last;
     last.reserve(m_reports.size());
     for (const auto &[client, stamps] : m_reports)
-        last.push_back(stamps.empty() ? std::chrono::steady_clock::time_point{} : stamps.back());
+        last.push_back(stamps.empty() ? std::chrono::steady_clock::time_point{} : stamps.back().at);
     const size_t drop = m_reports.size() - maxTrackedClients * 3 / 4;
     std::nth_element(last.begin(), last.begin() + static_cast<std::ptrdiff_t>(drop - 1),
                      last.end());
@@ -53,7 +93,7 @@ void RateLimiter::forgetOldestClients()
     size_t dropped = 0;
     for (auto it = m_reports.begin(); it != m_reports.end() && dropped < drop;) {
         const auto newest =
-            it->second.empty() ? std::chrono::steady_clock::time_point{} : it->second.back();
+            it->second.empty() ? std::chrono::steady_clock::time_point{} : it->second.back().at;
         if (newest <= cut) {
             it = m_reports.erase(it);
             ++dropped;
@@ -75,7 +115,7 @@ void RateLimiter::forgetQuietClients(std::chrono::steady_clock::time_point now)
         return;
     m_nextSweep = now + window;
     for (auto it = m_reports.begin(); it != m_reports.end();) {
-        if (it->second.empty() || now - it->second.back() >= window)
+        if (it->second.empty() || now - it->second.back().at >= window)
             it = m_reports.erase(it);
         else
             ++it;

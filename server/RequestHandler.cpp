@@ -50,18 +50,21 @@ Reply RequestHandler::serve(const Route &route, const std::string &clientAddress
 {
     switch (route.kind) {
     case Route::Kind::StaticFile: {
-        auto content = m_folder.read(route.fileName);
+        auto content = m_folder.share(route.fileName);
         if (!content)
             return plain(404, "not found\r\n");
         Reply reply;
         // The notice files are plain ASCII; a hand-edited one is most likely UTF-8.
         reply.contentType = "text/plain; charset=utf-8";
-        reply.body = std::move(*content);
+        reply.shared = std::move(content);
         reply.headers.emplace_back("Cache-Control", "no-cache");
         return reply;
     }
-    case Route::Kind::Histogram:
-        return plain(200, *m_store.histogram(route.region));
+    case Route::Kind::Histogram: {
+        Reply reply = plain(200, {});
+        reply.shared = m_store.histogram(route.region);
+        return reply;
+    }
     case Route::Kind::GameCounter:
     case Route::Kind::ScoreCounter:
         return count(route, clientAddress);
@@ -72,7 +75,10 @@ Reply RequestHandler::serve(const Route &route, const std::string &clientAddress
 
 Reply RequestHandler::count(const Route &route, const std::string &clientAddress)
 {
-    const RateLimiter::Decision decision = m_limiter.admit(clientAddress);
+    const RateLimiter::Decision decision =
+        route.kind == Route::Kind::GameCounter
+            ? m_limiter.admitGame(clientAddress, route.reportId)
+            : m_limiter.admitScore(clientAddress, route.reportId);
     if (!decision.allowed) {
         Reply reply = plain(429, "too many reports\r\n");
         reply.headers.emplace_back("Retry-After", std::to_string(decision.retryAfterSeconds));

@@ -2,6 +2,7 @@
 
 #include "RequestTarget.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,7 +16,12 @@ struct Reply
     int status = 200;
     std::string contentType = "text/plain; charset=us-ascii";
     std::string body;
+    // A body shared with other replies (a file, a histogram); the body when set. Sent from
+    // where it is, so a thousand readers of a file hold one copy of it, not a thousand.
+    std::shared_ptr<const std::string> shared;
     std::vector<std::pair<std::string, std::string>> headers;
+
+    const std::string &content() const { return shared ? *shared : body; }
 };
 
 // Turns one request into its reply, without any sockets: the HTTP layer hands over the method,

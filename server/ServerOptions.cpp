@@ -74,7 +74,8 @@ const char *ServerOptions::usage()
 {
     return "usage: furamio-server [--listen HOST:PORT] [--data DIR]\n"
            "                      [--max-reports-per-minute N] [--threads N]\n"
-           "                      [--max-connections N] [--trusted-proxy ADDR]...\n"
+           "                      [--max-connections N] [--max-connections-per-address N]\n"
+           "                      [--trusted-proxy ADDR]...\n"
            "                      [--backup-every TIME] [--backup-keep N] [--create]\n"
            "       furamio-server notice [--data DIR] [--create] (--text FILE | --clear)\n"
            "       furamio-server restore [--data DIR] [--from FILE]\n"
@@ -84,10 +85,15 @@ const char *ServerOptions::usage()
            "  --data DIR                    data folder: kokki/ and the counts database\n"
            "                                (furamio-server-data)\n"
            "  --max-reports-per-minute N    counter reports one client address may make in any\n"
-           "                                minute (60); 0 turns the cap off\n"
+           "                                minute (60), a game's score report free after its\n"
+           "                                game report; 0 turns the cap off\n"
            "  --threads N                   request threads (2)\n"
            "  --max-connections N           connections served at once (4096); more are\n"
            "                                answered 503 and closed\n"
+           "  --max-connections-per-address N\n"
+           "                                connections one address may hold (64); more are\n"
+           "                                closed at once; 0 for none; a trusted proxy is not\n"
+           "                                limited\n"
            "  --backup-every TIME           online backup of the counts into DIR/backup/ this\n"
            "                                often: 90s, 15m, 1h, 1d (1h); 0 for none\n"
            "  --backup-keep N               backups kept, the newest (24)\n"
@@ -185,6 +191,16 @@ std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>
                 return std::nullopt;
             }
             options.maxConnections = static_cast<unsigned>(number);
+        } else if (serve && arg == "--max-connections-per-address") {
+            const std::string *v = value(arg);
+            if (!v)
+                return std::nullopt;
+            if (!parseNumber(*v, 1 << 20, number)) {
+                *error =
+                    "--max-connections-per-address expects a number from 0 to 1048576, not " + *v;
+                return std::nullopt;
+            }
+            options.maxConnectionsPerAddress = static_cast<unsigned>(number);
         } else if (serve && arg == "--backup-every") {
             const std::string *v = value(arg);
             if (!v)

@@ -29,6 +29,10 @@ struct ServerOptions
     // few requests a minute, so this is far more players than the machine will see at once,
     // and bounds the memory a burst can take (some 32 KB each).
     unsigned maxConnections = 4096;
+    // Connections one address may hold at once; 0: no limit. A player needs one; a few dozen
+    // leave room for players sharing an address, while no address takes more than a sixtieth
+    // of maxConnections.
+    unsigned maxConnectionsPerAddress = 64;
     std::chrono::seconds backupEvery{3600}; // 0: no backups
     unsigned backupKeep = 24;
     bool createDatabase = false; // start on a new, empty database where one had been

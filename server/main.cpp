@@ -80,7 +80,7 @@ int serve(const ServerOptions &options)
 
     std::string error;
     std::unique_ptr<CounterStore> store =
-        CountsDatabase::open(options.dataDir, options.createDatabase, &error);
+        CountsDatabase::open(options.dataDir, options.createDatabase, &error, std::cerr);
     if (!store) {
         std::cerr << "furamio-server: " << error << '\n';
         ::close(lockFd);
@@ -96,7 +96,8 @@ int serve(const ServerOptions &options)
     for (const std::string &proxy : options.trustedProxies)
         clients.trust(proxy);
 
-    HttpServer http(handler, clients, options.threads, options.maxConnections);
+    HttpServer http(handler, clients, options.threads, options.maxConnections,
+                    options.maxConnectionsPerAddress);
     if (!http.start(options.host, options.port, &error)) {
         std::cerr << "furamio-server: cannot listen on " << options.host << ':' << options.port
                   << ": " << error << '\n';

@@ -116,24 +116,27 @@ TEST(Startup, GamesTheServerDidNotTakeAreSentAfterTheNotice)
     LoopbackServer http([](const QString &path, int) {
         if (path.endsWith("oshirase.txt"))
             return LoopbackReply{200, "<no news>"};
+        if (path.contains("asia"))
+            return LoopbackReply{404, ""};
         if (path.contains("america"))
             return LoopbackReply{429, ""};
-        return LoopbackReply{path.contains("sekai") ? 503 : 200, "1"};
+        return LoopbackReply{200, "1"};
     });
     MainWindowFixture f(http.baseUrl());
     QFile pending(f.config.dataPath + "/miokuri.csv");
     ASSERT_TRUE(pending.open(QIODevice::WriteOnly));
-    pending.write("europe,295,00000000000000aa\r\namerica,3,00000000000000cc\r\n"
-                  "sekai,7,00000000000000bb\r\n");
+    pending.write("europe,295,00000000000000aa\r\nasia&taiyou,5,00000000000000dd\r\n"
+                  "america,3,00000000000000cc\r\nsekai,7,00000000000000bb\r\n");
     pending.close();
     ASSERT_TRUE(f.form->load());
-    EXPECT_EQ(http.paths(), (QStringList{"/kokki/oshirase.txt", "/countx/europe/count.php",
-                                         "/count1/countereurope/295/count.php",
-                                         "/countx/america/count.php", "/countx/sekai/count.php"}));
-    // A refused game is not sent again; the one the server was too busy for waits for the
-    // next start.
+    EXPECT_EQ(http.paths(),
+              (QStringList{"/kokki/oshirase.txt", "/countx/europe/count.php",
+                           "/count1/countereurope/295/count.php", "/countx/asia&taiyou/count.php",
+                           "/countx/america/count.php"}));
+    // A refused game is not sent again; the one over the server's cap (429) waits for the
+    // next start, and so does every game after it.
     ASSERT_TRUE(pending.open(QIODevice::ReadOnly));
-    EXPECT_EQ(pending.readAll(), "sekai,7,00000000000000bb\r\n");
+    EXPECT_EQ(pending.readAll(), "america,3,00000000000000cc\r\nsekai,7,00000000000000bb\r\n");
 }
 
 TEST(Startup, BothWordsOrAnyOtherTextShowNothing)

@@ -218,4 +218,11 @@ TEST(NationalDeviation, CancelledRatingsShowAndSendNothingMore)
     EXPECT_EQ(r.http.paths(), QStringList{"/kokki/europe.csv"});
     EXPECT_EQ(r.label("Label10"), "お待ち下さい");
     EXPECT_FALSE(r.deviation.form6()->isVisible());
+
+    // Ended once the scratch file is written: the file goes with the rating.
+    const QString scratch = NationalDeviation::scratchPath(r.dir.path());
+    r.deviation.showNationalDeviation(295, "europe", Rating::Report::Send);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(scratch); }, 10000));
+    r.deviation.cancel();
+    EXPECT_FALSE(QFile::exists(scratch));
 }

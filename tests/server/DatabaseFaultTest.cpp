@@ -10,11 +10,13 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -141,15 +143,28 @@ TEST(DatabaseFaultTest, ADatabaseGoneWrongStopsCountingAndComesBackFromItsBackup
 
             fault.apply(database);
             const auto damaged = std::chrono::steady_clock::now();
-            int status = 200;
-            while (status == 200 && std::chrono::steady_clock::now() - damaged < 30s) {
-                status = report(100);
-                answered += status == 200;
-                std::this_thread::sleep_for(20ms);
-            }
+            // Several players at once, so that a count waits for the database while the watch
+            // stops counting: each one answered 200 must be in the last backup all the same.
+            std::atomic<int> counted{0};
+            std::vector<int> lastStatus(4, 200);
+            std::vector<std::thread> players;
+            for (size_t p = 0; p < lastStatus.size(); ++p)
+                players.emplace_back([&, p] {
+                    httplib::Client player("127.0.0.1", server.port());
+                    int status = 200;
+                    while (status == 200 && std::chrono::steady_clock::now() - damaged < 30s) {
+                        const auto reply = player.Get("/count1/countereurope/100/count.php");
+                        status = reply ? reply->status : 0;
+                        counted += status == 200;
+                    }
+                    lastStatus[p] = status;
+                });
+            for (std::thread &player : players)
+                player.join();
+            answered += counted;
             const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
                 std::chrono::steady_clock::now() - damaged);
-            EXPECT_EQ(status, 503);
+            EXPECT_EQ(lastStatus, std::vector<int>(4, 503));
             std::cout << "[ figure ] " << fault.name << ": 503 after " << took.count() << " ms, "
                       << answered - 20 << " reports counted in between\n";
             EXPECT_EQ(report(101), 503);
@@ -166,6 +181,10 @@ TEST(DatabaseFaultTest, ADatabaseGoneWrongStopsCountingAndComesBackFromItsBackup
                 said += lineCount(log, words);
             EXPECT_EQ(said, 1) << log;
             EXPECT_EQ(lineCount(log, "furamio-server restore --data " + data), 1) << log;
+            // What went wrong is one line of its own, however much SQLite's check found.
+            std::istringstream lines(log);
+            for (std::string line; std::getline(lines, line);)
+                EXPECT_TRUE(line.rfind("furamio-server", 0) == 0 || std::isdigit(line[0])) << line;
         }
 
         // Started on what is left, the server refuses, and says how to restore.
@@ -184,6 +203,92 @@ TEST(DatabaseFaultTest, ADatabaseGoneWrongStopsCountingAndComesBackFromItsBackup
         // its path; nothing the players did not report.
         EXPECT_EQ(servedScores(restored.port()), lastBackup);
         EXPECT_EQ(lastBackup, fault.fileStaysWhole ? answered : 20);
+    }
+}
+
+// Runs SQL on the database file at `path` as any other program could.
+void changeDatabase(const std::string &path, const char *sql)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+TEST(DatabaseFaultTest, AStartTakesOnlyAWholeCountsDatabaseAndNeverAnotherFilesLog)
+{
+    struct Start
+    {
+        const char *name;
+        // Done to the data folder of a server killed after 20 reports (its log not yet copied
+        // into the database).
+        std::function<void(const std::string &data)> apply;
+        std::int64_t served; // counts served after the start; -1: the start is refused
+        const char *says;    // in the refusal, or in the log of the start
+    };
+    const Start starts[] = {
+        {"another SQLite database",
+         [](const std::string &data) {
+             fs::remove(data + "/counts.sqlite3");
+             fs::remove(data + "/counts.sqlite3-wal");
+             changeDatabase(data + "/counts.sqlite3", "CREATE TABLE players(name TEXT)");
+         },
+         -1, "not a counts database"},
+        {"a table dropped",
+         [](const std::string &data) {
+             changeDatabase(data + "/counts.sqlite3", "DROP TABLE score_counts");
+         },
+         -1, "score_counts is missing"},
+        {"a backup moved in beside the killed server's log",
+         [](const std::string &data) {
+             const std::string backup = data + "/older.sqlite3";
+             changeDatabase(backup, "PRAGMA user_version=1;"
+                                    "CREATE TABLE game_counts(region TEXT PRIMARY KEY NOT NULL,"
+                                    " n INTEGER NOT NULL) WITHOUT ROWID;"
+                                    "CREATE TABLE score_counts(region TEXT NOT NULL, score INTEGER"
+                                    " NOT NULL, n INTEGER NOT NULL, PRIMARY KEY (region, score))"
+                                    " WITHOUT ROWID;"
+                                    "CREATE TABLE counted_reports(id TEXT NOT NULL, counter"
+                                    " INTEGER NOT NULL, at INTEGER NOT NULL, PRIMARY KEY (id,"
+                                    " counter)) WITHOUT ROWID;"
+                                    "INSERT INTO score_counts VALUES ('europe', 7, 5)");
+             fs::rename(backup, data + "/counts.sqlite3");
+         },
+         5, "not applied"},
+    };
+    for (const Start &start : starts) {
+        SCOPED_TRACE(start.name);
+        TempDir dir;
+        const std::string data = dir.str() + "/data";
+        {
+            ServerProcess server(data, {"--max-reports-per-minute", "0", "--backup-every", "0"});
+            httplib::Client client("127.0.0.1", server.port());
+            for (int score = 1; score <= 20; ++score)
+                ASSERT_EQ(
+                    client.Get("/count1/countereurope/" + std::to_string(score) + "/count.php")
+                        ->status,
+                    200);
+            server.stop(SIGKILL);
+        }
+        ASSERT_TRUE(fs::exists(data + "/counts.sqlite3-wal"));
+        start.apply(data);
+        std::string errors;
+        if (start.served < 0) {
+            EXPECT_EQ(ServerProcess::run({"--listen", "127.0.0.1:0", "--data", data}, &errors), 3);
+            EXPECT_NE(errors.find(start.says), std::string::npos) << errors;
+            continue;
+        }
+        ServerProcess server(data);
+        EXPECT_EQ(servedScores(server.port()), start.served);
+        EXPECT_NE(server.log().find(start.says), std::string::npos) << server.log();
+        server.stop(SIGTERM);
+        EXPECT_EQ(storedScores(data + "/counts.sqlite3"), start.served);
+        // A restore never takes the database for its own backup, and leaves it in place.
+        EXPECT_EQ(ServerProcess::run(
+                      {"restore", "--data", data, "--from", data + "/./counts.sqlite3"}, &errors),
+                  1);
+        EXPECT_NE(errors.find("is the database itself"), std::string::npos) << errors;
+        EXPECT_EQ(storedScores(data + "/counts.sqlite3"), start.served);
     }
 }
 

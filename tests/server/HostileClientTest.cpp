@@ -9,11 +9,13 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <arpa/inet.h>
 #include <atomic>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <memory>
+#include <netinet/in.h>
 #include <random>
 #include <regex>
 #include <sched.h>
@@ -62,16 +64,23 @@ protected:
     TempDir dir;
 };
 
+// The loopback address of attacker n, one address for every `perAddress` of them.
+std::string attacker(int n, int perAddress)
+{
+    return "127.0.1." + std::to_string(1 + n / perAddress);
+}
+
 TEST_F(HostileClientTest, SlowAndIdleConnectionsDoNotHoldUpOthersAndSlowOnesAreDropped)
 {
     ServerProcess server(dataDir());
     // More stalled connections than a thread-per-connection server has threads, each sending
-    // a byte now and then so that no read ever times out, and more idle ones besides.
+    // a byte now and then so that no read ever times out, and more idle ones besides, from
+    // addresses that each keep within their share.
     std::vector<std::unique_ptr<RawConnection>> slow, idle;
     for (int i = 0; i < 64; ++i)
-        slow.push_back(std::make_unique<RawConnection>(server.port()));
+        slow.push_back(std::make_unique<RawConnection>(server.port(), attacker(i, 32)));
     for (int i = 0; i < 500; ++i)
-        idle.push_back(std::make_unique<RawConnection>(server.port()));
+        idle.push_back(std::make_unique<RawConnection>(server.port(), attacker(64 + i, 32)));
     std::atomic<bool> done{false};
     std::thread dribble([&] {
         const std::string endless = countGame + "X-Slow: " + std::string(4096, 'a');
@@ -94,6 +103,55 @@ TEST_F(HostileClientTest, SlowAndIdleConnectionsDoNotHoldUpOthersAndSlowOnesAreD
     EXPECT_TRUE(slow.front()->waitForClose(20s));
     done = true;
     dribble.join();
+    EXPECT_TRUE(server.running());
+}
+
+TEST_F(HostileClientTest, OneAddressHoldingThousandsOfConnectionsShutsNoOneElseOut)
+{
+    ServerProcess server(dataDir());
+    // More idle connections than the server serves at once, from one address, each one that
+    // is closed opened again at once.
+    std::vector<int> flood(4200, -1);
+    std::atomic<bool> done{false};
+    std::atomic<int> reopened{0};
+    std::thread attack([&] {
+        sockaddr_in from{}, to{};
+        from.sin_family = to.sin_family = AF_INET;
+        inet_pton(AF_INET, "127.0.1.1", &from.sin_addr);
+        inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
+        to.sin_port = htons(static_cast<uint16_t>(server.port()));
+        while (!done) {
+            for (int &fd : flood) {
+                char byte = 0;
+                if (fd >= 0 && recv(fd, &byte, 1, MSG_DONTWAIT) != 0)
+                    continue; // still open
+                if (fd >= 0)
+                    close(fd);
+                fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+                if (bind(fd, reinterpret_cast<sockaddr *>(&from), sizeof from) != 0 ||
+                    connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to) != 0) {
+                    close(fd);
+                    fd = -1;
+                }
+                ++reopened;
+            }
+        }
+        for (int fd : flood)
+            if (fd >= 0)
+                close(fd);
+    });
+    while (reopened < 2 * 4200)
+        std::this_thread::sleep_for(50ms);
+    int answered = 0;
+    for (int i = 0; i < 50; ++i) {
+        httplib::Client player("127.0.0.1", server.port());
+        player.set_read_timeout(10, 0);
+        const auto reply = player.Get("/kokki/oshirase.txt");
+        answered += reply && reply->status == 200;
+    }
+    done = true;
+    attack.join();
+    EXPECT_EQ(answered, 50);
     EXPECT_TRUE(server.running());
 }
 
@@ -151,11 +209,11 @@ TEST_F(HostileClientTest, ABurstBesideIdleConnectionsIsAnsweredInFull)
     ServerProcess server(dataDir(), {"--max-reports-per-minute", "0"});
     std::vector<std::unique_ptr<RawConnection>> idle;
     for (int i = 0; i < 1000; ++i)
-        idle.push_back(std::make_unique<RawConnection>(server.port()));
-    // 1,000 one-shot requests connected at once, before any reply is read.
+        idle.push_back(std::make_unique<RawConnection>(server.port(), attacker(i, 50)));
+    // 1,000 one-shot requests of players connected at once, before any reply is read.
     std::vector<std::unique_ptr<RawConnection>> burst;
     for (int i = 0; i < 1000; ++i)
-        burst.push_back(std::make_unique<RawConnection>(server.port()));
+        burst.push_back(std::make_unique<RawConnection>(server.port(), attacker(1000 + i, 50)));
     for (auto &connection : burst)
         connection->send(countGame + "Connection: close\r\n\r\n");
     int answered = 0;
@@ -223,6 +281,13 @@ TEST_F(HostileClientTest, BrokenFramingIsRefusedClosedAndNotCounted)
         counted + "Transfer-Encoding: chunked, identity\r\n",
         counted + "Content-Length : 5\r\n",
         counted + "Content-Length\t: 5\r\n",
+        counted + "Content-Length\x0b: 61\r\n",
+        counted + "Content-Length:\r\n 61\r\n",
+        counted + "X-Folded: a\r\n\tb\r\n",
+        counted + "X-Bare: a\nContent-Length: 0\r\n",
+        counted + std::string("X-Nul: a\0b\r\n", 12),
+        counted + std::string("X-\0: a\r\n", 8),
+        counted + "X-Bell: a\x07\r\n",
         counted + "Host: y\r\n",
         counted + "host: x\r\n",
         "GET /countx/europe%2fcount.php HTTP/1.1\r\nHost: x\r\n",
@@ -257,7 +322,7 @@ TEST_F(HostileClientTest, ConnectionsOverTheCapAreTurnedAwayAndABurstGivesItsMem
         {
             std::vector<std::unique_ptr<RawConnection>> open;
             for (int i = 0; i < 3000; ++i)
-                open.push_back(std::make_unique<RawConnection>(server.port()));
+                open.push_back(std::make_unique<RawConnection>(server.port(), attacker(i, 50)));
             // Half a request on each, so that every connection holds its buffers.
             for (auto &connection : open)
                 connection->send(countGame);
@@ -266,7 +331,7 @@ TEST_F(HostileClientTest, ConnectionsOverTheCapAreTurnedAwayAndABurstGivesItsMem
             std::this_thread::sleep_for(500ms);
             peak = residentKb(server.pid());
             // One more than the cap is answered 503 at once and not counted.
-            RawConnection over(server.port());
+            RawConnection over(server.port(), attacker(3000, 50));
             over.send(countGame + "\r\n");
             const std::string refused = over.readToEnd(5s);
             EXPECT_EQ(RawConnection::statusLine(refused), "HTTP/1.1 503 Service Unavailable");
@@ -473,6 +538,95 @@ TEST_F(HostileClientTest, ASmallDataFolderKeepsCountingAndAFullOneRecovers)
         server.stop(SIGTERM);
     }
     EXPECT_EQ(storedReports({"europe", "sekai", "america", "asia&taiyou"}), answered);
+    umount2(dataDir().c_str(), MNT_DETACH);
+}
+
+// Waits for `words` in the server's log; false when they have not come within a minute.
+bool logSays(const ServerProcess &server, const std::string &words)
+{
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    while (server.log().find(words) == std::string::npos) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(100ms);
+    }
+    return true;
+}
+
+int backupsTaken(const std::string &log)
+{
+    int taken = 0;
+    for (size_t at = log.find("backed up the counts"); at != std::string::npos;
+         at = log.find("backed up the counts", at + 1))
+        ++taken;
+    return taken;
+}
+
+TEST_F(HostileClientTest, BackupsNeverTakeTheRoomCountingNeeds)
+{
+    std::string why;
+    if (!mountSmallFolder(dataDir(), "2m", &why))
+        GTEST_SKIP() << why;
+    std::int64_t answered = 0;
+    {
+        // The default number of backups kept does not fit the folder; the reports' ids make
+        // the database some 300 KB.
+        ServerProcess server(dataDir(), {"--max-reports-per-minute", "0", "--backup-every", "1s"});
+        httplib::Client client("127.0.0.1", server.port());
+        client.set_keep_alive(true);
+        const auto end = std::chrono::steady_clock::now() + 60s;
+        while (backupsTaken(server.log()) < 8 && std::chrono::steady_clock::now() < end) {
+            for (int j = 0; j < 100; ++j, ++answered) {
+                char id[17];
+                std::snprintf(id, sizeof id, "%016llx",
+                              static_cast<unsigned long long>(answered % 4000));
+                const auto reply = client.Get("/count1/countereurope/" +
+                                              std::to_string(1 + j % 50) + "/count.php?r=" + id);
+                ASSERT_TRUE(reply && reply->status == 200) << "report " << answered;
+            }
+        }
+        EXPECT_GE(backupsTaken(server.log()), 8) << server.log().substr(0, 2000);
+        server.stop(SIGTERM);
+    }
+    // Each id counted once, however often it came.
+    EXPECT_EQ(storedReports({"europe"}), std::min<std::int64_t>(answered, 4000));
+    EXPECT_FALSE(std::filesystem::is_empty(dataDir() + "/backup"));
+    umount2(dataDir().c_str(), MNT_DETACH);
+}
+
+TEST_F(HostileClientTest, ALastBackupIsTriedUntilThereIsRoomForIt)
+{
+    std::string why;
+    if (!mountSmallFolder(dataDir(), "2m", &why))
+        GTEST_SKIP() << why;
+    std::int64_t answered = 0;
+    {
+        ServerProcess server(dataDir(), {"--max-reports-per-minute", "0", "--backup-every", "0"});
+        httplib::Client client("127.0.0.1", server.port());
+        for (int score = 1; score <= 500; ++score)
+            answered += client.Get("/count1/countersekai/" + std::to_string(score) + "/count.php")
+                            ->status == 200;
+        ASSERT_EQ(answered, 500);
+
+        // The disk full, then the database deleted: the running server holds the only copy.
+        DiskFiller filler(dataDir() + "/filler");
+        filler.fill();
+        std::filesystem::remove(dataDir() + "/counts.sqlite3");
+        ASSERT_TRUE(logSays(server, "holds the only copy")) << server.log();
+        EXPECT_EQ(client.Get("/count1/countersekai/7/count.php")->status, 503);
+        std::this_thread::sleep_for(3s); // a few tries more, in vain
+        // Until the copy is taken, nothing says to stop the server.
+        EXPECT_EQ(server.log().find("server stopped"), std::string::npos) << server.log();
+        EXPECT_EQ(server.log().find("counts up to now were saved"), std::string::npos);
+        filler.release();
+        ASSERT_TRUE(logSays(server, "counts up to now were saved")) << server.log();
+        EXPECT_NE(server.log().find("furamio-server restore --data " + dataDir()),
+                  std::string::npos);
+        server.stop(SIGTERM);
+    }
+    std::string errors;
+    ASSERT_EQ(ServerProcess::run({"restore", "--data", dataDir()}, &errors), 0) << errors;
+    EXPECT_EQ(storedReports({"sekai"}), answered);
     umount2(dataDir().c_str(), MNT_DETACH);
 }
 

@@ -52,6 +52,27 @@ TEST(RateLimiterTest, RefusedReportsDoNotUseUpTheAllowance)
     EXPECT_TRUE(limiter.admit("a").allowed);
 }
 
+TEST(RateLimiterTest, AGamesScoreRidesOnItsGameRequestOnceAndForNoOneElse)
+{
+    FakeTime time;
+    RateLimiter limiter(2, time.clock());
+    EXPECT_TRUE(limiter.admitGame("a", "0000000000000001").allowed);
+    EXPECT_TRUE(limiter.admitScore("a", "0000000000000001").allowed); // free
+    EXPECT_TRUE(limiter.admitScore("a", "0000000000000001").allowed); // charged: the second
+    EXPECT_FALSE(limiter.admitScore("a", "0000000000000002").allowed);
+    EXPECT_FALSE(limiter.admitGame("a", "0000000000000003").allowed);
+    EXPECT_TRUE(limiter.admitGame("b", "0000000000000004").allowed);
+    EXPECT_TRUE(limiter.admitScore("b", "0000000000000001").allowed); // a's game: charged
+    EXPECT_TRUE(limiter.admitScore("b", "0000000000000004").allowed); // its own: free
+    EXPECT_FALSE(limiter.admitScore("b", "0000000000000004").allowed);
+    time.now += 61s; // a pair lives as long as its game's stamp
+    EXPECT_TRUE(limiter.admitGame("c", "0000000000000005").allowed);
+    time.now += 61s;
+    EXPECT_TRUE(limiter.admitScore("c", "0000000000000005").allowed);
+    EXPECT_TRUE(limiter.admitScore("c", "0000000000000005").allowed);
+    EXPECT_FALSE(limiter.admitScore("c", "0000000000000005").allowed);
+}
+
 TEST(RateLimiterTest, ZeroTurnsTheCapOff)
 {
     FakeTime time;

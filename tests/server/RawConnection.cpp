@@ -9,9 +9,18 @@
 #include <unistd.h>
 #include <utility>
 
-RawConnection::RawConnection(int port)
+RawConnection::RawConnection(int port, const std::string &from)
 {
     m_fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_fd >= 0 && !from.empty()) {
+        sockaddr_in source{};
+        source.sin_family = AF_INET;
+        inet_pton(AF_INET, from.c_str(), &source.sin_addr);
+        if (bind(m_fd, reinterpret_cast<sockaddr *>(&source), sizeof source) != 0) {
+            close(m_fd);
+            m_fd = -1;
+        }
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));

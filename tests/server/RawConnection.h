@@ -8,7 +8,9 @@
 class RawConnection
 {
 public:
-    explicit RawConnection(int port);
+    // `from`: the loopback address to connect from (any of 127.0.0.0/8), so that one test can
+    // be many clients; the system's choice when empty.
+    explicit RawConnection(int port, const std::string &from = {});
     ~RawConnection();
     RawConnection(const RawConnection &) = delete;
     RawConnection &operator=(const RawConnection &) = delete;

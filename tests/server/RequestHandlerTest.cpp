@@ -75,7 +75,7 @@ TEST(RequestHandlerTest, ServesFilesHistogramsAndCountsWithTheirTypes)
     Server server;
     const Reply notice = server.get("/kokki/oshirase.txt");
     EXPECT_EQ(notice.status, 200);
-    EXPECT_EQ(notice.body, "<no news>");
+    EXPECT_EQ(notice.content(), "<no news>");
     EXPECT_EQ(server.get("/kokki/naiyou.txt").status, 404);
 
     EXPECT_EQ(server.get("/countx/europe/count.php").body, "1\r\n");
@@ -87,7 +87,7 @@ TEST(RequestHandlerTest, ServesFilesHistogramsAndCountsWithTheirTypes)
     const Reply histogram = server.get("/kokki/europe.csv");
     EXPECT_EQ(histogram.status, 200);
     EXPECT_EQ(histogram.contentType, "text/plain; charset=us-ascii");
-    EXPECT_EQ(histogram.body, *server.store.histogram("europe"));
+    EXPECT_EQ(histogram.content(), *server.store.histogram("europe"));
     EXPECT_EQ(server.store.scoreCounts("europe")[295], 1);
     EXPECT_EQ(server.store.games("europe"), 1);
 }

@@ -416,10 +416,32 @@ TEST_F(ServerProcessTest, AReportThatGotNoAnswerIsSentAtTheNextStartAndCountedOn
         EXPECT_EQ(bytes.count("\r\n"), PendingReports::maxGames);
         EXPECT_TRUE(bytes.startsWith("sekai,11,")) << bytes.left(40).toStdString();
     }
-    ServerProcess restarted(dataDir(), {"--max-reports-per-minute", "0"});
-    Game game(restarted);
-    EXPECT_EQ(PendingReports(game.access, dataPath).sendAgain(), PendingReports::maxGames);
+    // All of them, 100 requests at one start, under the default cap.
+    {
+        ServerProcess restarted(dataDir());
+        Game game(restarted);
+        EXPECT_EQ(PendingReports(game.access, dataPath).sendAgain(), PendingReports::maxGames);
+        EXPECT_FALSE(QFile::exists(pendingFile));
+        EXPECT_EQ(countsOf(restarted, "sekai"), (Counts{50, 50}));
+        EXPECT_EQ(countsOf(restarted, "europe"), (Counts{3, 1}));
+    }
+
+    // Under a cap they do not fit in, what is over it (429) waits for a later start.
+    {
+        Game down("http://127.0.0.1:" + std::to_string(port) + "/", std::chrono::seconds(30));
+        for (int score = 1; score <= PendingReports::maxGames; ++score)
+            PendingReports(down.access, dataPath).report("america", score);
+    }
+    int counted = 0;
+    for (int start = 1; start <= 3; ++start) {
+        ServerProcess capped(dataDir(), {"--max-reports-per-minute", "20"});
+        Game game(capped);
+        PendingReports pending(game.access, dataPath);
+        counted += pending.sendAgain();
+        EXPECT_EQ(counted, std::min(20 * start, PendingReports::maxGames));
+        EXPECT_EQ(pending.games().size(), PendingReports::maxGames - counted);
+    }
     EXPECT_FALSE(QFile::exists(pendingFile));
-    EXPECT_EQ(countsOf(restarted, "sekai"), (Counts{50, 50}));
-    EXPECT_EQ(countsOf(restarted, "europe"), (Counts{3, 1}));
+    ServerProcess last(dataDir(), {"--max-reports-per-minute", "0"});
+    EXPECT_EQ(countsOf(last, "america"), (Counts{50, 50}));
 }
