@@ -9,8 +9,8 @@
 // "miokuri.csv" in the data folder and sent again after the notice at the next start: one line
 // per game, "regionKey,score,reportId" (e.g. "europe,295,0f3a9c4d2b7e1a60"), code page 932 (the
 // lines are plain ASCII), CR LF, rewritten whole through DataFile. At most maxGames are kept,
-// the newest. Each game carries its report id from its first sending on, so the server counts it once even when a reply was lost after
-// the count.
+// the newest. Each game carries its report id from its first sending on, so the server counts
+// it once even when a reply was lost after the count.
 class PendingReports
 {
 public:
