@@ -220,6 +220,9 @@ bool Form1::load()
     if (screen)
         setGeometry(screen->availableGeometry());
     showMaximized();
+    // The keyboard and a screen reader start at the first menu entry, not at whichever control
+    // was made first, which is the outside link at the foot of the start screen.
+    m_helpLabel->setFocus(Qt::OtherFocusReason);
 
     const QSize screenPixels = screen ? screen->geometry().size() : QSize(1920, 1080);
     const int screenWidth = Twips::fromPixels(screenPixels.width());

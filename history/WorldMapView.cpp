@@ -1,6 +1,5 @@
 #include "WorldMapView.h"
 
-#include "Announce.h"
 #include "BaseList.h"
 #include "DataFile.h"
 #include "MapCanvas.h"
@@ -318,6 +317,7 @@ WorldMapView::WorldMapView(QString appPath, QString dataPath, QWidget *parent)
     else
         m_canvas->setOutlines(outlines.shapes);
     connect(m_canvas, &MapCanvas::countryClicked, this, &WorldMapView::selectCountry);
+    connect(m_canvas, &MapCanvas::countryOpened, this, &WorldMapView::studyRequested);
     loadLists();
     std::array<QString, WorldOutlines::highestFlagId + 1> names;
     for (int id = 1; id <= WorldOutlines::highestFlagId; ++id)
@@ -450,6 +450,7 @@ void WorldMapView::selectCountry(int flagId)
     m_record->setText(MasteryRecord::studyText(MasteryRecord::read(m_dataPath), flagId) +
                       QLatin1Char('\n') + scheduleLines(flagId));
     m_study->setEnabled(true);
-    // A country reached by the arrow keys is told as it is chosen.
-    Announce::changed(m_name);
+    // The map keeps the focus while the arrows walk it: a reader speaks the country reached
+    // and its state as the focused map's new name.
+    m_canvas->setAccessibleName(m_name->text().replace(QLatin1Char('\n'), QStringLiteral("　")));
 }
