@@ -323,7 +323,8 @@ void DailyReviewPanel::showCard()
         }
     }
     showPage(Page::Question);
-    Announce::say(this, m_questionLabel->text());
+    if (isVisible())
+        sayPage();
 }
 
 void DailyReviewPanel::pick(int k)
@@ -362,10 +363,21 @@ void DailyReviewPanel::showLearning(int pickedRow)
     showPage(Page::Learning);
     m_pickedFlag->setVisible(pickedRow != 0);
     m_pickedText->setVisible(pickedRow != 0);
-    // The whole learning card: the focus is on 次へ, which says nothing of it.
-    QStringList told{m_questionLabel->text(), m_rightText->text()};
-    if (pickedRow)
-        told << m_pickedText->text();
+    if (isVisible())
+        sayPage();
+}
+
+void DailyReviewPanel::sayPage()
+{
+    QStringList told{m_questionLabel->text()};
+    if (m_page == Page::Learning) {
+        // The whole learning card: the focus is on 次へ, which says nothing of it.
+        told << m_rightText->text();
+        if (m_pickedText->isVisibleTo(this))
+            told << m_pickedText->text();
+    } else if (m_page == Page::End) {
+        told << m_endLabel->text();
+    }
     Announce::say(this, told.join(QLatin1Char('\n')));
 }
 
@@ -399,7 +411,8 @@ void DailyReviewPanel::showEnd()
     m_questionLabel->setText(QStringLiteral("今日の復習は終わりです。"));
     m_review.reset();
     showPage(Page::End);
-    Announce::say(this, m_questionLabel->text() + QLatin1Char('\n') + m_endLabel->text());
+    if (isVisible())
+        sayPage();
 }
 
 void DailyReviewPanel::showPage(Page page)

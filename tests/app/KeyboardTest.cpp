@@ -169,7 +169,13 @@ TEST_F(Keyboard, EveryModeIsReachedByItsKeyAndTabFollowsReadingOrder)
 
     // The day's review: やめる, then the flags of its first card; Esc before an answer leaves.
     key(Qt::Key_3, Qt::ControlModifier);
-    get<QAbstractButton>("CommandReview")->click();
+    get("CommandReview")->setFocus();
+    QSignalSpy focusMoves(qApp, &QApplication::focusChanged);
+    key(Qt::Key_Space);
+    // Straight to its first flag, through none of the window's other controls on the way, each
+    // of which a reader would speak.
+    EXPECT_EQ(focusMoves.size(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), get("ReviewCard", 1));
     EXPECT_EQ(framesInside().join(' ').toStdString(), "");
     EXPECT_EQ(tabChain().join(' ').toStdString(),
               (menuChain + QStringList{"ReviewBack"} + numbered("ReviewCard", 1, 12))

@@ -26,8 +26,8 @@ PORT = 8931
 NOTICE = f"http://127.0.0.1:{PORT}/kokki/oshirase.txt"
 PROGRAM_PID = 0
 
-# Mode, keys pressed, then what is heard: ("focus" | "say" | "name", pattern), or a "label" on
-# show. "Tab*" presses Tab until the focus is heard; "pick*" presses the card keys 1, 2, … until
+# Mode, keys pressed, then what is heard in that order: ("focus" | "say" | "name", pattern), or a
+# "label" on show. "Tab*" presses Tab until the focus is heard; "pick*" presses the card keys 1, 2, … until
 # a right answer is heard, after the keys before it are pressed once; "@main" gives the main window the keyboard. A pattern's named group is
 # the value of its name in later patterns.
 PLAY = [
@@ -247,13 +247,14 @@ def play(listener, table, failures):
                 if not listener.label(pattern):
                     failures.append(f"{mode}, {keys}: no label {pattern!r} on show")
                 continue
-            found, _ = listener.find(kind, pattern, since)
+            # In this order: what a reader hears first, it cuts short with what comes next.
+            found, _ = listener.find(kind, pattern, index + 1)
             if found is None:
-                failures.append(f"{mode}, {keys}: heard no {kind} {pattern!r}; heard "
-                                f"{listener.heard[since:]}")
+                failures.append(f"{mode}, {keys}: heard no {kind} {pattern!r} after "
+                                f"{listener.heard[index]}; heard {listener.heard[since:]}")
                 return
             print(f"{mode:6} {'':7} {kind:5} {listener.heard[found][1]!r}")
-            index = max(index, found)
+            index = found
         since = index + 1
 
 
