@@ -1,5 +1,6 @@
 #include "WorldMapView.h"
 
+#include "Announce.h"
 #include "BaseList.h"
 #include "DataFile.h"
 #include "MapCanvas.h"
@@ -450,7 +451,10 @@ void WorldMapView::selectCountry(int flagId)
     m_record->setText(MasteryRecord::studyText(MasteryRecord::read(m_dataPath), flagId) +
                       QLatin1Char('\n') + scheduleLines(flagId));
     m_study->setEnabled(true);
-    // The map keeps the focus while the arrows walk it: a reader speaks the country reached
-    // and its state as the focused map's new name.
-    m_canvas->setAccessibleName(m_name->text().replace(QLatin1Char('\n'), QStringLiteral("　")));
+    // The map keeps the focus while the arrows walk it, named after the country reached and its
+    // state, which is also told at once: readers do not speak every new name of the control
+    // they are on.
+    const QString spoken = m_name->text().replace(QLatin1Char('\n'), QStringLiteral("　"));
+    m_canvas->setAccessibleName(spoken);
+    Announce::say(this, spoken);
 }

@@ -3,8 +3,9 @@
 
 The program runs with its accessibility bridge on; this script listens on the accessibility bus
 as a screen reader does and takes what a reader speaks: the name of each control that gains the
-focus, each notification that appears (the program's announcements), and a new name of the
-control that has the focus. Keys go in through the X server, as a player's do.
+focus, and each notification that appears (the program's announcements). A new name of the
+focused control is not taken: this toolkit sends it in a form readers do not speak. Keys go in
+through the X server, as a player's do.
 
 usage: screen_reader_test.py PROGRAM SERVER
 Exits 77 (skipped) with a line saying why where the tools are missing or the session bus cannot
@@ -26,8 +27,8 @@ PORT = 8931
 NOTICE = f"http://127.0.0.1:{PORT}/kokki/oshirase.txt"
 PROGRAM_PID = 0
 
-# Mode, keys pressed, then what is heard in that order: ("focus" | "say" | "name", pattern), or a
-# "label" on show. "Tab*" presses Tab until the focus is heard; "pick*" presses the card keys 1, 2, … until
+# Mode, keys pressed, then what is heard in that order: ("focus" | "say", pattern), or a "label" on
+# show. "Tab*" presses Tab until the focus is heard; "pick*" presses the card keys 1, 2, … until
 # a right answer is heard, after the keys before it are pressed once; "@main" gives the main window the keyboard. A pattern's named group is
 # the value of its name in later patterns.
 PLAY = [
@@ -52,7 +53,7 @@ PLAY = [
     ("map", "Return", [("focus", r"1回目（記録なし）")]),
     ("map", "shift+Tab", [("focus", r"覚えた国旗の地図")]),
     ("map", "space Tab*", [("focus", r"世界地図")]),
-    ("map", "Right", [("name", r"(?P<country>[^　]+)　(しっかり|覚えた|学習中|未出題)")]),
+    ("map", "Right", [("say", r"(?P<country>[^　]+)　(しっかり|覚えた|学習中|未出題)")]),
     ("map", "Return", [("focus", r"いいえ")]),
     ("map", "Tab", [("focus", r"はい")]),
     ("study", "space @main", [("focus", r"国名か首都で検索"), ("label", r"{country}")]),
@@ -132,9 +133,7 @@ class Listener:
         self.context = GLib.MainContext.default()
         self.heard = []  # (kind, text)
         self.framed = []  # focus found inside a frame that is not a window
-        self.focused = None
-        for kind in ("object:state-changed:focused", "object:state-changed:showing",
-                     "object:property-change:accessible-name"):
+        for kind in ("object:state-changed:focused", "object:state-changed:showing"):
             pyatspi.Registry.registerEventListener(self.event, kind)
 
     def ours(self, source):
@@ -149,7 +148,6 @@ class Listener:
         if not self.ours(source):
             return
         if event.type.startswith("object:state-changed:focused") and event.detail1:
-            self.focused = source
             self.heard.append(("focus", source.name))
             # Readers ignore what happens inside a frame that is not the active window.
             parent = source.parent
@@ -161,9 +159,6 @@ class Listener:
         elif event.type.startswith("object:state-changed:showing") and event.detail1:
             if source.getRole() == p.ROLE_NOTIFICATION:
                 self.heard.append(("say", source.name))
-        elif event.type == "object:property-change:accessible-name":
-            if self.focused is not None and source == self.focused:
-                self.heard.append(("name", source.name))
 
     def pump(self, seconds):
         end = time.monotonic() + seconds

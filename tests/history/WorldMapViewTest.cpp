@@ -7,6 +7,7 @@
 #include "OffscreenScreens.h"
 #include "ProgramFolder.h"
 #include "ReviewSchedule.h"
+#include "ScreenReaderLog.h"
 #include "TestFiles.h"
 
 #include <QLabel>
@@ -91,9 +92,10 @@ TEST_P(MapOnScreen, AClickOnJapanOrOnTuvaluSelectsIt)
     EXPECT_TRUE(record.contains("名→旗 次の復習: 1月8日")) << record.toStdString();
     EXPECT_TRUE(record.contains("旗→名 まだ出題されていません")) << record.toStdString();
 
-    // The arrows walk the map to the nearest country that way; the map keeps the focus and is
-    // named after the country reached, which is how a screen reader hears it.
+    // The arrows walk the map to the nearest country that way; the map keeps the focus, is
+    // named after the country reached and tells it to a screen reader with its state.
     view.canvas()->setFocus();
+    ScreenReaderLog reader;
     for (const auto &[key, name] : {std::pair{Qt::Key_Left, "韓国"},
                                     {Qt::Key_Right, "日本"},
                                     {Qt::Key_Up, "北朝鮮"},
@@ -102,8 +104,9 @@ TEST_P(MapOnScreen, AClickOnJapanOrOnTuvaluSelectsIt)
                                     {Qt::Key_Left, "ベトナム"}}) {
         QTest::keyClick(view.canvas(), key);
         EXPECT_EQ(nameShown(view).toStdString(), name);
-        EXPECT_EQ(view.canvas()->accessibleName().section(QStringLiteral("　"), 0, 0).toStdString(),
-                  name);
+        const QString spoken = name + QStringLiteral("　") + nameShown(view, 1);
+        EXPECT_EQ(view.canvas()->accessibleName(), spoken);
+        EXPECT_EQ(reader.takeAnnounced(), QStringList{spoken});
     }
     // Enter studies the country reached, as 国名から学習 does.
     QSignalSpy opened(&view, &WorldMapView::studyRequested);
