@@ -28,9 +28,9 @@ NOTICE = f"http://127.0.0.1:{PORT}/kokki/oshirase.txt"
 PROGRAM_PID = 0
 
 # Mode, keys pressed, then what is heard in that order: ("focus" | "say", pattern), or a "label" on
-# show. "Tab*" presses Tab until the focus is heard; "pick*" presses the card keys 1, 2, … until
-# a right answer is heard, after the keys before it are pressed once; "@main" gives the main window the keyboard. A pattern's named group is
-# the value of its name in later patterns.
+# show. "Tab*" presses Tab until the focus is heard, "pick*" the card keys 1, 2, … until a right
+# answer is, each after the keys before it; "@main" gives the main window the keyboard. A
+# pattern's named group is the value of its name in later patterns.
 PLAY = [
     ("start", "@main", [("focus", r"概要")]),
     ("review", "ctrl+3", [("focus", r"アジア＆大洋州編")]),
@@ -197,9 +197,9 @@ class Listener:
 def key(keys):
     for press in keys.split():
         if press == "@main":
-            subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid", str(PROGRAM_PID), "--name",
-                            "^フラミオ$", "windowfocus", "--sync"], timeout=60,
-                           stdout=subprocess.DEVNULL, check=True)
+            subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid",
+                            str(PROGRAM_PID), "--name", "^フラミオ$", "windowfocus", "--sync"],
+                           timeout=60, stdout=subprocess.DEVNULL, check=True)
         else:
             subprocess.run(["xdotool", "key", press], check=True)
 
@@ -214,7 +214,7 @@ def play(listener, table, failures):
     for mode, keys, expected in table:
         kind, pattern = expected[0]
         pattern = pattern.format(**values)
-        *once, last = keys.split() or [""]
+        *once, last = keys.split()
         if once:
             key(" ".join(once))
         if last == "pick*":
@@ -222,7 +222,7 @@ def play(listener, table, failures):
         elif last.endswith("*"):
             presses = [None] + [last[:-1]] * 12  # it may be there already
         else:
-            presses = [last or None]
+            presses = [last]
         for press in presses:
             if press:
                 key(press)
