@@ -224,6 +224,9 @@ bool Form1::load()
     if (screen)
         setGeometry(screen->availableGeometry());
     showMaximized();
+    // The keyboard and a screen reader start at the first menu entry, not at whichever control
+    // was made first, which is the outside link at the foot of the start screen.
+    m_helpLabel->setFocus(Qt::OtherFocusReason);
 
     const QSize screenPixels = screen ? screen->geometry().size() : QSize(1920, 1080);
     const int screenWidth = Twips::fromPixels(screenPixels.width());
@@ -469,14 +472,10 @@ bool Form1::enter(Mode mode)
     if (mode == Mode::StudyByName)
         m_studyView->searchFor(QStringLiteral("日本"));
     // The keyboard starts at the mode's first control, as the mouse would.
-    QWidget *first = mode == Mode::Game          ? m_gamePanel->firstFocus()
-                     : mode == Mode::DailyReview ? m_dailyReview->firstFocus()
-                     : mode == Mode::StudyByFlag
-                         ? m_studyView->firstFocus(StudyView::Panel::Gallery)
-                     : mode == Mode::StudyByName ? m_studyView->firstFocus(StudyView::Panel::Names)
-                                                 : nullptr;
-    if (first)
+    if (QWidget *first = firstFocus(mode))
         first->setFocus(Qt::OtherFocusReason);
+    if (mode == Mode::DailyReview)
+        m_dailyReview->sayPage();
     return true;
 }
 
@@ -488,15 +487,31 @@ void Form1::arrange(Mode mode)
     // Offered again only by a look-up from the review.
     m_backToReview->hide();
     m_introPicture->setVisible(mode == Mode::Start);
-    m_studyView->show(mode == Mode::StudyByFlag   ? StudyView::Panel::Gallery
-                      : mode == Mode::StudyByName ? StudyView::Panel::Names
-                                                  : StudyView::Panel::None);
-    // Hiding the game panel ends a game under way, which the player agreed to leave, and sets
-    // its review aside.
-    m_gamePanel->setVisible(mode == Mode::Game);
+    // The new mode's panel comes first and takes the keyboard, and only then does the old one
+    // go: a panel hidden with the focus in it hands the focus on along the chain, and a screen
+    // reader would speak each control it passes.
+    const bool game = mode == Mode::Game;
+    const bool review = mode == Mode::DailyReview;
+    const bool study = mode == Mode::StudyByFlag || mode == Mode::StudyByName;
+    if (game)
+        m_gamePanel->show();
     // The review takes the game panel's place; hiding it leaves a review under way unsaved.
     m_dailyReview->setGeometry(m_gamePanel->geometry());
-    m_dailyReview->setVisible(mode == Mode::DailyReview);
+    if (review)
+        m_dailyReview->show();
+    if (study)
+        m_studyView->show(mode == Mode::StudyByFlag ? StudyView::Panel::Gallery
+                                                    : StudyView::Panel::Names);
+    if (QWidget *first = firstFocus(mode))
+        first->setFocus(Qt::OtherFocusReason);
+    if (!study)
+        m_studyView->show(StudyView::Panel::None);
+    // Hiding the game panel ends a game under way, which the player agreed to leave, and sets
+    // its review aside.
+    if (!game)
+        m_gamePanel->hide();
+    if (!review)
+        m_dailyReview->hide();
 
     // Lowest first. The start screen's picture lies where the country display is; the
     // region-map label is in use in the start screen and beside the display alike; the game
@@ -527,6 +542,23 @@ void Form1::arrange(Mode mode)
           << m_dailyReview->focusChain() << m_referralLabel;
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
+}
+
+QWidget *Form1::firstFocus(Mode mode) const
+{
+    switch (mode) {
+    case Mode::Start:
+        break;
+    case Mode::StudyByFlag:
+        return m_studyView->firstFocus(StudyView::Panel::Gallery);
+    case Mode::StudyByName:
+        return m_studyView->firstFocus(StudyView::Panel::Names);
+    case Mode::Game:
+        return m_gamePanel->firstFocus();
+    case Mode::DailyReview:
+        return m_dailyReview->firstFocus();
+    }
+    return nullptr;
 }
 
 QList<QWidget *> Form1::menuRow() const

@@ -94,6 +94,8 @@ private:
     void listRead(const QString &regionKey, const BaseListLoad &load);
     // Shows, hides and stacks every part of the window for `mode`, the menu row on top.
     void arrange(Mode mode);
+    // Where the keyboard starts in `mode`; null for none.
+    QWidget *firstFocus(Mode mode) const;
     // The menu row, left to right: over every mode, since its buttons reach a little below the
     // top of the game panel.
     QList<QWidget *> menuRow() const;

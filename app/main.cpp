@@ -1,7 +1,9 @@
+#include "AccessibleRoles.h"
 #include "AppConfig.h"
 #include "AppState.h"
 #include "DataFolder.h"
 #include "EnterPressesButtons.h"
+#include "FocusFrameStyle.h"
 #include "Fonts.h"
 #include "Form1.h"
 #include "ProgramEnd.h"
@@ -21,6 +23,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("フラミオ"));
     Fonts::installSubstitutes();
     Fonts::useScreen();
+    AccessibleRoles::install();
+    QApplication::setStyle(new FocusFrameStyle);
     StrayClickFilter strayClicks;
     app.installEventFilter(&strayClicks);
     EnterPressesButtons enterKey;

@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStringList>
 
 namespace {
 
@@ -329,7 +330,8 @@ void DailyReviewPanel::showCard()
         }
     }
     showPage(Page::Question);
-    Announce::changed(m_questionLabel);
+    if (isVisible())
+        sayPage();
 }
 
 void DailyReviewPanel::pick(int k)
@@ -370,7 +372,22 @@ void DailyReviewPanel::showLearning(int pickedRow)
     showPage(Page::Learning);
     m_pickedFlag->setVisible(pickedRow != 0);
     m_pickedText->setVisible(pickedRow != 0);
-    Announce::changed(m_questionLabel);
+    if (isVisible())
+        sayPage();
+}
+
+void DailyReviewPanel::sayPage()
+{
+    QStringList told{m_questionLabel->text()};
+    if (m_page == Page::Learning) {
+        // The whole learning card: the focus is on 次へ, which says nothing of it.
+        told << m_rightText->text();
+        if (m_pickedText->isVisibleTo(this))
+            told << m_pickedText->text();
+    } else if (m_page == Page::End) {
+        told << m_endLabel->text();
+    }
+    Announce::say(this, told.join(QLatin1Char('\n')));
 }
 
 void DailyReviewPanel::moveOn()
@@ -422,7 +439,8 @@ void DailyReviewPanel::showEnd()
     m_questionLabel->setText(QStringLiteral("今日の復習は終わりです。"));
     m_review.reset();
     showPage(Page::End);
-    Announce::changed(m_endLabel);
+    if (isVisible())
+        sayPage();
 }
 
 bool DailyReviewPanel::tooSoonAfterPageChange() const
@@ -438,24 +456,35 @@ void DailyReviewPanel::showPage(Page page)
     const bool question = page == Page::Question;
     const bool nameToFlag = question && m_review &&
                             m_review->current().direction == ReviewSchedule::Direction::NameToFlag;
-    for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
-        m_cards[static_cast<size_t>(k)]->setVisible(question && nameToFlag);
-        m_names[static_cast<size_t>(k)]->setVisible(question && !nameToFlag);
-    }
-    m_bigFlag->setVisible(question && !nameToFlag);
-    m_keysLabel->setVisible(question);
     const bool learning = page == Page::Learning;
+    QList<std::pair<QWidget *, bool>> parts;
+    for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
+        parts.append({m_cards[static_cast<size_t>(k)], question && nameToFlag});
+        parts.append({m_names[static_cast<size_t>(k)], question && !nameToFlag});
+    }
+    parts.append({m_bigFlag, question && !nameToFlag});
+    parts.append({m_keysLabel, question});
     for (QWidget *part :
          {static_cast<QWidget *>(m_rightFlag), static_cast<QWidget *>(m_rightText),
           static_cast<QWidget *>(m_pickedFlag), static_cast<QWidget *>(m_pickedText),
           static_cast<QWidget *>(m_nextButton)})
-        part->setVisible(learning);
-    m_endLabel->setVisible(page == Page::End);
-    m_mapButton->setVisible(page == Page::End);
+        parts.append({part, learning});
+    parts.append({m_endLabel, page == Page::End});
+    parts.append({m_mapButton, page == Page::End});
     m_backButton->setText(page == Page::End ? QStringLiteral("戻る") : QStringLiteral("やめる"));
-    // The keyboard follows the page: a control it held may just have been hidden.
+    // The keyboard moves to the new page before the old one goes: a focused control that is
+    // hidden hands the focus on to the next in the chain, and a screen reader would speak
+    // each control the focus passes through on its way.
+    for (const auto &[part, shown] : parts) {
+        if (shown)
+            part->show();
+    }
     if (isVisible())
         firstFocus()->setFocus(Qt::OtherFocusReason);
+    for (const auto &[part, shown] : parts) {
+        if (!shown)
+            part->hide();
+    }
 }
 
 void DailyReviewPanel::keyPressEvent(QKeyEvent *event)

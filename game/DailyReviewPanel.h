@@ -69,6 +69,10 @@ public:
     void pick(int k);
     // From the learning card to the next card, or to the end.
     void moveOn();
+    // Tells a screen reader what the page on show says: the question, the whole learning card
+    // or how the review went. Each page tells it as it comes, once on show; the window tells the
+    // first page once it has given it the focus, which a reader would speak over it.
+    void sayPage();
 
 signals:
     // The player leaves the review, at its end or before.

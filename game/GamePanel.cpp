@@ -246,7 +246,12 @@ void GamePanel::showVerdict(bool right)
     m_verdictSign->setAccessibleName(right ? QStringLiteral("正解の印")
                                            : QStringLiteral("不正解の印"));
     m_verdictSign->show();
-    Announce::changed(m_verdictLabel);
+}
+
+QString GamePanel::spokenQuestion() const
+{
+    return m_questionLabel->text() + m_promptLabel->text() + QStringLiteral(" ") +
+           m_questionNumberLabel->text();
 }
 
 void GamePanel::markMiss(int k, bool wrong)
@@ -348,12 +353,13 @@ void GamePanel::openPanel()
     m_verdictLabel->clear();
     m_verdictSign->hide();
     m_questionNumberLabel->clear();
+    // The keyboard goes on at the region choice, before the card that had the focus goes (it
+    // would hand the focus on through the others).
+    if (isVisible())
+        firstFocus()->setFocus(Qt::OtherFocusReason);
     setCardsVisible(false);
     // A game left this way is over: no results line, only its answers are kept.
     leaveGame();
-    // The card that had the focus is gone; the keyboard goes on at the region choice.
-    if (isVisible())
-        firstFocus()->setFocus(Qt::OtherFocusReason);
 }
 
 void GamePanel::chooseRegion(int index)
@@ -474,8 +480,9 @@ void GamePanel::start()
     showBoard();
     emit gameStarted();
     // The player at the keyboard starts on the first card, the ring where the number keys
-    // begin.
+    // begin. The question is told after the card, whose name would cut it short.
     m_cards[1]->setFocus(Qt::OtherFocusReason);
+    Announce::say(this, spokenQuestion());
     // Laying out the first board is not the player's time; every later board is.
     m_session->startClock(m_services.clock.monotonicSeconds());
 }
@@ -487,7 +494,6 @@ void GamePanel::showBoard()
                                    QStringLiteral("問"));
     m_questionLabel->setText(m_practice ? PracticeGame::summaryMark() + game.askedName()
                                         : game.askedName());
-    Announce::changed(m_questionLabel);
     m_promptLabel->show();
     for (int k = 1; k <= GameRules::cardsPerBoard; ++k) {
         markMiss(k, false);
@@ -509,14 +515,18 @@ void GamePanel::cardClicked(int k)
     switch (m_session->pick(k)) {
     case GameSession::Pick::Right:
         showVerdict(true);
-        if (m_session->over())
+        // One announcement each time: a second one would cut the first short.
+        if (m_session->over()) {
             finishGame();
-        else
+        } else {
             showBoard();
+            Announce::say(this, m_verdictLabel->text() + QStringLiteral(" ") + spokenQuestion());
+        }
         break;
     case GameSession::Pick::Wrong:
         showVerdict(false);
         markMiss(k, true);
+        Announce::say(this, m_verdictLabel->text());
         break;
     case GameSession::Pick::Ignored:
         break;
@@ -573,11 +583,14 @@ void GamePanel::finishGame()
     fitSummary();
     m_summaryBox->show();
     // The keyboard stays on the panel when the cards go: on スタート, to play again.
+    // First the focus, then the cards: a hidden card would hand the focus on through the
+    // others, each spoken by a screen reader.
     const QWidget *focused = QApplication::focusWidget();
-    const bool hadFocus = focused && isAncestorOf(focused);
-    setCardsVisible(false);
-    if (hadFocus)
+    if (focused && isAncestorOf(focused))
         m_startButton->setFocus(Qt::OtherFocusReason);
+    setCardsVisible(false);
+    // Told before the rating window comes up and takes the reader's attention.
+    Announce::say(this, m_verdictLabel->text() + QStringLiteral(" ") + m_summaryBox->toPlainText());
 
     // The review keeps its own copy of names and pictures: the next game may be of another
     // region before the rating is done.

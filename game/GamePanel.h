@@ -130,6 +130,8 @@ private:
     void dropReview();
     void createKeys();
     void showVerdict(bool right);
+    // The question as a screen reader says it: "…の国旗はどれですか？ 第3問".
+    QString spokenQuestion() const;
     void markMiss(int k, bool wrong);
 
     Services &m_services;

@@ -219,15 +219,29 @@ void Form2::setAccessibleNames()
     m_reloadButton->setFocusPolicy(Qt::NoFocus);
     for (QLineEdit *axis : {m_bestScoreAnchor, m_worstScoreAnchor, m_bestScoreBox, m_worstScoreBox})
         axis->setFocusPolicy(Qt::NoFocus);
+    // The buttons before the thirty column numbers, so that the map is a few keys away.
     QWidget *previous = m_titleBox;
-    for (QWidget *next : std::initializer_list<QWidget *>{m_detailBox, m_backButton})
+    for (QWidget *next :
+         std::initializer_list<QWidget *>{m_detailBox, m_backButton, m_worldMapButton})
         setTabOrder(std::exchange(previous, next), next);
-    for (ClickableLabel *number : m_columnNumbers)
+    for (ClickableLabel *number : m_columnNumbers) {
         setTabOrder(std::exchange(previous, number), number);
+        number->setFocusPolicy(number == m_columnNumbers[0] ? Qt::StrongFocus : Qt::ClickFocus);
+    }
 }
 
 bool Form2::eventFilter(QObject *watched, QEvent *event)
 {
+    // The column numbers are one stop of the Tab chain, the one last visited; the arrows move
+    // along them. Tab then reaches the buttons in a few keys rather than after thirty columns.
+    if (event->type() == QEvent::FocusIn) {
+        for (ClickableLabel *number : m_columnNumbers) {
+            if (number == watched) {
+                for (ClickableLabel *other : m_columnNumbers)
+                    other->setFocusPolicy(other == number ? Qt::StrongFocus : Qt::ClickFocus);
+            }
+        }
+    }
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);

@@ -67,7 +67,8 @@ MapCanvas::MapCanvas(QWidget *parent) : QWidget(parent)
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("世界地図"));
-    setAccessibleDescription(QStringLiteral("矢印キーで隣の国に移ります。"));
+    setAccessibleDescription(
+        QStringLiteral("矢印キーで隣の国に移り、Enterでその国を国名から学習します。"));
     m_states.fill(MapStates::State::NeverAsked);
 }
 
@@ -388,6 +389,11 @@ int MapCanvas::neighbourOf(int key) const
 
 void MapCanvas::keyPressEvent(QKeyEvent *event)
 {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && m_selected && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        emit countryOpened(m_selected);
+        return;
+    }
     const int flagId = event->modifiers() & ~Qt::KeypadModifier ? 0 : neighbourOf(event->key());
     if (!flagId) {
         QWidget::keyPressEvent(event);

@@ -51,6 +51,8 @@ public:
 
 signals:
     void countryClicked(int flagId);
+    // Enter on the selected country.
+    void countryOpened(int flagId);
 
 protected:
     bool event(QEvent *event) override;

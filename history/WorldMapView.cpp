@@ -322,6 +322,7 @@ WorldMapView::WorldMapView(QString appPath, QString dataPath, QWidget *parent)
     else
         m_canvas->setOutlines(outlines.shapes);
     connect(m_canvas, &MapCanvas::countryClicked, this, &WorldMapView::selectCountry);
+    connect(m_canvas, &MapCanvas::countryOpened, this, &WorldMapView::studyRequested);
     loadLists();
     std::array<QString, WorldOutlines::highestFlagId + 1> names;
     for (int id = 1; id <= WorldOutlines::highestFlagId; ++id)
@@ -459,6 +460,10 @@ void WorldMapView::selectCountry(int flagId)
     m_record->setText(MasteryRecord::studyText(MasteryRecord::read(m_dataPath), flagId) +
                       QLatin1Char('\n') + scheduleLines(flagId));
     m_study->setEnabled(true);
-    // A country reached by the arrow keys is told as it is chosen.
-    Announce::changed(m_name);
+    // The map keeps the focus while the arrows walk it, named after the country reached and its
+    // state, which is also told at once: readers do not speak every new name of the control
+    // they are on.
+    const QString spoken = m_name->text().replace(QLatin1Char('\n'), QStringLiteral("　"));
+    m_canvas->setAccessibleName(spoken);
+    Announce::say(this, spoken);
 }

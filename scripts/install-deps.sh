@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic fontconfig xvfb xauth curl xdg-utils python3
     nginx dpkg-dev
+    dbus-daemon at-spi2-core python3-pyatspi xdotool
     "$@"
 )
 missing=()

@@ -16,6 +16,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -83,6 +85,31 @@ protected:
         }
         return unnamed;
     }
+    // Every control on show inside the window that a reader would take for a window of its
+    // own, and then ignore whatever happens inside it.
+    QStringList framesInside() const
+    {
+        QStringList frames;
+        for (QWidget *widget : f.form->findChildren<QWidget *>()) {
+            QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
+            if (!widget->isWindow() && widget->isVisible() && face &&
+                (face->role() == QAccessible::Window || face->role() == QAccessible::Border))
+                frames << nameOf(widget);
+        }
+        return frames;
+    }
+    // Whether the control draws the focus frame down its left edge, white under the dashes.
+    static bool showsFocusFrame(QWidget *widget)
+    {
+        const QImage image = widget->grab().toImage();
+        const QColor dashes = widget->palette().color(QPalette::Highlight);
+        for (int y = 3; y < image.height() - 3; ++y) {
+            const QColor pixel = image.pixelColor(1, y);
+            if (pixel != Qt::white && pixel != dashes)
+                return false;
+        }
+        return true;
+    }
     GamePanel &game() const { return *f.form->gamePanel(); }
 
     LoopbackServer http = LoopbackServer::quietGameServer();
@@ -118,18 +145,38 @@ TEST_F(Keyboard, EveryModeIsReachedByItsKeyAndTabFollowsReadingOrder)
         {QKeySequence(Qt::CTRL | Qt::Key_3),
          {"Option20", "CheckWeakest", "CheckLookAlike", "Command2", "Command3", "CommandReview"}},
     };
+    // The keyboard starts at the first menu entry, never at the outside link at the foot.
+    EXPECT_EQ(QApplication::focusWidget(), get("Label8"));
     for (const Case &c : cases) {
         SCOPED_TRACE(c.key.toString().toStdString());
-        if (!c.key.isEmpty())
+        if (!c.key.isEmpty()) {
             key(c.key[0].key(), c.key[0].keyboardModifiers());
+            // On the mode's first control, and to be seen there.
+            QWidget *focused = QApplication::focusWidget();
+            ASSERT_TRUE(focused);
+            EXPECT_EQ(nameOf(focused), c.chain.first());
+            if (!focused->inherits("QLineEdit"))
+                EXPECT_TRUE(showsFocusFrame(focused));
+        }
+        EXPECT_EQ(framesInside().join(' ').toStdString(), "");
         EXPECT_EQ(tabChain().join(' ').toStdString(),
                   (menuChain + c.chain).join(' ').toStdString());
         EXPECT_EQ(unnamedControls().join(' ').toStdString(), "");
     }
 
+    get("CheckWeakest")->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(showsFocusFrame(get("CheckWeakest")));
+
     // The day's review: やめる, then the flags of its first card; Esc before an answer leaves.
     key(Qt::Key_3, Qt::ControlModifier);
-    get<QAbstractButton>("CommandReview")->click();
+    get("CommandReview")->setFocus();
+    QSignalSpy focusMoves(qApp, &QApplication::focusChanged);
+    key(Qt::Key_Space);
+    // Straight to its first flag, through none of the window's other controls on the way, each
+    // of which a reader would speak.
+    EXPECT_EQ(focusMoves.size(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), get("ReviewCard", 1));
+    EXPECT_EQ(framesInside().join(' ').toStdString(), "");
     EXPECT_EQ(tabChain().join(' ').toStdString(),
               (menuChain + QStringList{"ReviewBack"} + numbered("ReviewCard", 1, 12))
                   .join(' ')
@@ -177,10 +224,11 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithKeysAlone)
     ASSERT_TRUE(game().playing());
     key(CardKeys::keys[static_cast<size_t>(game().session()->answerPosition() - 1)]);
     ASSERT_EQ(game().session()->questionNumber(), 2);
+    QSignalSpy focusMoves(qApp, &QApplication::focusChanged);
     key(Qt::Key_Escape);
-    EXPECT_EQ(f.messages.asked,
-              QStringList{
-                  "ゲームを中断しますか？"});
+    EXPECT_EQ(f.messages.asked, QStringList{"ゲームを中断しますか？"});
+    // Straight back, through none of the cards on the way, each of which a reader would speak.
+    EXPECT_EQ(focusMoves.size(), 1);
     EXPECT_FALSE(game().playing());
     EXPECT_TRUE(get("Frame1")->isVisible());
     EXPECT_FALSE(get("Image4", 1)->isVisible());
@@ -193,7 +241,11 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithKeysAlone)
     ScreenReaderLog reader;
     key(Qt::Key_Space);
     ASSERT_TRUE(game().playing());
-    const auto question = [&] { return "Label13: " + get<QLabel>("Label13")->text(); };
+    // The question as it is heard: "…の国旗はどれですか？ 第1問".
+    const auto question = [&] {
+        return get<QLabel>("Label13")->text() + "の国旗はどれですか？ 第" +
+               QString::number(game().session()->questionNumber()) + "問";
+    };
     EXPECT_EQ(reader.takeAnnounced(), QStringList{question()});
     EXPECT_EQ(game().chosenRegionKey(), "europe");
     EXPECT_EQ(QApplication::focusWidget(), get("Image4", 1));
@@ -216,7 +268,7 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithKeysAlone)
     key(CardKeys::keys[static_cast<size_t>(wrong - 1)]);
     EXPECT_EQ(session.misses(), 2);
     // Each pick is told again, though the words are the same.
-    EXPECT_EQ(reader.takeAnnounced(), (QStringList{"Label16: 違います。", "Label16: 違います。"}));
+    EXPECT_EQ(reader.takeAnnounced(), (QStringList{"違います。", "違います。"}));
     EXPECT_EQ(get<QLabel>("Label16")->text(), "違います。");
     EXPECT_EQ(get<QLabel>("LabelVerdictSign")->text(), "✕");
     EXPECT_TRUE(get("LabelMiss", wrong)->isVisible());
@@ -232,7 +284,8 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithKeysAlone)
     const QString second = session.askedName();
     key(Qt::Key_Return);
     EXPECT_EQ(session.questionNumber(), 2);
-    EXPECT_EQ(reader.takeAnnounced(), (QStringList{"Label16: 正解です。", question()}));
+    // The verdict and the next question in one: a second announcement would cut the first.
+    EXPECT_EQ(reader.takeAnnounced(), QStringList{"正解です。 " + question()});
     EXPECT_EQ(get<QLabel>("Label16")->text(), "正解です。");
     EXPECT_EQ(get<QLabel>("LabelVerdictSign")->text(), "✓");
     EXPECT_FALSE(get("LabelMiss", wrong)->isVisible());
@@ -246,6 +299,8 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithKeysAlone)
     // The rating window has come up over it; back in the main window the keys are on スタート.
     EXPECT_EQ(f.form->focusWidget(), get("Command2"));
     EXPECT_EQ(session.misses(), 2);
+    EXPECT_EQ(reader.takeAnnounced().value(13),
+              "正解です。 " + get<QPlainTextEdit>("Text1")->toPlainText());
     EXPECT_TRUE(f.folder.readFile("seisekieurope.csv").contains(", 2,"));
     EXPECT_EQ(unnamedControls().join(' ').toStdString(), "");
 }

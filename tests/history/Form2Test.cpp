@@ -411,6 +411,16 @@ TEST_F(ResultsWindow, KeysMoveBetweenGamesShowThemAndAskBeforeDeleting)
     auto focused = [] { return QApplication::focusWidget()->property("index").toInt(); };
     EXPECT_EQ(QApplication::focusWidget(), control<QWidget>(form2, "Label1", 0));
 
+    // The columns are one stop of the Tab chain: the map is a few keys away either way round.
+    QWidget *map = control<QWidget>(form2, "CommandWorldMap");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), map);
+    int tabs = 0;
+    do {
+        key(Qt::Key_Tab);
+    } while (++tabs < 40 && QApplication::focusWidget() != map);
+    EXPECT_LE(tabs, 5);
+
     control<QWidget>(form2, "Label1", 28)->setFocus();
     key(Qt::Key_Right);
     EXPECT_EQ(focused(), 29);

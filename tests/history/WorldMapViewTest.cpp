@@ -93,8 +93,9 @@ TEST_P(MapOnScreen, AClickOnJapanOrOnTuvaluSelectsIt)
     EXPECT_TRUE(record.contains("名→旗 しっかり覚えた・次の復習: 1月8日")) << record.toStdString();
     EXPECT_TRUE(record.contains("旗→名 まだ出題されていません")) << record.toStdString();
 
-    // The arrows walk the map to the nearest country that way, and the country reached is told
-    // to a screen reader.
+    // The arrows walk the map to the nearest country that way; the map keeps the focus, is
+    // named after the country reached and tells it to a screen reader with its state.
+    view.canvas()->setFocus();
     ScreenReaderLog reader;
     for (const auto &[key, name] : {std::pair{Qt::Key_Left, "韓国"},
                                     {Qt::Key_Right, "日本"},
@@ -104,9 +105,29 @@ TEST_P(MapOnScreen, AClickOnJapanOrOnTuvaluSelectsIt)
                                     {Qt::Key_Left, "ベトナム"}}) {
         QTest::keyClick(view.canvas(), key);
         EXPECT_EQ(nameShown(view).toStdString(), name);
-        EXPECT_EQ(reader.takeAnnounced().value(0).section('\n', 0, 0).toStdString(),
-                  std::string("LabelName: ") + name);
+        const QString spoken = name + QStringLiteral("　") + nameShown(view, 1);
+        EXPECT_EQ(view.canvas()->accessibleName(), spoken);
+        EXPECT_EQ(reader.takeAnnounced(), QStringList{spoken});
     }
+    // Enter studies the country reached, as 国名から学習 does.
+    QSignalSpy opened(&view, &WorldMapView::studyRequested);
+    QTest::keyClick(view.canvas(), Qt::Key_Return);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened.at(0).at(0).toInt(), view.selectedFlag());
+
+    // Every country is reached by the arrows alone, those crowded in Europe included.
+    std::set<int> reached{view.selectedFlag()};
+    std::vector<int> todo{view.selectedFlag()};
+    while (!todo.empty()) {
+        view.canvas()->setSelected(todo.back());
+        todo.pop_back();
+        for (int key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down}) {
+            const int next = view.canvas()->neighbourOf(key);
+            if (next && reached.insert(next).second)
+                todo.push_back(next);
+        }
+    }
+    EXPECT_EQ(reached.size(), 198u);
 
     // Funafuti: far too small for an outline at world scale, an island the data has no shape
     // for at all at this scale.

@@ -1,6 +1,8 @@
 #include "OffscreenScreens.h"
 
+#include "AccessibleRoles.h"
 #include "EnterPressesButtons.h"
+#include "FocusFrameStyle.h"
 #include "Fonts.h"
 
 #include <QApplication>
@@ -52,6 +54,8 @@ int runWindowTests(int argc, char **argv, std::initializer_list<OffscreenScreen>
     QApplication app(argc, argv);
     Fonts::installSubstitutes();
     Fonts::useScreen();
+    AccessibleRoles::install();
+    QApplication::setStyle(new FocusFrameStyle);
     // The keyboard as the program has it.
     EnterPressesButtons enterKey;
     app.installEventFilter(&enterKey);

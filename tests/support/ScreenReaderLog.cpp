@@ -1,7 +1,9 @@
 #include "ScreenReaderLog.h"
 
+#include "Announce.h"
+
 #include <QGuiApplication>
-#include <QLabel>
+#include <QWidget>
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
@@ -14,13 +16,6 @@ QPlatformAccessibility *platformAccessibility()
 {
     QPlatformIntegration *integration = QGuiApplicationPrivate::platformIntegration();
     return integration ? integration->accessibility() : nullptr;
-}
-
-QString describe(QAccessibleEvent *event)
-{
-    const auto *label = qobject_cast<const QLabel *>(event->object());
-    return event->object()->objectName() + QStringLiteral(": ") +
-           (label ? label->text() : QString());
 }
 
 } // namespace
@@ -42,7 +37,6 @@ ScreenReaderLog::~ScreenReaderLog()
 
 QStringList ScreenReaderLog::takeAnnounced()
 {
-    m_nameChanged.clear();
     return std::exchange(m_announced, {});
 }
 
@@ -50,13 +44,9 @@ void ScreenReaderLog::record(QAccessibleEvent *event)
 {
     if (!current || !event->object())
         return;
-    // A reader speaks a label whose name changed and then an alert on it; the pair is one
-    // announcement.
-    if (event->type() == QAccessible::NameChanged) {
-        current->m_nameChanged << describe(event);
-    } else if (event->type() == QAccessible::Alert) {
-        const QString text = describe(event);
-        if (current->m_nameChanged.removeOne(text))
-            current->m_announced << text;
-    }
+    if (event->type() != QAccessible::ObjectShow || !event->object()->isWidgetType())
+        return;
+    const auto *widget = static_cast<const QWidget *>(event->object());
+    if (Announce::isAnnouncer(widget))
+        current->m_announced << widget->accessibleName();
 }

@@ -3,9 +3,9 @@
 #include <QAccessible>
 #include <QStringList>
 
-// What the windows tell a screen reader while it lives: each label's name-changed and alert
-// event, as "objectName: text". Off screen no reader is attached, so the accessibility layer is
-// switched on for the log's lifetime and its events are taken here instead of being sent on.
+// What the windows tell a screen reader while it lives: each text a window's announcer shows.
+// Off screen no reader is attached, so the accessibility layer is switched on for the log's
+// lifetime and its events are taken here instead of being sent on.
 class ScreenReaderLog
 {
 public:
@@ -14,13 +14,12 @@ public:
     ScreenReaderLog(const ScreenReaderLog &) = delete;
     ScreenReaderLog &operator=(const ScreenReaderLog &) = delete;
 
-    // The texts announced (both events seen for one control) since the last call.
+    // The texts announced since the last call.
     QStringList takeAnnounced();
 
 private:
     static void record(QAccessibleEvent *event);
 
     QAccessible::UpdateHandler m_previous;
-    QStringList m_nameChanged;
     QStringList m_announced;
 };
