@@ -155,8 +155,9 @@ TEST_F(Keyboard, EveryModeIsReachedByItsKeyAndTabFollowsReadingOrder)
             QWidget *focused = QApplication::focusWidget();
             ASSERT_TRUE(focused);
             EXPECT_EQ(nameOf(focused), c.chain.first());
-            if (!focused->inherits("QLineEdit"))
+            if (!focused->inherits("QLineEdit")) {
                 EXPECT_TRUE(showsFocusFrame(focused));
+            }
         }
         EXPECT_EQ(framesInside().join(' ').toStdString(), "");
         EXPECT_EQ(tabChain().join(' ').toStdString(),
