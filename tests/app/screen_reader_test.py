@@ -53,7 +53,7 @@ PLAY = [
     ("map", "Return", [("focus", r"1回目（記録なし）")]),
     ("map", "shift+Tab", [("focus", r"覚えた国旗の地図")]),
     ("map", "space Tab*", [("focus", r"世界地図")]),
-    ("map", "Right", [("say", r"(?P<country>[^　]+)　(しっかり|覚えた|学習中|未出題)")]),
+    ("map", "Right", [("say", r"(?P<country>[^　]+)　(しっかり覚えた|覚えている途中|覚えている|まだ出題されていません)")]),
     ("map", "Return", [("focus", r"いいえ")]),
     ("map", "Tab", [("focus", r"はい")]),
     ("study", "space @main", [("focus", r"国名か首都で検索"), ("label", r"{country}")]),
