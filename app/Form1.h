@@ -3,7 +3,6 @@
 #include "AppConfig.h"
 #include "AppState.h"
 #include "BaseList.h"
-#include "MasteryRecord.h"
 
 #include <QDate>
 #include <QList>
@@ -18,6 +17,7 @@ class QTimer;
 class Form2;
 class GamePanel;
 class NationalDeviation;
+class PlayerData;
 class ServerAccess;
 struct Services;
 class QComboBox;
@@ -44,8 +44,10 @@ public:
         DailyReview, // "今日の復習": the day's review, from its first card
     };
 
-    Form1(AppState &state, Services &services, ServerAccess &server, const AppConfig &config,
-          QWidget *parent = nullptr);
+    // `playerData` holds every file the program writes; the window and its panels are handed
+    // it, never its folder.
+    Form1(AppState &state, Services &services, ServerAccess &server, PlayerData &playerData,
+          const AppConfig &config, QWidget *parent = nullptr);
     ~Form1() override;
 
     // The start-up. Returns false when the program must end (the player has been told why).
@@ -97,8 +99,6 @@ private:
     // The menu row, left to right: over every mode, since its buttons reach a little below the
     // top of the game panel.
     QList<QWidget *> menuRow() const;
-    // Adds a finished game to the record of each flag and to the review schedule.
-    void recordGame(const MasteryRecord::GameLog &game);
     // The day's review button tells how many cards a review of `regionKey` would ask now.
     void countDailyReview(const QString &regionKey);
 
@@ -106,6 +106,7 @@ private:
     AppState &m_state;
     Services &m_services;
     ServerAccess &m_server;
+    PlayerData &m_playerData;
     NationalDeviation *m_deviation = nullptr;
     std::unique_ptr<GalleryDecoder> m_galleryDecoder; // until the gallery has its pictures
     GamePanel *m_gamePanel = nullptr;
@@ -133,8 +134,6 @@ private:
     QPushButton *m_backToReview = nullptr;
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<WorldMapView> m_worldMap;
-    bool m_recordErrorShown = false;
-    bool m_scheduleErrorShown = false;
     // Fires when the player's day changes, for the day's review button.
     QTimer *m_dayWatch = nullptr;
     QDate m_countedDay;

@@ -1,17 +1,16 @@
 #include "NationalDeviation.h"
 
 #include "Clock.h"
-#include "DataFile.h"
 #include "HttpClient.h"
 #include "NumberText.h"
 #include "PendingReports.h"
 #include "PhraseLabel.h"
+#include "PlayerData.h"
 #include "ServerAccess.h"
 #include "Twips.h"
 #include "WaitCursor.h"
 #include "WindowPlacement.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QScreen>
 #include <QShortcut>
@@ -34,10 +33,9 @@ QString shown(const std::optional<long long> &value)
 
 } // namespace
 
-NationalDeviation::NationalDeviation(ServerAccess &server, Clock &clock, QString dataPath,
+NationalDeviation::NationalDeviation(ServerAccess &server, Clock &clock, PlayerData &playerData,
                                      QWidget *owner)
-    : QObject(owner), m_server(server), m_clock(clock), m_dataPath(std::move(dataPath)),
-      m_owner(owner)
+    : QObject(owner), m_server(server), m_clock(clock), m_playerData(playerData), m_owner(owner)
 {
     m_ticker.setInterval(tickMilliseconds);
     connect(&m_ticker, &QTimer::timeout, this, &NationalDeviation::tick);
@@ -47,11 +45,6 @@ NationalDeviation::~NationalDeviation()
 {
     cancel();
     delete m_form6;
-}
-
-QString NationalDeviation::scratchPath(const QString &dataPath)
-{
-    return dataPath + QStringLiteral("/dummyz.csv");
 }
 
 const QString &NationalDeviation::retryMessage()
@@ -140,7 +133,7 @@ void NationalDeviation::showNationalDeviation(int score, const QString &regionKe
     run.regionKey = regionKey;
     run.report = report;
     if (report == CounterReport::Send)
-        run.held = PendingReports(m_server, m_dataPath).hold(regionKey, score);
+        run.held = m_playerData.pendingReports(m_server).hold(regionKey, score);
     if (step(run)) {
         m_runs.push_back(std::move(run));
         m_ticker.start();
@@ -235,9 +228,7 @@ bool NationalDeviation::step(Run &run)
     case 1: {
         run.reply = run.job->reply;
         run.job.reset();
-        run.scratchFailed =
-            DataFile::replace(scratchPath(m_dataPath), ScoreHistogram::scratchText(run.reply))
-                .has_value();
+        run.scratchFailed = m_playerData.keepRatingScratch(ScoreHistogram::scratchText(run.reply));
         pauseFor(pauseAfterScratch);
         return true;
     }
@@ -257,9 +248,9 @@ bool NationalDeviation::step(Run &run)
         pauseFor(0);
         return true;
     default:
-        PendingReports(m_server, m_dataPath).settle(*run.held, run.job->outcome);
+        m_playerData.pendingReports(m_server).settle(*run.held, run.job->outcome);
         run.job.reset();
-        QFile::remove(scratchPath(m_dataPath));
+        m_playerData.dropRatingScratch();
         return false;
     }
 }

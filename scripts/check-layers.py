@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Fails when a file includes a header of a higher layer, or a widget-free library links widgets.
 
-The layers, lowest first: platform, catalogue, the widget-free rules, the windows, the app. The
+The layers, lowest first: platform, catalogue, the widget-free rules, the player's files (the one
+owner of the data folder, which gathers the rules of the files it keeps), the windows, the app. The
 libraries of each layer are listed below; their files are read from the CMakeLists.txt that
 declares them, so a file moved between libraries moves between layers with it. Rules of one
 library do not include another's, nor windows of one library another's: the app wires them.
@@ -23,6 +24,7 @@ LAYERS = {
     'furamio_game_logic': 3,
     'furamio_study_rules': 3,
     'furamio_history_rules': 3,
+    'furamio_player_data': 3.5,
     'furamio_online_windows': 4,
     'furamio_game': 4,
     'furamio_study': 4,
@@ -33,12 +35,13 @@ LAYERS = {
     'furamio-server': 3,
 }
 SERVER = {'furamio_server_core', 'furamio_server_notice', 'furamio-server'}
-LAYER_NAMES = {1: 'platform', 2: 'catalogue', 3: 'rules', 4: 'windows', 5: 'app'}
+LAYER_NAMES = {1: 'platform', 2: 'catalogue', 3: 'rules', 3.5: 'player data', 4: 'windows', 5: 'app'}
 # Libraries that must not see widgets (the platform's ui part is the one that may).
 WIDGET_FREE = [name for name, layer in LAYERS.items()
-               if layer in (1, 2, 3) and name != 'furamio_platform_ui']
+               if layer < 4 and name != 'furamio_platform_ui']
 WIDGET_LINKS = {'Qt6::Widgets', 'Qt6::Gui', 'furamio_platform_ui'}
-FOLDERS = ['platform', 'catalogue', 'online', 'game', 'study', 'history', 'app', 'server']
+FOLDERS = ['platform', 'catalogue', 'online', 'game', 'study', 'history', 'player', 'app',
+           'server']
 
 ADD_LIBRARY = re.compile(r'add_library\(\s*([\w-]+)\s+STATIC\s+([^)]*)\)', re.S)
 # The server's executable holds its HTTP side; the program's executable is only main.cpp.
