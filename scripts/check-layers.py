@@ -8,6 +8,9 @@ declares them, so a file moved between libraries moves between layers with it. R
 library do not include another's, nor windows of one library another's: the app wires them.
 The server stands beside the rules: it uses platform, catalogue and rules without widgets, and
 nothing of the program uses it.
+
+The files the program writes in the data folder have one owner, PlayerData: a window or the app
+that names one of them, holds the folder's path or writes through DataFile itself fails too.
 """
 import pathlib
 import re
@@ -47,6 +50,15 @@ ADD_LIBRARY = re.compile(r'add_library\(\s*([\w-]+)\s+STATIC\s+([^)]*)\)', re.S)
 # The server's executable holds its HTTP side; the program's executable is only main.cpp.
 ADD_SERVER = re.compile(r'add_executable\(\s*(furamio-server)\s+([^)]*)\)', re.S)
 LINK = re.compile(r'target_link_libraries\(\s*([\w-]+)\s+([^)]*)\)', re.S)
+# What only the owner of the player's files may do: name one of them, hold the folder, or read
+# and write through DataFile or DataFolder.
+DATA_FOLDER_USE = re.compile(
+    r'"(?:seiseki|jukuren\.csv|machigai\.csv|fukushuu\.csv|miokuri\.csv|dummyz?\.csv)'
+    r'|\b(?:m_)?dataPath\b'
+    r'|\bDataFile::(?:read|replace|replaceAll|append)\b'
+    r'|\bDataFolder::')
+# The configuration main() fills carries the folder from where it is chosen to PlayerData.
+DATA_FOLDER_CARRIERS = {'app/AppConfig.h'}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 SET = re.compile(r'^\s*set\(\s*(\w+)\s+([^)]*)\)', re.M)
 VARIABLE = re.compile(r'\$\{(\w+)\}')
@@ -129,11 +141,21 @@ def main():
                 problems.append(f'{path.relative_to(ROOT)} includes {target.relative_to(ROOT)}, '
                                 f'a window of another library')
 
+    for path, layer in sorted(layer_of_file.items()):
+        relative = path.relative_to(ROOT).as_posix()
+        if layer < 4 or not path.exists() or relative in DATA_FOLDER_CARRIERS:
+            continue
+        found = DATA_FOLDER_USE.search(path.read_text(encoding='utf-8'))
+        if found:
+            problems.append(f'{relative} ({LAYER_NAMES[layer]}) uses the data folder itself '
+                            f'({found.group(0)}); only PlayerData reads and writes its files')
+
     for problem in problems:
         print(f'layering: {problem}', file=sys.stderr)
     if problems:
         return 1
-    print(f'layering: {len(layer_of_file)} files, every include points down')
+    print(f'layering: {len(layer_of_file)} files, every include points down, the data folder '
+          f'has one owner')
     return 0
 
 
