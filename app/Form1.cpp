@@ -433,7 +433,7 @@ bool Form1::enter(Mode mode)
     // the player may keep it instead, and then nothing changes.
     if (!m_gamePanel->mayLeaveGame())
         return false;
-    if (m_dailyReview->isVisible() && !m_dailyReview->mayLeave())
+    if (m_mode == Mode::DailyReview && !m_dailyReview->mayLeave())
         return false;
     switch (mode) {
     case Mode::Start:
@@ -456,6 +456,12 @@ bool Form1::enter(Mode mode)
             return false;
         break;
     }
+    // The mode that is left gives up what it had under way, which the player agreed to leave.
+    if (m_mode == Mode::Game && mode != Mode::Game)
+        m_gamePanel->abandon();
+    if (m_mode == Mode::DailyReview && mode != Mode::DailyReview)
+        m_dailyReview->abandon();
+    m_mode = mode;
     arrange(mode);
     // The list scrolls to the row found only once it is on show.
     if (mode == Mode::StudyByName)
@@ -483,10 +489,8 @@ void Form1::arrange(Mode mode)
     m_studyView->show(mode == Mode::StudyByFlag   ? StudyView::Panel::Gallery
                       : mode == Mode::StudyByName ? StudyView::Panel::Names
                                                   : StudyView::Panel::None);
-    // Hiding the game panel ends a game under way, which the player agreed to leave, and sets
-    // its review aside.
     m_gamePanel->setVisible(mode == Mode::Game);
-    // The review takes the game panel's place; hiding it leaves a review under way unsaved.
+    // The review takes the game panel's place.
     m_dailyReview->setGeometry(m_gamePanel->geometry());
     m_dailyReview->setVisible(mode == Mode::DailyReview);
 

@@ -55,8 +55,10 @@ public:
 
     // Brings `mode` up from its beginning. A study mode reads the world list again first; when
     // that fails the player is told and the window stays as it was, and false comes back.
-    // The day's review is entered only when it has a card to ask; else false.
+    // The day's review is entered only when it has a card to ask; else false. The mode that is
+    // left, once the player agreed to leave it, is asked to give up what it had under way.
     bool enter(Mode mode);
+    Mode mode() const { return m_mode; }
 
     GamePanel *gamePanel() const { return m_gamePanel; }
     StudyView *studyView() const { return m_studyView; }
@@ -112,6 +114,7 @@ private:
     GamePanel *m_gamePanel = nullptr;
     StudyView *m_studyView = nullptr;
     DailyReviewPanel *m_dailyReview = nullptr;
+    Mode m_mode = Mode::Start;
     QString m_dailyReviewRegion; // the region the review was asked for
 
     QLabel *m_sourceLabel = nullptr;

@@ -17,7 +17,6 @@
 #include "Twips.h"
 
 #include <QApplication>
-#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -487,13 +486,11 @@ bool DailyReviewPanel::eventFilter(QObject *watched, QEvent *event)
     return QFrame::eventFilter(watched, event);
 }
 
-void DailyReviewPanel::hideEvent(QHideEvent *event)
+void DailyReviewPanel::abandon()
 {
-    // Another mode has taken the window: its answers are saved already; the rest waits.
-    if (!event->spontaneous() && m_page != Page::End) {
-        m_review.reset();
-        m_board.reset();
-        showPage(Page::End);
-    }
-    QFrame::hideEvent(event);
+    if (m_page == Page::End)
+        return;
+    m_review.reset();
+    m_board.reset();
+    showPage(Page::End);
 }

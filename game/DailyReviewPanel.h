@@ -58,6 +58,9 @@ public:
     // The board of the card asked now: the row on each of the twelve places.
     const GameSession *board() const { return m_board.get(); }
 
+    // Another mode takes the window: the answers given are saved already; the rest waits for
+    // another review.
+    void abandon();
     // Whether the review may be left now: without a question before the first answer or after
     // the end; else the player is asked, and told that the answers so far are kept.
     bool mayLeave() const;
@@ -80,7 +83,6 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
 
 private:
     struct World

@@ -20,7 +20,6 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
-#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -667,14 +666,9 @@ void GamePanel::dropReview()
     m_review->hide();
 }
 
-void GamePanel::hideEvent(QHideEvent *event)
+void GamePanel::abandon()
 {
-    // Another mode has taken the window (a minimised window is not that): the game under way
-    // is over, without a results line, and the review waits until the player asks for it again.
-    if (!event->spontaneous()) {
-        leaveGame();
-        m_reviewSetAside = m_reviewReady;
-        m_review->hide();
-    }
-    QFrame::hideEvent(event);
+    leaveGame();
+    m_reviewSetAside = m_reviewReady;
+    m_review->hide();
 }

@@ -110,9 +110,11 @@ public slots:
     // Ends the game under way, if any, without a results line, a rating or a report: only the
     // answers given so far go out, through questionsLogged. Also the program's end.
     void leaveGame();
+    // Another mode takes the window: the game under way is over as leaveGame() ends it, and the
+    // review waits until the player asks for it again.
+    void abandon();
 
 protected:
-    void hideEvent(QHideEvent *event) override;
     // The arrow keys move the focus over the cards.
     void keyPressEvent(QKeyEvent *event) override;
 
