@@ -4,16 +4,14 @@
 #include "ClickableLabel.h"
 #include "Clock.h"
 #include "DailyReviewPanel.h"
-#include "DataFolder.h"
 #include "Form2.h"
 #include "GalleryDecoder.h"
 #include "GamePanel.h"
-#include "MasteryRecord.h"
 #include "MessageBox.h"
 #include "NationalDeviation.h"
 #include "NoticeCodec.h"
-#include "PendingReports.h"
 #include "PicturePaths.h"
+#include "PlayerData.h"
 #include "Regions.h"
 #include "ReviewSchedule.h"
 #include "ServerAccess.h"
@@ -28,7 +26,6 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -61,19 +58,19 @@ ClickableLabel *menuLabel(QWidget *parent, const char *name, const QString &capt
 
 } // namespace
 
-Form1::Form1(AppState &state, Services &services, ServerAccess &server, const AppConfig &config,
-             QWidget *parent)
+Form1::Form1(AppState &state, Services &services, ServerAccess &server, PlayerData &playerData,
+             const AppConfig &config, QWidget *parent)
     : QWidget(parent), m_config(config), m_state(state), m_services(services), m_server(server),
-      m_galleryDecoder(StudyView::startGalleryDecode(config.appPath))
+      m_playerData(playerData), m_galleryDecoder(StudyView::startGalleryDecode(config.appPath))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("フラミオ"));
 
     createStartScreen();
-    m_studyView = new StudyView(services, config.appPath, config.dataPath, config.wikiBase, this);
-    m_gamePanel = new GamePanel(services, config.appPath, config.dataPath, this);
-    m_dailyReview = new DailyReviewPanel(services, config.appPath, config.dataPath, this);
-    m_deviation = new NationalDeviation(server, services.clock, config.dataPath, this);
+    m_studyView = new StudyView(services, config.appPath, playerData, config.wikiBase, this);
+    m_gamePanel = new GamePanel(services, config.appPath, playerData, this);
+    m_dailyReview = new DailyReviewPanel(services, config.appPath, playerData, this);
+    m_deviation = new NationalDeviation(server, services.clock, playerData, this);
     // Above the flag picture, where the country display leaves room whichever country is
     // shown (its extra pictures come at their own sizes).
     m_backToReview = Twips::place(new QPushButton(QStringLiteral("見直しに戻る"), this),
@@ -290,27 +287,18 @@ bool Form1::load()
     {
         // Games the server did not take last time; the server answered the notice just now.
         WaitCursor wait;
-        PendingReports(m_server, m_config.dataPath).sendAgain();
+        m_playerData.pendingReports(m_server).sendAgain();
     }
     // The data folder is the program's folder or, where that cannot be written, the player's
     // own; when neither can be, the player hears it now rather than after a whole game.
-    if (!DataFolder::canCreateFilesIn(m_config.dataPath)) {
-        // That covers the flags' record and the schedule: their saves after a game would only
-        // say it again.
-        m_recordErrorShown = true;
-        m_scheduleErrorShown = true;
-        messages.show(
-            QStringLiteral("次のフォルダーに書き込めないため、成績と記録は保存されません。"
-                           "ゲームと全国偏差値はこのまま使えます。\n%1")
-                .arg(QDir::toNativeSeparators(m_config.dataPath)));
-    }
+    m_playerData.checkFolder();
     return true;
 }
 
 void Form1::openResultsWindow(int regionIndex)
 {
     if (!m_form2) {
-        m_form2 = std::make_unique<Form2>(m_services, m_config.dataPath, this);
+        m_form2 = std::make_unique<Form2>(m_services, m_playerData, this);
         connect(m_form2.get(), &Form2::ratingRequested, this,
                 [this](int score, const QString &regionKey) {
                     // The player goes on with the results window: its controls stay in sight.
@@ -330,7 +318,7 @@ void Form1::openResultsWindow(int regionIndex)
 void Form1::openWorldMap()
 {
     if (!m_worldMap) {
-        m_worldMap = std::make_unique<WorldMapView>(m_config.appPath, m_config.dataPath);
+        m_worldMap = std::make_unique<WorldMapView>(m_config.appPath, m_playerData);
         connect(m_worldMap.get(), &WorldMapView::studyRequested, this, [this](int flagId) {
             m_worldMap->hide();
             if (m_form2)
@@ -383,7 +371,11 @@ void Form1::connectPanels()
                                                     {review},
                                                     summary.bottomLeft() + QPoint(0, gap)});
             });
-    connect(m_gamePanel, &GamePanel::questionsLogged, this, &Form1::recordGame);
+    connect(m_gamePanel, &GamePanel::questionsLogged, this,
+            [this](const MasteryRecord::GameLog &game) {
+                m_playerData.recordGame(game);
+                countDailyReview(m_gamePanel->chosenRegionKey());
+            });
     // However the program ends, a game under way keeps the answers given.
     connect(qApp, &QCoreApplication::aboutToQuit, m_gamePanel, &GamePanel::leaveGame);
     m_dayWatch = new QTimer(this);
@@ -444,7 +436,7 @@ bool Form1::enter(Mode mode)
     // the player may keep it instead, and then nothing changes.
     if (!m_gamePanel->mayLeaveGame())
         return false;
-    if (m_dailyReview->isVisible() && !m_dailyReview->mayLeave())
+    if (m_mode == Mode::DailyReview && !m_dailyReview->mayLeave())
         return false;
     switch (mode) {
     case Mode::Start:
@@ -467,6 +459,12 @@ bool Form1::enter(Mode mode)
             return false;
         break;
     }
+    // The mode that is left gives up what it had under way, which the player agreed to leave.
+    if (m_mode == Mode::Game && mode != Mode::Game)
+        m_gamePanel->abandon();
+    if (m_mode == Mode::DailyReview && mode != Mode::DailyReview)
+        m_dailyReview->abandon();
+    m_mode = mode;
     arrange(mode);
     // The list scrolls to the row found only once it is on show.
     if (mode == Mode::StudyByName)
@@ -495,7 +493,7 @@ void Form1::arrange(Mode mode)
     const bool study = mode == Mode::StudyByFlag || mode == Mode::StudyByName;
     if (game)
         m_gamePanel->show();
-    // The review takes the game panel's place; hiding it leaves a review under way unsaved.
+    // The review takes the game panel's place.
     m_dailyReview->setGeometry(m_gamePanel->geometry());
     if (review)
         m_dailyReview->show();
@@ -506,8 +504,6 @@ void Form1::arrange(Mode mode)
         first->setFocus(Qt::OtherFocusReason);
     if (!study)
         m_studyView->show(StudyView::Panel::None);
-    // Hiding the game panel ends a game under way, which the player agreed to leave, and sets
-    // its review aside.
     if (!game)
         m_gamePanel->hide();
     if (!review)
@@ -602,34 +598,4 @@ void Form1::countDailyReview(const QString &regionKey)
     m_countedDay = ReviewSchedule::today(m_services.clock);
     m_dayWatch->start(static_cast<int>(std::min<qint64>(
         ReviewSchedule::msecsToNextDay(m_services.clock.localNow()), longestDayWatchMsecs)));
-}
-
-void Form1::recordGame(const MasteryRecord::GameLog &game)
-{
-    // The schedule is one file of its own: it fails or succeeds apart from the record, and a
-    // folder that refuses it refuses it after every game, so the player hears it once.
-    if (const std::optional<FileError> scheduleError =
-            ReviewSchedule::update(m_config.dataPath, ReviewSchedule::answersOfGame(game),
-                                   ReviewSchedule::today(m_services.clock))) {
-        if (!m_scheduleErrorShown) {
-            m_scheduleErrorShown = true;
-            m_services.messages.show(QStringLiteral("復習の予定を保存できませんでした。\n%1\n%2")
-                                         .arg(scheduleError->path(), scheduleError->message()));
-        }
-    }
-    countDailyReview(m_gamePanel->chosenRegionKey());
-
-    const std::optional<FileError> error =
-        MasteryRecord::update(m_config.dataPath, game, ReviewSchedule::today(m_services.clock));
-    if (!error)
-        return;
-    // A folder that refuses the record refuses it after every game; the player hears it once.
-    // A put-back that failed is another matter: the two files now disagree, and each time
-    // that happens the player is told which one kept the game.
-    const bool putBackFailed = error->cause() == FileError::Cause::PutBackFailed;
-    if (m_recordErrorShown && !putBackFailed)
-        return;
-    m_recordErrorShown = true;
-    m_services.messages.show(QStringLiteral("国旗ごとの記録を保存できませんでした。\n%1\n%2")
-                                 .arg(error->path(), error->message()));
 }

@@ -3,7 +3,6 @@
 #include "AppConfig.h"
 #include "AppState.h"
 #include "BaseList.h"
-#include "MasteryRecord.h"
 
 #include <QDate>
 #include <QList>
@@ -18,6 +17,7 @@ class QTimer;
 class Form2;
 class GamePanel;
 class NationalDeviation;
+class PlayerData;
 class ServerAccess;
 struct Services;
 class QComboBox;
@@ -44,8 +44,10 @@ public:
         DailyReview, // "今日の復習": the day's review, from its first card
     };
 
-    Form1(AppState &state, Services &services, ServerAccess &server, const AppConfig &config,
-          QWidget *parent = nullptr);
+    // `playerData` holds every file the program writes; the window and its panels are handed
+    // it, never its folder.
+    Form1(AppState &state, Services &services, ServerAccess &server, PlayerData &playerData,
+          const AppConfig &config, QWidget *parent = nullptr);
     ~Form1() override;
 
     // The start-up. Returns false when the program must end (the player has been told why).
@@ -53,8 +55,10 @@ public:
 
     // Brings `mode` up from its beginning. A study mode reads the world list again first; when
     // that fails the player is told and the window stays as it was, and false comes back.
-    // The day's review is entered only when it has a card to ask; else false.
+    // The day's review is entered only when it has a card to ask; else false. The mode that is
+    // left, once the player agreed to leave it, is asked to give up what it had under way.
     bool enter(Mode mode);
+    Mode mode() const { return m_mode; }
 
     GamePanel *gamePanel() const { return m_gamePanel; }
     StudyView *studyView() const { return m_studyView; }
@@ -99,8 +103,6 @@ private:
     // The menu row, left to right: over every mode, since its buttons reach a little below the
     // top of the game panel.
     QList<QWidget *> menuRow() const;
-    // Adds a finished game to the record of each flag and to the review schedule.
-    void recordGame(const MasteryRecord::GameLog &game);
     // The day's review button tells how many cards a review of `regionKey` would ask now.
     void countDailyReview(const QString &regionKey);
 
@@ -108,11 +110,13 @@ private:
     AppState &m_state;
     Services &m_services;
     ServerAccess &m_server;
+    PlayerData &m_playerData;
     NationalDeviation *m_deviation = nullptr;
     std::unique_ptr<GalleryDecoder> m_galleryDecoder; // until the gallery has its pictures
     GamePanel *m_gamePanel = nullptr;
     StudyView *m_studyView = nullptr;
     DailyReviewPanel *m_dailyReview = nullptr;
+    Mode m_mode = Mode::Start;
     QString m_dailyReviewRegion; // the region the review was asked for
 
     QLabel *m_sourceLabel = nullptr;
@@ -135,8 +139,6 @@ private:
     QPushButton *m_backToReview = nullptr;
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<WorldMapView> m_worldMap;
-    bool m_recordErrorShown = false;
-    bool m_scheduleErrorShown = false;
     // Fires when the player's day changes, for the day's review button.
     QTimer *m_dayWatch = nullptr;
     QDate m_countedDay;

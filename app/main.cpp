@@ -6,6 +6,7 @@
 #include "FocusFrameStyle.h"
 #include "Fonts.h"
 #include "Form1.h"
+#include "PlayerData.h"
 #include "ProgramEnd.h"
 #include "QtMessageBox.h"
 #include "ServerAccess.h"
@@ -42,7 +43,10 @@ int main(int argc, char *argv[])
     AppState state;
     ServerAccess server(system.http, clock, config.serverBase);
 
-    Form1 form(state, services, server, config);
+    PlayerData playerData(config.dataPath, clock,
+                          [&messages](const QString &text) { messages.show(text); });
+
+    Form1 form(state, services, server, playerData, config);
     messages.setParent(&form);
     system.setMainWindow(&form);
     ProgramEnd::connect(form);

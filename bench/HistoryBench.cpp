@@ -6,6 +6,7 @@
 #include "Form2.h"
 #include "HistoryGraph.h"
 #include "OffscreenScreens.h"
+#include "PlayerData.h"
 #include "ResultsFile.h"
 #include "TestServices.h"
 #include "Twips.h"
@@ -38,11 +39,13 @@ struct Program : TestServices
         file.open(QIODevice::WriteOnly);
         file.write(data);
         file.close();
-        form2 = std::make_unique<Form2>(services, folder.path(), nullptr);
+        form2 = std::make_unique<Form2>(services, playerData, nullptr);
         form2->setRegion(QStringLiteral("sekai"), QStringLiteral("世界編"));
     }
 
     QTemporaryDir folder;
+    PlayerData playerData{folder.path(), clock,
+                          [this](const QString &text) { messages.show(text); }};
     std::unique_ptr<Form2> form2;
 };
 

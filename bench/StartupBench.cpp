@@ -9,6 +9,7 @@
 #include "Fonts.h"
 #include "Form1.h"
 #include "LoopbackServer.h"
+#include "PlayerData.h"
 #include "ProgramFolder.h"
 #include "ServerAccess.h"
 #include "Services.h"
@@ -107,7 +108,9 @@ int runProgram(int argc, char **argv, const QString &folder, const QString &serv
     config.serverBase = serverBase;
     AppState state;
     ServerAccess server(http, clock, config.serverBase);
-    Form1 form(state, services, server, config);
+    PlayerData playerData(config.dataPath, clock,
+                          [&messages](const QString &text) { messages.show(text); });
+    Form1 form(state, services, server, playerData, config);
     FirstPaint watcher;
     form.installEventFilter(&watcher);
     if (!form.load()) {

@@ -7,6 +7,7 @@
 #include "Form2.h"
 #include "MapCanvas.h"
 #include "OffscreenScreens.h"
+#include "PlayerData.h"
 #include "ResultsFile.h"
 #include "ReviewSchedule.h"
 #include "TestServices.h"
@@ -83,6 +84,8 @@ struct ResultsFolder : TestServices
         file.write(data);
     }
     QTemporaryDir folder;
+    PlayerData playerData{folder.path(), clock,
+                          [this](const QString &text) { messages.show(text); }};
 };
 
 void baselineResultsWindowToFirstPaint(benchmark::State &state)
@@ -91,7 +94,7 @@ void baselineResultsWindowToFirstPaint(benchmark::State &state)
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
-        auto form2 = std::make_unique<Form2>(results.services, results.folder.path(), nullptr);
+        auto form2 = std::make_unique<Form2>(results.services, results.playerData, nullptr);
         PaintWatch watch(form2.get());
         form2->setRegion(QStringLiteral("sekai"), QStringLiteral("世界編"));
         form2->show();
@@ -105,10 +108,12 @@ void worldMapToFirstPaint(benchmark::State &state)
 {
     QTemporaryDir dataDir;
     writeFullSchedule(dataDir.path());
+    FakeClock clock;
+    const PlayerData playerData(dataDir.path(), clock, [](const QString &) {});
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
-        auto view = std::make_unique<WorldMapView>(shippedData, dataDir.path());
+        auto view = std::make_unique<WorldMapView>(shippedData, playerData);
         PaintWatch watch(view->canvas());
         view->open(today);
         untilPainted(watch);
@@ -122,11 +127,13 @@ struct FullMap
     FullMap()
     {
         writeFullSchedule(dataDir.path());
-        view = std::make_unique<WorldMapView>(shippedData, dataDir.path());
+        view = std::make_unique<WorldMapView>(shippedData, playerData);
         view->reload(today);
         view->resize(wide);
     }
     QTemporaryDir dataDir;
+    FakeClock clock;
+    PlayerData playerData{dataDir.path(), clock, [](const QString &) {}};
     std::unique_ptr<WorldMapView> view;
 };
 

@@ -9,6 +9,7 @@
 #include "MessageBox.h"
 #include "OtherNames.h"
 #include "PicturePaths.h"
+#include "PlayerData.h"
 #include "Regions.h"
 #include "ReviewBoard.h"
 #include "Services.h"
@@ -16,7 +17,6 @@
 #include "Twips.h"
 
 #include <QApplication>
-#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -69,10 +69,9 @@ void showFlag(QLabel *label, const QString &appPath, int flagId)
 
 } // namespace
 
-DailyReviewPanel::DailyReviewPanel(Services &services, QString appPath, QString dataPath,
+DailyReviewPanel::DailyReviewPanel(Services &services, QString appPath, PlayerData &playerData,
                                    QWidget *parent)
-    : QFrame(parent), m_services(services), m_appPath(std::move(appPath)),
-      m_dataPath(std::move(dataPath))
+    : QFrame(parent), m_services(services), m_appPath(std::move(appPath)), m_playerData(playerData)
 {
     setObjectName(QStringLiteral("DailyReview"));
     setAccessibleName(QStringLiteral("今日の復習"));
@@ -194,7 +193,7 @@ ReviewSchedule::TodaysCards DailyReviewPanel::cardsOf(const World &world, const 
 {
     // Only flags the world list has can be laid out; a card of any other waits.
     ReviewSchedule::TodaysCards today = ReviewSchedule::todaysCards(
-        ReviewSchedule::read(m_dataPath), day, world.flagIds, world.regionFlagIds);
+        m_playerData.schedule(), day, world.flagIds, world.regionFlagIds);
     today.cards.removeIf([&](const ReviewSchedule::CardKey &card) {
         return card.flagId < 1 || card.flagId > CountryTable::upperBound ||
                !world.rowOfFlag[static_cast<size_t>(card.flagId)];
@@ -220,9 +219,8 @@ bool DailyReviewPanel::begin(const QString &regionKey)
     if (cards.isEmpty())
         return false;
     m_world = std::move(world);
-    m_saveErrorShown = false;
     // Without the record or the look-alikes the boards are made up at random.
-    m_record = MasteryRecord::read(m_dataPath);
+    m_record = m_playerData.record();
     m_similar = SimilarityTable::load(SimilarityTable::path(m_appPath));
     // Without the other names the learning card tells no reading.
     for (const OtherName &name :
@@ -367,7 +365,7 @@ void DailyReviewPanel::showLearning(int pickedRow)
         m_pickedText->setText(QStringLiteral("選んだのは：%1").arg(nameOf(pickedId)));
     }
     m_review->answer(pickedRow == 0);
-    saveAnswer(card, pickedRow == 0, pickedId);
+    m_playerData.recordReviewAnswer(card, pickedRow == 0, pickedId);
     m_board.reset();
     showPage(Page::Learning);
     m_pickedFlag->setVisible(pickedRow != 0);
@@ -400,26 +398,6 @@ void DailyReviewPanel::moveOn()
         showCard();
 }
 
-void DailyReviewPanel::saveAnswer(const ReviewSchedule::CardKey &card, bool right, int pickedFlagId)
-{
-    // Dated when given: a review that runs past the day's change grades its later answers on
-    // the new day.
-    const QDate today = ReviewSchedule::today(m_services.clock);
-    std::optional<FileError> error = ReviewSchedule::update(m_dataPath, {{card, right}}, today);
-    MasteryRecord::Question question{card.flagId, {}};
-    if (!right)
-        question.wrongClicks.append(pickedFlagId);
-    if (std::optional<FileError> recordError = MasteryRecord::update(m_dataPath, {question}, today);
-        recordError && !error)
-        error = recordError;
-    // A folder that refuses one answer refuses the next: the player hears it once a review.
-    if (!error || m_saveErrorShown)
-        return;
-    m_saveErrorShown = true;
-    m_services.messages.show(QStringLiteral("復習の答えを保存できませんでした。\n%1\n%2")
-                                 .arg(error->path(), error->message()));
-}
-
 void DailyReviewPanel::showEnd()
 {
     // What tomorrow's button will say: its due cards and its new flags, from the same region.
@@ -428,7 +406,7 @@ void DailyReviewPanel::showEnd()
     const int tomorrowCards = static_cast<int>(cardsOf(m_world, tomorrow).cards.size());
     const ReviewSchedule::NextDue next =
         tomorrowCards > 0 ? ReviewSchedule::NextDue{tomorrow, tomorrowCards}
-                          : ReviewSchedule::nextDue(ReviewSchedule::read(m_dataPath), today);
+                          : ReviewSchedule::nextDue(m_playerData.schedule(), today);
     m_endLabel->setText(QStringLiteral("復習した札：%1枚\n一度目で正解：%2枚\n次の復習：%3")
                             .arg(m_review->cardCount())
                             .arg(m_review->rightFirstTime())
@@ -537,13 +515,11 @@ bool DailyReviewPanel::eventFilter(QObject *watched, QEvent *event)
     return QFrame::eventFilter(watched, event);
 }
 
-void DailyReviewPanel::hideEvent(QHideEvent *event)
+void DailyReviewPanel::abandon()
 {
-    // Another mode has taken the window: its answers are saved already; the rest waits.
-    if (!event->spontaneous() && m_page != Page::End) {
-        m_review.reset();
-        m_board.reset();
-        showPage(Page::End);
-    }
-    QFrame::hideEvent(event);
+    if (m_page == Page::End)
+        return;
+    m_review.reset();
+    m_board.reset();
+    showPage(Page::End);
 }

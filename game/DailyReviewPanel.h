@@ -20,6 +20,7 @@
 
 class ClickableLabel;
 class QLabel;
+class PlayerData;
 class QPushButton;
 struct Services;
 
@@ -42,8 +43,8 @@ public:
         End,      // how the review went and when the next cards are due
     };
 
-    // `appPath` holds the lists and pictures, `dataPath` the schedule and the record.
-    DailyReviewPanel(Services &services, QString appPath, QString dataPath, QWidget *parent);
+    // `appPath` holds the lists and pictures; `playerData` the schedule and the record.
+    DailyReviewPanel(Services &services, QString appPath, PlayerData &playerData, QWidget *parent);
 
     // How many cards a review begun now for `regionKey` would ask (its new flags come first
     // from that region), and how many more wait for a later day; read from the files now.
@@ -57,6 +58,9 @@ public:
     // The board of the card asked now: the row on each of the twelve places.
     const GameSession *board() const { return m_board.get(); }
 
+    // Another mode takes the window: the answers given are saved already; the rest waits for
+    // another review.
+    void abandon();
     // Whether the review may be left now: without a question before the first answer or after
     // the end; else the player is asked, and told that the answers so far are kept.
     bool mayLeave() const;
@@ -83,7 +87,6 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
 
 private:
     struct World
@@ -99,9 +102,6 @@ private:
     // The world list and the region's list; false when the world list cannot be read.
     bool readWorld(const QString &regionKey, World &world) const;
     ReviewSchedule::TodaysCards cardsOf(const World &world, const QDate &day) const;
-    // The answer to the card on show goes to the schedule and to the record of its flag;
-    // `pickedFlagId` is the flag taken for it when not right.
-    void saveAnswer(const ReviewSchedule::CardKey &card, bool right, int pickedFlagId);
     // A click that comes within the system's double-click time of a new page was meant for the
     // page before: it picks nothing and moves nothing on.
     bool tooSoonAfterPageChange() const;
@@ -114,7 +114,7 @@ private:
 
     Services &m_services;
     QString m_appPath;
-    QString m_dataPath;
+    PlayerData &m_playerData;
 
     World m_world;
     MasteryRecord::Record m_record; // the confusions, as of the review's start
@@ -123,7 +123,6 @@ private:
     std::unique_ptr<GameSession> m_board;
     Page m_page = Page::End;
     double m_pageShownAt = 0.0; // on the monotonic clock
-    bool m_saveErrorShown = false;
     CardPictures m_pictures;
 
     QLabel *m_titleLabel;

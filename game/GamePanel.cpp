@@ -7,9 +7,9 @@
 #include "Clock.h"
 #include "MessageBox.h"
 #include "PhraseLabel.h"
+#include "PlayerData.h"
 #include "RandomSource.h"
 #include "Regions.h"
-#include "ResultsFile.h"
 #include "ReviewSchedule.h"
 #include "Services.h"
 #include "SimilarityTable.h"
@@ -20,7 +20,6 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
-#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -60,9 +59,8 @@ QString cardName(int k)
 
 } // namespace
 
-GamePanel::GamePanel(Services &services, QString appPath, QString dataPath, QWidget *parent)
-    : QFrame(parent), m_services(services), m_appPath(std::move(appPath)),
-      m_dataPath(std::move(dataPath))
+GamePanel::GamePanel(Services &services, QString appPath, PlayerData &playerData, QWidget *parent)
+    : QFrame(parent), m_services(services), m_appPath(std::move(appPath)), m_playerData(playerData)
 {
     setObjectName(QStringLiteral("Picture1"));
     setAutoFillBackground(true);
@@ -457,10 +455,10 @@ void GamePanel::start()
     if (m_practice) {
         // A record that cannot be read leaves every flag unasked; saving it after the game
         // fails the same way and tells the player then.
-        boards = std::make_unique<PracticeGame>(
-            practice, table.flagIds, rowCount, MasteryRecord::read(m_dataPath),
-            SimilarityTable::load(SimilarityTable::path(m_appPath)),
-            m_services.clock.localNow().date(), m_services.random);
+        boards =
+            std::make_unique<PracticeGame>(practice, table.flagIds, rowCount, m_playerData.record(),
+                                           SimilarityTable::load(SimilarityTable::path(m_appPath)),
+                                           m_services.clock.localNow().date(), m_services.random);
     } else {
         boards = std::make_unique<RandomBoards>(rowCount);
     }
@@ -570,15 +568,9 @@ void GamePanel::finishGame()
 
     // A practice game's score is not comparable with the players' scores: it is not added to
     // the results, and below it is neither rated nor counted on our server.
-    if (!m_practice) {
-        if (const std::optional<FileError> error = ResultsFile::append(
-                m_dataPath, m_regionKey,
-                GameRules::resultsLine(score, result.elapsedTenths, result.misses, endedAt))) {
-            m_services.messages.show(
-                QStringLiteral("成績を記録できませんでした。\n%1\n%2")
-                    .arg(ResultsFile::path(m_dataPath, m_regionKey), error->message()));
-        }
-    }
+    if (!m_practice)
+        m_playerData.addResult(m_regionKey, GameRules::resultsLine(score, result.elapsedTenths,
+                                                                   result.misses, endedAt));
 
     fitSummary();
     m_summaryBox->show();
@@ -687,14 +679,9 @@ void GamePanel::dropReview()
     m_review->hide();
 }
 
-void GamePanel::hideEvent(QHideEvent *event)
+void GamePanel::abandon()
 {
-    // Another mode has taken the window (a minimised window is not that): the game under way
-    // is over, without a results line, and the review waits until the player asks for it again.
-    if (!event->spontaneous()) {
-        leaveGame();
-        m_reviewSetAside = m_reviewReady;
-        m_review->hide();
-    }
-    QFrame::hideEvent(event);
+    leaveGame();
+    m_reviewSetAside = m_reviewReady;
+    m_review->hide();
 }

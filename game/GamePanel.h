@@ -25,6 +25,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class PlayerData;
 struct Services;
 
 // The game panel Picture1 on the main window: region choice with the two practice boxes,
@@ -34,8 +35,8 @@ class GamePanel : public QFrame
 {
     Q_OBJECT
 public:
-    // `appPath` holds the lists and pictures, `dataPath` the results files.
-    GamePanel(Services &services, QString appPath, QString dataPath, QWidget *parent);
+    // `appPath` holds the lists and pictures; `playerData` takes the results and the record.
+    GamePanel(Services &services, QString appPath, PlayerData &playerData, QWidget *parent);
 
     // Start-up: every control hidden until the panel is opened.
     void hideControls();
@@ -109,9 +110,11 @@ public slots:
     // Ends the game under way, if any, without a results line, a rating or a report: only the
     // answers given so far go out, through questionsLogged. Also the program's end.
     void leaveGame();
+    // Another mode takes the window: the game under way is over as leaveGame() ends it, and the
+    // review waits until the player asks for it again.
+    void abandon();
 
 protected:
-    void hideEvent(QHideEvent *event) override;
     // The arrow keys move the focus over the cards.
     void keyPressEvent(QKeyEvent *event) override;
 
@@ -136,7 +139,7 @@ private:
 
     Services &m_services;
     QString m_appPath;
-    QString m_dataPath;
+    PlayerData &m_playerData;
     int m_visibleHeight = std::numeric_limits<int>::max();
     QGroupBox *m_regionFrame;
     std::array<QRadioButton *, 5> m_regionButtons{};

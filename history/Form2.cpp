@@ -6,6 +6,7 @@
 #include "GraphLines.h"
 #include "MessageBox.h"
 #include "PhraseLabel.h"
+#include "PlayerData.h"
 #include "Regions.h"
 #include "Services.h"
 #include "Twips.h"
@@ -88,9 +89,8 @@ QPlainTextEdit *textArea(QWidget *parent)
 
 } // namespace
 
-Form2::Form2(Services &services, QString dataPath, QWidget *mainWindow)
-    : QWidget(nullptr), m_services(services), m_dataPath(std::move(dataPath)),
-      m_mainWindow(mainWindow)
+Form2::Form2(Services &services, PlayerData &playerData, QWidget *mainWindow)
+    : QWidget(nullptr), m_services(services), m_playerData(playerData), m_mainWindow(mainWindow)
 {
     // "記録がありません" stays for two seconds with the window answering; a load meanwhile has
     // its own say over the title line.
@@ -570,8 +570,7 @@ void Form2::loadHistory()
 {
     m_noRecordsTimer->stop();
     m_detailBox->clear();
-    const ResultsFile::ReadResult read =
-        ResultsFile::read(ResultsFile::path(m_dataPath, m_regionKey));
+    const ResultsFile::ReadResult read = m_playerData.results(m_regionKey);
 
     if (read.status != ResultsFile::ReadStatus::Read) {
         // Clicks and drags must not act on whatever an earlier region left behind.
@@ -630,10 +629,7 @@ void Form2::deleteGame(int index)
     if (index < 0 || index >= HistoryGraph::columnCount || target > m_graph.recordCount())
         return;
     const PastGame game = m_history.games[static_cast<size_t>(target - 1)];
-    if (const std::optional<FileError> error =
-            ResultsFile::removeGame(m_dataPath, m_regionKey, game)) {
-        m_services.messages.show(QStringLiteral("記録を削除できませんでした。") + error->message() +
-                                 QStringLiteral("記録は元のままです。"));
+    if (!m_playerData.removeResult(m_regionKey, game)) {
         raise();
         activateWindow();
     }

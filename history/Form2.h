@@ -15,6 +15,7 @@ class ClickableLabel;
 class GraphCanvas;
 class GraphLine;
 class PhraseLabel;
+class PlayerData;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -29,8 +30,8 @@ class Form2 : public QWidget
 {
     Q_OBJECT
 public:
-    // `mainWindow` is shown again by "戻る"; `dataPath` holds the results files.
-    Form2(Services &services, QString dataPath, QWidget *mainWindow);
+    // `mainWindow` is shown again by "戻る"; `playerData` holds the results files.
+    Form2(Services &services, PlayerData &playerData, QWidget *mainWindow);
     ~Form2() override;
 
     // Shows the window for the region chosen; it loads as it becomes the active window, and at
@@ -101,7 +102,7 @@ private:
     void back();
 
     Services &m_services;
-    QString m_dataPath;
+    PlayerData &m_playerData;
     QString m_regionKey;
     QString m_regionName;
     QTimer *m_noRecordsTimer = nullptr;

@@ -6,6 +6,7 @@
 #include "MapCanvas.h"
 #include "MasteryRecord.h"
 #include "PicturePaths.h"
+#include "PlayerData.h"
 #include "SharpPicture.h"
 #include "Twips.h"
 #include "WorldOutlines.h"
@@ -225,8 +226,8 @@ QLabel *heading(const QString &text, QWidget *parent)
 
 } // namespace
 
-WorldMapView::WorldMapView(QString appPath, QString dataPath, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_appPath(std::move(appPath)), m_dataPath(std::move(dataPath))
+WorldMapView::WorldMapView(QString appPath, const PlayerData &playerData, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_appPath(std::move(appPath)), m_playerData(playerData)
 {
     setObjectName(QStringLiteral("WorldMap"));
     setWindowTitle(QStringLiteral("覚えた国旗の地図"));
@@ -366,7 +367,7 @@ void WorldMapView::open(const QDate &today)
 void WorldMapView::reload(const QDate &today)
 {
     std::optional<FileError> error;
-    m_schedule = ReviewSchedule::read(m_dataPath, &error);
+    m_schedule = m_playerData.schedule(&error);
     m_scheduleError->setVisible(error.has_value());
     if (error)
         m_scheduleError->setText(error->message());
@@ -457,8 +458,8 @@ void WorldMapView::selectCountry(int flagId)
     m_flag->setAccessibleName(QStringLiteral("%1の国旗").arg(name));
 
     // Read each time, as the country display does: a game may have ended since the last look.
-    m_record->setText(MasteryRecord::studyText(MasteryRecord::read(m_dataPath), flagId) +
-                      QLatin1Char('\n') + scheduleLines(flagId));
+    m_record->setText(MasteryRecord::studyText(m_playerData.record(), flagId) + QLatin1Char('\n') +
+                      scheduleLines(flagId));
     m_study->setEnabled(true);
     // The map keeps the focus while the arrows walk it, named after the country reached and its
     // state, which is also told at once: readers do not speak every new name of the control

@@ -12,6 +12,7 @@
 
 class MapCanvas;
 class QLabel;
+class PlayerData;
 class QPushButton;
 class QRadioButton;
 
@@ -23,10 +24,10 @@ class WorldMapView : public QWidget
 {
     Q_OBJECT
 public:
-    // `appPath` holds the map, the lists and the pictures, `dataPath` the record of each flag.
+    // `appPath` holds the map, the lists and the pictures, `playerData` the record of each flag.
     // The map and the lists are read once, here; a map that is missing or damaged leaves the
     // rest of the window working.
-    WorldMapView(QString appPath, QString dataPath, QWidget *parent = nullptr);
+    WorldMapView(QString appPath, const PlayerData &playerData, QWidget *parent = nullptr);
 
     // Shows the window with the review schedule as it is on disk now, for `today`.
     void open(const QDate &today);
@@ -57,7 +58,7 @@ private:
     QString scheduleLines(int flagId) const;
 
     QString m_appPath;
-    QString m_dataPath;
+    const PlayerData &m_playerData;
     CountryTable m_world;
     std::array<QList<int>, Regions::count> m_regionFlags;
     ReviewSchedule::Schedule m_schedule;

@@ -1,17 +1,16 @@
 #include "NationalDeviation.h"
 
 #include "Clock.h"
-#include "DataFile.h"
 #include "HttpClient.h"
 #include "NumberText.h"
 #include "PendingReports.h"
 #include "PhraseLabel.h"
+#include "PlayerData.h"
 #include "ServerAccess.h"
 #include "Twips.h"
 #include "WaitCursor.h"
 #include "WindowPlacement.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QScreen>
 #include <QShortcut>
@@ -34,10 +33,9 @@ QString shown(const std::optional<long long> &value)
 
 } // namespace
 
-NationalDeviation::NationalDeviation(ServerAccess &server, Clock &clock, QString dataPath,
+NationalDeviation::NationalDeviation(ServerAccess &server, Clock &clock, PlayerData &playerData,
                                      QWidget *owner)
-    : QObject(owner), m_server(server), m_clock(clock), m_dataPath(std::move(dataPath)),
-      m_owner(owner)
+    : QObject(owner), m_server(server), m_clock(clock), m_playerData(playerData), m_owner(owner)
 {
     m_ticker.setInterval(tickMilliseconds);
     connect(&m_ticker, &QTimer::timeout, this, &NationalDeviation::tick);
@@ -54,12 +52,7 @@ void NationalDeviation::dropScratchOfUnfinishedRuns()
     // A rating cut short (the program ended during its pauses) would leave its scratch file in
     // the data folder for good; only a finished rating of a past result keeps its own.
     if (std::any_of(m_runs.begin(), m_runs.end(), [](const Run &run) { return run.nextStep > 1; }))
-        QFile::remove(scratchPath(m_dataPath));
-}
-
-QString NationalDeviation::scratchPath(const QString &dataPath)
-{
-    return dataPath + QStringLiteral("/dummyz.csv");
+        m_playerData.dropRatingScratch();
 }
 
 const QString &NationalDeviation::retryMessage()
@@ -148,7 +141,7 @@ void NationalDeviation::showNationalDeviation(int score, const QString &regionKe
     run.regionKey = regionKey;
     run.report = report;
     if (report == CounterReport::Send)
-        run.held = PendingReports(m_server, m_dataPath).hold(regionKey, score);
+        run.held = m_playerData.pendingReports(m_server).hold(regionKey, score);
     if (step(run)) {
         m_runs.push_back(std::move(run));
         m_ticker.start();
@@ -244,9 +237,7 @@ bool NationalDeviation::step(Run &run)
     case 1: {
         run.reply = run.job->reply;
         run.job.reset();
-        run.scratchFailed =
-            DataFile::replace(scratchPath(m_dataPath), ScoreHistogram::scratchText(run.reply))
-                .has_value();
+        run.scratchFailed = m_playerData.keepRatingScratch(ScoreHistogram::scratchText(run.reply));
         pauseFor(pauseAfterScratch);
         return true;
     }
@@ -266,9 +257,9 @@ bool NationalDeviation::step(Run &run)
         pauseFor(0);
         return true;
     default:
-        PendingReports(m_server, m_dataPath).settle(*run.held, run.job->outcome);
+        m_playerData.pendingReports(m_server).settle(*run.held, run.job->outcome);
         run.job.reset();
-        QFile::remove(scratchPath(m_dataPath));
+        m_playerData.dropRatingScratch();
         return false;
     }
 }

@@ -22,6 +22,7 @@
 #include <vector>
 
 class Clock;
+class PlayerData;
 class QLabel;
 
 // Rates a score against everybody who has played the same region, shows the figures in the
@@ -60,8 +61,8 @@ public:
     static constexpr int pauseAfterRating = 20;
 
     // `owner` is the main window; the deviation window is its own top-level window.
-    // `dataPath` is the folder of the files the program writes.
-    NationalDeviation(ServerAccess &server, Clock &clock, QString dataPath, QWidget *owner);
+    // `playerData` keeps the games to report and the scratch copy of the server's reply.
+    NationalDeviation(ServerAccess &server, Clock &clock, PlayerData &playerData, QWidget *owner);
     ~NationalDeviation() override;
 
     // Fetches the region's histogram at once and goes on in steps. A window still open from an
@@ -80,7 +81,6 @@ public:
     // The deviation window; null until the first rating.
     QWidget *form6() const { return m_form6; }
 
-    static QString scratchPath(const QString &dataPath);
     static const QString &retryMessage();
     // The message line while the histogram is fetched.
     static const QString &waitingMessage();
@@ -135,7 +135,7 @@ private:
 
     ServerAccess &m_server;
     Clock &m_clock;
-    QString m_dataPath;
+    PlayerData &m_playerData;
     QPointer<QWidget> m_owner;
     QPointer<QWidget> m_form6;
     QLabel *m_deviationLabel = nullptr; // deviation score

@@ -1,12 +1,16 @@
 #!/usr/bin/env python3
 """Fails when a file includes a header of a higher layer, or a widget-free library links widgets.
 
-The layers, lowest first: platform, catalogue, the widget-free rules, the windows, the app. The
+The layers, lowest first: platform, catalogue, the widget-free rules, the player's files (the one
+owner of the data folder, which gathers the rules of the files it keeps), the windows, the app. The
 libraries of each layer are listed below; their files are read from the CMakeLists.txt that
 declares them, so a file moved between libraries moves between layers with it. Rules of one
 library do not include another's, nor windows of one library another's: the app wires them.
 The server stands beside the rules: it uses platform, catalogue and rules without widgets, and
 nothing of the program uses it.
+
+The files the program writes in the data folder have one owner, PlayerData: a window or the app
+that names one of them, holds the folder's path or writes through DataFile itself fails too.
 """
 import pathlib
 import re
@@ -23,6 +27,7 @@ LAYERS = {
     'furamio_game_logic': 3,
     'furamio_study_rules': 3,
     'furamio_history_rules': 3,
+    'furamio_player_data': 3.5,
     'furamio_online_windows': 4,
     'furamio_game': 4,
     'furamio_study': 4,
@@ -33,17 +38,27 @@ LAYERS = {
     'furamio-server': 3,
 }
 SERVER = {'furamio_server_core', 'furamio_server_notice', 'furamio-server'}
-LAYER_NAMES = {1: 'platform', 2: 'catalogue', 3: 'rules', 4: 'windows', 5: 'app'}
+LAYER_NAMES = {1: 'platform', 2: 'catalogue', 3: 'rules', 3.5: 'player data', 4: 'windows', 5: 'app'}
 # Libraries that must not see widgets (the platform's ui part is the one that may).
 WIDGET_FREE = [name for name, layer in LAYERS.items()
-               if layer in (1, 2, 3) and name != 'furamio_platform_ui']
+               if layer < 4 and name != 'furamio_platform_ui']
 WIDGET_LINKS = {'Qt6::Widgets', 'Qt6::Gui', 'furamio_platform_ui'}
-FOLDERS = ['platform', 'catalogue', 'online', 'game', 'study', 'history', 'app', 'server']
+FOLDERS = ['platform', 'catalogue', 'online', 'game', 'study', 'history', 'player', 'app',
+           'server']
 
 ADD_LIBRARY = re.compile(r'add_library\(\s*([\w-]+)\s+STATIC\s+([^)]*)\)', re.S)
 # The server's executable holds its HTTP side; the program's executable is only main.cpp.
 ADD_SERVER = re.compile(r'add_executable\(\s*(furamio-server)\s+([^)]*)\)', re.S)
 LINK = re.compile(r'target_link_libraries\(\s*([\w-]+)\s+([^)]*)\)', re.S)
+# What only the owner of the player's files may do: name one of them, hold the folder, or read
+# and write through DataFile or DataFolder.
+DATA_FOLDER_USE = re.compile(
+    r'"(?:seiseki|jukuren\.csv|machigai\.csv|fukushuu\.csv|miokuri\.csv|dummyz?\.csv)'
+    r'|\b(?:m_)?dataPath\b'
+    r'|\bDataFile::(?:read|replace|replaceAll|append)\b'
+    r'|\bDataFolder::')
+# The configuration main() fills carries the folder from where it is chosen to PlayerData.
+DATA_FOLDER_CARRIERS = {'app/AppConfig.h'}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 SET = re.compile(r'^\s*set\(\s*(\w+)\s+([^)]*)\)', re.M)
 VARIABLE = re.compile(r'\$\{(\w+)\}')
@@ -126,11 +141,21 @@ def main():
                 problems.append(f'{path.relative_to(ROOT)} includes {target.relative_to(ROOT)}, '
                                 f'a window of another library')
 
+    for path, layer in sorted(layer_of_file.items()):
+        relative = path.relative_to(ROOT).as_posix()
+        if layer < 4 or not path.exists() or relative in DATA_FOLDER_CARRIERS:
+            continue
+        found = DATA_FOLDER_USE.search(path.read_text(encoding='utf-8'))
+        if found:
+            problems.append(f'{relative} ({LAYER_NAMES[layer]}) uses the data folder itself '
+                            f'({found.group(0)}); only PlayerData reads and writes its files')
+
     for problem in problems:
         print(f'layering: {problem}', file=sys.stderr)
     if problems:
         return 1
-    print(f'layering: {len(layer_of_file)} files, every include points down')
+    print(f'layering: {len(layer_of_file)} files, every include points down, the data folder '
+          f'has one owner')
     return 0
 
 

@@ -3,6 +3,7 @@
 #include "ClickableLabel.h"
 #include "MasteryRecord.h"
 #include "PicturePaths.h"
+#include "PlayerData.h"
 #include "ReviewSchedule.h"
 #include "Twips.h"
 
@@ -37,8 +38,9 @@ void showPicture(ClickableLabel *label, const QString &path, bool stretch)
 
 } // namespace
 
-CountryDisplay::CountryDisplay(QString appPath, QString dataPath, const Clock &clock, QWidget *form)
-    : QObject(form), m_appPath(std::move(appPath)), m_dataPath(std::move(dataPath)), m_clock(clock)
+CountryDisplay::CountryDisplay(QString appPath, const PlayerData &playerData, const Clock &clock,
+                               QWidget *form)
+    : QObject(form), m_appPath(std::move(appPath)), m_playerData(playerData), m_clock(clock)
 {
     setObjectName(QStringLiteral("CountryDisplay"));
 
@@ -101,10 +103,10 @@ void CountryDisplay::showCountry(const Country &country)
                 false);
     // Read each time: the file is small, and a game may have ended since the last look.
     std::optional<FileError> readError;
-    const MasteryRecord::Record record = MasteryRecord::read(m_dataPath, &readError);
+    const MasteryRecord::Record record = m_playerData.record(&readError);
     QString text = MasteryRecord::studyText(record, country.flagId, readError);
     std::optional<FileError> scheduleError;
-    const ReviewSchedule::Schedule schedule = ReviewSchedule::read(m_dataPath, &scheduleError);
+    const ReviewSchedule::Schedule schedule = m_playerData.schedule(&scheduleError);
     if (scheduleError) {
         // As with the record, a schedule that could not be read says nothing of the flag.
         text += QStringLiteral("・復習の予定を読み込めませんでした");

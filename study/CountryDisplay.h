@@ -6,6 +6,7 @@
 
 class ClickableLabel;
 class Clock;
+class PlayerData;
 class QLabel;
 class QWidget;
 
@@ -18,9 +19,10 @@ class CountryDisplay : public QObject
 {
     Q_OBJECT
 public:
-    // `appPath` holds the pictures, `dataPath` the record of each flag and the review schedule;
-    // `clock` says which day the schedule is read for.
-    CountryDisplay(QString appPath, QString dataPath, const Clock &clock, QWidget *form);
+    // `appPath` holds the pictures, `playerData` the record of each flag and the review
+    // schedule; `clock` says which day the schedule is read for.
+    CountryDisplay(QString appPath, const PlayerData &playerData, const Clock &clock,
+                   QWidget *form);
 
     // Shows or hides every control of the display at once.
     void setVisible(bool visible);
@@ -51,7 +53,7 @@ signals:
 
 private:
     QString m_appPath;
-    QString m_dataPath;
+    const PlayerData &m_playerData;
     const Clock &m_clock;
     QList<QWidget *> m_controls;
     ClickableLabel *m_flagPicture;

@@ -11,12 +11,12 @@
 #include "ShellOpener.h"
 #include "StudyRules.h"
 
-StudyView::StudyView(Services &services, QString appPath, QString dataPath, QString wikiBase,
-                     QWidget *form)
+StudyView::StudyView(Services &services, QString appPath, const PlayerData &playerData,
+                     QString wikiBase, QWidget *form)
     : QObject(form), m_services(services), m_appPath(std::move(appPath)),
-      m_dataPath(std::move(dataPath)), m_wikiBase(std::move(wikiBase))
+      m_wikiBase(std::move(wikiBase))
 {
-    m_display = new CountryDisplay(m_appPath, m_dataPath, services.clock, form);
+    m_display = new CountryDisplay(m_appPath, playerData, services.clock, form);
 
     // Without the file of other names the search still finds what the exact one finds.
     m_namePanel =

@@ -13,6 +13,7 @@ class CountryDisplay;
 class GalleryDecoder;
 class GalleryPanel;
 class NamePanel;
+class PlayerData;
 class QWidget;
 struct Services;
 
@@ -23,9 +24,9 @@ class StudyView : public QObject
 {
     Q_OBJECT
 public:
-    // `appPath` holds the lists and pictures, `dataPath` the record of each flag; `wikiBase` is
-    // the article address, ending in /.
-    StudyView(Services &services, QString appPath, QString dataPath, QString wikiBase,
+    // `appPath` holds the lists and pictures, `playerData` the record of each flag; `wikiBase`
+    // is the article address, ending in /.
+    StudyView(Services &services, QString appPath, const PlayerData &playerData, QString wikiBase,
               QWidget *form);
 
     // The first gallery cell on show.
@@ -95,7 +96,6 @@ private:
 
     Services &m_services;
     QString m_appPath;
-    QString m_dataPath;
     QString m_wikiBase;
     CountryTable m_table;
 

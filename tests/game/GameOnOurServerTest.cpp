@@ -97,7 +97,7 @@ TEST(GameOnOurServer, TheGameIsRatedAgainstEverybodyBeforeAndThenCounted)
     EXPECT_EQ(lines[294], "1");
     EXPECT_EQ(lines[199], "3");
     EXPECT_EQ(http.get(base + "countx/europe/count.php").body.trimmed(), "2");
-    EXPECT_FALSE(QFile::exists(NationalDeviation::scratchPath(f.folder.path())));
+    EXPECT_FALSE(QFile::exists(PlayerData::ratingScratchPath(f.folder.path())));
 
     // All of the above holds with the review on show and the game in the record of each flag.
     auto *review = control<ReviewPanel>(f.form.get(), "Review");

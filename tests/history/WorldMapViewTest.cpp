@@ -3,8 +3,10 @@
 #include "WorldMapView.h"
 #include "BaseList.h"
 #include "Controls.h"
+#include "Fakes.h"
 #include "MapCanvas.h"
 #include "OffscreenScreens.h"
+#include "PlayerData.h"
 #include "ProgramFolder.h"
 #include "ReviewSchedule.h"
 #include "ScreenReaderLog.h"
@@ -26,6 +28,14 @@ const QString shippedData = QStringLiteral(FURAMIO_DATA_DIR);
 constexpr int japan = 124;
 constexpr int tuvalu = 108;
 const QDate today(2026, 12, 9);
+
+// The player's files of `folder`; the map only reads them.
+struct DataIn
+{
+    explicit DataIn(const QString &folder) : data(folder, clock, [](const QString &) {}) {}
+    FakeClock clock;
+    PlayerData data;
+};
 
 using ReviewSchedule::Direction;
 
@@ -77,7 +87,8 @@ TEST_P(MapOnScreen, AClickOnJapanOrOnTuvaluSelectsIt)
     ASSERT_TRUE(screen);
     QTemporaryDir dataDir;
     writeSchedule(dataDir.path());
-    WorldMapView view(shippedData, dataDir.path());
+    const DataIn data(dataDir.path());
+    WorldMapView view(shippedData, data.data);
     view.setScreen(screen);
     view.open(today);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
@@ -154,7 +165,8 @@ TEST(WorldMapView, TheCountsOfEachRegionAddUpToItsList)
 {
     QTemporaryDir dataDir;
     writeSchedule(dataDir.path());
-    WorldMapView view(shippedData, dataDir.path());
+    const DataIn data(dataDir.path());
+    WorldMapView view(shippedData, data.data);
     view.reload(today);
     for (MapStates::Direction d : {MapStates::Direction::NameToFlag,
                                    MapStates::Direction::FlagToName, MapStates::Direction::Both}) {
@@ -189,7 +201,8 @@ TEST(WorldMapView, WithoutTheMapFileTheWindowSaysSoAndTheRestWorks)
 {
     ProgramFolder folder;
     writeSchedule(folder.path());
-    WorldMapView view(folder.path(), folder.path());
+    const DataIn data(folder.path());
+    WorldMapView view(folder.path(), data.data);
     view.open(today);
     EXPECT_EQ(view.canvas()->message(), "地図のファイル chizu.csv がありません。");
     EXPECT_EQ(view.regionCounts()[Regions::count - 1].total(), 198);
@@ -199,7 +212,7 @@ TEST(WorldMapView, WithoutTheMapFileTheWindowSaysSoAndTheRestWorks)
     EXPECT_TRUE(control<QPushButton>(&view, "CommandStudy")->isEnabled());
 
     folder.writeFile("chizu.csv", "chizu,1\r\n1\r\n5,0,0,1\r\n3,0,0,1\r\n");
-    WorldMapView damaged(folder.path(), folder.path());
+    WorldMapView damaged(folder.path(), data.data);
     EXPECT_EQ(damaged.canvas()->message(), "地図のファイル chizu.csv の 4 行目が壊れています。");
 }
 

@@ -4,6 +4,7 @@
 #include "Fakes.h"
 #include "LoopbackServer.h"
 #include "PhraseLabel.h"
+#include "PlayerData.h"
 #include "ServerAccess.h"
 
 #include <QFile>
@@ -47,7 +48,8 @@ struct Rating
               return LoopbackReply{200, histogramReply};
           }),
           server(client, clock, http.baseUrl(), std::chrono::seconds(5)),
-          deviation(server, clock, dir.path(), nullptr)
+          playerData(dir.path(), clock, [](const QString &) {}),
+          deviation(server, clock, playerData, nullptr)
     {
         // Each reading of the clock moves it on, so the pauses end.
         clock.autoAdvance = 0.01;
@@ -78,6 +80,7 @@ struct Rating
     CurlHttpClient client{std::chrono::milliseconds(500), std::chrono::milliseconds(2000)};
     FakeClock clock;
     ServerAccess server;
+    PlayerData playerData;
     NationalDeviation deviation;
 };
 
@@ -103,7 +106,7 @@ TEST(NationalDeviation, RatesShowsAndThenReportsTheGame)
     EXPECT_EQ(r.label("Label1"), "偏差値");
 
     // A reported game leaves no scratch file behind.
-    EXPECT_FALSE(QFile::exists(NationalDeviation::scratchPath(r.dir.path())));
+    EXPECT_FALSE(QFile::exists(PlayerData::ratingScratchPath(r.dir.path())));
 }
 
 TEST(NationalDeviation, APastResultIsRatedWithoutBeingReportedAgain)
@@ -112,7 +115,7 @@ TEST(NationalDeviation, APastResultIsRatedWithoutBeingReportedAgain)
     r.rate(100, Rating::Report::Skip);
     EXPECT_EQ(r.http.paths(), QStringList{"/kokki/europe.csv"});
     EXPECT_EQ(r.label("Label5"), " 40");
-    QFile scratch(NationalDeviation::scratchPath(r.dir.path()));
+    QFile scratch(PlayerData::ratingScratchPath(r.dir.path()));
     ASSERT_TRUE(scratch.open(QIODevice::ReadOnly));
     EXPECT_EQ(scratch.readAll(), histogram({{100, 1}, {300, 1}}));
 }
@@ -220,7 +223,7 @@ TEST(NationalDeviation, CancelledRatingsShowAndSendNothingMore)
     EXPECT_FALSE(r.deviation.form6()->isVisible());
 
     // Ended once the scratch file is written: the file goes with the rating.
-    const QString scratch = NationalDeviation::scratchPath(r.dir.path());
+    const QString scratch = r.dir.filePath(QStringLiteral("dummyz.csv"));
     r.deviation.showNationalDeviation(295, "europe", Rating::Report::Send);
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(scratch); }, 10000));
     r.deviation.cancel();

@@ -4,6 +4,7 @@
 #include "AppState.h"
 #include "Form1.h"
 #include "LoopbackServer.h"
+#include "PlayerData.h"
 #include "ProgramFolder.h"
 #include "ServerAccess.h"
 #include "TestServices.h"
@@ -31,13 +32,17 @@ struct MainWindowHarness : TestServices
     void remakeForm()
     {
         form.reset();
-        form = std::make_unique<Form1>(state, services, *server, config);
+        // The data folder as the test set it, the messages to the fake box.
+        playerData = std::make_unique<PlayerData>(
+            config.dataPath, clock, [this](const QString &text) { messages.show(text); });
+        form = std::make_unique<Form1>(state, services, *server, *playerData, config);
         QObject::connect(form.get(), &Form1::endRequested, [this] { ++endRequests; });
     }
 
     AppConfig config;
     AppState state;
     std::unique_ptr<ServerAccess> server;
+    std::unique_ptr<PlayerData> playerData;
     std::unique_ptr<Form1> form;
     int endRequests = 0;
 };
