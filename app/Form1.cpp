@@ -78,9 +78,10 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, const Ap
     connectPanels();
     createMenu();
     arrange(Mode::Start);
-    // A window the player makes smaller than the design shrinks as a whole rather than
-    // showing its top left part.
-    new WindowScale(this);
+    // The design is drawn as large as the window allows, in its own proportions: a window the
+    // player makes smaller shrinks as a whole rather than showing its top left part, and a
+    // large screen is filled rather than left empty beside the design's size.
+    m_windowScale = new WindowScale(this);
 }
 
 Form1::~Form1() = default;
@@ -534,6 +535,11 @@ void Form1::resizeEvent(QResizeEvent *event)
     placeSourceCredit();
     // The game panel is as large as the screen; in a smaller window part of it is out of sight.
     m_gamePanel->setVisibleHeight(height() - m_gamePanel->y());
+    // A window wider than the design's proportions has the design centred: the panel ends
+    // where the design does, so that what grows to its right edge stays in sight.
+    const int designRight = width() - m_windowScale->origin().x();
+    if (m_gamePanel->x() + m_gamePanel->width() > designRight)
+        m_gamePanel->resize(designRight - m_gamePanel->x(), m_gamePanel->height());
 }
 
 void Form1::listRead(const QString &, const BaseListLoad &load)

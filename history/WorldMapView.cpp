@@ -438,8 +438,10 @@ void WorldMapView::selectCountry(int flagId)
     m_name->setText((name.isEmpty() ? QStringLiteral("（一覧にない国旗）") : name) +
                     QStringLiteral("\n") + shortStateName(state));
 
-    const QPixmap picture = SharpPicture::fitted(
-        PicturePaths::flag(m_appPath, QString::number(flagId)), m_flag->size());
+    const QString id = QString::number(flagId);
+    const QPixmap picture =
+        SharpPicture::fitted(PicturePaths::flag(m_appPath, id), PicturePaths::largeFlag(m_appPath, id),
+                             m_flag->size(), m_flag->devicePixelRatioF());
     if (picture.isNull())
         m_flag->clear();
     else
