@@ -229,8 +229,9 @@ bool Form1::load()
     placeSourceCredit();
 
     const QString introPath = PicturePaths::intro(m_config.appPath);
-    const QPixmap intro = SharpPicture::decode(introPath, m_introPicture->size(),
-                                               m_introPicture->devicePixelRatioF());
+    // The picture stretches to its place, which on a large screen has more pixels than it.
+    const QPixmap intro = SharpPicture::decodeAtMostOwnSize(introPath, m_introPicture->size(),
+                                                            m_introPicture->devicePixelRatioF());
     if (intro.isNull()) {
         messages.show(QStringLiteral("%1 を読み込めません。").arg(introPath));
         return false;
@@ -238,9 +239,9 @@ bool Form1::load()
     m_introPicture->setPixmap(intro);
     // The credit link's picture only shows the player where to click; without it the link
     // still answers, so a missing one ends nothing.
-    m_referralBanner->setPixmap(SharpPicture::decode(PicturePaths::banner(m_config.appPath),
-                                                     m_referralBanner->size(),
-                                                     m_referralBanner->devicePixelRatioF()));
+    m_referralBanner->setPixmap(SharpPicture::decodeAtMostOwnSize(
+        PicturePaths::banner(m_config.appPath), m_referralBanner->size(),
+        m_referralBanner->devicePixelRatioF()));
 
     const QString missing = m_studyView->loadGalleryPictures(*m_galleryDecoder);
     m_galleryDecoder.reset();

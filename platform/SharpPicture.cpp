@@ -53,6 +53,14 @@ QPixmap decode(const QString &path, QSize size, qreal devicePixelRatio)
     return read(reader, size, devicePixelRatio);
 }
 
+QPixmap decodeAtMostOwnSize(const QString &path, QSize size, qreal devicePixelRatio)
+{
+    QImageReader reader(path);
+    // An invalid size reads the picture at its own.
+    return read(reader, enlarged(reader.size(), size, devicePixelRatio) ? QSize() : size,
+                devicePixelRatio);
+}
+
 QPixmap fitted(const QString &path, QSize box, qreal devicePixelRatio)
 {
     return readSharpest(path, QString(), QSize(), box, devicePixelRatio);

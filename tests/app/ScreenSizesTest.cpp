@@ -244,6 +244,8 @@ TEST_P(OnScreen, AfterAGameTheSummaryLeavesTheRegionButtonsWholeAndClickable)
         return QRect(w->mapToGlobal(QPoint()), w->size());
     };
     EXPECT_TRUE(f.form->screen()->availableGeometry().contains(rating));
+    // It is drawn at the main window's scale, larger on a large screen as the cards are.
+    EXPECT_EQ(form6->size(), Twips::rect(0, 0, 8100, 5400).size());
     for (const char *name : {"Text1", "Review", "Label13", "Label17", "Label11", "Command2"})
         EXPECT_FALSE(rating.intersects(onScreen(get<QWidget>(name)))) << "covers " << name;
     EXPECT_GE(review->width(), Twips::toPixels(900 + 3 * 1650));

@@ -63,6 +63,13 @@ TEST_F(LargerPicture, IsReadOnlyWhereTheSmallOneWouldBeEnlarged)
     }
 }
 
+TEST_F(LargerPicture, AStretchedPictureIsNeverHeldLargerThanItsFile)
+{
+    EXPECT_EQ(SharpPicture::decodeAtMostOwnSize(small, QSize(30, 20), 1.0).size(), QSize(30, 20));
+    EXPECT_EQ(SharpPicture::decodeAtMostOwnSize(small, QSize(30, 20), 1.5).size(), QSize(36, 24));
+    EXPECT_EQ(SharpPicture::decodeAtMostOwnSize(small, QSize(72, 48), 2.0).size(), QSize(36, 24));
+}
+
 TEST_F(LargerPicture, MissingOrBrokenLargerPictureFallsBackToTheSmallOne)
 {
     QFile broken(large);
