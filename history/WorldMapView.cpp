@@ -448,9 +448,9 @@ void WorldMapView::selectCountry(int flagId)
                     QStringLiteral("\n") + shortStateName(state));
 
     const QString id = QString::number(flagId);
-    const QPixmap picture =
-        SharpPicture::fitted(PicturePaths::flag(m_appPath, id), PicturePaths::largeFlag(m_appPath, id),
-                             m_flag->size(), m_flag->devicePixelRatioF());
+    const QPixmap picture = SharpPicture::fitted(PicturePaths::flag(m_appPath, id),
+                                                 PicturePaths::largeFlag(m_appPath, id),
+                                                 m_flag->size(), m_flag->devicePixelRatioF());
     if (picture.isNull())
         m_flag->clear();
     else

@@ -66,8 +66,7 @@ QPixmap fitted(const QString &path, QSize box, qreal devicePixelRatio)
     return readSharpest(path, QString(), QSize(), box, devicePixelRatio);
 }
 
-QPixmap decode(const QString &path, const QString &largerPath, QSize size,
-               qreal devicePixelRatio)
+QPixmap decode(const QString &path, const QString &largerPath, QSize size, qreal devicePixelRatio)
 {
     // An invalid size keeps the picture's own, which needs no larger one.
     if (!size.isValid())
@@ -75,8 +74,7 @@ QPixmap decode(const QString &path, const QString &largerPath, QSize size,
     return readSharpest(path, largerPath, size, QSize(), devicePixelRatio);
 }
 
-QPixmap fitted(const QString &path, const QString &largerPath, QSize box,
-               qreal devicePixelRatio)
+QPixmap fitted(const QString &path, const QString &largerPath, QSize box, qreal devicePixelRatio)
 {
     return readSharpest(path, largerPath, QSize(), box, devicePixelRatio);
 }

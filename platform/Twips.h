@@ -45,9 +45,9 @@ inline QPoint centredOrigin(QSize inner, double atScale)
 {
     const double pixelsPerTwip = logicalDpi * atScale / 1440.0;
     const auto half = [](int room) { return std::max(0, room / 2); };
-    return QPoint(half(inner.width() - static_cast<int>(std::lround(designWidth * pixelsPerTwip))),
-                  half(inner.height() -
-                       static_cast<int>(std::lround(designHeight * pixelsPerTwip))));
+    return QPoint(
+        half(inner.width() - static_cast<int>(std::lround(designWidth * pixelsPerTwip))),
+        half(inner.height() - static_cast<int>(std::lround(designHeight * pixelsPerTwip))));
 }
 
 inline int toPixels(int twips)

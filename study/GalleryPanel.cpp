@@ -117,9 +117,9 @@ void GalleryPanel::sharpen(ClickableLabel *cell, int flagId)
     if (held.isNull() || (held.width() >= needed.width() && held.height() >= needed.height()))
         return;
     const QString id = QString::number(flagId);
-    const QPixmap sharp =
-        SharpPicture::decode(PicturePaths::flag(m_appPath, id), PicturePaths::largeFlag(m_appPath, id),
-                             cell->size(), cell->devicePixelRatioF());
+    const QPixmap sharp = SharpPicture::decode(PicturePaths::flag(m_appPath, id),
+                                               PicturePaths::largeFlag(m_appPath, id), cell->size(),
+                                               cell->devicePixelRatioF());
     // A picture gone since start-up leaves the one read then.
     if (!sharp.isNull())
         cell->setPixmap(sharp);

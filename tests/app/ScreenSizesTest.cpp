@@ -103,8 +103,7 @@ protected:
         EXPECT_EQ(label->pixmap().devicePixelRatio(), ratio) << label->objectName().toStdString();
         const QSizeF size = label->pixmap().deviceIndependentSize();
         EXPECT_NEAR(size.width(), label->width(), 1 / ratio) << label->objectName().toStdString();
-        EXPECT_NEAR(size.height(), label->height(), 1 / ratio)
-            << label->objectName().toStdString();
+        EXPECT_NEAR(size.height(), label->height(), 1 / ratio) << label->objectName().toStdString();
     }
 
     // Each mode in turn, with the controls it shows.
@@ -352,12 +351,12 @@ TEST_P(OnScreen, ExtraPicturesShowAtTheirOwnSizeOverNothingElse)
     // Their own size at the windows' scale, in as many pixels as the screen has.
     auto *image2 = get<QLabel>("Image2");
     auto *image3 = get<QLabel>("Image3");
-    EXPECT_EQ(image2->geometry(), QRect(designCorner() + QPoint(Twips::toPixels(12660),
-                                                                Twips::toPixels(3750)),
-                                        Twips::shown(firstSize)));
-    EXPECT_EQ(image3->geometry(), QRect(designCorner() + QPoint(Twips::toPixels(4980),
-                                                                Twips::toPixels(3720)),
-                                        Twips::shown(secondSize)));
+    EXPECT_EQ(image2->geometry(),
+              QRect(designCorner() + QPoint(Twips::toPixels(12660), Twips::toPixels(3750)),
+                    Twips::shown(firstSize)));
+    EXPECT_EQ(image3->geometry(),
+              QRect(designCorner() + QPoint(Twips::toPixels(4980), Twips::toPixels(3720)),
+                    Twips::shown(secondSize)));
     for (QLabel *picture : {image2, image3})
         expectDrawnInScreenPixels(picture);
 

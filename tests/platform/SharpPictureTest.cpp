@@ -57,8 +57,8 @@ TEST_F(LargerPicture, IsReadOnlyWhereTheSmallOneWouldBeEnlarged)
         EXPECT_EQ(isGreen(picture), c.fromLarger);
         EXPECT_EQ(picture.devicePixelRatio(), c.ratio);
         // In the screen's own pixels, and a fitted one in the flag's proportions.
-        const QSize logical = c.fitted ? QSize(36, 24).scaled(c.shown, Qt::KeepAspectRatio)
-                                       : c.shown;
+        const QSize logical =
+            c.fitted ? QSize(36, 24).scaled(c.shown, Qt::KeepAspectRatio) : c.shown;
         EXPECT_EQ(picture.size(), logical * c.ratio);
     }
 }
@@ -83,7 +83,7 @@ TEST_F(LargerPicture, MissingOrBrokenLargerPictureFallsBackToTheSmallOne)
         EXPECT_EQ(picture.size(), QSize(144, 96));
     }
     // With neither picture there is nothing to show.
-    EXPECT_TRUE(SharpPicture::decode(folder.filePath(QStringLiteral("none.jpg")), large,
-                                     QSize(72, 48))
-                    .isNull());
+    EXPECT_TRUE(
+        SharpPicture::decode(folder.filePath(QStringLiteral("none.jpg")), large, QSize(72, 48))
+            .isNull());
 }
