@@ -1,6 +1,6 @@
 // The main window on the screen sizes players have: 1920×1080, 1366×768, 1280×720, a
-// 2560×1440 screen at scale 2 and a 3840×2160 one at scale 1.5, set side by side as off-screen
-// screens.
+// 2560×1440 screen at scale 2, a 3840×2160 one at scale 1.5 and a 2560×1080 one wider than the
+// design's proportions, set side by side as off-screen screens.
 #include "Controls.h"
 #include "Fonts.h"
 #include "Form2.h"
@@ -169,6 +169,9 @@ TEST_P(OnScreen, EveryModeShowsEveryControlWholeAndOnTop)
     EXPECT_NEAR(designCorner().y(), (window.height() - design.height()) / 2, 1);
 
     expectEveryModeWholeAndOnTop();
+    // The game panel, as wide as the screen, ends where the window does: what grows to its
+    // right edge (the summary) stays in sight with the design centred.
+    EXPECT_LE(onWindow(get<QWidget>("Picture1")).right(), f.form->rect().right());
 
     // The cards are drawn in the screen's own pixels, on a full HD screen well larger than
     // designed for players who need the flags large.
@@ -400,7 +403,8 @@ TEST_P(OnScreen, TheStudyLinesFitTheWindowAndCoverNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, OnScreen,
-                         ::testing::Values("wide", "laptop", "small", "scaled", "uhd"));
+                         ::testing::Values("wide", "laptop", "small", "scaled", "uhd",
+                                           "ultrawide"));
 
 int main(int argc, char **argv)
 {
@@ -409,5 +413,6 @@ int main(int argc, char **argv)
                            {"laptop", 1366, 768},
                            {"small", 1280, 720},
                            {"scaled", 1280, 720, 2},
-                           {"uhd", 2560, 1440, 1.5}});
+                           {"uhd", 2560, 1440, 1.5},
+                           {"ultrawide", 2560, 1080}});
 }
