@@ -79,9 +79,10 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, PlayerDa
     connectPanels();
     createMenu();
     arrange(Mode::Start);
-    // A window the player makes smaller than the design shrinks as a whole rather than
-    // showing its top left part.
-    new WindowScale(this);
+    // The design is drawn as large as the window allows, in its own proportions: a window the
+    // player makes smaller shrinks as a whole rather than showing its top left part, and a
+    // large screen is filled rather than left empty beside the design's size.
+    m_windowScale = new WindowScale(this);
 }
 
 Form1::~Form1() = default;
@@ -232,8 +233,9 @@ bool Form1::load()
     placeSourceCredit();
 
     const QString introPath = PicturePaths::intro(m_config.appPath);
-    const QPixmap intro = SharpPicture::decode(introPath, m_introPicture->size(),
-                                               m_introPicture->devicePixelRatioF());
+    // The picture stretches to its place, which on a large screen has more pixels than it.
+    const QPixmap intro = SharpPicture::decodeAtMostOwnSize(introPath, m_introPicture->size(),
+                                                            m_introPicture->devicePixelRatioF());
     if (intro.isNull()) {
         messages.show(QStringLiteral("%1 を読み込めません。").arg(introPath));
         return false;
@@ -241,9 +243,9 @@ bool Form1::load()
     m_introPicture->setPixmap(intro);
     // The credit link's picture only shows the player where to click; without it the link
     // still answers, so a missing one ends nothing.
-    m_referralBanner->setPixmap(SharpPicture::decode(PicturePaths::banner(m_config.appPath),
-                                                     m_referralBanner->size(),
-                                                     m_referralBanner->devicePixelRatioF()));
+    m_referralBanner->setPixmap(SharpPicture::decodeAtMostOwnSize(
+        PicturePaths::banner(m_config.appPath), m_referralBanner->size(),
+        m_referralBanner->devicePixelRatioF()));
 
     const QString missing = m_studyView->loadGalleryPictures(*m_galleryDecoder);
     m_galleryDecoder.reset();
@@ -578,6 +580,11 @@ void Form1::resizeEvent(QResizeEvent *event)
     placeSourceCredit();
     // The game panel is as large as the screen; in a smaller window part of it is out of sight.
     m_gamePanel->setVisibleHeight(height() - m_gamePanel->y());
+    // A window wider than the design's proportions has the design centred: the panel ends
+    // where the design does, so that what grows to its right edge stays in sight.
+    const int designRight = width() - m_windowScale->origin().x();
+    if (m_gamePanel->x() + m_gamePanel->width() > designRight)
+        m_gamePanel->resize(designRight - m_gamePanel->x(), m_gamePanel->height());
 }
 
 void Form1::listRead(const QString &, const BaseListLoad &load)

@@ -11,6 +11,7 @@
 #include <memory>
 
 class ClickableLabel;
+class WindowScale;
 class GalleryDecoder;
 class DailyReviewPanel;
 class QTimer;
@@ -113,6 +114,7 @@ private:
     PlayerData &m_playerData;
     NationalDeviation *m_deviation = nullptr;
     std::unique_ptr<GalleryDecoder> m_galleryDecoder; // until the gallery has its pictures
+    WindowScale *m_windowScale = nullptr;
     GamePanel *m_gamePanel = nullptr;
     StudyView *m_studyView = nullptr;
     DailyReviewPanel *m_dailyReview = nullptr;

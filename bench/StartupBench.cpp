@@ -65,9 +65,10 @@ public:
             const double painted = millisecondsSinceStart();
             QMetaObject::invokeMethod(
                 this,
-                [painted] {
+                [this, painted] {
                     std::printf("%.1f %ld\n", painted, residentKilobytes());
                     std::fflush(stdout);
+                    m_reported = true;
                     QCoreApplication::exit(0);
                 },
                 Qt::QueuedConnection);
@@ -75,8 +76,13 @@ public:
         return QObject::eventFilter(watched, event);
     }
 
+    // The start-up may handle events before its own event loop runs (it paints the window
+    // before the notice's wait): a report made there is the end, and no loop is needed.
+    bool reported() const { return m_reported; }
+
 private:
     bool m_seen = false;
+    bool m_reported = false;
 };
 
 int runBare(int argc, char **argv)
@@ -117,7 +123,7 @@ int runProgram(int argc, char **argv, const QString &folder, const QString &serv
         std::fprintf(stderr, "start-up failed: %s\n", qPrintable(messages.shown.join(' ')));
         return 1;
     }
-    return QApplication::exec();
+    return watcher.reported() ? 0 : QApplication::exec();
 }
 
 void writeFlags(const QString &folder)

@@ -16,7 +16,8 @@ void CardPictures::prepare(const QString &appPath, const QStringList &flagIds, Q
         const auto held = m_cards.constFind(id);
         if (held != m_cards.constEnd() && !held->isNull())
             continue;
-        m_cards.insert(
-            id, SharpPicture::decode(PicturePaths::flag(appPath, id), cardSize, devicePixelRatio));
+        m_cards.insert(id, SharpPicture::decode(PicturePaths::flag(appPath, id),
+                                                PicturePaths::largeFlag(appPath, id), cardSize,
+                                                devicePixelRatio));
     }
 }

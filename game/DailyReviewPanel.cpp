@@ -58,8 +58,10 @@ QString keyCaption(int k)
 
 void showFlag(QLabel *label, const QString &appPath, int flagId)
 {
+    const QString id = QString::number(flagId);
     const QPixmap picture =
-        SharpPicture::fitted(PicturePaths::flag(appPath, QString::number(flagId)), label->size());
+        SharpPicture::fitted(PicturePaths::flag(appPath, id), PicturePaths::largeFlag(appPath, id),
+                             label->size(), label->devicePixelRatioF());
     // A flag without its picture shows an empty box; the review goes on.
     if (picture.isNull())
         label->clear();

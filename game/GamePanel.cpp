@@ -270,7 +270,8 @@ void GamePanel::hideControls()
 
 void GamePanel::fitToScreen(int screenWidthTwips, int screenHeightTwips)
 {
-    this->setGeometry(Twips::rect(0, 600, screenWidthTwips, screenHeightTwips - 500));
+    // It stays where the window put it; the window may stand its design off its own corner.
+    resize(Twips::rect(0, 600, screenWidthTwips, screenHeightTwips - 500).size());
 }
 
 void GamePanel::showInstructions()

@@ -30,6 +30,12 @@ namespace {
 
 using MapStates::State;
 
+// Measures of the window's side column at the design's size; they grow and shrink with its
+// font, which follows the windows' scale.
+int scaled(double designPixels)
+{
+    return static_cast<int>(std::lround(designPixels * Twips::scale));
+}
 constexpr int sideWidth = 340;
 constexpr int flagWidth = 120;
 constexpr int flagHeight = 80;
@@ -80,7 +86,7 @@ class Legend : public QWidget
 public:
     explicit Legend(QWidget *parent) : QWidget(parent)
     {
-        setFixedHeight(legendRowHeight * MapStates::stateCount + 4);
+        setFixedHeight(scaled(legendRowHeight * MapStates::stateCount + 4));
     }
 
 protected:
@@ -88,19 +94,20 @@ protected:
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        int y = 2;
+        const int row = scaled(legendRowHeight);
+        int y = scaled(2);
         for (State state : strongestFirst) {
             QPainterPath swatch;
-            swatch.addRect(QRectF(2, y + 3, 30, legendRowHeight - 6));
+            swatch.addRect(QRectF(scaled(2), y + scaled(3), scaled(30), row - scaled(6)));
             MapCanvas::paintState(painter, state, swatch);
             painter.setPen(QPen(QColor(0x5a, 0x5a, 0x5a), 0.8));
             painter.setBrush(Qt::NoBrush);
             painter.drawPath(swatch);
-            MapCanvas::paintMarker(painter, state, QPointF(46, y + legendRowHeight / 2.0), 5);
+            MapCanvas::paintMarker(painter, state, QPointF(scaled(46), y + row / 2.0), scaled(5));
             painter.setPen(palette().color(QPalette::WindowText));
-            painter.drawText(QRect(60, y, width() - 60, legendRowHeight), Qt::AlignVCenter,
+            painter.drawText(QRect(scaled(60), y, width() - scaled(60), row), Qt::AlignVCenter,
                              stateName(state) + stateMeaning(state));
-            y += legendRowHeight;
+            y += row;
         }
     }
 };
@@ -112,7 +119,7 @@ public:
     RegionBars(const std::array<MapStates::StateCounts, Regions::count> &counts, QWidget *parent)
         : QWidget(parent), m_counts(counts)
     {
-        setFixedHeight(barRowHeight * Regions::count + 4);
+        setFixedHeight(scaled(barRowHeight * Regions::count + 4));
     }
 
 protected:
@@ -120,18 +127,20 @@ protected:
     {
         QPainter painter(this);
         const QColor text = palette().color(QPalette::WindowText);
+        const int row = scaled(barRowHeight);
+        const int barTall = scaled(barHeight);
         int y = 0;
         for (int r = 0; r < Regions::count; ++r) {
             const MapStates::StateCounts &counts = m_counts[static_cast<size_t>(r)];
             const int total = counts.total();
-            const QRect caption(0, y, width(), barRowHeight - barHeight - 2);
+            const QRect caption(0, y, width(), row - barTall - 2);
             painter.setPen(text);
             painter.drawText(caption, Qt::AlignLeft | Qt::AlignBottom, Regions::at(r).displayName);
             painter.drawText(
                 caption, Qt::AlignRight | Qt::AlignBottom,
                 stateName(State::Solid) +
                     QStringLiteral(" %1 / %2").arg(counts.of(State::Solid)).arg(total));
-            const QRectF bar(0, y + barRowHeight - barHeight - 1, width() - 1, barHeight);
+            const QRectF bar(0, y + row - barTall - 1, width() - 1, barTall);
             double x = bar.left();
             for (State state : strongestFirst) {
                 const int n = counts.of(state);
@@ -151,7 +160,7 @@ protected:
                 }
                 x += w;
             }
-            y += barRowHeight;
+            y += row;
         }
     }
 
@@ -166,7 +175,7 @@ public:
     DueChart(const std::array<int, MapStates::dueDays> &due, const QDate &today, QWidget *parent)
         : QWidget(parent), m_due(due), m_today(today)
     {
-        setFixedHeight(dueChartHeight);
+        setFixedHeight(scaled(dueChartHeight));
     }
 
 protected:
@@ -236,7 +245,7 @@ WorldMapView::WorldMapView(QString appPath, const PlayerData &playerData, QWidge
     m_canvas = new MapCanvas(this);
     m_canvas->setObjectName(QStringLiteral("MapCanvas"));
     auto *side = new QWidget(this);
-    side->setFixedWidth(sideWidth);
+    side->setFixedWidth(scaled(sideWidth));
     auto *column = new QVBoxLayout(side);
     column->setContentsMargins(0, 0, 0, 0);
 
@@ -284,7 +293,7 @@ WorldMapView::WorldMapView(QString appPath, const PlayerData &playerData, QWidge
     auto *countryRow = new QHBoxLayout;
     m_flag = new QLabel(country);
     m_flag->setObjectName(QStringLiteral("ImageFlag"));
-    m_flag->setFixedSize(flagWidth, flagHeight);
+    m_flag->setFixedSize(scaled(flagWidth), scaled(flagHeight));
     m_flag->setAlignment(Qt::AlignCenter);
     m_name = new QLabel(QStringLiteral("地図の国をクリックして下さい。"), country);
     m_name->setObjectName(QStringLiteral("LabelName"));
@@ -449,8 +458,10 @@ void WorldMapView::selectCountry(int flagId)
     m_name->setText((name.isEmpty() ? QStringLiteral("（一覧にない国旗）") : name) +
                     QStringLiteral("\n") + stateName(state));
 
-    const QPixmap picture = SharpPicture::fitted(
-        PicturePaths::flag(m_appPath, QString::number(flagId)), m_flag->size());
+    const QString id = QString::number(flagId);
+    const QPixmap picture = SharpPicture::fitted(PicturePaths::flag(m_appPath, id),
+                                                 PicturePaths::largeFlag(m_appPath, id),
+                                                 m_flag->size(), m_flag->devicePixelRatioF());
     if (picture.isNull())
         m_flag->clear();
     else

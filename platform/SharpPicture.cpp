@@ -19,6 +19,32 @@ QPixmap read(QImageReader &reader, QSize size, qreal devicePixelRatio)
     return QPixmap::fromImage(std::move(image));
 }
 
+// Whether a picture of `own` pixels must be enlarged to be shown at `size` logical pixels.
+bool enlarged(QSize own, QSize size, qreal devicePixelRatio)
+{
+    if (!own.isValid() || !size.isValid())
+        return false;
+    const QSize needed = size * devicePixelRatio;
+    return needed.width() > own.width() || needed.height() > own.height();
+}
+
+// `size` is the size shown, or invalid for the picture's own proportions inside `box`.
+QPixmap readSharpest(const QString &path, const QString &largerPath, QSize size, QSize box,
+                     qreal devicePixelRatio)
+{
+    QImageReader reader(path);
+    const QSize own = reader.size();
+    const QSize shown =
+        size.isValid() || !own.isValid() ? size : own.scaled(box, Qt::KeepAspectRatio);
+    if (!largerPath.isEmpty() && enlarged(own, shown, devicePixelRatio)) {
+        QImageReader larger(largerPath);
+        const QPixmap picture = read(larger, shown, devicePixelRatio);
+        if (!picture.isNull())
+            return picture;
+    }
+    return read(reader, shown.isValid() ? shown : box, devicePixelRatio);
+}
+
 } // namespace
 
 QPixmap decode(const QString &path, QSize size, qreal devicePixelRatio)
@@ -27,13 +53,30 @@ QPixmap decode(const QString &path, QSize size, qreal devicePixelRatio)
     return read(reader, size, devicePixelRatio);
 }
 
+QPixmap decodeAtMostOwnSize(const QString &path, QSize size, qreal devicePixelRatio)
+{
+    QImageReader reader(path);
+    // An invalid size reads the picture at its own.
+    return read(reader, enlarged(reader.size(), size, devicePixelRatio) ? QSize() : size,
+                devicePixelRatio);
+}
+
 QPixmap fitted(const QString &path, QSize box, qreal devicePixelRatio)
 {
-    // One reader gives the proportions and then the picture: the file is opened once.
-    QImageReader reader(path);
-    const QSize size = reader.size();
-    return read(reader, size.isValid() ? size.scaled(box, Qt::KeepAspectRatio) : box,
-                devicePixelRatio);
+    return readSharpest(path, QString(), QSize(), box, devicePixelRatio);
+}
+
+QPixmap decode(const QString &path, const QString &largerPath, QSize size, qreal devicePixelRatio)
+{
+    // An invalid size keeps the picture's own, which needs no larger one.
+    if (!size.isValid())
+        return decode(path, size, devicePixelRatio);
+    return readSharpest(path, largerPath, size, QSize(), devicePixelRatio);
+}
+
+QPixmap fitted(const QString &path, const QString &largerPath, QSize box, qreal devicePixelRatio)
+{
+    return readSharpest(path, largerPath, QSize(), box, devicePixelRatio);
 }
 
 } // namespace SharpPicture

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QPoint>
 #include <QRect>
 #include <QRectF>
 #include <QSize>
@@ -21,19 +22,32 @@ inline int logicalDpi = 96;
 inline constexpr int designWidth = 20400;
 inline constexpr int designHeight = 10800;
 
-// How much smaller than designed the windows are drawn: positions, sizes, fonts and pictures
-// alike, so that the whole main window fits a screen smaller than the design. A larger screen
-// keeps the design's size. Set with logicalDpi, before any window is made.
+// How much smaller or larger than designed the windows are drawn: positions, sizes, fonts and
+// pictures alike, so that the whole main window fills the screen as far as the design's
+// proportions allow, on a screen smaller than the design as on a larger one. Set with
+// logicalDpi, before any window is made.
 inline double scale = 1.0;
 
-// The scale at which the design fits into `available` logical pixels; never above 1.
+// The scale at which the design just fits into `available` logical pixels: it fills one
+// direction and leaves room in the other.
 inline double scaleToFit(QSize available)
 {
     if (available.isEmpty())
         return 1.0;
     const double pixelsPerTwip = logicalDpi / 1440.0;
-    return std::min({1.0, available.width() / (designWidth * pixelsPerTwip),
-                     available.height() / (designHeight * pixelsPerTwip)});
+    return std::min(available.width() / (designWidth * pixelsPerTwip),
+                    available.height() / (designHeight * pixelsPerTwip));
+}
+
+// Where the design's top left corner lies in a window of `inner` logical pixels drawn at
+// `atScale`: the room the design leaves is shared evenly on both sides, so it stands centred.
+inline QPoint centredOrigin(QSize inner, double atScale)
+{
+    const double pixelsPerTwip = logicalDpi * atScale / 1440.0;
+    const auto half = [](int room) { return std::max(0, room / 2); };
+    return QPoint(
+        half(inner.width() - static_cast<int>(std::lround(designWidth * pixelsPerTwip))),
+        half(inner.height() - static_cast<int>(std::lround(designHeight * pixelsPerTwip))));
 }
 
 inline int toPixels(int twips)

@@ -49,25 +49,30 @@ bool WindowScale::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_window && event->type() == QEvent::Resize) {
         const double fit = Twips::scaleToFit(m_window->size());
-        if (std::abs(fit - Twips::scale) > 1e-9)
-            rescale(fit);
+        const QPoint origin = Twips::centredOrigin(m_window->size(), fit);
+        if (std::abs(fit - Twips::scale) > 1e-9 || origin != m_origin)
+            rescale(fit, origin);
     }
     return QObject::eventFilter(watched, event);
 }
 
-void WindowScale::rescale(double scale)
+void WindowScale::rescale(double scale, QPoint origin)
 {
     const double from = Twips::scale;
+    const QPoint fromOrigin = m_origin;
     Twips::scale = scale;
+    m_origin = origin;
     // Windows made from now on take the new default; this one's controls are told through
     // their window.
     QApplication::setFont(Twips::designFont(9));
     m_window->setFont(Twips::designFont(9));
-    rescaleChildren(m_window, from, scale);
+    rescaleChildren(m_window, from, scale, fromOrigin, origin);
 }
 
-void WindowScale::rescaleChildren(QWidget *parent, double from, double to)
+void WindowScale::rescaleChildren(QWidget *parent, double from, double to, QPoint fromOrigin,
+                                  QPoint toOrigin)
 {
+    // Only the window's own controls stand at the origin; theirs are placed inside them.
     for (QObject *child : parent->children()) {
         auto *widget = qobject_cast<QWidget *>(child);
         if (!widget || placedByOthers(widget))
@@ -76,12 +81,13 @@ void WindowScale::rescaleChildren(QWidget *parent, double from, double to)
         // Twips as placed, or as the code put it since at the scale then.
         QRectF twips = widget->property(Twips::placedTwipsProperty).toRectF();
         if (widget->geometry() != widget->property(Twips::placedPixelsProperty).toRect()) {
-            const QRect now = widget->geometry();
+            const QRect now = widget->geometry().translated(-fromOrigin);
             twips = QRectF(toTwips(now.x(), from), toTwips(now.y(), from),
                            toTwips(now.width(), from), toTwips(now.height(), from));
         }
-        const QRect placed(toPixels(twips.x(), to), toPixels(twips.y(), to),
-                           toPixels(twips.width(), to), toPixels(twips.height(), to));
+        const QRect placed(toPixels(twips.x(), to) + toOrigin.x(),
+                           toPixels(twips.y(), to) + toOrigin.y(), toPixels(twips.width(), to),
+                           toPixels(twips.height(), to));
         widget->setProperty(Twips::placedTwipsProperty, twips);
         widget->setProperty(Twips::placedPixelsProperty, placed);
 
@@ -97,7 +103,7 @@ void WindowScale::rescaleChildren(QWidget *parent, double from, double to)
             widget->setFont(font);
         }
         // Children first: a control that lays out its own on a resize finds them in place.
-        rescaleChildren(widget, from, to);
+        rescaleChildren(widget, from, to, QPoint(), QPoint());
         widget->setGeometry(placed);
     }
 }

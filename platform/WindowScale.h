@@ -1,27 +1,35 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 
 class QWidget;
 
-// Keeps a window's controls at the scale its inner size allows, once the player has made it
-// smaller than the design (or larger again, up to the design's size): every control's place,
-// size and font is scaled by the one factor, as if Twips had placed it at that scale. Controls
-// that code has moved or resized since are scaled from where the code put them.
+// Keeps a window's controls at the scale its inner size allows: smaller than the design when
+// the window is smaller, larger when it is larger, always in the design's proportions, with the
+// design centred where one direction has room left. Every control's place, size and font is
+// scaled by the one factor, as if Twips had placed it at that scale. Controls that code has
+// moved or resized since are scaled from where the code put them.
 class WindowScale : public QObject
 {
 public:
     // Follows `window`'s size from now on; owned by the window.
     explicit WindowScale(QWidget *window);
 
-    // Scales every control of the window to `scale` (Twips::scale becomes it).
-    void rescale(double scale);
+    // Scales every control of the window to `scale` (Twips::scale becomes it), with the
+    // design's top left corner at `origin` of the window.
+    void rescale(double scale, QPoint origin);
+
+    // Where the design's top left corner lies in the window now.
+    QPoint origin() const { return m_origin; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void rescaleChildren(QWidget *parent, double from, double to);
+    void rescaleChildren(QWidget *parent, double from, double to, QPoint fromOrigin,
+                         QPoint toOrigin);
 
     QWidget *m_window;
+    QPoint m_origin;
 };

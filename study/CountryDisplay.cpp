@@ -5,6 +5,7 @@
 #include "PicturePaths.h"
 #include "PlayerData.h"
 #include "ReviewSchedule.h"
+#include "SharpPicture.h"
 #include "Twips.h"
 
 #include <QImageReader>
@@ -13,26 +14,36 @@
 
 namespace {
 
-// The flag is stretched to its box. The extra pictures are shown at their own size (at the
-// windows' scale) from their designed top left corner: the control takes the picture's size,
-// as an image control that does not stretch does. Either is decoded at the size shown in the
-// screen's own pixels, so it is drawn sharp at any device pixel ratio.
-void showPicture(ClickableLabel *label, const QString &path, bool stretch)
+// The flag is stretched to its box, from the larger picture where its box has more pixels than
+// the small one. The extra pictures are shown at their own size (at the windows' scale) from
+// their designed top left corner: the control takes the picture's size, as an image control
+// that does not stretch does. Each is decoded at the size shown in the screen's own pixels, so
+// it is drawn sharp at any device pixel ratio.
+void showFlag(ClickableLabel *label, const QString &path, const QString &largerPath)
+{
+    const QPixmap picture =
+        SharpPicture::decode(path, largerPath, label->size(), label->devicePixelRatioF());
+    // A country without the picture shows an empty box rather than the previous one's.
+    if (picture.isNull())
+        label->clear();
+    else
+        label->setPixmap(picture);
+}
+
+void showPicture(ClickableLabel *label, const QString &path)
 {
     QImageReader reader(path);
-    const QSize shown = stretch ? label->size() : Twips::shown(reader.size());
+    const QSize shown = Twips::shown(reader.size());
     const qreal ratio = label->devicePixelRatioF();
     if (shown.isValid())
         reader.setScaledSize(shown * ratio);
     QImage image;
     if (!reader.read(&image)) {
-        // A country without the picture shows an empty box rather than the previous one's.
         label->clear();
         return;
     }
     image.setDevicePixelRatio(ratio);
-    if (!stretch)
-        label->resize(shown);
+    label->resize(shown);
     label->setPixmap(QPixmap::fromImage(std::move(image)));
 }
 
@@ -97,10 +108,10 @@ void CountryDisplay::showCountry(const Country &country)
     m_articleLink->setText(country.title);
     m_capitalLabel->setText(country.capital);
     m_regionLabel->setText(country.region);
-    showPicture(m_flagPicture, PicturePaths::flag(m_appPath, country.pictureId), true);
-    showPicture(m_firstExtraPicture, PicturePaths::extra(m_appPath, country.pictureId, 'a'), false);
-    showPicture(m_secondExtraPicture, PicturePaths::extra(m_appPath, country.pictureId, 'b'),
-                false);
+    showFlag(m_flagPicture, PicturePaths::flag(m_appPath, country.pictureId),
+             PicturePaths::largeFlag(m_appPath, country.pictureId));
+    showPicture(m_firstExtraPicture, PicturePaths::extra(m_appPath, country.pictureId, 'a'));
+    showPicture(m_secondExtraPicture, PicturePaths::extra(m_appPath, country.pictureId, 'b'));
     // Read each time: the file is small, and a game may have ended since the last look.
     std::optional<FileError> readError;
     const MasteryRecord::Record record = m_playerData.record(&readError);

@@ -3,6 +3,7 @@
 #include "ClickableLabel.h"
 #include "GalleryDecoder.h"
 #include "PicturePaths.h"
+#include "SharpPicture.h"
 #include "Twips.h"
 
 #include <QCoreApplication>
@@ -19,7 +20,8 @@ using StudyRules::cellHeight;
 using StudyRules::cellLeft;
 using StudyRules::cellWidth;
 
-GalleryPanel::GalleryPanel(QWidget *parent) : QGroupBox(QStringLiteral("国旗"), parent)
+GalleryPanel::GalleryPanel(QString appPath, QWidget *parent)
+    : QGroupBox(QStringLiteral("国旗"), parent), m_appPath(std::move(appPath))
 {
     Twips::place(this, "Frame2", 990, 1080, 2775, 9315);
     m_galleryScrollBar =
@@ -47,9 +49,13 @@ GalleryPanel::GalleryPanel(QWidget *parent) : QGroupBox(QStringLiteral("国旗")
 std::unique_ptr<GalleryDecoder> GalleryPanel::startDecode(const QString &appPath)
 {
     // No window exists yet to tell its screen: the pictures get as many pixels as the sharpest
-    // screen has, so they stay sharp on whichever the window opens.
-    const QSize shown =
-        Twips::rect(0, 0, cellWidth, cellHeight).size() * qGuiApp->devicePixelRatio();
+    // screen has, so they stay sharp on whichever the window opens. Above the design's size
+    // they get the design's, so that a large screen costs the start-up no more time or memory;
+    // the eight cells on show are sharpened when they are laid out.
+    const double atMostDesign = std::min(1.0, 1.0 / Twips::scale);
+    const QSize shown = (QSizeF(Twips::rect(0, 0, cellWidth, cellHeight).size()) * atMostDesign *
+                         qGuiApp->devicePixelRatio())
+                            .toSize();
     // One helper thread while the window is built; the caller of take() joins in.
     const int helpers = std::thread::hardware_concurrency() > 1 ? 1 : 0;
     return std::make_unique<GalleryDecoder>(PicturePaths::folder(appPath), cells, shown, helpers);
@@ -99,8 +105,24 @@ void GalleryPanel::layoutGallery()
     for (int k = 1; k <= StudyRules::gallerySlots; ++k) {
         ClickableLabel *cell = m_galleryFlags[static_cast<size_t>(first + k - 1)];
         cell->setGeometry(Twips::rect(cellLeft, StudyRules::slotTop(k), cellWidth, cellHeight));
+        sharpen(cell, first + k - 1);
         cell->show();
     }
+}
+
+void GalleryPanel::sharpen(ClickableLabel *cell, int flagId)
+{
+    const QPixmap held = cell->pixmap();
+    const QSize needed = cell->size() * cell->devicePixelRatioF();
+    if (held.isNull() || (held.width() >= needed.width() && held.height() >= needed.height()))
+        return;
+    const QString id = QString::number(flagId);
+    const QPixmap sharp = SharpPicture::decode(PicturePaths::flag(m_appPath, id),
+                                               PicturePaths::largeFlag(m_appPath, id), cell->size(),
+                                               cell->devicePixelRatioF());
+    // A picture gone since start-up leaves the one read then.
+    if (!sharp.isNull())
+        cell->setPixmap(sharp);
 }
 
 void GalleryPanel::wheelEvent(QWheelEvent *event)

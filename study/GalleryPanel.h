@@ -21,12 +21,14 @@ class GalleryPanel : public QGroupBox
 public:
     static constexpr int cells = StudyRules::galleryCells;
 
-    explicit GalleryPanel(QWidget *parent);
+    // The flags are pictures of the program's folder `appPath`.
+    GalleryPanel(QString appPath, QWidget *parent);
 
     // The first cell on show.
     int first() const { return m_first; }
 
-    // Start-up: begins decoding the flag pictures in the background, at the size a cell shows,
+    // Start-up: begins decoding the flag pictures in the background, at the size a cell shows
+    // (at most the design's: the windows drawn larger sharpen the cells on show as they come),
     // so that they are ready by the time the window is laid out.
     static std::unique_ptr<GalleryDecoder> startDecode(const QString &appPath);
     // Start-up: puts every cell at left 200 with its flag picture, in order. Returns the path
@@ -37,8 +39,9 @@ public:
 
     // Back to the first flag, laid out even when the scroll bar already stood there.
     void scrollToStart();
-    // Shows the eight cells from the scroll value on and hides all others. Reads no file:
-    // every cell got its picture at start-up.
+    // Shows the eight cells from the scroll value on and hides all others. Reads no file at the
+    // design's size or smaller: every cell got its picture at start-up. Drawn larger, a cell
+    // coming into sight for the first time reads its flag again at the size it is shown.
     void layoutGallery();
     // The name a screen reader gives the cell of this flag ID.
     void setCellName(int flagId, const QString &name);
@@ -59,7 +62,10 @@ protected:
 
 private:
     void focusCell(int n);
+    // The cell's flag read again where its picture has fewer pixels than the cell shows.
+    void sharpen(ClickableLabel *cell, int flagId);
 
+    QString m_appPath;
     int m_first = 1;
     QScrollBar *m_galleryScrollBar;
     std::array<ClickableLabel *, cells + 1> m_galleryFlags{}; // cell 0 is never used

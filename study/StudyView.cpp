@@ -21,7 +21,7 @@ StudyView::StudyView(Services &services, QString appPath, const PlayerData &play
     // Without the file of other names the search still finds what the exact one finds.
     m_namePanel =
         new NamePanel(OtherNames::load(m_appPath + QLatin1Char('/') + OtherNames::fileName), form);
-    m_gallery = new GalleryPanel(form);
+    m_gallery = new GalleryPanel(m_appPath, form);
 
     connect(m_namePanel, &NamePanel::countryPicked, this, &StudyView::showCountry);
     connect(m_gallery, &GalleryPanel::flagPicked, this, &StudyView::showFlag);

@@ -1,5 +1,6 @@
-// The main window on the screen sizes players have: 1920×1080, 1366×768, 1280×720 and a
-// 2560×1440 screen at scale 2, set side by side as off-screen screens.
+// The main window on the screen sizes players have: 1920×1080, 1366×768, 1280×720, a
+// 2560×1440 screen at scale 2, a 3840×2160 one at scale 1.5 and a 2560×1080 one wider than the
+// design's proportions, set side by side as off-screen screens.
 #include "Controls.h"
 #include "Fonts.h"
 #include "Form2.h"
@@ -56,6 +57,12 @@ protected:
     {
         return control<T>(f.form.get(), QString::fromLatin1(name), index);
     }
+    // Where the design's top left corner stands in the window: the menu's first entry is 30
+    // twips right of and below it.
+    QPoint designCorner() const
+    {
+        return get<QWidget>("Label8")->pos() - QPoint(Twips::toPixels(30), Twips::toPixels(30));
+    }
     QRect onWindow(const QWidget *widget) const
     {
         return QRect(widget->mapTo(f.form.get(), QPoint()), widget->size());
@@ -86,6 +93,17 @@ protected:
             }
             EXPECT_GT(shown, 0) << mode << ": " << name.toStdString() << " is not on show";
         }
+    }
+
+    // A picture decoded at its label's size in the screen's own pixels: at a ratio like 1.5 an
+    // odd size has no whole number of them, and the picture has the nearest whole number.
+    static void expectDrawnInScreenPixels(const QLabel *label)
+    {
+        const qreal ratio = label->devicePixelRatioF();
+        EXPECT_EQ(label->pixmap().devicePixelRatio(), ratio) << label->objectName().toStdString();
+        const QSizeF size = label->pixmap().deviceIndependentSize();
+        EXPECT_NEAR(size.width(), label->width(), 1 / ratio) << label->objectName().toStdString();
+        EXPECT_NEAR(size.height(), label->height(), 1 / ratio) << label->objectName().toStdString();
     }
 
     // Each mode in turn, with the controls it shows.
@@ -136,20 +154,33 @@ protected:
 
 TEST_P(OnScreen, EveryModeShowsEveryControlWholeAndOnTop)
 {
-    // A screen smaller than the design shrinks everything by one factor; a larger one keeps the
-    // design's size.
+    // The design is scaled by one factor to the screen, down or up: it fills the window in one
+    // direction and stands centred in the other.
     const QSize logical = screen->availableGeometry().size();
-    EXPECT_LE(Twips::toPixels(Twips::designWidth), logical.width());
-    EXPECT_LE(Twips::toPixels(Twips::designHeight), logical.height());
+    const QSize design(Twips::toPixels(Twips::designWidth), Twips::toPixels(Twips::designHeight));
+    EXPECT_LE(design.width(), logical.width());
+    EXPECT_LE(design.height(), logical.height());
+    const QSize window = f.form->size();
+    EXPECT_TRUE(design.width() >= window.width() - 1 || design.height() >= window.height() - 1);
     EXPECT_EQ(Twips::scale < 1.0, logical.width() < 1360 || logical.height() < 720);
+    EXPECT_EQ(Twips::scale > 1.0, logical.width() > 1360 && logical.height() > 720);
     EXPECT_DOUBLE_EQ(f.form->font().pointSizeF(), 9 * Twips::scale);
+    EXPECT_NEAR(designCorner().x(), (window.width() - design.width()) / 2, 1);
+    EXPECT_NEAR(designCorner().y(), (window.height() - design.height()) / 2, 1);
 
     expectEveryModeWholeAndOnTop();
+    // The game panel, as wide as the screen, ends where the window does: what grows to its
+    // right edge (the summary) stays in sight with the design centred.
+    EXPECT_LE(onWindow(get<QWidget>("Picture1")).right(), f.form->rect().right());
 
-    // The cards are drawn in the screen's own pixels.
+    // The cards are drawn in the screen's own pixels, on a full HD screen well larger than
+    // designed for players who need the flags large.
     auto *card = get<QLabel>("Image4", 12);
-    EXPECT_EQ(card->pixmap().devicePixelRatio(), card->devicePixelRatioF());
-    EXPECT_EQ(card->pixmap().deviceIndependentSize(), QSizeF(card->size()));
+    expectDrawnInScreenPixels(card);
+    if (std::string_view(GetParam()) == "wide") {
+        EXPECT_GE(card->width(), 1.3 * 2385 / 15);
+        EXPECT_GE(card->height(), 1.3 * 1455 / 15);
+    }
 }
 
 TEST_P(OnScreen, AWindowMadeSmallerShrinksAsAWholeAndGrowsBack)
@@ -215,6 +246,8 @@ TEST_P(OnScreen, AfterAGameTheSummaryLeavesTheRegionButtonsWholeAndClickable)
         return QRect(w->mapToGlobal(QPoint()), w->size());
     };
     EXPECT_TRUE(f.form->screen()->availableGeometry().contains(rating));
+    // It is drawn at the main window's scale, larger on a large screen as the cards are.
+    EXPECT_EQ(form6->size(), Twips::rect(0, 0, 8100, 5400).size());
     for (const char *name : {"Text1", "Review", "Label13", "Label17", "Label11", "Command2"})
         EXPECT_FALSE(rating.intersects(onScreen(get<QWidget>(name)))) << "covers " << name;
     EXPECT_GE(review->width(), Twips::toPixels(900 + 3 * 1650));
@@ -299,12 +332,9 @@ TEST_P(OnScreen, AfterAGameTheSummaryLeavesTheRegionButtonsWholeAndClickable)
     get<QPushButton>("Command2")->click();
     EXPECT_TRUE(game.playing());
     EXPECT_EQ(game.chosenRegionKey(), "sekai");
-    // The rating window gives way to the new game's cards: beside the main window where the
-    // screen has room for it, else closed.
-    EXPECT_EQ(form6->isVisible(), std::string_view(GetParam()) == "wide");
-    if (form6->isVisible()) {
-        EXPECT_FALSE(form6->frameGeometry().intersects(game.cardArea()));
-    }
+    // The rating window gives way to the new game's cards: beside them where the screen has
+    // room for it, else closed.
+    EXPECT_FALSE(form6->isVisible() && form6->frameGeometry().intersects(game.cardArea()));
 }
 
 TEST_P(OnScreen, ExtraPicturesShowAtTheirOwnSizeOverNothingElse)
@@ -324,14 +354,14 @@ TEST_P(OnScreen, ExtraPicturesShowAtTheirOwnSizeOverNothingElse)
     // Their own size at the windows' scale, in as many pixels as the screen has.
     auto *image2 = get<QLabel>("Image2");
     auto *image3 = get<QLabel>("Image3");
-    EXPECT_EQ(image2->geometry(), QRect(QPoint(Twips::toPixels(12660), Twips::toPixels(3750)),
-                                        Twips::shown(firstSize)));
-    EXPECT_EQ(image3->geometry(), QRect(QPoint(Twips::toPixels(4980), Twips::toPixels(3720)),
-                                        Twips::shown(secondSize)));
-    for (QLabel *picture : {image2, image3}) {
-        EXPECT_EQ(picture->pixmap().deviceIndependentSize(), QSizeF(picture->size()));
-        EXPECT_EQ(picture->pixmap().devicePixelRatio(), screen->devicePixelRatio());
-    }
+    EXPECT_EQ(image2->geometry(),
+              QRect(designCorner() + QPoint(Twips::toPixels(12660), Twips::toPixels(3750)),
+                    Twips::shown(firstSize)));
+    EXPECT_EQ(image3->geometry(),
+              QRect(designCorner() + QPoint(Twips::toPixels(4980), Twips::toPixels(3720)),
+                    Twips::shown(secondSize)));
+    for (QLabel *picture : {image2, image3})
+        expectDrawnInScreenPixels(picture);
 
     // Every control on show, wherever it sits among the panels, is compared on the window.
     const QRect window = f.form->rect();
@@ -372,7 +402,9 @@ TEST_P(OnScreen, TheStudyLinesFitTheWindowAndCoverNothing)
               record->width());
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, OnScreen, ::testing::Values("wide", "laptop", "small", "scaled"));
+INSTANTIATE_TEST_SUITE_P(Screens, OnScreen,
+                         ::testing::Values("wide", "laptop", "small", "scaled", "uhd",
+                                           "ultrawide"));
 
 int main(int argc, char **argv)
 {
@@ -380,5 +412,7 @@ int main(int argc, char **argv)
                           {{"wide", 1920, 1080},
                            {"laptop", 1366, 768},
                            {"small", 1280, 720},
-                           {"scaled", 1280, 720, 2}});
+                           {"scaled", 1280, 720, 2},
+                           {"uhd", 2560, 1440, 1.5},
+                           {"ultrawide", 2560, 1080}});
 }

@@ -239,9 +239,27 @@ TEST(ShippedLists, EveryListRoundTripsThroughTheReader)
     }
 }
 
+// How far two pictures of one size differ: the mean over all pixels and channels, 0 to 255.
+double meanDifference(const QImage &a, const QImage &b)
+{
+    const QImage left = a.convertToFormat(QImage::Format_RGB32);
+    const QImage right = b.convertToFormat(QImage::Format_RGB32);
+    double total = 0;
+    for (int y = 0; y < left.height(); ++y) {
+        for (int x = 0; x < left.width(); ++x) {
+            const QRgb p = left.pixel(x, y);
+            const QRgb q = right.pixel(x, y);
+            total += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                     std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return total / (3.0 * left.width() * left.height());
+}
+
 TEST(ShippedPictures, EveryFlagIdHasThreePicturesThatLoad)
 {
     const QString folder = dataDir + QStringLiteral("/国旗/");
+    const QString largeFolder = dataDir + QStringLiteral("/国旗大/");
     for (int n = 1; n <= worldCount; ++n) {
         SCOPED_TRACE(n);
         const QString id = QString::number(n);
@@ -251,6 +269,14 @@ TEST(ShippedPictures, EveryFlagIdHasThreePicturesThatLoad)
         // Flags sit in a 3:2 picture so every card has the same shape.
         EXPECT_GE(flagImage.width(), 360);
         EXPECT_EQ(flagImage.width() * 2, flagImage.height() * 3);
+        // The large flag is the same flag at twice the size: one drawn again from another
+        // drawing, or left out when the small ones were made anew, shows here.
+        QImageReader large(largeFolder + id + ".jpg");
+        ASSERT_EQ(large.size(), flagImage.size() * 2) << large.errorString().toStdString();
+        large.setScaledSize(flagImage.size());
+        const QImage largeImage = large.read();
+        ASSERT_FALSE(largeImage.isNull()) << large.errorString().toStdString();
+        EXPECT_LT(meanDifference(largeImage, flagImage), 16.0);
         for (const char *suffix : {"a", "b"}) {
             QImageReader map(folder + id + suffix + ".jpg");
             const QImage mapImage = map.read();
@@ -263,6 +289,7 @@ TEST(ShippedPictures, EveryFlagIdHasThreePicturesThatLoad)
     EXPECT_FALSE(QImageReader(folder + "banner.jpg").read().isNull());
     // Nothing beyond the gallery's 198: a stray picture means the lists and pictures disagree.
     EXPECT_FALSE(QFile::exists(folder + QString::number(worldCount + 1) + ".jpg"));
+    EXPECT_FALSE(QFile::exists(largeFolder + QString::number(worldCount + 1) + ".jpg"));
 }
 
 TEST(ShippedHelp, CompiledHelpAndPlainPagesAreThere)

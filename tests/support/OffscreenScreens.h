@@ -7,13 +7,13 @@ class QString;
 class QTemporaryDir;
 
 // One screen of the off-screen platform, in logical pixels: a 2560×1440 screen at scale 2 is a
-// 1280×720 one with two pixels to each.
+// 1280×720 one with two pixels to each, a 3840×2160 one at 1.5 a 2560×1440 one.
 struct OffscreenScreen
 {
     const char *name;
     int width;
     int height;
-    int pixelRatio = 1;
+    double pixelRatio = 1;
 };
 
 // Points the off-screen platform at `screens`, laid side by side from the left, through a file

@@ -1,5 +1,5 @@
 // Makes everything under data/ that ships in the program's folder from countries.tsv:
-//   node generate.mjs [lists] [aliases] [flags] [maps] [outlines] [intro] [banner] [help] [sheet]
+//   node generate.mjs [lists] [aliases] [flags] [largeflags] [maps] [outlines] [intro] [banner] [help] [sheet]
 //   [similar]
 //   (no argument: all of them)
 // Needs rsvg-convert (librsvg2-bin), ImageMagick, chmcmd (fp-utils) and the IPA P Gothic font.
@@ -14,6 +14,7 @@ export const dirs = {
   here,
   data: path.resolve(here, '../../data'),
   pictures: path.resolve(here, '../../data/国旗'),
+  largePictures: path.resolve(here, '../../data/国旗大'),
   out: path.join(here, 'out'),
 };
 
@@ -21,6 +22,10 @@ const steps = {
   lists: async (rows) => writeLists(rows, dirs.data),
   aliases: async (rows) => (await import('./lib/aliases.mjs')).writeAliases(rows, dirs),
   flags: async (rows) => (await import('./lib/flags.mjs')).makeFlags(rows, dirs),
+  largeflags: async (rows) => {
+    const { makeFlags, LARGE_FLAG_FACTOR } = await import('./lib/flags.mjs');
+    return makeFlags(rows, dirs, LARGE_FLAG_FACTOR);
+  },
   maps: async (rows) => (await import('./lib/maps.mjs')).makeMaps(rows, dirs),
   outlines: async (rows) => (await import('./lib/outlines.mjs')).makeOutlines(rows, dirs),
   intro: async () => (await import('./lib/intro.mjs')).makeIntro(dirs),
