@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QPolygonF>
 #include <QToolTip>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +27,11 @@ constexpr double tenth = 10.0;
 // A country whose outline is smaller than this on screen is drawn as a marker.
 constexpr double smallestOutline = 6;
 constexpr double margin = 4;
+// Enough for the smallest countries of Europe and the Caribbean to be drawn and clicked as
+// outlines on a laptop's screen.
+constexpr double maxZoom = 8;
+constexpr double zoomStep = 1.25;
+constexpr double wheelNotch = 120; // QWheelEvent's angle delta for one notch
 // Beyond the marker's own radius, so that a near miss on a tiny island still counts.
 constexpr double markerSlack = 3;
 
@@ -133,7 +139,43 @@ void MapCanvas::setStates(
 void MapCanvas::setSelected(int flagId)
 {
     m_selected = flagId;
+    keepSelectedInView();
     update();
+}
+
+void MapCanvas::keepSelectedInView()
+{
+    if (m_zoom <= 1)
+        return;
+    const auto found = std::find_if(m_countries.begin(), m_countries.end(),
+                                    [this](const Country &c) { return c.flagId == m_selected; });
+    if (found == m_countries.end() || rect().contains(found->pointOnScreen.toPoint()))
+        return;
+    m_middle = found->point;
+    layOut();
+}
+
+void MapCanvas::zoomBy(double factor, const QPointF &anchor)
+{
+    const double zoom = std::clamp(m_zoom * factor, 1.0, maxZoom);
+    if (zoom == m_zoom)
+        return;
+    const QPointF onMap = m_toScreen.inverted().map(anchor);
+    const double scale = m_toScreen.m11() * zoom / m_zoom;
+    m_zoom = zoom;
+    m_middle = onMap - (anchor - QPointF(width() / 2.0, height() / 2.0)) / scale;
+    layOut();
+    update();
+}
+
+void MapCanvas::wheelEvent(QWheelEvent *event)
+{
+    const double notches = event->angleDelta().y() / wheelNotch;
+    if (notches == 0) {
+        event->ignore();
+        return;
+    }
+    zoomBy(std::pow(zoomStep, notches), event->position());
 }
 
 void MapCanvas::setNames(const std::array<QString, WorldOutlines::highestFlagId + 1> &names)
@@ -161,11 +203,18 @@ double MapCanvas::markerRadius() const
 
 void MapCanvas::layOut()
 {
-    const double scale = std::max(
-        0.1, std::min((width() - 2 * margin) / mapWidth, (height() - 2 * margin) / mapHeight));
-    const double dx = (width() - scale * mapWidth) / 2;
-    const double dy = (height() - scale * mapHeight) / 2;
-    m_toScreen = QTransform(scale, 0, 0, scale, dx, dy);
+    const double scale = m_zoom * std::max(0.1, std::min((width() - 2 * margin) / mapWidth,
+                                                         (height() - 2 * margin) / mapHeight));
+    // Zoomed in, the view shows the part of the map around m_middle and never goes past its
+    // edges; a direction the map does not fill is centred.
+    const auto origin = [scale](double middle, double extent, double view) {
+        if (scale * extent + 2 * margin <= view)
+            return (view - scale * extent) / 2;
+        const double half = (view / 2 - margin) / scale;
+        return view / 2 - scale * std::clamp(middle, half, extent - half);
+    };
+    m_toScreen = QTransform(scale, 0, 0, scale, origin(m_middle.x(), mapWidth, width()),
+                            origin(m_middle.y(), mapHeight, height()));
     // All borders as one path: drawn in one call rather than one call each.
     m_borders = QPainterPath();
     for (Country &country : m_countries) {
@@ -392,6 +441,16 @@ void MapCanvas::keyPressEvent(QKeyEvent *event)
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && m_selected && !(event->modifiers() & ~Qt::KeypadModifier)) {
         emit countryOpened(m_selected);
+        return;
+    }
+    const bool zoomIn = event->key() == Qt::Key_Plus || event->key() == Qt::Key_Equal;
+    if (zoomIn || event->key() == Qt::Key_Minus) {
+        const auto found =
+            std::find_if(m_countries.begin(), m_countries.end(),
+                         [this](const Country &c) { return c.flagId == m_selected; });
+        const QPointF anchor = found != m_countries.end() ? found->pointOnScreen
+                                                          : QPointF(width() / 2.0, height() / 2.0);
+        zoomBy(zoomIn ? zoomStep : 1 / zoomStep, anchor);
         return;
     }
     const int flagId = event->modifiers() & ~Qt::KeypadModifier ? 0 : neighbourOf(event->key());

@@ -44,6 +44,11 @@ public:
     // selected, the country nearest the middle of the map.
     int neighbourOf(int key) const;
 
+    // How many times the map is drawn larger than when it fits the widget (1 to maxZoom).
+    double zoom() const { return m_zoom; }
+    // Zooms by `factor`, the place of the map under `anchor` staying where it is.
+    void zoomBy(double factor, const QPointF &anchor);
+
     static const QBrush &brushOf(MapStates::State state);
     static void paintState(QPainter &painter, MapStates::State state, const QPainterPath &area);
     static void paintMarker(QPainter &painter, MapStates::State state, const QPointF &centre,
@@ -60,6 +65,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     struct Country
@@ -73,6 +79,8 @@ private:
     };
 
     void layOut();
+    // Moves the middle of the view, when zoomed, so that the selected country is on show.
+    void keepSelectedInView();
     void renderBase();
     double markerRadius() const;
 
@@ -82,6 +90,8 @@ private:
     QString m_message;
     int m_selected = 0;
     QTransform m_toScreen;
+    double m_zoom = 1;
+    QPointF m_middle; // the place of the map, in map units, at the middle of the view when zoomed
     QPainterPath m_borders;
     QImage m_base; // everything but the selection, redrawn on a change of size or states
     bool m_baseStale = true;

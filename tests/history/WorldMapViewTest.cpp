@@ -17,9 +17,11 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 
 namespace {
@@ -27,6 +29,8 @@ namespace {
 const QString shippedData = QStringLiteral(FURAMIO_DATA_DIR);
 constexpr int japan = 124;
 constexpr int tuvalu = 108;
+constexpr int liechtenstein = 191;
+constexpr int luxembourg = 194;
 const QDate today(2026, 12, 9);
 
 // The player's files of `folder`; the map only reads them.
@@ -157,6 +161,31 @@ TEST_P(MapOnScreen, AClickOnJapanOrOnTuvaluSelectsIt)
     // The open sea is no country: the selection stays.
     clickAt(view, -150, -40);
     EXPECT_EQ(view.selectedFlag(), tuvalu);
+
+    // The wheel and + zoom in where the player looks, until the small countries of Europe lie
+    // apart to be clicked; - goes back to the whole world.
+    MapCanvas *canvas = view.canvas();
+    const QPointF alps = canvas->positionOf(9.5, 47.2);
+    const auto apart = [canvas] {
+        const QPointF gap = canvas->positionOf(9.55, 47.16) - canvas->positionOf(6.13, 49.8);
+        return std::hypot(gap.x(), gap.y());
+    };
+    const double apartAtWorldScale = apart();
+    for (int notch = 0; notch < 6; ++notch) {
+        QWheelEvent wheel(alps, canvas->mapToGlobal(alps), {}, {0, 120}, Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(canvas, &wheel);
+    }
+    clickAt(view, 6.13, 49.8);
+    EXPECT_EQ(view.selectedFlag(), luxembourg);
+    for (int press = 0; press < 4; ++press)
+        QTest::keyClick(canvas, Qt::Key_Plus);
+    clickAt(view, 9.55, 47.16);
+    EXPECT_EQ(view.selectedFlag(), liechtenstein);
+    EXPECT_GT(apart(), 6 * apartAtWorldScale);
+    for (int press = 0; press < 20; ++press)
+        QTest::keyClick(canvas, Qt::Key_Minus);
+    EXPECT_EQ(canvas->zoom(), 1.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, MapOnScreen, ::testing::Values("wide", "laptop"));
