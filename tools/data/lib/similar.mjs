@@ -201,12 +201,11 @@ function dist(a, i, b, j) {
   return Math.sqrt(dl * dl + da * da + db * db);
 }
 
-// The flag's main colours: k-means in CIELAB from farthest-point seeds, keeping the clusters
-// that cover a real share of the flag, largest first.
-function mainColours(fine) {
+// Up to k cells of the flag, each the farthest in colour from those chosen before it (the
+// first is the top left); stops early once the farthest is nearer than minDistance.
+function farthestSeeds(fine, k, minDistance) {
   const n = fine.length / 3;
   const seeds = [0];
-  const k = MAX_MAIN + 2;
   while (seeds.length < k) {
     let best = -1;
     let bestD = -1;
@@ -218,9 +217,17 @@ function mainColours(fine) {
         best = p;
       }
     }
-    if (bestD < 1) break;
+    if (bestD < minDistance) break;
     seeds.push(best);
   }
+  return seeds;
+}
+
+// The flag's main colours: k-means in CIELAB from farthest-point seeds, keeping the clusters
+// that cover a real share of the flag, largest first.
+function mainColours(fine) {
+  const n = fine.length / 3;
+  const seeds = farthestSeeds(fine, MAX_MAIN + 2, 1);
   let centres = seeds.map((s) => [fine[s * 3], fine[s * 3 + 1], fine[s * 3 + 2]]);
   let counts = [];
   for (let round = 0; round < 12; round++) {
@@ -406,21 +413,7 @@ function meanDelta(a, b) {
 // LAYOUT_SHARE are dropped after a few rounds and their cells go to the nearest one left.
 function regions(fine) {
   const n = fine.length / 3;
-  const seeds = [0];
-  while (seeds.length < LAYOUT_COLOURS + 2) {
-    let best = -1;
-    let bestD = -1;
-    for (let p = 0; p < n; p++) {
-      let d = Infinity;
-      for (const s of seeds) d = Math.min(d, dist(fine, p * 3, fine, s * 3));
-      if (d > bestD) {
-        bestD = d;
-        best = p;
-      }
-    }
-    if (bestD < 8) break;
-    seeds.push(best);
-  }
+  const seeds = farthestSeeds(fine, LAYOUT_COLOURS + 2, 8);
   let centres = seeds.map((s) => [fine[s * 3], fine[s * 3 + 1], fine[s * 3 + 2]]);
   const assign = () => {
     const labels = new Int8Array(n);
