@@ -113,12 +113,19 @@ import -window root "$shots/1-started.png"
 echo "windows check: started, notice fetched; screenshot $shots/1-started.png"
 
 # 3. One game of the European flags: the menu label 札取りゲーム, the region ヨーロッパ編, スタート,
-# then every card of each board until the right one (positions at 96 dpi, as Wine has).
-# Positions are the window's own: without a window manager Wine may place it below the top.
+# then every card of each board until the right one (the design's positions at 96 dpi, as Wine
+# has). Positions are the window's own: without a window manager Wine may place it below the
+# top. The program scales the design (1360 x 720 pixels) to fill its window, centred in the
+# direction it does not fill, and the clicks follow it.
 main_window=$(xdotool search --onlyvisible --name "^フラミオ$" | head -1)
-eval "$(xdotool getwindowgeometry --shell "$main_window" | grep -E '^(X|Y)=')"
+eval "$(xdotool getwindowgeometry --shell "$main_window" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
 click() {
-    xdotool mousemove "$(($1 + X))" "$(($2 + Y))" click 1
+    read -r at_x at_y < <(awk -v x="$1" -v y="$2" -v w="$WIDTH" -v h="$HEIGHT" 'BEGIN {
+        f = w / 1360; if (h / 720 < f) f = h / 720
+        ox = (w - 1360 * f) / 2; if (ox < 0) ox = 0
+        oy = (h - 720 * f) / 2; if (oy < 0) oy = 0
+        printf "%d %d\n", ox + f * x, oy + f * y }')
+    xdotool mousemove "$((at_x + X))" "$((at_y + Y))" click 1
     sleep "${3:-0.3}"
 }
 click 645 23 3
