@@ -2,6 +2,7 @@
 
 #include "ClickableLabel.h"
 
+#include <QApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -461,9 +462,31 @@ void MapCanvas::keyPressEvent(QKeyEvent *event)
     emit countryClicked(flagId);
 }
 
+void MapCanvas::mousePressEvent(QMouseEvent *event)
+{
+    m_dragFrom = event->position();
+    m_dragged = false;
+}
+
+void MapCanvas::mouseMoveEvent(QMouseEvent *event)
+{
+    // Zoomed in, the map is dragged about as a paper map is pushed.
+    if (!(event->buttons() & Qt::LeftButton) || m_zoom <= 1)
+        return;
+    const QPointF moved = event->position() - m_dragFrom;
+    if (!m_dragged && moved.manhattanLength() < QApplication::startDragDistance())
+        return;
+    m_dragged = true;
+    m_dragFrom = event->position();
+    const double scale = m_toScreen.m11();
+    m_middle = m_toScreen.inverted().map(QPointF(width() / 2.0, height() / 2.0)) - moved / scale;
+    layOut();
+    update();
+}
+
 void MapCanvas::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton)
+    if (event->button() != Qt::LeftButton || m_dragged)
         return;
     if (const int flagId = flagIdAt(event->position().toPoint()))
         emit countryClicked(flagId);

@@ -63,6 +63,8 @@ protected:
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
@@ -91,6 +93,8 @@ private:
     int m_selected = 0;
     QTransform m_toScreen;
     double m_zoom = 1;
+    QPointF m_dragFrom;     // where the left button went down, or the last point dragged to
+    bool m_dragged = false; // the press became a drag of the zoomed map, not a click
     QPointF m_middle; // the place of the map, in map units, at the middle of the view when zoomed
     QPainterPath m_borders;
     QImage m_base; // everything but the selection, redrawn on a change of size or states

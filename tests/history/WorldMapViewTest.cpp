@@ -183,6 +183,15 @@ TEST_P(MapOnScreen, AClickOnJapanOrOnTuvaluSelectsIt)
     clickAt(view, 9.55, 47.16);
     EXPECT_EQ(view.selectedFlag(), liechtenstein);
     EXPECT_GT(apart(), 6 * apartAtWorldScale);
+    // A drag pushes the zoomed map along and picks nothing.
+    const QPoint from = canvas->mapTo(&view, canvas->positionOf(9.55, 47.16).toPoint());
+    QTest::mousePress(view.windowHandle(), Qt::LeftButton, {}, from);
+    for (int step = 1; step <= 5; ++step)
+        QTest::mouseMove(view.windowHandle(), from + QPoint(20 * step, 0));
+    QTest::mouseRelease(view.windowHandle(), Qt::LeftButton, {}, from + QPoint(100, 0));
+    EXPECT_EQ(view.selectedFlag(), liechtenstein);
+    EXPECT_NEAR(canvas->mapTo(&view, canvas->positionOf(9.55, 47.16).toPoint()).x(),
+                from.x() + 100, 2);
     for (int press = 0; press < 20; ++press)
         QTest::keyClick(canvas, Qt::Key_Minus);
     EXPECT_EQ(canvas->zoom(), 1.0);
