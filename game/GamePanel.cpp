@@ -168,8 +168,8 @@ GamePanel::GamePanel(Services &services, QString appPath, PlayerData &playerData
                 m_lastFocusedCard = k;
     });
 
-    m_review = new ReviewPanel(this);
-    connect(m_review, &ReviewPanel::flagPicked, this, &GamePanel::reviewFlagPicked);
+    m_review = new MissReviewPanel(this);
+    connect(m_review, &MissReviewPanel::flagPicked, this, &GamePanel::reviewFlagPicked);
 }
 
 void GamePanel::createKeys()

@@ -5,8 +5,8 @@
 #include "GameRules.h"
 #include "GameSession.h"
 #include "MasteryRecord.h"
+#include "MissReviewPanel.h"
 #include "PracticeGame.h"
-#include "ReviewPanel.h"
 
 #include <QFrame>
 #include <QHash>
@@ -168,10 +168,10 @@ private:
     CardPictures m_pictures;
 
     // The last finished game, kept for its review until a new game starts or the panel is left.
-    ReviewPanel *m_review;
+    MissReviewPanel *m_review;
     bool m_reviewReady = false;
     // Another mode took the window: the review comes back only when the player asks for it.
     bool m_reviewSetAside = false;
     MasteryRecord::GameLog m_reviewGame;
-    QHash<int, ReviewPanel::Flag> m_reviewFlags;
+    QHash<int, MissReviewPanel::Flag> m_reviewFlags;
 };

@@ -1,5 +1,7 @@
 #include "DataFile.h"
 
+#include "DiskSync.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,12 +10,6 @@
 #include <filesystem>
 #include <system_error>
 #include <utility>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 FileError::FileError(Cause cause, QString path) : m_cause(cause), m_path(std::move(path)) {}
 
@@ -112,17 +108,6 @@ std::optional<FileError> refuseUnwritable(const QString &target, const QString &
     if (!probe.open(QIODevice::WriteOnly | QIODevice::Append))
         return lastError(probe, FileError::Access::Write, path);
     return std::nullopt;
-}
-
-bool syncToDisk(QFile &file)
-{
-    if (!file.flush())
-        return false;
-#ifdef Q_OS_WIN
-    return ::_commit(file.handle()) == 0;
-#else
-    return ::fsync(file.handle()) == 0;
-#endif
 }
 
 // One file on its way to being replaced.

@@ -5,10 +5,10 @@
 #include "GamePanel.h"
 #include "MainWindowFixture.h"
 #include "MasteryRecord.h"
+#include "MissReviewPanel.h"
 #include "NationalDeviation.h"
 #include "PendingReports.h"
 #include "ProgramEnd.h"
-#include "ReviewPanel.h"
 #include "ServerProcess.h"
 #include "TempDir.h"
 
@@ -100,7 +100,7 @@ TEST(GameOnOurServer, TheGameIsRatedAgainstEverybodyBeforeAndThenCounted)
     EXPECT_FALSE(QFile::exists(PlayerData::ratingScratchPath(f.folder.path())));
 
     // All of the above holds with the review on show and the game in the record of each flag.
-    auto *review = control<ReviewPanel>(f.form.get(), "Review");
+    auto *review = control<MissReviewPanel>(f.form.get(), "Review");
     ASSERT_TRUE(QTest::qWaitFor([&] { return review->isVisible(); }, 10000));
     EXPECT_EQ(review->rowCount(), 2);
     const MasteryRecord::Record record = MasteryRecord::read(f.config.dataPath);

@@ -1,4 +1,4 @@
-#include "ReviewPanel.h"
+#include "MissReviewPanel.h"
 
 #include "ClickableLabel.h"
 #include "PhraseLabel.h"
@@ -70,7 +70,7 @@ QList<std::pair<int, int>> distinctPicks(const QList<int> &clicks)
 
 } // namespace
 
-ReviewPanel::ReviewPanel(QWidget *parent) : QScrollArea(parent)
+MissReviewPanel::MissReviewPanel(QWidget *parent) : QScrollArea(parent)
 {
     setObjectName(QStringLiteral("Review"));
     setWidgetResizable(true);
@@ -82,7 +82,7 @@ ReviewPanel::ReviewPanel(QWidget *parent) : QScrollArea(parent)
     hide();
 }
 
-QWidget *ReviewPanel::flagTile(int flagId, const Flag &flag, int times, bool wrongPick)
+QWidget *MissReviewPanel::flagTile(int flagId, const Flag &flag, int times, bool wrongPick)
 {
     auto *tile = new ClickableLabel;
     tile->setObjectName(wrongPick ? QStringLiteral("ReviewWrong") : QStringLiteral("ReviewAsked"));
@@ -140,7 +140,7 @@ QWidget *ReviewPanel::flagTile(int flagId, const Flag &flag, int times, bool wro
 
 // As many wrong picks side by side as the row has room for beside the flag asked. The scroll
 // area itself, not its viewport: a hidden area lays out its viewport only when it is shown.
-int ReviewPanel::picksPerLine() const
+int MissReviewPanel::picksPerLine() const
 {
     const int spacing = Twips::toPixels(spacingTwips);
     const int room = width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width() -
@@ -148,14 +148,14 @@ int ReviewPanel::picksPerLine() const
     return std::max(1, room / (Twips::toPixels(tileWidthTwips) + spacing));
 }
 
-void ReviewPanel::resizeEvent(QResizeEvent *event)
+void MissReviewPanel::resizeEvent(QResizeEvent *event)
 {
     QScrollArea::resizeEvent(event);
     if (m_content && picksPerLine() != m_laidOutPicksPerLine)
         setGame(m_game, m_flags);
 }
 
-void ReviewPanel::setGame(const MasteryRecord::GameLog &game, const QHash<int, Flag> &flags)
+void MissReviewPanel::setGame(const MasteryRecord::GameLog &game, const QHash<int, Flag> &flags)
 {
     m_game = game;
     m_flags = flags;

@@ -5,10 +5,9 @@
 #include "LinuxFiles.h"
 #include "MainWindowFixture.h"
 #include "MasteryRecord.h"
+#include "MissReviewPanel.h"
 #include "NationalDeviation.h"
 #include "ProgramFolder.h"
-#include "ReviewPanel.h"
-#include "ReviewSchedule.h"
 #include "ReviewSchedule.h"
 #include "Twips.h"
 
@@ -29,7 +28,7 @@ namespace {
 
 using MasteryRecord::GameLog;
 
-class Review : public ::testing::TestWithParam<QSize>
+class MissReview : public ::testing::TestWithParam<QSize>
 {
 protected:
     void SetUp() override
@@ -97,7 +96,7 @@ protected:
         return log;
     }
 
-    ReviewPanel *review() const { return get<ReviewPanel>("Review"); }
+    MissReviewPanel *review() const { return get<MissReviewPanel>("Review"); }
     QList<QWidget *> rows() const
     {
         return review()->findChildren<QWidget *>("ReviewRow", Qt::FindChildrenRecursively);
@@ -115,7 +114,7 @@ protected:
 
 } // namespace
 
-TEST_P(Review, ShowsEachMissedQuestionAfterTheRatingAndLeadsToTheStudyDisplay)
+TEST_P(MissReview, ShowsEachMissedQuestionAfterTheRatingAndLeadsToTheStudyDisplay)
 {
     start();
     const GameLog log = playQuestions({{2, 1}, {7, 2}});
@@ -232,7 +231,7 @@ TEST_P(Review, ShowsEachMissedQuestionAfterTheRatingAndLeadsToTheStudyDisplay)
     EXPECT_FALSE(review()->isVisible());
 }
 
-TEST_P(Review, TheRecordAddsUpGamesAndTheAnswersOfGamesLeft)
+TEST_P(MissReview, TheRecordAddsUpGamesAndTheAnswersOfGamesLeft)
 {
     const GameLog first = playGame({{2, 1}, {7, 2}, {9, 3}}, 9);
     ASSERT_TRUE(review()->isVisible());
@@ -293,7 +292,7 @@ TEST_P(Review, TheRecordAddsUpGamesAndTheAnswersOfGamesLeft)
     EXPECT_EQ(record.confusions, confusions);
 }
 
-TEST_P(Review, ARecordThatCannotBeWrittenIsToldOnceAndTheResultsStillGoIn)
+TEST_P(MissReview, ARecordThatCannotBeWrittenIsToldOnceAndTheResultsStillGoIn)
 {
     const QString recordFile = MasteryRecord::recordPath(f.config.dataPath);
     const QString confusionsFile = MasteryRecord::confusionsPath(f.config.dataPath);
@@ -338,7 +337,8 @@ TEST_P(Review, ARecordThatCannotBeWrittenIsToldOnceAndTheResultsStillGoIn)
     EXPECT_EQ(readBytes(confusionsFile), oldConfusions);
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, Review, ::testing::Values(QSize(1366, 768), QSize(1920, 1080)),
+INSTANTIATE_TEST_SUITE_P(Screens, MissReview,
+                         ::testing::Values(QSize(1366, 768), QSize(1920, 1080)),
                          [](const auto &info) {
                              return QStringLiteral("%1x%2")
                                  .arg(info.param.width())

@@ -11,7 +11,7 @@
 // question missed at least once, in question order, with the flag asked and every flag picked
 // by mistake. It scrolls rather than grows, so that a game of many misses covers nothing
 // beside it. A click on any flag says which.
-class ReviewPanel : public QScrollArea
+class MissReviewPanel : public QScrollArea
 {
     Q_OBJECT
 public:
@@ -22,7 +22,7 @@ public:
         QPixmap picture;
     };
 
-    explicit ReviewPanel(QWidget *parent);
+    explicit MissReviewPanel(QWidget *parent);
 
     // Lays out the review of a game; `flags` gives name and picture by flag ID.
     void setGame(const MasteryRecord::GameLog &game, const QHash<int, Flag> &flags);
