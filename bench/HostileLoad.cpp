@@ -101,6 +101,27 @@ Spread spread(std::vector<double> times)
     return s;
 }
 
+struct Answers
+{
+    std::vector<double> times; // of the requests answered, in ms
+    int unanswered = 0;        // not within 30 s
+};
+
+// A player's one-shot notice requests, ten a second, until `end`.
+template <typename Deadline> Answers playerRequests(int port, Deadline end)
+{
+    Answers answers;
+    while (Clock::now() < end) {
+        const double t = oneShot(port, noticeRequest, 30s);
+        if (t < 0)
+            ++answers.unanswered;
+        else
+            answers.times.push_back(t);
+        std::this_thread::sleep_for(100ms);
+    }
+    return answers;
+}
+
 long procValue(const std::string &path, const std::string &key)
 {
     std::ifstream in(path);
@@ -189,17 +210,8 @@ bool slowAndIdle(int port, int slowClients, int idleConnections, double seconds)
         }
     });
     std::this_thread::sleep_for(1s); // all connections open
-    std::vector<double> times;
-    int unanswered = 0;
     const auto end = Clock::now() + std::chrono::duration<double>(seconds);
-    while (Clock::now() < end) {
-        const double t = oneShot(port, noticeRequest, 30s);
-        if (t < 0)
-            ++unanswered;
-        else
-            times.push_back(t);
-        std::this_thread::sleep_for(100ms);
-    }
+    const auto [times, unanswered] = playerRequests(port, end);
     stop = true;
     attacker.join();
     for (int fd : slow)
@@ -425,16 +437,7 @@ bool slowReaders(int port, pid_t pid, const std::string &dataDir, int readers, d
             }
             counted += ok;
         });
-    std::vector<double> times;
-    int unanswered = 0;
-    while (Clock::now() < end) {
-        const double t = oneShot(port, noticeRequest, 30s);
-        if (t < 0)
-            ++unanswered;
-        else
-            times.push_back(t);
-        std::this_thread::sleep_for(100ms);
-    }
+    const auto [times, unanswered] = playerRequests(port, end);
     for (std::thread &t : reporters)
         t.join();
     stop = true;
