@@ -10,6 +10,7 @@
 #include "MessageBox.h"
 #include "NationalDeviation.h"
 #include "NoticeCodec.h"
+#include "PendingReports.h"
 #include "PicturePaths.h"
 #include "PlayerData.h"
 #include "Regions.h"
@@ -289,7 +290,7 @@ bool Form1::load()
     {
         // Games the server did not take last time; the server answered the notice just now.
         WaitCursor wait;
-        m_playerData.pendingReports(m_server).sendAgain();
+        PendingReports(m_server, m_playerData.keptReports()).sendAgain();
     }
     // The data folder is the program's folder or, where that cannot be written, the player's
     // own; when neither can be, the player hears it now rather than after a whole game.

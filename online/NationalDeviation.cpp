@@ -141,7 +141,7 @@ void NationalDeviation::showNationalDeviation(int score, const QString &regionKe
     run.regionKey = regionKey;
     run.report = report;
     if (report == CounterReport::Send)
-        run.held = m_playerData.pendingReports(m_server).hold(regionKey, score);
+        run.held = m_playerData.keptReports().hold(regionKey, score);
     if (step(run)) {
         m_runs.push_back(std::move(run));
         m_ticker.start();
@@ -257,7 +257,7 @@ bool NationalDeviation::step(Run &run)
         pauseFor(0);
         return true;
     default:
-        m_playerData.pendingReports(m_server).settle(*run.held, run.job->outcome);
+        PendingReports(m_server, m_playerData.keptReports()).settle(*run.held, run.job->outcome);
         run.job.reset();
         m_playerData.dropRatingScratch();
         return false;

@@ -108,9 +108,9 @@ void PlayerData::recordReviewAnswer(const ReviewSchedule::CardKey &card, bool ri
                .arg(error.path(), error.message()));
 }
 
-PendingReports PlayerData::pendingReports(ServerAccess &server) const
+KeptReports PlayerData::keptReports() const
 {
-    return PendingReports(server, m_folder);
+    return KeptReports(m_folder);
 }
 
 QString PlayerData::ratingScratchPath(const QString &folder)

@@ -2,7 +2,7 @@
 
 #include "DataFile.h"
 #include "MasteryRecord.h"
-#include "PendingReports.h"
+#include "KeptReports.h"
 #include "ResultsFile.h"
 #include "ReviewSchedule.h"
 
@@ -15,7 +15,6 @@
 #include <utility>
 
 class Clock;
-class ServerAccess;
 
 // The player's files in the data folder: the results file of each region, the record of each
 // flag with its confusions, the review schedule, the games whose reports were not answered and
@@ -52,7 +51,7 @@ public:
     void recordReviewAnswer(const ReviewSchedule::CardKey &card, bool right, int pickedFlagId);
 
     // The games whose reports were not answered, kept in this folder.
-    PendingReports pendingReports(ServerAccess &server) const;
+    KeptReports keptReports() const;
     // The rating's scratch copy of the server's reply; true when it could not be written.
     bool keepRatingScratch(const QByteArray &text) const;
     void dropRatingScratch() const;

@@ -1,13 +1,17 @@
 #!/usr/bin/env python3
 """Fails when a file includes a header of a higher layer, or a widget-free library links widgets.
 
-The layers, lowest first: platform, catalogue, the widget-free rules, the player's files (the one
-owner of the data folder, which gathers the rules of the files it keeps), the windows, the app. The
+The layers, lowest first: platform, catalogue, the formats of the player's files, the widget-free
+rules, the player's files' one owner (which gathers those formats), the windows, the app. The
 libraries of each layer are listed below; their files are read from the CMakeLists.txt that
 declares them, so a file moved between libraries moves between layers with it. Rules of one
 library do not include another's, nor windows of one library another's: the app wires them.
 The server stands beside the rules: it uses platform, catalogue and rules without widgets, and
 nothing of the program uses it.
+
+Folders show the layers too: each folder has a rank, and a file may include headers of its own
+folder and of folders ranked below it only, so a plan of the includes between folders has no arrow
+running back up and none between two folders of one rank.
 
 The files the program writes in the data folder have one owner, PlayerData: a window or the app
 that names one of them, holds the folder's path or writes through DataFile itself fails too.
@@ -22,6 +26,7 @@ LAYERS = {
     'furamio_platform_core': 1,
     'furamio_platform_ui': 1,
     'furamio_catalogue': 2,
+    'furamio_player_files': 2.5,
     'furamio_notice': 3,
     'furamio_online': 3,
     'furamio_game_logic': 3,
@@ -38,13 +43,18 @@ LAYERS = {
     'furamio-server': 3,
 }
 SERVER = {'furamio_server_core', 'furamio_server_notice', 'furamio-server'}
-LAYER_NAMES = {1: 'platform', 2: 'catalogue', 3: 'rules', 3.5: 'player data', 4: 'windows', 5: 'app'}
+LAYER_NAMES = {1: 'platform', 2: 'catalogue', 2.5: 'player files', 3: 'rules', 3.5: 'player data',
+               4: 'windows', 5: 'app'}
 # Libraries that must not see widgets (the platform's ui part is the one that may).
 WIDGET_FREE = [name for name, layer in LAYERS.items()
                if layer < 4 and name != 'furamio_platform_ui']
 WIDGET_LINKS = {'Qt6::Widgets', 'Qt6::Gui', 'furamio_platform_ui'}
 FOLDERS = ['platform', 'catalogue', 'online', 'game', 'study', 'history', 'player', 'app',
            'server']
+# The player's files and their owner sit under every folder that shows or scores them; the
+# rating shows a game's score in the game's number forms.
+FOLDER_RANKS = {'platform': 1, 'catalogue': 2, 'player': 3, 'game': 4, 'study': 4, 'history': 4,
+                'online': 5, 'app': 6, 'server': 6}
 
 ADD_LIBRARY = re.compile(r'add_library\(\s*([\w-]+)\s+STATIC\s+([^)]*)\)', re.S)
 # The server's executable holds its HTTP side; the program's executable is only main.cpp.
@@ -121,6 +131,12 @@ def main():
                 continue
             target_layer = layer_of_file[target]
             here, there = library_of_file[path], library_of_file[target]
+            folder_here = path.relative_to(ROOT).parts[0]
+            folder_there = target.relative_to(ROOT).parts[0]
+            if folder_here != folder_there and (
+                    FOLDER_RANKS[folder_there] >= FOLDER_RANKS[folder_here]):
+                problems.append(f'{path.relative_to(ROOT)} includes {target.relative_to(ROOT)}: '
+                                f'folder {folder_here}/ may use folders ranked below it only')
             if there in SERVER and here not in SERVER:
                 problems.append(f'{path.relative_to(ROOT)} includes {target.relative_to(ROOT)}, '
                                 f'a part of the server')

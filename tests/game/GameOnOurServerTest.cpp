@@ -7,7 +7,7 @@
 #include "MasteryRecord.h"
 #include "MissReviewPanel.h"
 #include "NationalDeviation.h"
-#include "PendingReports.h"
+#include "KeptReports.h"
 #include "ProgramEnd.h"
 #include "ServerProcess.h"
 #include "TempDir.h"
@@ -174,7 +174,7 @@ TEST(GameOnOurServer, AGameEndedWhileTheServerHangsIsCountedOnceAtTheNextStart)
         QTest::mouseClick(control<QWidget>(f.form.get(), "Image4", game.answerPosition()),
                           Qt::LeftButton);
     }
-    const QList<PendingReports::Game> held = PendingReports(*f.server, f.config.dataPath).games();
+    const QList<KeptReports::Game> held = KeptReports(f.config.dataPath).games();
     ASSERT_EQ(held.size(), 1);
     EXPECT_EQ(held.first().regionKey, "europe");
     ASSERT_TRUE(f.form->deviation()->busy());
@@ -184,12 +184,12 @@ TEST(GameOnOurServer, AGameEndedWhileTheServerHangsIsCountedOnceAtTheNextStart)
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_EQ(f.endRequests, 1);
     EXPECT_FALSE(f.form->deviation()->busy());
-    EXPECT_EQ(PendingReports(*f.server, f.config.dataPath).games(), held);
+    EXPECT_EQ(KeptReports(f.config.dataPath).games(), held);
 
     ASSERT_EQ(kill(server.pid(), SIGCONT), 0);
     f.remakeForm();
     ASSERT_TRUE(f.form->load());
-    EXPECT_FALSE(QFile::exists(PendingReports::path(f.config.dataPath)));
+    EXPECT_FALSE(QFile::exists(KeptReports::path(f.config.dataPath)));
     const QString log = QString::fromStdString(server.log());
     QStringList ids;
     for (const QRegularExpressionMatch &match :

@@ -4,7 +4,7 @@
 #include "MainWindowFixture.h"
 #include "MasteryRecord.h"
 #include "NationalDeviation.h"
-#include "PendingReports.h"
+#include "KeptReports.h"
 #include "ProgramEnd.h"
 #include "ProgramFolder.h"
 #include "TestFiles.h"
@@ -439,7 +439,7 @@ TEST(GamePanel, EndingDuringTheRatingsPausesEndsAtOnceAndKeepsTheGameForTheNextS
         EXPECT_FALSE(path.contains("count.php")) << path.toStdString();
     EXPECT_FALSE(deviation.form6()->isVisible());
     // Its reports are sent at the next start.
-    const QList<PendingReports::Game> held = PendingReports(*f.server, f.config.dataPath).games();
+    const QList<KeptReports::Game> held = KeptReports(f.config.dataPath).games();
     ASSERT_EQ(held.size(), 1);
     EXPECT_EQ(held.first().regionKey, "asia&taiyou");
 }

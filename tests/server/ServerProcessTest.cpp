@@ -379,20 +379,20 @@ Counts countsOf(const ServerProcess &server, const std::string &region)
 TEST_F(ServerProcessTest, AReportThatGotNoAnswerIsSentAtTheNextStartAndCountedOnce)
 {
     const QString dataPath = QString::fromStdString(dir.str());
-    const QString pendingFile = PendingReports::path(dataPath);
+    const QString pendingFile = KeptReports::path(dataPath);
     ServerProcess server(dataDir(), {"--max-reports-per-minute", "0"});
     {
         // Counted, but the reply never reached the game.
         ReplyDropper dropper(server.port());
         Game unanswered(dropper.baseUrl(), std::chrono::seconds(30));
-        PendingReports(unanswered.access, dataPath).report("europe", 295);
-        EXPECT_EQ(PendingReports(unanswered.access, dataPath).games().size(), 1);
+        PendingReports(unanswered.access, KeptReports(dataPath)).report("europe", 295);
+        EXPECT_EQ(PendingReports(unanswered.access, KeptReports(dataPath)).games().size(), 1);
     }
     // The game counter counted; the score was not sent after a request without an answer.
     EXPECT_EQ(countsOf(server, "europe"), (Counts{1, 0}));
     {
         Game game(server);
-        EXPECT_EQ(PendingReports(game.access, dataPath).sendAgain(), 1);
+        EXPECT_EQ(PendingReports(game.access, KeptReports(dataPath)).sendAgain(), 1);
         EXPECT_FALSE(QFile::exists(pendingFile));
     }
     EXPECT_EQ(countsOf(server, "europe"), (Counts{2, 1})) << "the game counted once";
@@ -403,7 +403,7 @@ TEST_F(ServerProcessTest, AReportThatGotNoAnswerIsSentAtTheNextStartAndCountedOn
     // is back.
     {
         Game down("http://127.0.0.1:" + std::to_string(port) + "/", std::chrono::seconds(30));
-        PendingReports pending(down.access, dataPath);
+        PendingReports pending(down.access, KeptReports(dataPath));
         for (int score = 1; score <= 60; ++score)
             pending.report("sekai", score);
         const QList<PendingReports::Game> kept = pending.games();
@@ -420,7 +420,7 @@ TEST_F(ServerProcessTest, AReportThatGotNoAnswerIsSentAtTheNextStartAndCountedOn
     {
         ServerProcess restarted(dataDir());
         Game game(restarted);
-        EXPECT_EQ(PendingReports(game.access, dataPath).sendAgain(), PendingReports::maxGames);
+        EXPECT_EQ(PendingReports(game.access, KeptReports(dataPath)).sendAgain(), PendingReports::maxGames);
         EXPECT_FALSE(QFile::exists(pendingFile));
         EXPECT_EQ(countsOf(restarted, "sekai"), (Counts{50, 50}));
         EXPECT_EQ(countsOf(restarted, "europe"), (Counts{3, 1}));
@@ -430,13 +430,13 @@ TEST_F(ServerProcessTest, AReportThatGotNoAnswerIsSentAtTheNextStartAndCountedOn
     {
         Game down("http://127.0.0.1:" + std::to_string(port) + "/", std::chrono::seconds(30));
         for (int score = 1; score <= PendingReports::maxGames; ++score)
-            PendingReports(down.access, dataPath).report("america", score);
+            PendingReports(down.access, KeptReports(dataPath)).report("america", score);
     }
     int counted = 0;
     for (int start = 1; start <= 3; ++start) {
         ServerProcess capped(dataDir(), {"--max-reports-per-minute", "20"});
         Game game(capped);
-        PendingReports pending(game.access, dataPath);
+        PendingReports pending(game.access, KeptReports(dataPath));
         counted += pending.sendAgain();
         EXPECT_EQ(counted, std::min(20 * start, PendingReports::maxGames));
         EXPECT_EQ(pending.games().size(), PendingReports::maxGames - counted);
