@@ -44,8 +44,6 @@
 
 namespace {
 
-// Between the rating window and the summary it stands beside.
-constexpr int ratingGapTwips = 150;
 // The day's review button looks at the clock at least this often for the day's change.
 constexpr qint64 longestDayWatchMsecs = 10 * 60 * 1000;
 
@@ -72,6 +70,8 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, PlayerDa
     m_gamePanel = new GamePanel(services, config.appPath, playerData, this);
     m_dailyReview = new DailyReviewPanel(services, config.appPath, playerData, this);
     m_deviation = new NationalDeviation(server, services.clock, playerData, this);
+    m_deviation->setPlacer(
+        [this](QSize outer, std::optional<QRect> open) { return ratingSpot(outer, open); });
     // Above the flag picture, where the country display leaves room whichever country is
     // shown (its extra pictures come at their own sizes).
     m_backToReview = Twips::place(new QPushButton(QStringLiteral("見直しに戻る"), this),
@@ -304,10 +304,9 @@ void Form1::openResultsWindow(int regionIndex)
         m_form2 = std::make_unique<Form2>(m_services, m_playerData, this);
         connect(m_form2.get(), &Form2::ratingRequested, this,
                 [this](int score, const QString &regionKey) {
-                    // The player goes on with the results window: its controls stay in sight.
+                    m_ratingFor = RatingFor::PastGame;
                     m_deviation->showNationalDeviation(score, regionKey,
-                                                       NationalDeviation::CounterReport::Skip,
-                                                       {m_form2->controlAreas(), {}, {}});
+                                                       NationalDeviation::CounterReport::Skip);
                 });
         connect(m_form2.get(), &Form2::worldMapRequested, this, &Form1::openWorldMap);
     }
@@ -360,19 +359,9 @@ void Form1::connectPanels()
     connect(m_gamePanel, &GamePanel::listRead, this, &Form1::listRead);
     connect(m_gamePanel, &GamePanel::gameFinished, this,
             [this](const QString &regionKey, int score) {
-                // The rating window stands below the summary, or where the screen is too small
-                // for that, beside it and over the right of the review's place, which makes
-                // room for it; the question and the menu above the review stay in sight.
-                const QRect summary = m_gamePanel->summaryArea();
-                const QRect review = m_gamePanel->reviewArea();
-                const QRect window = frameGeometry();
-                const QRect above(window.topLeft(), QPoint(window.right(), review.top() - 1));
-                const int gap = Twips::toPixels(ratingGapTwips);
+                m_ratingFor = RatingFor::GameJustPlayed;
                 m_deviation->showNationalDeviation(score, regionKey,
-                                                   NationalDeviation::CounterReport::Send,
-                                                   {{summary.adjusted(-gap, -gap, gap, gap), above},
-                                                    {review},
-                                                    summary.bottomLeft() + QPoint(0, gap)});
+                                                   NationalDeviation::CounterReport::Send);
             });
     connect(m_gamePanel, &GamePanel::questionsLogged, this,
             [this](const MasteryRecord::GameLog &game) {
@@ -400,20 +389,15 @@ void Form1::connectPanels()
     connect(m_dailyReview, &DailyReviewPanel::worldMapRequested, this, &Form1::openWorldMap);
     // The review follows the rating; a rating that another interrupted waits for it, so the
     // review comes when none is left.
-    // The review keeps clear of the rating window while that is open.
-    const auto ratingWindow = [this] {
-        const QWidget *form6 = m_deviation->form6();
-        return form6 && form6->isVisible() ? form6->frameGeometry() : QRect();
-    };
-    // A game's cards stay in sight: the rating window gives way to them when the game begins,
-    // and again when a rating started before it shows its values.
-    connect(m_gamePanel, &GamePanel::gameStarted, this,
-            [this] { m_deviation->stepAside(m_gamePanel->cardArea()); });
-    connect(m_deviation, &NationalDeviation::finished, this, [this, ratingWindow] {
+    // The review keeps clear of the rating window while that is open. A game's cards stay in
+    // sight: the rating window gives way to them when the game begins, and again when a rating
+    // started before it shows its values.
+    connect(m_gamePanel, &GamePanel::gameStarted, m_deviation, &NationalDeviation::placeAgain);
+    connect(m_deviation, &NationalDeviation::finished, this, [this] {
         if (m_gamePanel->playing())
-            m_deviation->stepAside(m_gamePanel->cardArea());
+            m_deviation->placeAgain();
         if (!m_deviation->busy())
-            m_gamePanel->showReview(ratingWindow());
+            m_gamePanel->showReview(ratingWindowArea());
     });
     // The review is set aside while its flag is looked up, and the way back to it is offered
     // until the player goes elsewhere.
@@ -423,9 +407,9 @@ void Form1::connectPanels()
         m_studyView->lookUp(flagId);
         m_backToReview->show();
     });
-    connect(m_backToReview, &QPushButton::clicked, this, [this, ratingWindow] {
+    connect(m_backToReview, &QPushButton::clicked, this, [this] {
         if (enter(Mode::Game))
-            m_gamePanel->reopenReview(ratingWindow());
+            m_gamePanel->reopenReview(ratingWindowArea());
     });
 
     connect(m_studyView, &StudyView::listRead, this, &Form1::listRead);

@@ -3,12 +3,14 @@
 #include "AppConfig.h"
 #include "AppState.h"
 #include "BaseList.h"
+#include "NationalDeviation.h"
 
 #include <QDate>
 #include <QList>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class ClickableLabel;
 class WindowScale;
@@ -17,7 +19,6 @@ class DailyReviewPanel;
 class QTimer;
 class Form2;
 class GamePanel;
-class NationalDeviation;
 class PlayerData;
 class ServerAccess;
 struct Services;
@@ -104,6 +105,10 @@ private:
     // The menu row, left to right: over every mode, since its buttons reach a little below the
     // top of the game panel.
     QList<QWidget *> menuRow() const;
+    // Where the rating window goes now: clear of what the windows on show must keep in sight.
+    NationalDeviation::Spot ratingSpot(QSize outer, std::optional<QRect> open) const;
+    // The rating window's place on the screen while it is on show, else empty.
+    QRect ratingWindowArea() const;
     // The day's review button tells how many cards a review of `regionKey` would ask now.
     void countDailyReview(const QString &regionKey);
 
@@ -119,6 +124,13 @@ private:
     StudyView *m_studyView = nullptr;
     DailyReviewPanel *m_dailyReview = nullptr;
     Mode m_mode = Mode::Start;
+    // What the rating on show rates: the game just played, or a past one of the results window.
+    enum class RatingFor
+    {
+        GameJustPlayed,
+        PastGame
+    };
+    RatingFor m_ratingFor = RatingFor::GameJustPlayed;
     QString m_dailyReviewRegion; // the region the review was asked for
 
     QLabel *m_sourceLabel = nullptr;

@@ -9,10 +9,8 @@
 #include "ServerAccess.h"
 #include "Twips.h"
 #include "WaitCursor.h"
-#include "WindowPlacement.h"
 
 #include <QLabel>
-#include <QScreen>
 #include <QShortcut>
 #include <QStyle>
 #include <QWidget>
@@ -131,11 +129,11 @@ void NationalDeviation::createForm6()
 }
 
 void NationalDeviation::showNationalDeviation(int score, const QString &regionKey,
-                                              CounterReport report, const Placement &placement)
+                                              CounterReport report)
 {
     if (!m_form6)
         createForm6();
-    showWaiting(placement);
+    showWaiting();
     Run run;
     run.score = score;
     run.regionKey = regionKey;
@@ -287,7 +285,7 @@ void NationalDeviation::show(const Run &run)
     m_form6->raise();
 }
 
-void NationalDeviation::showWaiting(const Placement &placement)
+void NationalDeviation::showWaiting()
 {
     const QString waiting = QStringLiteral("お待ち下さい");
     m_deviationLabel->setText(waiting);
@@ -296,7 +294,12 @@ void NationalDeviation::showWaiting(const Placement &placement)
     m_meanLabel->clear();
     m_rankLabel->clear();
     m_messageLabel->setText(waitingMessage());
-    place(placement);
+    if (m_placer) {
+        const std::optional<QRect> open = m_form6->isVisible()
+                                              ? std::optional(QRect(m_form6->pos(), outerSize()))
+                                              : std::nullopt;
+        m_form6->move(m_placer(outerSize(), open).at);
+    }
     m_form6->show();
     m_form6->raise();
     // The other ratings' pauses wait while the windows are painted: this one's fetch comes
@@ -324,40 +327,14 @@ QSize NationalDeviation::outerSize() const
     return m_form6->size().grownBy(frame);
 }
 
-void NationalDeviation::stepAside(const QRect &area)
+void NationalDeviation::placeAgain()
 {
-    if (!m_form6 || !m_form6->isVisible() || !m_form6->frameGeometry().intersects(area))
+    if (!m_placer || !m_form6 || !m_form6->isVisible())
         return;
-    const QScreen *screen = m_owner && m_owner->screen() ? m_owner->screen() : m_form6->screen();
-    const QSize outer = outerSize();
-    const QPoint at = screen ? WindowPlacement::place(outer, screen->availableGeometry(), {area},
-                                                      {}, m_form6->pos())
-                             : m_form6->pos();
-    // A window over the cards would hide the answer; the rating is in the results window too.
-    if (QRect(at, outer).intersects(area))
+    const Spot spot = m_placer(outerSize(), QRect(m_form6->pos(), outerSize()));
+    // The rating stays in the results window for a window that had to go.
+    if (spot.hidden)
         m_form6->hide();
     else
-        m_form6->move(at);
-}
-
-void NationalDeviation::place(const Placement &placement)
-{
-    const QWidget *owner = m_owner;
-    const QScreen *screen = owner && owner->screen() ? owner->screen() : m_form6->screen();
-    if (!screen)
-        return;
-    const QSize outer = outerSize();
-    if (m_form6->isVisible()) {
-        const QRect current(m_form6->pos(), outer);
-        if (std::none_of(placement.keepClear.begin(), placement.keepClear.end(),
-                         [&](const QRect &kept) { return current.intersects(kept); }))
-            return;
-    }
-    QPoint preferred = placement.preferred;
-    if (placement.preferred.isNull()) {
-        const QRect area = owner ? owner->frameGeometry() : screen->availableGeometry();
-        preferred = QPoint(area.left() + area.width() / 50, area.top() + area.height() / 3);
-    }
-    m_form6->move(WindowPlacement::place(outer, screen->availableGeometry(), placement.keepClear,
-                                         placement.giveWay, preferred));
+        m_form6->move(spot.at);
 }

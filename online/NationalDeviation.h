@@ -46,14 +46,16 @@ public:
         Skip  // a past game from the results file: counted when it was played
     };
 
-    // Where the window goes. Without a preferred corner, nearest to the lower left of the main
-    // window.
-    struct Placement
+    // Where the window stands: its top left corner on the screen, or out of sight when it
+    // cannot stand clear of what the player must see.
+    struct Spot
     {
-        QList<QRect> keepClear; // screen areas the window must not cover
-        QList<QRect> giveWay;   // screen areas that make room for the window if they must
-        QPoint preferred;       // the window's top left corner, where the areas allow it
+        QPoint at;
+        bool hidden = false;
     };
+    // Tells where a window of `outer` size (its frame included) goes; `open` is where it
+    // stands when it is on show. The main window knows what must stay in sight.
+    using Placer = std::function<Spot(QSize outer, std::optional<QRect> open)>;
 
     // The pauses between the steps, in hundredths of a second.
     static constexpr int pauseAfterFetch = 20;
@@ -67,14 +69,16 @@ public:
 
     // Fetches the region's histogram at once and goes on in steps. A window still open from an
     // earlier rating stays where the player left it unless it covers an area kept clear.
-    void showNationalDeviation(int score, const QString &regionKey, CounterReport report,
-                               const Placement &placement = {});
+    void showNationalDeviation(int score, const QString &regionKey, CounterReport report);
     // Drops every rating under way: nothing more is shown or sent, and requests under way
     // are given up. The program is ending; games not yet reported stay pending.
     void cancel();
-    // A game has begun in `area` (on the screen): an open window that covers part of it moves
-    // off it where the screen has room, and else is closed, its rating still in the results.
-    void stepAside(const QRect &area);
+    // Where the window goes each time it comes up or what it must keep clear of changes.
+    // Without one it comes up where the system puts it.
+    void setPlacer(Placer placer) { m_placer = std::move(placer); }
+    // What the window must keep clear of has changed: an open window goes where the placer
+    // says now, out of sight if it must.
+    void placeAgain();
     // A rating has steps left.
     bool busy() const { return !m_runs.empty(); }
 
@@ -120,8 +124,7 @@ private:
     };
 
     void createForm6();
-    void showWaiting(const Placement &placement);
-    void place(const Placement &placement);
+    void showWaiting();
     QSize outerSize() const;
     void tick();
     // Runs the next step of `run`; returns false when it was the last.
@@ -138,6 +141,7 @@ private:
     PlayerData &m_playerData;
     QPointer<QWidget> m_owner;
     QPointer<QWidget> m_form6;
+    Placer m_placer;
     QLabel *m_deviationLabel = nullptr; // deviation score
     QLabel *m_playersLabel = nullptr;   // players
     QLabel *m_meanLabel = nullptr;      // mean

@@ -60,4 +60,11 @@ QPoint place(QSize outer, const QRect &screen, const QList<QRect> &keepClear,
     return best;
 }
 
+QPoint placeOpen(QSize outer, const QRect &screen, const Areas &areas, std::optional<QPoint> open)
+{
+    if (open && covered(QRect(*open, outer), areas.keepClear) == 0)
+        return *open;
+    return place(outer, screen, areas.keepClear, areas.giveWay, areas.preferred);
+}
+
 } // namespace WindowPlacement

@@ -6,10 +6,12 @@
 #include "PhraseLabel.h"
 #include "PlayerData.h"
 #include "ServerAccess.h"
+#include "WindowPlacement.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -176,19 +178,30 @@ TEST(NationalDeviation, TheWindowSaysItIsWaitingWhileTheHistogramIsFetched)
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
     // An open window that covers nothing to be kept in sight stays where the player left it;
-    // one that covers something moves off it.
+    // one that covers something moves off it, or goes where it cannot.
     QWidget *form6 = r.deviation.form6();
     const QPoint left = form6->pos() + QPoint(7, 5);
     form6->move(left);
-    NationalDeviation::Placement elsewhere;
-    elsewhere.keepClear = {QRect(left + QPoint(form6->width() + 50, 0), QSize(9, 9))};
-    r.deviation.showNationalDeviation(295, "europe", Rating::Report::Skip, elsewhere);
+    WindowPlacement::Areas areas;
+    bool mayStay = true;
+    r.deviation.setPlacer([&](QSize outer, std::optional<QRect> open) {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QPoint at = WindowPlacement::placeOpen(
+            outer, screen, areas, open ? std::optional(open->topLeft()) : std::nullopt);
+        return NationalDeviation::Spot{at, !mayStay && QRect(at, outer).intersects(screen)};
+    });
+    areas.keepClear = {QRect(left + QPoint(form6->width() + 50, 0), QSize(9, 9))};
+    r.deviation.showNationalDeviation(295, "europe", Rating::Report::Skip);
     r.waitUntilDone();
     EXPECT_EQ(form6->pos(), left);
     const QRect kept(form6->frameGeometry().center(), QSize(20, 20));
-    r.deviation.showNationalDeviation(295, "europe", Rating::Report::Skip, {{kept}, {}, left});
+    areas = {{kept}, {}, left};
+    r.deviation.showNationalDeviation(295, "europe", Rating::Report::Skip);
     r.waitUntilDone();
     EXPECT_FALSE(form6->frameGeometry().intersects(kept));
+    mayStay = false;
+    r.deviation.placeAgain();
+    EXPECT_FALSE(form6->isVisible());
 }
 
 TEST(NationalDeviation, ARatingStartedDuringThePausesDoesNotDisturbTheFirst)
