@@ -6,9 +6,12 @@
 #include "EnterPressesButtons.h"
 #include "FocusFrameStyle.h"
 #include "Fonts.h"
+#include "GamePanel.h"
 #include "GameRules.h"
 #include "MainWindowFixture.h"
+#include "NationalDeviation.h"
 #include "OffscreenScreens.h"
+#include "Controls.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -105,6 +108,28 @@ void shootScreen(const QString &folder, const QString &programFolder, const char
     shoot(folder, name, QStringLiteral("game-answered"), form);
     key(form, Qt::Key_Escape);
     shoot(folder, name, QStringLiteral("game-left"), form);
+    // A whole game: a miss, then the right card each time; its end, the rating and the misses.
+    click(form, QStringLiteral("スタート"));
+    GamePanel *game = f.form->gamePanel();
+    const auto pick = [&](int position) {
+        clickInWindow(control<QWidget>(form, QStringLiteral("Image4"), position));
+        // Apart enough not to be taken for a double click.
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+    };
+    pick(game->answerPosition() == 1 ? 2 : 1);
+    for (int question = 0; question < 15 && game->playing(); ++question)
+        pick(game->answerPosition());
+    f.clock.autoAdvance = 0.01;
+    QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 20000);
+    QTest::qWait(200);
+    shoot(folder, name, QStringLiteral("game-end"), form);
+    f.clock.autoAdvance = 0;
+    // The player closes the rating's window and comes back to the main window.
+    f.form->deviation()->form6()->close();
+    QTest::qWait(200);
+    f.form->activateWindow();
+    if (!QTest::qWaitForWindowActive(form))
+        return;
     // The results window and its map.
     key(form, Qt::Key_4, Qt::ControlModifier);
     key(form, Qt::Key_Return);
@@ -115,6 +140,10 @@ void shootScreen(const QString &folder, const QString &programFolder, const char
     for (QWidget *window : QApplication::topLevelWidgets())
         if (window != form)
             window->close();
+    QTest::qWait(200);
+    f.form->activateWindow();
+    if (!QTest::qWaitForWindowActive(form))
+        return;
     // The day's review, from the game panel's button.
     key(form, Qt::Key_3, Qt::ControlModifier);
     if (click(form, QStringLiteral("今日の復習"))) {
