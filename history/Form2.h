@@ -8,8 +8,6 @@
 #include <QSizeF>
 #include <QWidget>
 
-#include <array>
-
 class GameNumbers;
 class GraphCanvas;
 class PhraseLabel;
@@ -66,9 +64,6 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
-    template <typename W>
-    W *place(W *widget, const char *name, int left, int top, int width, int height,
-             double points = 0, bool bold = false);
     QSizeF innerTwips() const;
 
     void activated();
