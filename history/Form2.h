@@ -1,19 +1,15 @@
 #pragma once
 
 #include "HistoryGraph.h"
-#include "ProportionalLayout.h"
 #include "ResultsFile.h"
 
 #include <QList>
 #include <QRect>
+#include <QSizeF>
 #include <QWidget>
 
-#include <array>
-#include <vector>
-
-class ClickableLabel;
+class GameNumbers;
 class GraphCanvas;
-class GraphLine;
 class PhraseLabel;
 class PlayerData;
 class QLabel;
@@ -48,7 +44,6 @@ public:
     void resetTitle();
     const HistoryGraph &graph() const { return m_graph; }
     const ResultsHistory &history() const { return m_history; }
-    const ProportionalLayout &layout() const { return m_layout; }
     // Where the controls the player goes on using beside a rating lie on the screen: the title
     // and the details, the buttons, the game numbers and their delete buttons.
     QList<QRect> controlAreas() const;
@@ -67,37 +62,18 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
-    // The column numbers' keys: Left and Right move between games, Enter shows one, Delete
-    // asks before deleting it.
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    struct Tracked
-    {
-        QWidget *widget;
-        ControlGeometry geometry; // twips and points, kept unrounded
-    };
-
-    template <typename W>
-    W *add(W *widget, const char *name, int l, int t, int w, int h, double fontSize = 0,
-           bool bold = false, int index = -1);
-    void setGeometryOf(Tracked &tracked, const ControlGeometry &geometry);
-    Tracked &tracked(QWidget *widget);
-    std::vector<ProportionalLayout::Item> currentGeometry() const;
-    double innerWidthTwips() const;
-    double innerHeightTwips() const;
+    QSizeF innerTwips() const;
 
     void activated();
-    void captureLayout();
     void fitToScreen();
     void resizeHandler();
     void showGraph();
     void showView();
-    void fitColumnNumbers();
-    void showNoRecords();
-    void showDetails(int index);
-    void deleteGame(int index);
-    bool columnKey(int index, int key);
+    void showDetails(int column);
+    void deleteGame(int column);
+    void askToDelete(int column);
     void setAccessibleNames();
     void back();
 
@@ -108,24 +84,14 @@ private:
     QTimer *m_noRecordsTimer = nullptr;
     double m_noRecordsSince = 0;
     QWidget *m_mainWindow;
-    std::vector<Tracked> m_controls;
-    ProportionalLayout m_layout;
     HistoryGraph m_graph;
     ResultsHistory m_history;
     QSize m_laidOutSize;
-    // Counts every change of what the columns show. A click on a column acts only when the view
-    // is still the one it was pressed on: the press that activates the window reloads it.
-    int m_viewGeneration = 0;
-    int m_pressedGeneration = -1;
+    // The inner size in twips at which the controls stand where they were placed: the window's
+    // size when it was first shown. Every size after stretches them from there.
+    QSizeF m_placedInner;
 
-    QWidget *m_graphBottomLine = nullptr;
-    QWidget *m_graphLeftLine = nullptr;
-    QWidget *m_graphMiddleLine = nullptr;
-    QWidget *m_numberRowAnchor = nullptr;
-    QWidget *m_deleteRowAnchor = nullptr;
     QLineEdit *m_titleBox = nullptr;
-    QLineEdit *m_bestScoreAnchor = nullptr;
-    QLineEdit *m_worstScoreAnchor = nullptr;
     QPlainTextEdit *m_detailBox = nullptr;
     PhraseLabel *m_scrollHint = nullptr;
     QLineEdit *m_bestScoreBox = nullptr;
@@ -134,8 +100,6 @@ private:
     QPushButton *m_backButton = nullptr;
     QPushButton *m_reloadButton = nullptr;
     QPushButton *m_worldMapButton = nullptr;
-    std::array<ClickableLabel *, HistoryGraph::columnCount> m_columnNumbers{};
-    std::array<ClickableLabel *, HistoryGraph::columnCount> m_deleteLabels{};
-    std::array<GraphLine *, HistoryGraph::columnCount> m_graphLines{};
+    GameNumbers *m_numbers = nullptr;
     GraphCanvas *m_canvas = nullptr;
 };

@@ -2,6 +2,8 @@
 
 #include "ResultsFile.h"
 
+#include <QStringList>
+
 #include <cmath>
 
 namespace GameDetails {
@@ -29,6 +31,17 @@ QString text(const PastGame &game)
 QString title(const QString &columnCaption)
 {
     return QStringLiteral("<成績> ") + columnCaption + QStringLiteral("回目");
+}
+
+QString loadNotes(const ResultsHistory &history)
+{
+    QStringList notes;
+    if (history.skippedLines > 0)
+        notes << QStringLiteral("記録ファイルの読めない行 %1 行を飛ばしました。")
+                     .arg(history.skippedLines);
+    if (history.olderDropped > 0)
+        notes << QStringLiteral("古い記録 %1 件は表示していません。").arg(history.olderDropped);
+    return notes.join(QLatin1Char('\n'));
 }
 
 } // namespace GameDetails

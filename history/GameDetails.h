@@ -3,6 +3,7 @@
 #include <QString>
 
 struct PastGame;
+struct ResultsHistory;
 
 // What the results window says about one past game.
 namespace GameDetails {
@@ -12,6 +13,9 @@ QString text(const PastGame &game);
 
 // The title line while a game's details are shown; `columnCaption` is its column number.
 QString title(const QString &columnCaption);
+
+// What the detail box says after a load that left lines or games out; empty when none was.
+QString loadNotes(const ResultsHistory &history);
 
 // A number as the windows show it: no leading blank, decimals only when it has some.
 QString displayNumber(double value);

@@ -10,11 +10,24 @@ GraphLine::GraphLine(int index, QObject *parent) : QObject(parent)
     setProperty("index", index);
 }
 
-GraphCanvas::GraphCanvas(std::vector<GraphLine *> lines, QWidget *parent)
-    : QWidget(parent), m_lines(std::move(lines))
+GraphCanvas::GraphCanvas(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
+    for (int i = 0; i < HistoryGraph::columnCount; ++i)
+        m_lines[static_cast<size_t>(i)] = new GraphLine(i, this);
+}
+
+void GraphCanvas::draw(const std::array<HistoryGraph::Segment, HistoryGraph::columnCount> &segments)
+{
+    for (size_t i = 0; i < segments.size(); ++i) {
+        m_lines[i]->visible = segments[i].visible;
+        m_lines[i]->x1 = segments[i].x1;
+        m_lines[i]->y1 = segments[i].y1;
+        m_lines[i]->x2 = segments[i].x2;
+        m_lines[i]->y2 = segments[i].y2;
+    }
+    update();
 }
 
 void GraphCanvas::paintEvent(QPaintEvent *)

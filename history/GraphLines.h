@@ -1,9 +1,11 @@
 #pragma once
 
+#include "HistoryGraph.h"
+
 #include <QObject>
 #include <QWidget>
 
-#include <vector>
+#include <array>
 
 // One segment of the graph: a 2-pixel line in twips, drawn by the canvas of its window. It is
 // no widget, so presses on it reach the window's own surface.
@@ -20,16 +22,20 @@ public:
     int y2 = 0;
 };
 
-// Paints the segments over the axes; it lets every mouse event through.
+// Paints the segments of the graph, `Line3`(0..29), over the axes; it lets every mouse event
+// through.
 class GraphCanvas : public QWidget
 {
     Q_OBJECT
 public:
-    GraphCanvas(std::vector<GraphLine *> lines, QWidget *parent);
+    explicit GraphCanvas(QWidget *parent);
+
+    // The segments the graph works out, drawn again.
+    void draw(const std::array<HistoryGraph::Segment, HistoryGraph::columnCount> &segments);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    std::vector<GraphLine *> m_lines;
+    std::array<GraphLine *, HistoryGraph::columnCount> m_lines{};
 };

@@ -5,10 +5,18 @@
 #include <algorithm>
 #include <cmath>
 
+HistoryGraph::Anchors HistoryGraph::Anchors::stretched(double across, double down) const
+{
+    const auto whole = [](double twips) { return static_cast<int>(std::lround(twips)); };
+    return {whole(axisLeft * across), whole(axisWidth * across), whole(columnsLeft * across),
+            whole(numbersTop * down), whole(deletesTop * down),  whole(plotTop * down),
+            whole(plotBottom * down)};
+}
+
 void HistoryGraph::resize(const Anchors &anchors)
 {
     m_anchors = anchors;
-    m_columnStep = (anchors.shape1Width - (anchors.shape4Left - anchors.shape1Left)) / columnCount;
+    m_columnStep = (anchors.axisWidth - (anchors.columnsLeft - anchors.axisLeft)) / columnCount;
     placeColumns();
     m_dragStartX = 0;
     placeSegmentsX();
@@ -131,6 +139,13 @@ void HistoryGraph::restoreView(int first)
     relabelColumns(first);
 }
 
+bool HistoryGraph::scrollBy(int step)
+{
+    const int first = m_firstShown;
+    restoreView(first + step);
+    return m_firstShown != first;
+}
+
 int HistoryGraph::resultInColumn(int column) const
 {
     if (column < 0 || column >= columnCount)
@@ -143,10 +158,10 @@ void HistoryGraph::placeColumns()
 {
     for (int i = 0; i < columnCount; ++i) {
         Column &column = m_columns[static_cast<size_t>(i)];
-        column.numberLeft = m_anchors.shape4Left + i * m_columnStep;
-        column.numberTop = m_anchors.shape4Top;
-        column.deleteLeft = m_anchors.shape4Left + i * m_columnStep;
-        column.deleteTop = m_anchors.shape5Top;
+        column.numberLeft = m_anchors.columnsLeft + i * m_columnStep;
+        column.numberTop = m_anchors.numbersTop;
+        column.deleteLeft = m_anchors.columnsLeft + i * m_columnStep;
+        column.deleteTop = m_anchors.deletesTop;
     }
 }
 
@@ -155,8 +170,8 @@ void HistoryGraph::placeSegmentsX()
     const int quarter = m_columnStep / 4;
     for (int i = 0; i < columnCount; ++i) {
         Segment &segment = m_segments[static_cast<size_t>(i)];
-        segment.x1 = m_anchors.shape4Left + quarter + i * m_columnStep;
-        segment.x2 = m_anchors.shape4Left + quarter + (i + 1) * m_columnStep;
+        segment.x1 = m_anchors.columnsLeft + quarter + i * m_columnStep;
+        segment.x2 = m_anchors.columnsLeft + quarter + (i + 1) * m_columnStep;
     }
 }
 

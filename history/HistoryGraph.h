@@ -12,17 +12,24 @@ class HistoryGraph
 public:
     static constexpr int columnCount = 30;
 
-    // Where the anchors of the window are at its current size.
+    // Where the graph lies in its window, in twips: the horizontal axis, whose right end bounds
+    // the columns; the left of column 0 and the top of its number; the top of the "削除" row;
+    // the heights of the best and the worst score.
     struct Anchors
     {
-        int shape1Left = 0;
-        int shape1Width = 0;
-        int shape4Left = 0;
-        int shape4Top = 0;
-        int shape5Top = 0;
-        int plotTop = 0;    // the best score's height
-        int plotBottom = 0; // the worst score's height
+        int axisLeft = 0;
+        int axisWidth = 0;
+        int columnsLeft = 0;
+        int numbersTop = 0;
+        int deletesTop = 0;
+        int plotTop = 0;
+        int plotBottom = 0;
+
+        // The same in a window stretched `across` and `down`, rounded to whole twips.
+        Anchors stretched(double across, double down) const;
     };
+    // As the window is designed.
+    static constexpr Anchors designAnchors{840, 11055, 1020, 6720, 6990, 1530, 5880};
 
     struct Column
     {
@@ -63,6 +70,9 @@ public:
     // The view after the history has been reloaded without the game in column `first` was
     // showing: the same place as far as the shorter history allows.
     void restoreView(int first);
+    // The view one game on (`step` 1) or back (-1), as far as the history goes. True when it
+    // moved.
+    bool scrollBy(int step);
 
     int recordCount() const { return static_cast<int>(m_shortfalls.size()); }
     int firstShown() const { return m_firstShown; }

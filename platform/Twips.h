@@ -91,6 +91,8 @@ inline QRect rect(int left, int top, int width, int height)
 // scale puts the control at the same twips anew, unless code has moved it since.
 inline constexpr const char *placedTwipsProperty = "furamioPlacedTwips";
 inline constexpr const char *placedPixelsProperty = "furamioPlacedPixels";
+// The design font size a control was placed with, for windows that stretch their controls.
+inline constexpr const char *placedPointsProperty = "furamioPlacedPoints";
 
 // Names a control with its design name and puts it where the design has it.
 template <typename Widget>
@@ -122,6 +124,7 @@ Widget *place(Widget *widget, const char *name, int left, int top, int width, in
 {
     place(widget, name, left, top, width, height);
     widget->setFont(designFont(points, bold));
+    widget->setProperty(placedPointsProperty, points);
     return widget;
 }
 

@@ -107,3 +107,24 @@ void WindowScale::rescaleChildren(QWidget *parent, double from, double to, QPoin
         widget->setGeometry(placed);
     }
 }
+
+void WindowScale::stretch(QWidget *window, double across, double down)
+{
+    const auto whole = [](double twips) { return static_cast<int>(std::lround(twips)); };
+    for (QObject *child : window->children()) {
+        auto *widget = qobject_cast<QWidget *>(child);
+        const QVariant placed = widget ? widget->property(Twips::placedTwipsProperty) : QVariant();
+        if (!placed.isValid())
+            continue;
+        const QRectF twips = placed.toRectF();
+        widget->setGeometry(Twips::rect(whole(twips.x() * across), whole(twips.y() * down),
+                                        whole(twips.width() * across),
+                                        whole(twips.height() * down)));
+        const QVariant points = widget->property(Twips::placedPointsProperty);
+        if (points.isValid() && across > 0) {
+            QFont font = widget->font();
+            font.setPointSizeF(Twips::points(points.toDouble() * across));
+            widget->setFont(font);
+        }
+    }
+}

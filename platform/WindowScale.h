@@ -23,6 +23,13 @@ public:
     // Where the design's top left corner lies in the window now.
     QPoint origin() const { return m_origin; }
 
+    // A window that takes a share of the screen rather than the design's proportions (the
+    // results window) stretches its controls instead, at the windows' scale: each control
+    // Twips::place put stands at its twips times `across` and `down`, rounded to whole twips as
+    // the design's positions were, and its design font grows with `across` alone, so that a
+    // text keeps to the width the design gave it.
+    static void stretch(QWidget *window, double across, double down);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -293,8 +293,22 @@ TEST_F(ResultsWindow, ReactivationReloadsAndStartsAgainAtTheFirstGame)
     ASSERT_FALSE(text4(form2).isEmpty());
 
     form2->move(10, 10);
+    // The main window drawn at another scale meanwhile leaves the results window as it was.
+    const auto *axis = control<QWidget>(form2, "Shape1");
+    const QRect axisBefore = axis->geometry();
+    const double titlePoints = control<QWidget>(form2, "Text1")->font().pointSizeF();
+    const double mainScale = Twips::scale;
+    w.f.form->showNormal();
+    w.f.form->resize(w.f.form->size() / 2);
+    ASSERT_NE(Twips::scale, mainScale);
     w.f.folder.writeFile("seisekieurope.csv", games(35));
     w.activateAgain(form2);
+    for (const auto &[after, before] : {std::pair{axis->x(), axisBefore.x()},
+                                        {axis->y(), axisBefore.y()},
+                                        {axis->width(), axisBefore.width()},
+                                        {axis->height(), axisBefore.height()}})
+        EXPECT_NEAR(after, before, 1);
+    EXPECT_NEAR(control<QWidget>(form2, "Text1")->font().pointSizeF(), titlePoints, 0.1);
     EXPECT_EQ(form2->graph().firstShown(), 1);
     EXPECT_EQ(form2->graph().recordCount(), 35);
     EXPECT_EQ(control<QLabel>(form2, "Label1", 0)->text(), "1");
@@ -302,28 +316,38 @@ TEST_F(ResultsWindow, ReactivationReloadsAndStartsAgainAtTheFirstGame)
     EXPECT_NEAR(form2->frameGeometry().x(), form2->screen()->geometry().width() * 0.05, 1);
 
     // A drag of the border draws the games on show again in proportion, the column numbers
-    // whole and apart, larger or smaller.
+    // whole and apart, larger or smaller. The controls stretch with the window, their fonts
+    // with its width alone, so that a text keeps to the width it had.
     dragLeft(form2, 3);
     ASSERT_EQ(form2->graph().firstShown(), 4);
-    for (const double scale : {0.6, 1.4}) {
-        form2->resize(static_cast<int>(form2->width() * scale),
-                      static_cast<int>(form2->height() * scale));
-        EXPECT_EQ(visibleLines(form2), 29) << scale;
-        EXPECT_EQ(control<QLabel>(form2, "Label1", 0)->text(), "4") << scale;
+    const QSize opened = form2->size();
+    const QRect leftAxis = control<QWidget>(form2, "Shape2")->geometry();
+    for (const auto &[across, down] : {std::pair{0.6, 0.6}, {1.4, 1.4}, {1.4, 0.7}}) {
+        const QString scale = QStringLiteral("%1×%2").arg(across).arg(down);
+        form2->resize(static_cast<int>(form2->width() * across),
+                      static_cast<int>(form2->height() * down));
+        const double wider = double(form2->width()) / opened.width();
+        const double taller = double(form2->height()) / opened.height();
+        EXPECT_NEAR(control<QWidget>(form2, "Text1")->font().pointSizeF(), titlePoints * wider,
+                    0.1);
+        EXPECT_NEAR(control<QWidget>(form2, "Shape2")->x(), leftAxis.x() * wider, 1.5);
+        EXPECT_NEAR(control<QWidget>(form2, "Shape2")->height(), leftAxis.height() * taller, 1.5);
+        EXPECT_EQ(visibleLines(form2), 29) << scale.toStdString();
+        EXPECT_EQ(control<QLabel>(form2, "Label1", 0)->text(), "4") << scale.toStdString();
         const auto *line = control<GraphLine>(form2, "Line3", 0);
         EXPECT_EQ(line->y1, form2->graph().plotY(4));
         EXPECT_EQ(line->x1, form2->graph().segments()[0].x1);
         for (int i = 0; i < 30; ++i) {
             auto *number = control<QLabel>(form2, "Label1", i);
             EXPECT_GE(number->width(), number->fontMetrics().horizontalAdvance(number->text()))
-                << scale << " column " << i;
+                << scale.toStdString() << " column " << i;
             auto *remove = control<QLabel>(form2, "Label3", i);
             EXPECT_GE(remove->width(), remove->fontMetrics().horizontalAdvance("削"))
-                << scale << " column " << i;
+                << scale.toStdString() << " column " << i;
             if (i > 0) {
                 EXPECT_LT(control<QLabel>(form2, "Label1", i - 1)->geometry().right(),
                           number->geometry().left())
-                    << scale << " column " << i;
+                    << scale.toStdString() << " column " << i;
             }
         }
     }

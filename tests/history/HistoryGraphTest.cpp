@@ -10,11 +10,11 @@ namespace {
 HistoryGraph::Anchors designAnchors()
 {
     HistoryGraph::Anchors anchors;
-    anchors.shape1Left = 840;
-    anchors.shape1Width = 11055;
-    anchors.shape4Left = 1020;
-    anchors.shape4Top = 6720;
-    anchors.shape5Top = 6990;
+    anchors.axisLeft = 840;
+    anchors.axisWidth = 11055;
+    anchors.columnsLeft = 1020;
+    anchors.numbersTop = 6720;
+    anchors.deletesTop = 6990;
     anchors.plotTop = 1530;
     anchors.plotBottom = 5880;
     return anchors;
@@ -183,7 +183,7 @@ TEST(HistoryGraph, OneResultIsASingleDot)
 TEST(HistoryGraph, AResizeDrawsTheResultsOnShowAgainInProportion)
 {
     HistoryGraph::Anchors wider = designAnchors();
-    wider.shape1Width *= 2;
+    wider.axisWidth *= 2;
     wider.plotBottom += 1000;
 
     HistoryGraph graph = graphOf(60);
