@@ -357,9 +357,9 @@ void Form1::closeNews()
 void Form1::connectPanels()
 {
     connect(m_gamePanel, &GamePanel::startRequested, this, [this](const GameSetup::Choice &choice) {
-        GameSetup::Prepared game = GameSetup::prepare(
-            choice, {m_config.appPath, [this] { return m_playerData.record(); },
-                     m_services.clock.localNow().date(), m_services.random});
+        GameSetup::Prepared game =
+            GameSetup::prepare(choice, {m_config.appPath, [this] { return m_playerData.record(); },
+                                        m_services.clock.localNow().date(), m_services.random});
         if (game.list)
             listRead(game.game.regionKey, *game.list);
         m_gamePanel->play(std::move(game));

@@ -4,8 +4,8 @@
 #include "CardBoard.h"
 #include "ClickableLabel.h"
 #include "Clock.h"
+#include "GameCaptions.h"
 #include "MessageBox.h"
-#include "PhraseLabel.h"
 #include "RegionChoice.h"
 #include "Services.h"
 #include "Twips.h"
@@ -35,9 +35,6 @@ constexpr int reviewGapTwips = 150;
 constexpr int summaryGapTwips = 60;
 // The question, the flag asked and a flag picked by mistake, with room to spare.
 constexpr int reviewNarrowestTwips = 900 + 3 * 1650;
-// The sign beside the verdict.
-const QString rightSign = QStringLiteral("✓");
-const QString wrongSign = QStringLiteral("✕");
 
 } // namespace
 
@@ -52,21 +49,7 @@ GamePanel::GamePanel(Services &services, QString appPath, QWidget *parent)
     m_regionChoice = new RegionChoice(this);
     connect(m_regionChoice, &RegionChoice::regionClicked, this, &GamePanel::chooseRegion);
 
-    // The instructions are longer than their labels are wide; they wrap between phrases
-    // rather than being cut or broken inside a word.
-    m_questionLabel =
-        Twips::place(new PhraseLabel(this), "Label13", 2400, 1260, 8595, 705, 18, true);
-    m_promptLabel = Twips::place(new PhraseLabel(this), "Label14", 2400, 2100, 7005, 1215, 15.75);
-    m_promptLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_questionNumberLabel =
-        Twips::place(new QLabel(this), "Label17", 12780, 1080, 2955, 1065, 24, true);
-    m_verdictLabel = Twips::place(new QLabel(this), "Label16", 13590, 2370, 1965, 585, 21.75, true);
-    // The sign stands left of the verdict, in the gap after the prompt, so the verdict's own
-    // text stays what it always was.
-    m_verdictSign =
-        Twips::place(new QLabel(this), "LabelVerdictSign", 13110, 2370, 480, 585, 21.75, true);
-    m_verdictSign->setAlignment(Qt::AlignCenter);
-    m_verdictSign->hide();
+    m_captions = new GameCaptions(this);
     m_startButton = Twips::place(new QPushButton(QStringLiteral("スタート"), this), "Command2",
                                  16230, 840, 1755, 855, 21.75, true);
     m_backButton = Twips::place(new QPushButton(QStringLiteral("戻る"), this), "Command3", 16230,
@@ -130,27 +113,10 @@ void GamePanel::keyPressEvent(QKeyEvent *event)
         QFrame::keyPressEvent(event);
 }
 
-void GamePanel::showVerdict(bool right)
-{
-    m_verdictLabel->setText(right ? QStringLiteral("正解です。") : QStringLiteral("違います。"));
-    m_verdictSign->setText(right ? rightSign : wrongSign);
-    m_verdictSign->setStyleSheet(right ? QStringLiteral("color: rgb(0, 128, 0);")
-                                       : QStringLiteral("color: rgb(192, 0, 0);"));
-    m_verdictSign->setAccessibleName(right ? QStringLiteral("正解の印")
-                                           : QStringLiteral("不正解の印"));
-    m_verdictSign->show();
-}
-
-QString GamePanel::spokenQuestion() const
-{
-    return m_questionLabel->text() + m_promptLabel->text() + QStringLiteral(" ") +
-           m_questionNumberLabel->text();
-}
-
 void GamePanel::hideControls()
 {
     m_regionChoice->setVisible(false);
-    m_promptLabel->hide();
+    m_captions->hidePrompt();
     m_startButton->hide();
     m_backButton->hide();
     m_summaryBox->hide();
@@ -164,16 +130,7 @@ void GamePanel::fitToScreen(int screenWidthTwips, int screenHeightTwips)
 
 void GamePanel::showInstructions()
 {
-    const QString n = QString::number(GameRules::questionsPerGame);
-    m_questionLabel->setText(
-        QStringLiteral("国旗当ての問題が") + n +
-        QStringLiteral("問出題されます。地域を選んでからスタートボタンを押して下さい。"));
-    // A practice game keeps no result; promising one would mislead.
-    if (m_regionChoice->choice().practice.any())
-        m_promptLabel->setText(QStringLiteral("練習の成績は記録されず、全国偏差値も出ません。"));
-    else
-        m_promptLabel->setText(
-            n + QStringLiteral("問終了すると成績が記録されます。　グラフで成績が確認できます。"));
+    m_captions->showInstructions(m_regionChoice->choice().practice.any());
 }
 
 QString GamePanel::chosenRegionKey() const
@@ -188,7 +145,7 @@ void GamePanel::setDailyReviewCount(int cards, int waiting)
 
 void GamePanel::openPanel()
 {
-    m_promptLabel->hide();
+    m_captions->hidePrompt();
     // The region last chosen stays chosen for the session: with a practice box still ticked,
     // a region that changed unseen would start a game the player did not mean.
     if (const std::optional<int> chosen = m_regionChoice->checkedRegion())
@@ -197,13 +154,10 @@ void GamePanel::openPanel()
         m_regionChoice->checkFirst();
     showInstructions();
     m_regionChoice->setVisible(true);
-    m_questionLabel->show();
-    m_promptLabel->show();
+    m_captions->showText();
     m_startButton->show();
     m_backButton->show();
-    m_verdictLabel->clear();
-    m_verdictSign->hide();
-    m_questionNumberLabel->clear();
+    m_captions->clearGame();
     // The keyboard goes on at the region choice, before the card that had the focus goes (it
     // would hand the focus on through the others).
     if (isVisible())
@@ -281,14 +235,14 @@ void GamePanel::play(GameSetup::Prepared prepared)
 
     m_board->setVisible(true);
     m_regionChoice->setVisible(false);
-    m_promptLabel->setText(QStringLiteral("の国旗はどれですか？"));
+    m_captions->askForFlags();
     moveTo(GamePanelState::Event::Started);
     showBoard();
     emit gameStarted();
     // The player at the keyboard starts on the first card, the ring where the number keys
     // begin. The question is told after the card, whose name would cut it short.
     m_board->card(1)->setFocus(Qt::OtherFocusReason);
-    Announce::say(this, spokenQuestion());
+    Announce::say(this, m_captions->spokenQuestion());
     // Laying out the first board is not the player's time; every later board is.
     m_game.session->startClock(m_services.clock.monotonicSeconds());
 }
@@ -296,11 +250,9 @@ void GamePanel::play(GameSetup::Prepared prepared)
 void GamePanel::showBoard()
 {
     const GameSession &game = *session();
-    m_questionNumberLabel->setText(QStringLiteral("第") + QString::number(game.questionNumber()) +
-                                   QStringLiteral("問"));
-    m_questionLabel->setText(practice() ? PracticeGame::summaryMark() + game.askedName()
-                                        : game.askedName());
-    m_promptLabel->show();
+    m_captions->showQuestion(practice() ? PracticeGame::summaryMark() + game.askedName()
+                                        : game.askedName(),
+                             game.questionNumber());
     m_board->draw(game);
 }
 
@@ -310,19 +262,20 @@ void GamePanel::cardClicked(int k)
         return;
     switch (m_game.session->pick(k)) {
     case GameSession::Pick::Right:
-        showVerdict(true);
+        m_captions->showVerdict(true);
         // One announcement each time: a second one would cut the first short.
         if (session()->over()) {
             finishGame();
         } else {
             showBoard();
-            Announce::say(this, m_verdictLabel->text() + QStringLiteral(" ") + spokenQuestion());
+            Announce::say(this, m_captions->verdict() + QStringLiteral(" ") +
+                                    m_captions->spokenQuestion());
         }
         break;
     case GameSession::Pick::Wrong:
-        showVerdict(false);
+        m_captions->showVerdict(false);
         m_board->markMiss(k, true);
-        Announce::say(this, m_verdictLabel->text());
+        Announce::say(this, m_captions->verdict());
         break;
     case GameSession::Pick::Ignored:
         break;
@@ -370,7 +323,7 @@ void GamePanel::finishGame()
         m_startButton->setFocus(Qt::OtherFocusReason);
     m_board->setVisible(false);
     // Told before the rating window comes up and takes the reader's attention.
-    Announce::say(this, m_verdictLabel->text() + QStringLiteral(" ") + m_summaryBox->toPlainText());
+    Announce::say(this, m_captions->verdict() + QStringLiteral(" ") + m_summaryBox->toPlainText());
     keepReview(finished.questions);
 
     // The rating that hears this pauses with the windows answering: a new game may start
@@ -391,7 +344,8 @@ void GamePanel::keepReview(const MasteryRecord::GameLog &game)
     const auto keep = [this, &rows](int flagId) {
         const QString id = QString::number(flagId);
         const qsizetype row = rows.flagIds.indexOf(id);
-        m_reviewFlags.insert(flagId, {row >= 0 ? rows.names[row] : QString(), m_board->picture(id)});
+        m_reviewFlags.insert(flagId,
+                             {row >= 0 ? rows.names[row] : QString(), m_board->picture(id)});
     };
     for (const MasteryRecord::Question &question : std::as_const(m_reviewGame)) {
         if (question.wrongClicks.isEmpty())

@@ -12,7 +12,7 @@
 #include <limits>
 
 class CardBoard;
-class QLabel;
+class GameCaptions;
 class QPlainTextEdit;
 class QPushButton;
 class RegionChoice;
@@ -75,9 +75,9 @@ signals:
     // スタート: the game under way, if any, is left; the window prepares the chosen game and
     // hands it to play().
     void startRequested(const GameSetup::Choice &choice);
-    // A game is over, played out or left with answers given; said once for each game. Its
-    // summary is on show. The rating that hears of a rated game pauses with the windows
-    // answering: a new game may start meanwhile.
+    // A game is over, played out (its summary on show) or left with answers given; said once
+    // for each game. The rating that hears of a rated game pauses with the windows answering:
+    // a new game may start meanwhile.
     void gameFinished(const FinishedGame &game);
     // A flag in the review was clicked: the player wants to look it up.
     void reviewFlagPicked(int flagId);
@@ -124,25 +124,17 @@ private:
     QRect reviewGeometry(const QRect &besideWindow = QRect()) const;
     void dropReview();
     void createKeys();
-    void showVerdict(bool right);
-    // The question as a screen reader says it: "…の国旗はどれですか？ 第3問".
-    QString spokenQuestion() const;
     void moveTo(GamePanelState::Event event) { m_state = GamePanelState::after(m_state, event); }
 
     Services &m_services;
     QString m_appPath;
     int m_visibleHeight = std::numeric_limits<int>::max();
     RegionChoice *m_regionChoice;
-    QLabel *m_questionLabel;
-    QLabel *m_promptLabel;
-    QLabel *m_verdictLabel;
-    QLabel *m_questionNumberLabel;
+    GameCaptions *m_captions;
     QPushButton *m_startButton;
     QPushButton *m_backButton;
     QPlainTextEdit *m_summaryBox;
     CardBoard *m_board;
-    // The ✓ or ✕ beside the verdict: right and wrong are told by a sign, not by colour alone.
-    QLabel *m_verdictSign;
 
     GamePanelState::State m_state = GamePanelState::State::Waiting;
     // The running game, or the last one.

@@ -21,11 +21,12 @@ Prepared prepare(const Choice &choice, const Sources &sources)
     }
     const int rowCount = std::clamp(prepared.list->recordCount, 0, GameRules::rowBound);
     if (rowCount < GameRules::minimumRows) {
-        prepared.refusal = QStringLiteral("「%1」には国が%2か国しかないため、ゲームを始められません。"
-                                          "ゲームには%3か国以上が必要です。")
-                               .arg(region.displayName)
-                               .arg(rowCount)
-                               .arg(GameRules::minimumRows);
+        prepared.refusal =
+            QStringLiteral("「%1」には国が%2か国しかないため、ゲームを始められません。"
+                           "ゲームには%3か国以上が必要です。")
+                .arg(region.displayName)
+                .arg(rowCount)
+                .arg(GameRules::minimumRows);
         return prepared;
     }
 
@@ -41,9 +42,8 @@ Prepared prepare(const Choice &choice, const Sources &sources)
     } else {
         boards = std::make_unique<RandomBoards>(rowCount);
     }
-    prepared.game.session =
-        std::make_unique<GameSession>(GameSession::rowsOf(table, rowCount), region.scoreBase,
-                                      std::move(boards), sources.random);
+    prepared.game.session = std::make_unique<GameSession>(
+        GameSession::rowsOf(table, rowCount), region.scoreBase, std::move(boards), sources.random);
     return prepared;
 }
 
@@ -64,8 +64,12 @@ QString FinishedGame::resultsLine() const
 FinishedGame FinishedGame::playedOutOf(const GameSetup::Game &game, double nowSeconds,
                                        const QDateTime &endedAt)
 {
-    return {game.regionKey, game.practice,        true,
-            game.session->result(nowSeconds), endedAt, game.session->log()};
+    return {.regionKey = game.regionKey,
+            .practice = game.practice,
+            .playedOut = true,
+            .result = game.session->result(nowSeconds),
+            .endedAt = endedAt,
+            .questions = game.session->log()};
 }
 
 std::optional<FinishedGame> FinishedGame::leftOf(const GameSetup::Game &game)
@@ -76,5 +80,9 @@ std::optional<FinishedGame> FinishedGame::leftOf(const GameSetup::Game &game)
         answered.removeLast();
     if (answered.isEmpty())
         return std::nullopt;
-    return FinishedGame{game.regionKey, game.practice, false, {}, {}, answered};
+    FinishedGame left;
+    left.regionKey = game.regionKey;
+    left.practice = game.practice;
+    left.questions = answered;
+    return left;
 }

@@ -49,8 +49,7 @@ void RegionChoice::addPracticeChoice(QWidget *panel)
     m_dailyReviewButton = Twips::place(new QPushButton(panel), "CommandReview", 11430, 6330,
                                        dailyReviewWidthTwips, 555, 15.75, true);
     setDailyReviewCount(0, 0);
-    connect(m_dailyReviewButton, &QPushButton::clicked, this,
-            &RegionChoice::dailyReviewRequested);
+    connect(m_dailyReviewButton, &QPushButton::clicked, this, &RegionChoice::dailyReviewRequested);
     m_weakestBox->setToolTip(
         QStringLiteral("まだ出題されていない国旗と、間違えることの多い国旗から出題します。"
                        "練習の成績は記録されません。"));
