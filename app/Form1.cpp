@@ -67,7 +67,7 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, PlayerDa
 
     createStartScreen();
     m_studyView = new StudyView(services, config.appPath, playerData, config.wikiBase, this);
-    m_gamePanel = new GamePanel(services, config.appPath, playerData, this);
+    m_gamePanel = new GamePanel(services, config.appPath, this);
     m_dailyReview = new DailyReviewPanel(services, config.appPath, playerData, this);
     m_deviation = new NationalDeviation(server, services.clock, playerData, this);
     m_deviation->setPlacer(
@@ -356,18 +356,26 @@ void Form1::closeNews()
 
 void Form1::connectPanels()
 {
-    connect(m_gamePanel, &GamePanel::listRead, this, &Form1::listRead);
-    connect(m_gamePanel, &GamePanel::gameFinished, this,
-            [this](const QString &regionKey, int score) {
-                m_ratingFor = RatingFor::GameJustPlayed;
-                m_deviation->showNationalDeviation(score, regionKey,
-                                                   NationalDeviation::CounterReport::Send);
-            });
-    connect(m_gamePanel, &GamePanel::questionsLogged, this,
-            [this](const MasteryRecord::GameLog &game) {
-                m_playerData.recordGame(game);
-                countDailyReview(m_gamePanel->chosenRegionKey());
-            });
+    connect(m_gamePanel, &GamePanel::startRequested, this, [this](const GameSetup::Choice &choice) {
+        GameSetup::Prepared game =
+            GameSetup::prepare(choice, {m_config.appPath, [this] { return m_playerData.record(); },
+                                        m_services.clock.localNow().date(), m_services.random});
+        if (game.list)
+            listRead(game.game.regionKey, *game.list);
+        m_gamePanel->play(std::move(game));
+    });
+    connect(m_gamePanel, &GamePanel::gameFinished, this, [this](const FinishedGame &game) {
+        if (game.rated())
+            m_playerData.addResult(game.regionKey, game.resultsLine());
+        // Practice or not, played out or left, what was asked and missed goes to the record.
+        m_playerData.recordGame(game.questions);
+        countDailyReview(game.regionKey);
+        if (!game.rated())
+            return;
+        m_ratingFor = RatingFor::GameJustPlayed;
+        m_deviation->showNationalDeviation(game.result.score, game.regionKey,
+                                           NationalDeviation::CounterReport::Send);
+    });
     // However the program ends, a game under way keeps the answers given.
     connect(qApp, &QCoreApplication::aboutToQuit, m_gamePanel, &GamePanel::leaveGame);
     m_dayWatch = new QTimer(this);

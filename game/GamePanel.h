@@ -1,42 +1,32 @@
 #pragma once
 
-#include "BaseList.h"
-#include "CardPictures.h"
-#include "GameRules.h"
-#include "GameSession.h"
-#include "MasteryRecord.h"
+#include "GamePanelState.h"
+#include "GameSetup.h"
 #include "MissReviewPanel.h"
-#include "PracticeGame.h"
 
 #include <QFrame>
 #include <QHash>
 #include <QList>
 #include <QStringList>
 
-#include <array>
 #include <limits>
-#include <memory>
-#include <optional>
 
-class ClickableLabel;
-class QCheckBox;
-class QGroupBox;
-class QLabel;
+class CardBoard;
+class GameCaptions;
 class QPlainTextEdit;
 class QPushButton;
-class QRadioButton;
-class PlayerData;
+class RegionChoice;
 struct Services;
 
 // The game panel Picture1 on the main window: region choice with the two practice boxes,
-// instructions, the twelve cards and the summary. It reads its region's list itself and says what
-// happened through its signals; the main window decides who hears them.
+// instructions, the twelve cards and the summary. It plays the game it is handed and says what
+// the player chose and what happened through its signals; the main window decides who hears them.
 class GamePanel : public QFrame
 {
     Q_OBJECT
 public:
-    // `appPath` holds the lists and pictures; `playerData` takes the results and the record.
-    GamePanel(Services &services, QString appPath, PlayerData &playerData, QWidget *parent);
+    // `appPath` holds the pictures.
+    GamePanel(Services &services, QString appPath, QWidget *parent);
 
     // Start-up: every control hidden until the panel is opened.
     void hideControls();
@@ -46,13 +36,13 @@ public:
     void setVisibleHeight(int pixels) { m_visibleHeight = pixels; }
 
     // The game under way, or the last one; null before the first.
-    const GameSession *session() const { return m_session.get(); }
-    bool playing() const { return m_playing; }
+    const GameSession *session() const { return m_game.session.get(); }
+    bool playing() const { return m_state == GamePanelState::State::Playing; }
     // The card that carries the asked flag now.
-    int answerPosition() const { return m_session ? m_session->answerPosition() : 0; }
+    int answerPosition() const { return session() ? session()->answerPosition() : 0; }
     // Whether the game under way (or the last one) is a practice game: one of the two boxes
     // was ticked at its start.
-    bool practice() const { return m_practice; }
+    bool practice() const { return m_game.practice; }
     // The region whose button is checked now.
     QString chosenRegionKey() const;
     // The day's review button: "今日の復習 23枚", "今日の復習 100枚（ほか 283枚）" when more wait
@@ -76,17 +66,19 @@ public:
     // Where the focus goes when the panel opens: the region chosen.
     QWidget *firstFocus() const;
 
+    // The game the player asked for with スタート, or why there is none; see startRequested.
+    void play(GameSetup::Prepared prepared);
+
 signals:
     // The region buttons now point at `regionKey`.
     void regionChosen(const QString &regionKey);
-    // A game has read its region's list.
-    void listRead(const QString &regionKey, const BaseListLoad &load);
-    // A game has ended with `score` and its line is in the results file (or the player has
-    // been told why not). A practice game never says this: it is neither recorded nor rated.
-    void gameFinished(const QString &regionKey, int score);
-    // A game has ended: each question's flag and the cards clicked wrongly. Sent before
-    // gameFinished; a game left unfinished sends the questions answered before it was left.
-    void questionsLogged(const MasteryRecord::GameLog &game);
+    // スタート: the game under way, if any, is left; the window prepares the chosen game and
+    // hands it to play().
+    void startRequested(const GameSetup::Choice &choice);
+    // A game is over, played out (its summary on show) or left with answers given; said once
+    // for each game. The rating that hears of a rated game pauses with the windows answering:
+    // a new game may start meanwhile.
+    void gameFinished(const FinishedGame &game);
     // A flag in the review was clicked: the player wants to look it up.
     void reviewFlagPicked(int flagId);
     // The player asks for the day's review of the flags, new ones first from `regionKey`.
@@ -108,7 +100,7 @@ public slots:
     // "戻る": back to the waiting panel, once the player agrees to give up a game under way.
     void goBack();
     // Ends the game under way, if any, without a results line, a rating or a report: only the
-    // answers given so far go out, through questionsLogged. Also the program's end.
+    // answers given so far go out, through gameFinished. Also the program's end.
     void leaveGame();
     // Another mode takes the window: the game under way is over as leaveGame() ends it, and the
     // review waits until the player asks for it again.
@@ -125,53 +117,31 @@ private:
     void showBoard();
     void cardClicked(int k);
     void finishGame();
+    // The review keeps its own copy of the missed flags' names and pictures.
+    void keepReview(const MasteryRecord::GameLog &game);
     void fitSummary();
     void showInstructions();
-    void setCardsVisible(bool visible);
-    void setRegionChoiceVisible(bool visible);
     QRect reviewGeometry(const QRect &besideWindow = QRect()) const;
     void dropReview();
     void createKeys();
-    void showVerdict(bool right);
-    // The question as a screen reader says it: "…の国旗はどれですか？ 第3問".
-    QString spokenQuestion() const;
-    void markMiss(int k, bool wrong);
+    void moveTo(GamePanelState::Event event) { m_state = GamePanelState::after(m_state, event); }
 
     Services &m_services;
     QString m_appPath;
-    PlayerData &m_playerData;
     int m_visibleHeight = std::numeric_limits<int>::max();
-    QGroupBox *m_regionFrame;
-    std::array<QRadioButton *, 5> m_regionButtons{};
-    QLabel *m_questionLabel;
-    QLabel *m_promptLabel;
-    QLabel *m_verdictLabel;
-    QLabel *m_questionNumberLabel;
+    RegionChoice *m_regionChoice;
+    GameCaptions *m_captions;
     QPushButton *m_startButton;
     QPushButton *m_backButton;
     QPlainTextEdit *m_summaryBox;
-    QCheckBox *m_weakestBox;
-    QCheckBox *m_lookAlikeBox;
-    QPushButton *m_dailyReviewButton;
-    std::array<ClickableLabel *, 13> m_cards{}; // card k at k; slot 0 holds none
-    int m_lastFocusedCard = 1;                  // where the keyboard comes back to in a game
-    // The ✕ on a card picked wrongly, and the ✓ or ✕ beside the verdict: right and wrong are
-    // told by a sign, not by colour alone.
-    std::array<QLabel *, 13> m_missMarks{};
-    QLabel *m_verdictSign;
+    CardBoard *m_board;
 
-    // The running game, or the last one; `m_playing` while it takes clicks.
-    std::unique_ptr<GameSession> m_session;
-    bool m_playing = false;
-    bool m_practice = false;
-    QString m_regionKey;
-    CardPictures m_pictures;
+    GamePanelState::State m_state = GamePanelState::State::Waiting;
+    // The running game, or the last one.
+    GameSetup::Game m_game;
 
     // The last finished game, kept for its review until a new game starts or the panel is left.
     MissReviewPanel *m_review;
-    bool m_reviewReady = false;
-    // Another mode took the window: the review comes back only when the player asks for it.
-    bool m_reviewSetAside = false;
     MasteryRecord::GameLog m_reviewGame;
     QHash<int, MissReviewPanel::Flag> m_reviewFlags;
 };

@@ -107,7 +107,10 @@ TEST(Startup, ADataFolderThatCannotBeWrittenIsToldOnceAndTheProgramGoesOn)
     // After the news, which the player still gets.
     EXPECT_TRUE(control<QWidget>(f.form.get(), "Text3")->isVisible());
     // A game's record and schedule then fail to be saved without a word more.
-    emit f.form->gamePanel()->questionsLogged({{1, {2, 3}}});
+    FinishedGame left;
+    left.regionKey = f.form->gamePanel()->chosenRegionKey();
+    left.questions = {{1, {2, 3}}};
+    emit f.form->gamePanel()->gameFinished(left);
     EXPECT_EQ(f.messages.shown.size(), 1);
 }
 

@@ -1,7 +1,13 @@
 #include "GameSession.h"
+#include "BaseList.h"
 #include "CardKeys.h"
 #include "Fakes.h"
+#include "GameSetup.h"
 #include "PracticeGame.h"
+#include "Regions.h"
+#include "TestFiles.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -136,6 +142,51 @@ TEST(GameSession, ClicksBesideTheCardsAreNoAnswer)
     EXPECT_EQ(game.flagIdAt(13), QString());
     EXPECT_EQ(game.misses(), 0);
     EXPECT_EQ(game.questionNumber(), 1);
+}
+
+TEST(GameSetup, TheChoiceGivesAGameOrTheReasonThereIsNone)
+{
+    struct Case
+    {
+        const char *name;
+        int rows; // in the region's list; none without one
+        PracticeGame::Options practice;
+        bool played;
+    };
+    const Case cases[] = {
+        {"scored, smallest region", minimumRows, {}, true},
+        {"weakest flags", 40, {true, false}, true},
+        {"look-alikes", 40, {false, true}, true},
+        {"one country short", minimumRows - 1, {true, true}, false},
+        {"no list", 0, {}, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir program;
+        QByteArray list;
+        for (int id = 1; id <= c.rows; ++id)
+            list += QByteArray::number(id) + ",x,C" + QByteArray::number(id) + ",x,u\r\n";
+        if (c.rows > 0)
+            writeBytes(BaseList::path(program.path(), Regions::at(2).key), list);
+        int recordReads = 0;
+        ScriptedRandom random;
+        const GameSetup::Prepared prepared =
+            GameSetup::prepare({2, c.practice}, {program.path(),
+                                                 [&] {
+                                                     ++recordReads;
+                                                     return MasteryRecord::Record();
+                                                 },
+                                                 today, random});
+        EXPECT_EQ(prepared.game.regionKey, Regions::at(2).key);
+        EXPECT_EQ(prepared.refusal.isEmpty(), c.played);
+        ASSERT_EQ(prepared.game.session != nullptr, c.played);
+        // Only a practice game asks for the record.
+        EXPECT_EQ(recordReads, c.played && c.practice.any() ? 1 : 0);
+        if (c.played) {
+            EXPECT_EQ(prepared.game.practice, c.practice.any());
+            EXPECT_EQ(prepared.game.session->rowCount(), c.rows);
+        }
+    }
 }
 
 TEST(CardKeys, TheTopRowPicksTheTwelveCardsOnEveryKeyboard)

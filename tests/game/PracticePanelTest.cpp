@@ -174,7 +174,8 @@ TEST(PracticePanel, TheWorldsWeakestMeetTheirLookAlikesAndNothingIsRecordedOrSen
     EXPECT_TRUE(summary.endsWith("ミス回数： 1"));
     EXPECT_FALSE(QFile::exists(data.filePath("seisekisekai.csv")));
     EXPECT_FALSE(QFile::exists(shippedDir + "/seisekisekai.csv"));
-    EXPECT_EQ(finished.count(), 0);
+    ASSERT_EQ(finished.count(), 1);
+    EXPECT_FALSE(finished.first().first().value<FinishedGame>().rated());
     EXPECT_FALSE(f.form->deviation()->busy());
     EXPECT_EQ(http.requestCount(), 1) << http.paths().join(' ').toStdString();
 
@@ -226,7 +227,8 @@ TEST(PracticePanel, ASmallRegionGetsFullBoardsAndClearBoxesPlayTheScoredGameAgai
     EXPECT_EQ(p.answered.size(), 15u);
     EXPECT_FALSE(QFile::exists(f.folder.file("seisekiamerica.csv")));
     EXPECT_EQ(MasteryRecord::read(f.folder.path()).flags.size(), 15u);
-    EXPECT_EQ(finished.count(), 0);
+    ASSERT_EQ(finished.count(), 1);
+    EXPECT_FALSE(finished.first().first().value<FinishedGame>().rated());
 
     // The panel opened again keeps the region and the box. Boxes cleared: the scored game,
     // recorded and rated, as if no practice had been.
@@ -247,6 +249,7 @@ TEST(PracticePanel, ASmallRegionGetsFullBoardsAndClearBoxesPlayTheScoredGameAgai
     EXPECT_TRUE(
         control<QPlainTextEdit>(f.form.get(), "Text1")->toPlainText().startsWith("総得点："));
     EXPECT_EQ(readBytes(f.folder.file("seisekiamerica.csv")), " 500, 0, 0,2026/12/06 21:30:05\r\n");
-    EXPECT_EQ(finished.count(), 1);
+    ASSERT_EQ(finished.count(), 2);
+    EXPECT_TRUE(finished.last().first().value<FinishedGame>().rated());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 10000));
 }
