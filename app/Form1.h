@@ -3,6 +3,7 @@
 #include "AppConfig.h"
 #include "AppState.h"
 #include "BaseList.h"
+#include "ReviewDeck.h"
 
 #include <QDate>
 #include <QList>
@@ -17,6 +18,7 @@ class DailyReviewPanel;
 class QTimer;
 class Form2;
 class GamePanel;
+class ModeTable;
 class NationalDeviation;
 class PlayerData;
 class ServerAccess;
@@ -97,15 +99,18 @@ private:
     void connectPanels();
     // A list was read; which region it was is of no use to the window, only its lines and map.
     void listRead(const QString &regionKey, const BaseListLoad &load);
+    // What each mode shows, stacks and has in its Tab chain; see ModeTable.
+    void createModeTable();
     // Shows, hides and stacks every part of the window for `mode`, the menu row on top.
     void arrange(Mode mode);
-    // Where the keyboard starts in `mode`; null for none.
-    QWidget *firstFocus(Mode mode) const;
-    // The menu row, left to right: over every mode, since its buttons reach a little below the
-    // top of the game panel.
-    QList<QWidget *> menuRow() const;
+    // The day's review, made ready from the schedule again only when the player's day or the
+    // schedule has changed since.
+    ReviewDeck &reviewDeck();
     // The day's review button tells how many cards a review of `regionKey` would ask now.
     void countDailyReview(const QString &regionKey);
+    // The day's review of the region it was asked for, from its first card; false when it has
+    // no card to ask.
+    bool beginDailyReview();
 
     AppConfig m_config;
     AppState &m_state;
@@ -119,6 +124,8 @@ private:
     StudyView *m_studyView = nullptr;
     DailyReviewPanel *m_dailyReview = nullptr;
     Mode m_mode = Mode::Start;
+    std::unique_ptr<ModeTable> m_modes;
+    ReviewDeck m_reviewDeck;
     QString m_dailyReviewRegion; // the region the review was asked for
 
     QLabel *m_sourceLabel = nullptr;
