@@ -1,24 +1,19 @@
 #include "Form1.h"
 
-#include "BaseList.h"
 #include "ClickableLabel.h"
 #include "Clock.h"
 #include "DailyReviewPanel.h"
 #include "Form2.h"
 #include "GalleryDecoder.h"
 #include "GamePanel.h"
-#include "MessageBox.h"
+#include "ModeTable.h"
 #include "NationalDeviation.h"
 #include "NoticeCodec.h"
-#include "PendingReports.h"
-#include "PicturePaths.h"
 #include "PlayerData.h"
 #include "Regions.h"
 #include "ReviewSchedule.h"
 #include "ServerAccess.h"
 #include "Services.h"
-#include "SharpPicture.h"
-#include "StartupRules.h"
 #include "StudyView.h"
 #include "Twips.h"
 #include "WaitCursor.h"
@@ -28,14 +23,10 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QTimer>
@@ -60,7 +51,8 @@ ClickableLabel *menuLabel(QWidget *parent, const char *name, const QString &capt
 Form1::Form1(AppState &state, Services &services, ServerAccess &server, PlayerData &playerData,
              const AppConfig &config, QWidget *parent)
     : QWidget(parent), m_config(config), m_state(state), m_services(services), m_server(server),
-      m_playerData(playerData), m_galleryDecoder(StudyView::startGalleryDecode(config.appPath))
+      m_playerData(playerData), m_galleryDecoder(StudyView::startGalleryDecode(config.appPath)),
+      m_reviewDeck(config.appPath)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("フラミオ"));
@@ -79,6 +71,7 @@ Form1::Form1(AppState &state, Services &services, ServerAccess &server, PlayerDa
     m_backToReview->hide();
     connectPanels();
     createMenu();
+    createModeTable();
     arrange(Mode::Start);
     // The design is drawn as large as the window allows, in its own proportions: a window the
     // player makes smaller shrinks as a whole rather than showing its top left part, and a
@@ -202,102 +195,6 @@ void Form1::createStartScreen()
         6400, 10260, 6400, 345, 10.5);
 }
 
-bool Form1::load()
-{
-    MessageBox &messages = m_services.messages;
-
-    setWindowIcon(QIcon());
-
-    m_gamePanel->hideControls();
-
-    if (StartupRules::refusesFolder(m_services.drives, m_config.appPath)) {
-        messages.show(QStringLiteral("フラミオはCD-"
-                                     "ROMから使用することは出来ません。フラミオのホルダーを丸ごとハ"
-                                     "ードディスク又はメモリーにコピーしてからご使用下さい。"));
-        return false;
-    }
-
-    // Without a window manager a maximised window keeps its old size, so it is also given
-    // the screen's working area.
-    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        setGeometry(screen->availableGeometry());
-    showMaximized();
-    // The keyboard and a screen reader start at the first menu entry, not at whichever control
-    // was made first, which is the outside link at the foot of the start screen.
-    m_helpLabel->setFocus(Qt::OtherFocusReason);
-
-    const QSize screenPixels = screen ? screen->geometry().size() : QSize(1920, 1080);
-    const int screenWidth = Twips::fromPixels(screenPixels.width());
-    const int screenHeight = Twips::fromPixels(screenPixels.height());
-    m_gamePanel->fitToScreen(screenWidth, screenHeight);
-    placeSourceCredit();
-
-    const QString introPath = PicturePaths::intro(m_config.appPath);
-    // The picture stretches to its place, which on a large screen has more pixels than it.
-    const QPixmap intro = SharpPicture::decodeAtMostOwnSize(introPath, m_introPicture->size(),
-                                                            m_introPicture->devicePixelRatioF());
-    if (intro.isNull()) {
-        messages.show(QStringLiteral("%1 を読み込めません。").arg(introPath));
-        return false;
-    }
-    m_introPicture->setPixmap(intro);
-    // The credit link's picture only shows the player where to click; without it the link
-    // still answers, so a missing one ends nothing.
-    m_referralBanner->setPixmap(SharpPicture::decodeAtMostOwnSize(
-        PicturePaths::banner(m_config.appPath), m_referralBanner->size(),
-        m_referralBanner->devicePixelRatioF()));
-
-    const QString missing = m_studyView->loadGalleryPictures(*m_galleryDecoder);
-    m_galleryDecoder.reset();
-    if (!missing.isEmpty()) {
-        messages.show(QStringLiteral("%1 を読み込めません。").arg(missing));
-        return false;
-    }
-    m_studyView->layoutAllCells();
-
-    try {
-        m_studyView->loadWorldList();
-    } catch (const BaseListError &error) {
-        messages.show(error.message());
-        return false;
-    }
-
-    m_graphRegionBox->clear();
-    for (const Region &region : Regions::all())
-        m_graphRegionBox->addItem(region.displayName);
-
-    QString notice;
-    {
-        // The notice fetch blocks the window for up to its deadline: the window is painted
-        // first, under the wait cursor, so that a slow server never leaves an unpainted
-        // window on the screen.
-        WaitCursor wait;
-        WaitCursor::paintNow(this);
-        notice = m_server.fetchNotice();
-    }
-    switch (StartupRules::actionForNotice(notice)) {
-    case StartupRules::NoticeAction::EndProgram:
-        messages.show(QStringLiteral("インターネットにアクセス出来ません。フラミオはインターネット"
-                                     "から国旗情報を読み取る必要があります。"));
-        return false;
-    case StartupRules::NoticeAction::Nothing:
-        break;
-    case StartupRules::NoticeAction::ShowNews:
-        showNews();
-        break;
-    }
-    {
-        // Games the server did not take last time; the server answered the notice just now.
-        WaitCursor wait;
-        PendingReports(m_server, m_playerData.keptReports()).sendAgain();
-    }
-    // The data folder is the program's folder or, where that cannot be written, the player's
-    // own; when neither can be, the player hears it now rather than after a whole game.
-    m_playerData.checkFolder();
-    return true;
-}
-
 void Form1::openResultsWindow(int regionIndex)
 {
     if (!m_form2) {
@@ -369,6 +266,7 @@ void Form1::connectPanels()
             m_playerData.addResult(game.regionKey, game.resultsLine());
         // Practice or not, played out or left, what was asked and missed goes to the record.
         m_playerData.recordGame(game.questions);
+        m_reviewDeck.forget();
         countDailyReview(game.regionKey);
         if (!game.rated())
             return;
@@ -394,6 +292,8 @@ void Form1::connectPanels()
         enter(Mode::DailyReview);
     });
     connect(m_dailyReview, &DailyReviewPanel::closed, this, [this] { enter(Mode::Game); });
+    connect(m_dailyReview, &DailyReviewPanel::scheduleChanged, this,
+            [this] { m_reviewDeck.forget(); });
     connect(m_dailyReview, &DailyReviewPanel::worldMapRequested, this, &Form1::openWorldMap);
     // The review follows the rating; a rating that another interrupted waits for it, so the
     // review comes when none is left.
@@ -423,139 +323,6 @@ void Form1::connectPanels()
     connect(m_studyView, &StudyView::listRead, this, &Form1::listRead);
     connect(m_studyView, &StudyView::mapChanged, this,
             [this](const QString &url) { m_state.currentMapUrl = url; });
-}
-
-bool Form1::enter(Mode mode)
-{
-    // Every mode, the game panel's own included, gives up a game or a day's review under way;
-    // the player may keep it instead, and then nothing changes.
-    if (!m_gamePanel->mayLeaveGame())
-        return false;
-    if (m_mode == Mode::DailyReview && !m_dailyReview->mayLeave())
-        return false;
-    switch (mode) {
-    case Mode::Start:
-        break;
-    case Mode::StudyByFlag:
-        if (!m_studyView->openWorldList())
-            return false;
-        m_studyView->scrollGalleryToStart();
-        break;
-    case Mode::StudyByName:
-        if (!m_studyView->openWorldList())
-            return false;
-        break;
-    case Mode::Game:
-        m_gamePanel->openPanel();
-        countDailyReview(m_gamePanel->chosenRegionKey());
-        break;
-    case Mode::DailyReview:
-        if (!m_dailyReview->begin(m_dailyReviewRegion))
-            return false;
-        break;
-    }
-    // The mode that is left gives up what it had under way, which the player agreed to leave.
-    if (m_mode == Mode::Game && mode != Mode::Game)
-        m_gamePanel->abandon();
-    if (m_mode == Mode::DailyReview && mode != Mode::DailyReview)
-        m_dailyReview->abandon();
-    m_mode = mode;
-    arrange(mode);
-    // The list scrolls to the row found only once it is on show.
-    if (mode == Mode::StudyByName)
-        m_studyView->searchFor(QStringLiteral("日本"));
-    // The keyboard starts at the mode's first control, as the mouse would.
-    if (QWidget *first = firstFocus(mode))
-        first->setFocus(Qt::OtherFocusReason);
-    if (mode == Mode::DailyReview)
-        m_dailyReview->sayPage();
-    return true;
-}
-
-void Form1::arrange(Mode mode)
-{
-    // The news is a word at start-up; any mode closes it.
-    if (mode != Mode::Start)
-        closeNews();
-    // Offered again only by a look-up from the review.
-    m_backToReview->hide();
-    m_introPicture->setVisible(mode == Mode::Start);
-    // The new mode's panel comes first and takes the keyboard, and only then does the old one
-    // go: a panel hidden with the focus in it hands the focus on along the chain, and a screen
-    // reader would speak each control it passes.
-    const bool game = mode == Mode::Game;
-    const bool review = mode == Mode::DailyReview;
-    const bool study = mode == Mode::StudyByFlag || mode == Mode::StudyByName;
-    if (game)
-        m_gamePanel->show();
-    // The review takes the game panel's place.
-    m_dailyReview->setGeometry(m_gamePanel->geometry());
-    if (review)
-        m_dailyReview->show();
-    if (study)
-        m_studyView->show(mode == Mode::StudyByFlag ? StudyView::Panel::Gallery
-                                                    : StudyView::Panel::Names);
-    if (QWidget *first = firstFocus(mode))
-        first->setFocus(Qt::OtherFocusReason);
-    if (!study)
-        m_studyView->show(StudyView::Panel::None);
-    if (!game)
-        m_gamePanel->hide();
-    if (!review)
-        m_dailyReview->hide();
-
-    // Lowest first. The start screen's picture lies where the country display is; the
-    // region-map label is in use in the start screen and beside the display alike; the game
-    // panel covers all of them; the menu row lies over everything.
-    const QList<QWidget *> startScreen{m_introPicture,   m_sourceLabel,    m_newsBox,
-                                       m_closeNewsLabel, m_referralBanner, m_referralLabel};
-    for (QWidget *part : startScreen)
-        part->raise();
-    m_studyView->raise();
-    m_backToReview->raise();
-    m_regionMapLabel->raise();
-    m_gamePanel->raise();
-    m_dailyReview->raise();
-    for (QWidget *entry : menuRow())
-        entry->raise();
-
-    // Tab follows reading order: the menu row, then the mode's controls from the top left.
-    // Controls that are not on show are passed over, so one chain serves every mode; those
-    // the game panel or the day's review in its place covers are taken out of it while it does.
-    const Qt::FocusPolicy uncovered =
-        mode == Mode::Game || mode == Mode::DailyReview ? Qt::NoFocus : Qt::StrongFocus;
-    for (ClickableLabel *covered : {m_regionMapLabel, m_closeNewsLabel, m_referralLabel})
-        covered->setFocusPolicy(uncovered);
-    QList<QWidget *> chain{m_helpLabel, m_galleryLabel, m_byNameLabel,
-                           m_gameLabel, m_graphLabel,   m_graphRegionBox,
-                           m_shopLabel, m_endButton,    m_closeNewsLabel};
-    chain << m_studyView->focusChain() << m_regionMapLabel << m_gamePanel->focusChain()
-          << m_dailyReview->focusChain() << m_referralLabel;
-    for (qsizetype i = 1; i < chain.size(); ++i)
-        setTabOrder(chain[i - 1], chain[i]);
-}
-
-QWidget *Form1::firstFocus(Mode mode) const
-{
-    switch (mode) {
-    case Mode::Start:
-        break;
-    case Mode::StudyByFlag:
-        return m_studyView->firstFocus(StudyView::Panel::Gallery);
-    case Mode::StudyByName:
-        return m_studyView->firstFocus(StudyView::Panel::Names);
-    case Mode::Game:
-        return m_gamePanel->firstFocus();
-    case Mode::DailyReview:
-        return m_dailyReview->firstFocus();
-    }
-    return nullptr;
-}
-
-QList<QWidget *> Form1::menuRow() const
-{
-    return {m_helpLabel,  m_galleryLabel,   m_byNameLabel, m_gameLabel,
-            m_graphFrame, m_graphRegionBox, m_shopLabel,   m_endButton};
 }
 
 void Form1::placeSourceCredit()
@@ -589,13 +356,29 @@ void Form1::listRead(const QString &, const BaseListLoad &load)
         m_studyView->setListLines(load.listLines);
 }
 
+ReviewDeck &Form1::reviewDeck()
+{
+    const QDate today = ReviewSchedule::today(m_services.clock);
+    if (!m_reviewDeck.preparedFor(today))
+        m_reviewDeck.prepare(m_playerData.schedule(), today);
+    return m_reviewDeck;
+}
+
 void Form1::countDailyReview(const QString &regionKey)
 {
-    const ReviewSchedule::TodaysCards today = m_dailyReview->cardsToday(regionKey);
+    const ReviewSchedule::TodaysCards today = reviewDeck().cards(regionKey);
     m_gamePanel->setDailyReviewCount(static_cast<int>(today.cards.size()), today.waiting);
     // The count holds until the player's day changes; a window left open overnight counts
     // again then. The wait is cut short so that a sleeping computer does not oversleep it.
     m_countedDay = ReviewSchedule::today(m_services.clock);
     m_dayWatch->start(static_cast<int>(std::min<qint64>(
         ReviewSchedule::msecsToNextDay(m_services.clock.localNow()), longestDayWatchMsecs)));
+}
+
+bool Form1::beginDailyReview()
+{
+    ReviewDeck &deck = reviewDeck();
+    const QList<ReviewSchedule::CardKey> cards = deck.cards(m_dailyReviewRegion).cards;
+    std::optional<ReviewRows> rows = deck.rows(m_dailyReviewRegion);
+    return rows && m_dailyReview->begin(std::move(*rows), cards);
 }

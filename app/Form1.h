@@ -4,6 +4,7 @@
 #include "AppState.h"
 #include "BaseList.h"
 #include "NationalDeviation.h"
+#include "ReviewDeck.h"
 
 #include <QDate>
 #include <QList>
@@ -19,6 +20,7 @@ class DailyReviewPanel;
 class QTimer;
 class Form2;
 class GamePanel;
+class ModeTable;
 class PlayerData;
 class ServerAccess;
 struct Services;
@@ -98,19 +100,22 @@ private:
     void connectPanels();
     // A list was read; which region it was is of no use to the window, only its lines and map.
     void listRead(const QString &regionKey, const BaseListLoad &load);
+    // What each mode shows, stacks and has in its Tab chain; see ModeTable.
+    void createModeTable();
     // Shows, hides and stacks every part of the window for `mode`, the menu row on top.
     void arrange(Mode mode);
-    // Where the keyboard starts in `mode`; null for none.
-    QWidget *firstFocus(Mode mode) const;
-    // The menu row, left to right: over every mode, since its buttons reach a little below the
-    // top of the game panel.
-    QList<QWidget *> menuRow() const;
     // Where the rating window goes now: clear of what the windows on show must keep in sight.
     NationalDeviation::Spot ratingSpot(QSize outer, std::optional<QRect> open) const;
     // The rating window's place on the screen while it is on show, else empty.
     QRect ratingWindowArea() const;
+    // The day's review, made ready from the schedule again only when the player's day or the
+    // schedule has changed since.
+    ReviewDeck &reviewDeck();
     // The day's review button tells how many cards a review of `regionKey` would ask now.
     void countDailyReview(const QString &regionKey);
+    // The day's review of the region it was asked for, from its first card; false when it has
+    // no card to ask.
+    bool beginDailyReview();
 
     AppConfig m_config;
     AppState &m_state;
@@ -131,6 +136,8 @@ private:
         PastGame
     };
     RatingFor m_ratingFor = RatingFor::GameJustPlayed;
+    std::unique_ptr<ModeTable> m_modes;
+    ReviewDeck m_reviewDeck;
     QString m_dailyReviewRegion; // the region the review was asked for
 
     QLabel *m_sourceLabel = nullptr;

@@ -1,7 +1,6 @@
 #include "DailyReviewPanel.h"
 
 #include "Announce.h"
-#include "BaseList.h"
 #include "CardKeys.h"
 #include "ClickableLabel.h"
 #include "Clock.h"
@@ -10,7 +9,6 @@
 #include "OtherNames.h"
 #include "PicturePaths.h"
 #include "PlayerData.h"
-#include "Regions.h"
 #include "ReviewBoard.h"
 #include "Services.h"
 #include "SharpPicture.h"
@@ -24,8 +22,6 @@
 #include <QStringList>
 
 namespace {
-
-const QString worldKey = QStringLiteral("sekai");
 
 // Places, in twips from the panel's top left; everything fits a 1366×768 screen.
 constexpr int cardLefts[6] = {390, 3180, 5970, 8730, 11520, 14370};
@@ -163,72 +159,20 @@ DailyReviewPanel::DailyReviewPanel(Services &services, QString appPath, PlayerDa
     showPage(Page::End);
 }
 
-bool DailyReviewPanel::readWorld(const QString &regionKey, World &world) const
+bool DailyReviewPanel::begin(ReviewRows rows, const QList<ReviewSchedule::CardKey> &cards)
 {
-    try {
-        world.rowCount =
-            std::clamp(BaseList::load(BaseList::path(m_appPath, worldKey), world.table).recordCount,
-                       0, GameRules::rowBound);
-    } catch (const BaseListError &) {
-        return false;
-    }
-    for (int r = 1; r <= world.rowCount; ++r) {
-        const int id = world.table.flagIds[static_cast<size_t>(r)].toInt();
-        world.flagIds.append(id);
-        if (id >= 1 && id <= CountryTable::upperBound && !world.rowOfFlag[static_cast<size_t>(id)])
-            world.rowOfFlag[static_cast<size_t>(id)] = r;
-    }
-    if (regionKey.isEmpty() || regionKey == worldKey)
-        return true;
-    // A region's list only orders the new flags; without it they come in the world's order.
-    CountryTable region;
-    try {
-        const int rows = BaseList::load(BaseList::path(m_appPath, regionKey), region).recordCount;
-        for (int r = 1; r <= std::clamp(rows, 0, GameRules::rowBound); ++r)
-            world.regionFlagIds.append(region.flagIds[static_cast<size_t>(r)].toInt());
-    } catch (const BaseListError &) {
-    }
-    return true;
-}
-
-ReviewSchedule::TodaysCards DailyReviewPanel::cardsOf(const World &world, const QDate &day) const
-{
-    // Only flags the world list has can be laid out; a card of any other waits.
-    ReviewSchedule::TodaysCards today = ReviewSchedule::todaysCards(
-        m_playerData.schedule(), day, world.flagIds, world.regionFlagIds);
-    today.cards.removeIf([&](const ReviewSchedule::CardKey &card) {
-        return card.flagId < 1 || card.flagId > CountryTable::upperBound ||
-               !world.rowOfFlag[static_cast<size_t>(card.flagId)];
-    });
-    return today;
-}
-
-ReviewSchedule::TodaysCards DailyReviewPanel::cardsToday(const QString &regionKey) const
-{
-    World world;
-    if (!readWorld(regionKey, world) || world.rowCount < GameRules::cardsPerBoard)
-        return {};
-    return cardsOf(world, ReviewSchedule::today(m_services.clock));
-}
-
-bool DailyReviewPanel::begin(const QString &regionKey)
-{
-    World world;
-    if (!readWorld(regionKey, world) || world.rowCount < GameRules::cardsPerBoard)
-        return false;
-    const QDate today = ReviewSchedule::today(m_services.clock);
-    const QList<ReviewSchedule::CardKey> cards = cardsOf(world, today).cards;
     if (cards.isEmpty())
         return false;
-    m_world = std::move(world);
+    m_world = std::move(rows);
     // Without the record or the look-alikes the boards are made up at random.
     m_record = m_playerData.record();
     m_similar = SimilarityTable::load(SimilarityTable::path(m_appPath));
     // Without the other names the learning card tells no reading.
+    m_readings.fill(QString());
     for (const OtherName &name :
          OtherNames::load(m_appPath + QLatin1Char('/') + OtherNames::fileName)) {
         if (name.kind == OtherNames::nameReadingKind && name.flagId <= CountryTable::upperBound)
-            m_world.readings[static_cast<size_t>(name.flagId)] = name.name;
+            m_readings[static_cast<size_t>(name.flagId)] = name.name;
     }
     m_review = std::make_unique<TodaysReview>(cards);
     showCard();
@@ -353,7 +297,7 @@ void DailyReviewPanel::showLearning(int pickedRow)
                                        : QStringLiteral("✓ 正解です。"));
     showFlag(m_rightFlag, m_appPath, flagId);
     // A name in katakana is its own reading; one holding kanji is told with its reading.
-    const QString &reading = m_world.readings[static_cast<size_t>(flagId)];
+    const QString &reading = m_readings[static_cast<size_t>(flagId)];
     const QString name = reading.isEmpty()
                              ? nameOf(flagId)
                              : QStringLiteral("%1（%2）").arg(nameOf(flagId), reading);
@@ -368,6 +312,7 @@ void DailyReviewPanel::showLearning(int pickedRow)
     }
     m_review->answer(pickedRow == 0);
     m_playerData.recordReviewAnswer(card, pickedRow == 0, pickedId);
+    emit scheduleChanged();
     m_board.reset();
     showPage(Page::Learning);
     m_pickedFlag->setVisible(pickedRow != 0);
@@ -405,10 +350,11 @@ void DailyReviewPanel::showEnd()
     // What tomorrow's button will say: its due cards and its new flags, from the same region.
     const QDate today = ReviewSchedule::today(m_services.clock);
     const QDate tomorrow = today.addDays(1);
-    const int tomorrowCards = static_cast<int>(cardsOf(m_world, tomorrow).cards.size());
-    const ReviewSchedule::NextDue next =
-        tomorrowCards > 0 ? ReviewSchedule::NextDue{tomorrow, tomorrowCards}
-                          : ReviewSchedule::nextDue(m_playerData.schedule(), today);
+    const ReviewSchedule::Schedule schedule = m_playerData.schedule();
+    const int tomorrowCards = static_cast<int>(m_world.cardsOn(schedule, tomorrow).cards.size());
+    const ReviewSchedule::NextDue next = tomorrowCards > 0
+                                             ? ReviewSchedule::NextDue{tomorrow, tomorrowCards}
+                                             : ReviewSchedule::nextDue(schedule, today);
     m_endLabel->setText(QStringLiteral("復習した札：%1枚\n一度目で正解：%2枚\n次の復習：%3")
                             .arg(m_review->cardCount())
                             .arg(m_review->rightFirstTime())

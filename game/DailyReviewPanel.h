@@ -5,6 +5,7 @@
 #include "GameRules.h"
 #include "GameSession.h"
 #include "MasteryRecord.h"
+#include "ReviewDeck.h"
 #include "ReviewSchedule.h"
 #include "SimilarityTable.h"
 #include "TodaysReview.h"
@@ -43,14 +44,12 @@ public:
         End,      // how the review went and when the next cards are due
     };
 
-    // `appPath` holds the lists and pictures; `playerData` the schedule and the record.
+    // `appPath` holds the pictures; `playerData` takes the answers.
     DailyReviewPanel(Services &services, QString appPath, PlayerData &playerData, QWidget *parent);
 
-    // How many cards a review begun now for `regionKey` would ask (its new flags come first
-    // from that region), and how many more wait for a later day; read from the files now.
-    ReviewSchedule::TodaysCards cardsToday(const QString &regionKey) const;
-    // Starts a review from its first card; false (and nothing changes) when there is none.
-    bool begin(const QString &regionKey);
+    // Starts a review of `cards`, laid out on `rows`, from its first card; false (and nothing
+    // changes) when there is none.
+    bool begin(ReviewRows rows, const QList<ReviewSchedule::CardKey> &cards);
 
     Page page() const { return m_page; }
     // The card asked now, while a card is on show or being learnt.
@@ -81,6 +80,8 @@ public:
 signals:
     // The player leaves the review, at its end or before.
     void closed();
+    // An answer went to the schedule.
+    void scheduleChanged();
     // The player asks to see what they know on the world map, from the end of the review.
     void worldMapRequested();
 
@@ -89,19 +90,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    struct World
-    {
-        CountryTable table;
-        int rowCount = 0;
-        QList<int> flagIds; // by row
-        QList<int> regionFlagIds;
-        std::array<int, CountryTable::upperBound + 1> rowOfFlag{};
-        // The kana reading of each name holding kanji, by flag ID; empty for the others.
-        std::array<QString, CountryTable::upperBound + 1> readings;
-    };
-    // The world list and the region's list; false when the world list cannot be read.
-    bool readWorld(const QString &regionKey, World &world) const;
-    ReviewSchedule::TodaysCards cardsOf(const World &world, const QDate &day) const;
     // A click that comes within the system's double-click time of a new page was meant for the
     // page before: it picks nothing and moves nothing on.
     bool tooSoonAfterPageChange() const;
@@ -116,7 +104,9 @@ private:
     QString m_appPath;
     PlayerData &m_playerData;
 
-    World m_world;
+    ReviewRows m_world;
+    // The kana reading of each name holding kanji, by flag ID; empty for the others.
+    std::array<QString, CountryTable::upperBound + 1> m_readings;
     MasteryRecord::Record m_record; // the confusions, as of the review's start
     SimilarityTable m_similar;
     std::unique_ptr<TodaysReview> m_review;

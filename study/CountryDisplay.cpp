@@ -96,12 +96,6 @@ void CountryDisplay::setVisible(bool visible)
         control->setVisible(visible);
 }
 
-void CountryDisplay::raise()
-{
-    for (QWidget *control : std::as_const(m_controls))
-        control->raise();
-}
-
 void CountryDisplay::showCountry(const Country &country)
 {
     m_nameLabel->setText(country.title);

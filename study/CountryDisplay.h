@@ -26,8 +26,8 @@ public:
 
     // Shows or hides every control of the display at once.
     void setVisible(bool visible);
-    // Puts every control of the display over the main window's controls made before.
-    void raise();
+    // Every control of the display, for the main window to stack.
+    const QList<QWidget *> &controls() const { return m_controls; }
 
     struct Country
     {

@@ -63,11 +63,9 @@ void StudyView::show(Panel panel)
     m_gallery->setVisible(panel == Panel::Gallery);
 }
 
-void StudyView::raise()
+QList<QWidget *> StudyView::layers() const
 {
-    m_display->raise();
-    m_namePanel->raise();
-    m_gallery->raise();
+    return m_display->controls() + QList<QWidget *>{m_namePanel, m_gallery};
 }
 
 void StudyView::scrollGalleryToStart()

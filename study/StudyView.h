@@ -50,8 +50,8 @@ public:
         Names
     };
     void show(Panel panel);
-    // Puts the display and the panels over the main window's controls made before.
-    void raise();
+    // The display and the panels, lowest first, for the main window to stack.
+    QList<QWidget *> layers() const;
     // The gallery from its first flag.
     void scrollGalleryToStart();
     // Study by name on a country: its name goes into the search box, so the list shows its row

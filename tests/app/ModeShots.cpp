@@ -120,7 +120,8 @@ void shootScreen(const QString &folder, const QString &programFolder, const char
     for (int question = 0; question < 15 && game->playing(); ++question)
         pick(game->answerPosition());
     f.clock.autoAdvance = 0.01;
-    QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 20000);
+    if (!QTest::qWaitFor([&] { return !f.form->deviation()->busy(); }, 20000))
+        return;
     QTest::qWait(200);
     shoot(folder, name, QStringLiteral("game-end"), form);
     f.clock.autoAdvance = 0;

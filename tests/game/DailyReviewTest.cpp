@@ -234,6 +234,9 @@ TEST(DailyReview, AGameFeedsTheScheduleAndTheFlagMissedOnDayOneOpensDayTwo)
     EXPECT_EQ(schedule.size(), 15u);
     EXPECT_EQ(schedule.at({missed, Direction::NameToFlag}).due, day1);
     EXPECT_GT(schedule.at({known, Direction::NameToFlag}).due, day1.addDays(1));
+    // The button counts the game's answers at once: its new flags fill the day, and the miss is
+    // due again.
+    EXPECT_EQ(control<QPushButton>(form, "CommandReview")->text(), "今日の復習 1枚");
 
     // The next day the missed flag is the first card of the review.
     f.clock.wallClock = f.clock.wallClock.addDays(1);

@@ -1,6 +1,9 @@
 #include "ReviewSchedule.h"
 #include "CodePage.h"
 #include "Fakes.h"
+#include "ProgramFolder.h"
+#include "Regions.h"
+#include "ReviewDeck.h"
 #include "TestFiles.h"
 #include "TodaysReview.h"
 
@@ -266,4 +269,25 @@ TEST(ReviewSchedule, AMissInTheReviewComesBackLaterTheSameDay)
     EXPECT_EQ(state.lapses, 2);
     EXPECT_EQ(state.due, day1.addDays(1));
     EXPECT_LT(state.memory.stability, Fsrs::initialStability(Fsrs::Grade::Again));
+}
+
+// The deck reads each region's list once, yet every region leads with its own new flags; a
+// world list too short for a board lays out nothing.
+TEST(ReviewSchedule, TheDeckLeadsEachRegionWithItsOwnNewFlags)
+{
+    ProgramFolder folder(30); // region r holds the flags whose ID leaves r when divided by 4
+    ReviewDeck deck(folder.path());
+    deck.prepare({}, day1);
+    for (const auto &[region, first] : {std::pair{0, 4}, {2, 2}, {0, 4}, {4, 1}}) {
+        SCOPED_TRACE(region);
+        const QString key = Regions::at(region).key;
+        EXPECT_EQ(deck.cards(key).cards.value(0), nameToFlag(first));
+        ASSERT_TRUE(deck.rows(key));
+        EXPECT_EQ(deck.rows(key)->cardsOn({}, day1).cards.value(0), nameToFlag(first));
+    }
+    ProgramFolder small(11);
+    ReviewDeck tooSmall(small.path());
+    tooSmall.prepare({}, day1);
+    EXPECT_TRUE(tooSmall.cards(Regions::at(0).key).cards.isEmpty());
+    EXPECT_FALSE(tooSmall.rows(Regions::at(0).key));
 }
