@@ -83,7 +83,10 @@ QString NationalDeviation::failureMessage(ScoreHistogram::Rating::Shortfall shor
 
 void NationalDeviation::createForm6()
 {
-    auto *form = new QWidget(m_owner, Qt::Window);
+    // A window of the main window's own, as a dialog is, so that the window system keeps it
+    // above that window: it comes up without a click of its own, and a window manager that
+    // holds such windows back would otherwise stack it under the main window, out of sight.
+    auto *form = new QWidget(m_owner, Qt::Dialog);
     form->setObjectName(QStringLiteral("Form6"));
     form->setWindowTitle(QStringLiteral("全国偏差値"));
     form->setFixedSize(Twips::toPixels(8100), Twips::toPixels(5400));

@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -346,6 +347,11 @@ TEST(GamePanel, AWholeGameIsScoredRecordedAndRated)
                                          "/count1/counterasia&taiyou/295/count.php"}));
     QWidget *form6 = f.form->deviation()->form6();
     ASSERT_TRUE(form6);
+    // The main window's own, and of a kind that X window managers keep above it (a plain
+    // window of its own came up under the main window, out of sight).
+    ASSERT_TRUE(form6->windowHandle());
+    EXPECT_EQ(form6->windowHandle()->transientParent(), f.form->windowHandle());
+    EXPECT_EQ(form6->windowType(), Qt::Dialog);
     EXPECT_EQ(control<QLabel>(form6, "Label5")->text(), " 50");
     EXPECT_EQ(control<QLabel>(form6, "Label8")->text(), "8");
     // During the fetch the summary was up, the cards gone and the rating window waiting.
